@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package that the build, the tests, the demo and the
+# benchmarks need. Idempotent: does nothing when all are there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config make
+  libogg-dev libvorbis-dev libspeex-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libcli11-dev qt6-base-dev
+  clang clang-format
+  libc6 util-linux
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "deps.sh: missing packages; run as root, or:" >&2
+  echo "apt-get install -y ${missing[*]}"
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,25 @@
+#include "platform/create_directory_path.h"
+
+namespace cdsetup::platform {
+
+bool CreateDirectoryPath(Platform& platform, std::string_view path) {
+  if (path.empty() || path.size() >= kMaxDirectoryPath) return false;
+  std::size_t start = 0;
+  if (path.size() >= 2 && path[1] == ':') start = 2;
+  if (start < path.size() && path[start] == '\\') ++start;
+
+  // Each separator in the rest ends one level; the whole path is the last.
+  // (Counting them from the start of the rest, not of the whole path, also
+  // gives relative paths their shortest prefix first.)
+  std::size_t pos = start;
+  for (;;) {
+    std::size_t sep = path.find('\\', pos);
+    std::string_view prefix = sep == std::string_view::npos ? path : path.substr(0, sep);
+    Status s = platform.CreateDirectory(prefix);
+    if (!s.ok() && !s.IsAlreadyExists()) return false;
+    if (sep == std::string_view::npos) return true;
+    pos = sep + 1;
+  }
+}
+
+}  // namespace cdsetup::platform

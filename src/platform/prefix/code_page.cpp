@@ -1,0 +1,188 @@
+#include "platform/prefix/code_page.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <string>
+
+namespace cdsetup::platform {
+namespace {
+
+iconv_t Open(const std::string& to, const std::string& from) {
+  return iconv_open(to.c_str(), from.c_str());
+}
+
+bool Usable(void* cd) { return cd != nullptr && cd != reinterpret_cast<void*>(-1); }
+
+// Runs one whole conversion; `bad` is written in place of each input byte (or
+// well-formed UTF-8 character) that the target cannot hold.
+std::string Convert(void* handle, std::string_view in, std::string_view bad) {
+  std::string out;
+  if (!Usable(handle)) return std::string(in);
+  iconv_t cd = static_cast<iconv_t>(handle);
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  out.resize(in.size() * 4 + 16);
+  char* src = const_cast<char*>(in.data());
+  std::size_t src_left = in.size();
+  char* dst = out.data();
+  std::size_t dst_left = out.size();
+  while (src_left > 0) {
+    std::size_t r = iconv(cd, &src, &src_left, &dst, &dst_left);
+    if (r != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) {
+      std::size_t used = static_cast<std::size_t>(dst - out.data());
+      out.resize(out.size() * 2);
+      dst = out.data() + used;
+      dst_left = out.size() - used;
+      continue;
+    }
+    // EILSEQ or EINVAL: skip one input byte (for UTF-8 input, one whole
+    // character when it is well-formed but unrepresentable).
+    std::size_t skip = 1;
+    unsigned char c = static_cast<unsigned char>(*src);
+    if (errno == EILSEQ && c >= 0xC0) {
+      std::size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+      if (n <= src_left && IsValidUtf8(std::string_view(src, n))) skip = n;
+    }
+    std::string_view replacement = bad;
+    if (replacement.size() > dst_left) {
+      std::size_t used = static_cast<std::size_t>(dst - out.data());
+      out.resize(out.size() * 2 + replacement.size());
+      dst = out.data() + used;
+      dst_left = out.size() - used;
+    }
+    for (char ch : replacement) *dst++ = ch;
+    dst_left -= replacement.size();
+    src += skip;
+    src_left -= skip;
+  }
+  out.resize(static_cast<std::size_t>(dst - out.data()));
+  return out;
+}
+
+char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
+  unsigned char c = static_cast<unsigned char>(s[i]);
+  std::size_t n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+  if (n == 1 || i + n > s.size()) {
+    ++i;
+    return c;
+  }
+  char32_t cp = c & (0x7F >> n);
+  for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+  i += n;
+  return cp;
+}
+
+// Simple case folding to lower case for the scripts that game file names use.
+char32_t FoldCase(char32_t c) {
+  if (c >= 'A' && c <= 'Z') return c + 32;
+  if (c < 0xC0) return c;
+  if (c <= 0xDE && c != 0xD7) return c + 32;                 // Latin-1 capitals
+  if (c >= 0x100 && c <= 0x137) return c | 1;                // pairs: even upper
+  if (c >= 0x139 && c <= 0x148) return (c & 1) ? c + 1 : c;  // pairs: odd upper
+  if (c >= 0x14A && c <= 0x177) return c | 1;
+  if (c == 0x178) return 0xFF;
+  if (c >= 0x179 && c <= 0x17E) return (c & 1) ? c + 1 : c;
+  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;  // Greek
+  if (c >= 0x410 && c <= 0x42F) return c + 32;                // Cyrillic
+  if (c >= 0x400 && c <= 0x40F) return c + 80;
+  return c;
+}
+
+const char* IconvName(int cp) {
+  switch (cp) {
+    case 874: return "CP874";
+    case 932: return "CP932";
+    case 936: return "CP936";
+    case 949: return "CP949";
+    case 950: return "CP950";
+    case 1250: return "CP1250";
+    case 1251: return "CP1251";
+    case 1253: return "CP1253";
+    case 1254: return "CP1254";
+    case 1255: return "CP1255";
+    case 1256: return "CP1256";
+    case 1257: return "CP1257";
+    case 1258: return "CP1258";
+    default: return "CP1252";
+  }
+}
+
+}  // namespace
+
+CodePage::CodePage(int code_page) : number_(code_page) {
+  std::string name = IconvName(code_page);
+  if (name == "CP1252" && code_page != 1252) number_ = 1252;
+  to_utf8_ = Open("UTF-8", name);
+  from_utf8_ = Open(name, "UTF-8");
+}
+
+CodePage::~CodePage() {
+  if (Usable(to_utf8_)) iconv_close(static_cast<iconv_t>(to_utf8_));
+  if (Usable(from_utf8_)) iconv_close(static_cast<iconv_t>(from_utf8_));
+}
+
+std::string CodePage::ToUtf8(std::string_view ansi) const {
+  if (IsAscii(ansi) || IsValidUtf8(ansi)) return std::string(ansi);
+  return Convert(to_utf8_, ansi, "\xEF\xBF\xBD");
+}
+
+std::string CodePage::FromUtf8(std::string_view utf8) const {
+  if (IsAscii(utf8) || !IsValidUtf8(utf8)) return std::string(utf8);
+  return Convert(from_utf8_, utf8, "?");
+}
+
+bool IsAscii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+bool IsValidUtf8(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t n;
+    char32_t min;
+    if (c >= 0xC2 && c <= 0xDF) {
+      n = 2, min = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      n = 3, min = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      n = 4, min = 0x10000;
+    } else {
+      return false;
+    }
+    if (i + n > s.size()) return false;
+    char32_t cp = c & (0x7F >> n);
+    for (std::size_t k = 1; k < n; ++k) {
+      unsigned char cc = static_cast<unsigned char>(s[i + k]);
+      if ((cc & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += n;
+  }
+  return true;
+}
+
+bool EqualsIgnoreCaseUtf8(std::string_view a, std::string_view b) {
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (FoldCase(DecodeUtf8(a, i)) != FoldCase(DecodeUtf8(b, j))) return false;
+  }
+  return i == a.size() && j == b.size();
+}
+
+std::u32string FoldedCodePoints(std::string_view utf8) {
+  std::u32string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) out += FoldCase(DecodeUtf8(utf8, i));
+  return out;
+}
+
+}  // namespace cdsetup::platform

@@ -1,0 +1,162 @@
+#include "platform/prefix/host_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+namespace cdsetup::platform {
+namespace {
+
+// Closes a descriptor on every path out of a function.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  int release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+Status WriteAll(int fd, const char* data, std::size_t size, const std::string& path) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Status::FromErrno(errno, "write " + path);
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return Status::Ok();
+}
+
+std::string DirectoryOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+Status CopyByLoop(int in, int out, const std::string& to) {
+  std::vector<char> buffer(1 << 20);
+  for (;;) {
+    ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Status::FromErrno(errno, "read");
+    }
+    if (n == 0) return Status::Ok();
+    Status s = WriteAll(out, buffer.data(), static_cast<std::size_t>(n), to);
+    if (!s.ok()) return s;
+  }
+}
+
+Status CopyData(int in, int out, std::uint64_t size, const std::string& to) {
+  std::uint64_t done = 0;
+  while (done < size) {
+    ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size - done, 0);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (done == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                        errno == EOPNOTSUPP || errno == EBADF || errno == EPERM)) {
+        return CopyByLoop(in, out, to);
+      }
+      return Status::FromErrno(errno, "write " + to);
+    }
+    if (n == 0) break;  // the source shrank while copying
+    done += static_cast<std::uint64_t>(n);
+  }
+  // Whatever follows (a file that grew meanwhile) is taken by the loop.
+  return CopyByLoop(in, out, to);
+}
+
+}  // namespace
+
+Result<std::string> ReadHostFile(const std::string& path, std::uint64_t max_size) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) return Status::FromErrno(errno, "open " + path);
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) return Status::FromErrno(errno, "stat " + path);
+  if (S_ISDIR(st.st_mode)) return Status::Refused("is a directory: " + path);
+  if (static_cast<std::uint64_t>(st.st_size) > max_size) {
+    return Status::Refused("file too large: " + path);
+  }
+  std::string out;
+  out.reserve(static_cast<std::size_t>(st.st_size));
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Status::FromErrno(errno, "read " + path);
+    }
+    if (n == 0) break;
+    if (out.size() + static_cast<std::size_t>(n) > max_size) {
+      return Status::Refused("file too large: " + path);
+    }
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+  return out;
+}
+
+Status WriteHostFileAtomically(const std::string& path, std::string_view content) {
+  std::string dir = DirectoryOf(path);
+  std::string name = path.substr(path.rfind('/') + 1);
+  std::string tmp = dir + "/." + name + ".XXXXXX";
+  std::vector<char> templ(tmp.begin(), tmp.end());
+  templ.push_back('\0');
+  Fd fd(::mkstemp(templ.data()));
+  if (fd.get() < 0) return Status::FromErrno(errno, "create a temporary file in " + dir);
+  tmp.assign(templ.data());
+
+  mode_t mode = 0644;
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  Status s = WriteAll(fd.get(), content.data(), content.size(), tmp);
+  if (s.ok() && ::fchmod(fd.get(), mode) != 0) s = Status::FromErrno(errno, "chmod " + tmp);
+  if (s.ok() && ::fsync(fd.get()) != 0) s = Status::FromErrno(errno, "flush " + tmp);
+  if (s.ok() && ::close(fd.release()) != 0) s = Status::FromErrno(errno, "close " + tmp);
+  if (s.ok() && ::rename(tmp.c_str(), path.c_str()) != 0) {
+    s = Status::FromErrno(errno, "replace " + path);
+  }
+  if (!s.ok()) ::unlink(tmp.c_str());
+  return s;
+}
+
+Status CopyHostFile(const std::string& from, const std::string& to) {
+  Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  if (in.get() < 0) return Status::FromErrno(errno, "open " + from);
+  struct stat st;
+  if (::fstat(in.get(), &st) != 0) return Status::FromErrno(errno, "stat " + from);
+  if (!S_ISREG(st.st_mode)) return Status::Refused("not a file: " + from);
+
+  int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+  int out_fd = ::open(to.c_str(), flags, st.st_mode & 0777);
+  if (out_fd < 0 && errno == EACCES && ::access(to.c_str(), F_OK) == 0) {
+    // A read-only target is replaced: the installer overwrites what it put
+    // there before, and a file from the CD arrives read-only.
+    ::chmod(to.c_str(), (st.st_mode & 0777) | S_IWUSR);
+    out_fd = ::open(to.c_str(), flags, st.st_mode & 0777);
+  }
+  if (out_fd < 0) return Status::FromErrno(errno, "create " + to);
+  Fd out(out_fd);
+  Status s = CopyData(in.get(), out.get(), static_cast<std::uint64_t>(st.st_size), to);
+  if (s.ok() && ::close(out.release()) != 0) s = Status::FromErrno(errno, "close " + to);
+  if (!s.ok()) ::unlink(to.c_str());
+  return s;
+}
+
+}  // namespace cdsetup::platform

@@ -1,0 +1,354 @@
+#include "platform/prefix/prefix_platform.h"
+
+#include <dirent.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/prefix/host_file.h"
+#include "platform/prefix/prefix_layout.h"
+#include "platform/prefix/profile_file.h"
+
+namespace cdsetup::platform {
+namespace {
+
+// A profile larger than this reads as empty: no install script comes near it,
+// and reading it whole for every lookup would stall the installer.
+constexpr std::uint64_t kMaxProfileSize = 64u << 20;
+
+bool StatPath(const std::string& host, struct stat* st) { return ::stat(host.c_str(), st) == 0; }
+
+std::string LoginName() {
+  if (const passwd* pw = ::getpwuid(::getuid())) return pw->pw_name;
+  if (const char* u = std::getenv("USER")) return u;
+  return "user";
+}
+
+// Windows wildcard matching over folded code points: "*" any run, "?" one.
+bool WildcardMatch(const std::u32string& pattern, const std::u32string& name) {
+  std::size_t p = 0, n = 0, star = std::u32string::npos, mark = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == U'?' || pattern[p] == name[n])) {
+      ++p, ++n;
+    } else if (p < pattern.size() && pattern[p] == U'*') {
+      star = p++;
+      mark = n;
+    } else if (star != std::u32string::npos) {
+      p = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == U'*') ++p;
+  return p == pattern.size();
+}
+
+bool IsHiddenName(const std::string& name) {
+  return name.size() > 1 && name[0] == '.' && name != "..";
+}
+
+}  // namespace
+
+struct PrefixPlatform::CachedProfile {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  timespec mtime{};
+  std::unique_ptr<ProfileIndex> index;
+};
+
+PrefixPlatform::PrefixPlatform(PrefixOptions options) : options_(std::move(options)) {}
+PrefixPlatform::~PrefixPlatform() = default;
+
+Result<std::unique_ptr<PrefixPlatform>> PrefixPlatform::Open(const PrefixOptions& options) {
+  std::unique_ptr<PrefixPlatform> p(new PrefixPlatform(options));
+  if (p->options_.user.empty()) p->options_.user = LoginName();
+  struct stat st;
+  if (!StatPath(options.medium_dir, &st) || !S_ISDIR(st.st_mode)) {
+    return Status::NotFound("the medium " + options.medium_dir + " is not a directory");
+  }
+  Status s = EnsurePrefix(options.prefix_dir, p->options_.user);
+  if (!s.ok()) return s;
+  p->drives_ = DriveMap::Load(options.prefix_dir);
+  std::optional<char> cd = p->drives_.AddMedium(options.medium_dir);
+  if (!cd) return Status::Refused("no free drive letter for the medium");
+  p->cwd_.drive = *cd;
+  p->InitLocale();
+  return p;
+}
+
+Result<WindowsPath> PrefixPlatform::Parse(std::string_view path) const {
+  return WindowsPath::Parse(path, cwd_);
+}
+
+Result<std::string> PrefixPlatform::Resolve(std::string_view path, bool* exists) {
+  Result<WindowsPath> parsed = Parse(path);
+  if (!parsed.ok()) return parsed.status();
+  return ResolveParsed(*parsed, exists);
+}
+
+Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path, bool* exists) {
+  const std::string* root = drives_.Target(path.drive);
+  if (root == nullptr) return Status::NotFound("no drive " + path.Root());
+  std::string host = *root;
+  bool found = true;
+  for (const std::string& part : path.parts) {
+    std::string name = code_page_->ToUtf8(part);
+    if (!host.empty() && host.back() == '/') host.pop_back();
+    if (found) {
+      struct stat st;
+      std::string exact = host + "/" + name;
+      if (::lstat(exact.c_str(), &st) == 0) {
+        host = std::move(exact);
+        continue;
+      }
+      found = false;
+      if (DIR* dir = ::opendir(host.c_str())) {
+        std::u32string want = FoldedCodePoints(name);
+        while (dirent* e = ::readdir(dir)) {
+          std::string_view entry = e->d_name;
+          if (entry == "." || entry == "..") continue;
+          if (FoldedCodePoints(entry) == want) {
+            name = entry;
+            found = true;
+            break;
+          }
+        }
+        ::closedir(dir);
+      }
+    }
+    host += "/" + name;
+  }
+  if (exists) *exists = found;
+  return host;
+}
+
+std::string PrefixPlatform::ToAnsi(std::string_view host_name) const {
+  return code_page_->FromUtf8(host_name);
+}
+
+// --- Profile strings -----------------------------------------------------------
+
+const ProfileIndex* PrefixPlatform::LoadProfile(const std::string& host_path) {
+  struct stat st;
+  if (!StatPath(host_path, &st) || !S_ISREG(st.st_mode)) return nullptr;
+  std::unique_ptr<CachedProfile>& slot = profiles_[host_path];
+  if (slot && slot->index && slot->dev == st.st_dev && slot->ino == st.st_ino &&
+      slot->size == st.st_size && slot->mtime.tv_sec == st.st_mtim.tv_sec &&
+      slot->mtime.tv_nsec == st.st_mtim.tv_nsec) {
+    return slot->index.get();
+  }
+  Result<std::string> text = ReadHostFile(host_path, kMaxProfileSize);
+  if (!text.ok()) return nullptr;
+  if (!slot) slot = std::make_unique<CachedProfile>();
+  slot->dev = st.st_dev;
+  slot->ino = st.st_ino;
+  slot->size = st.st_size;
+  slot->mtime = st.st_mtim;
+  slot->index = std::make_unique<ProfileIndex>(std::move(text).value());
+  return slot->index.get();
+}
+
+std::size_t PrefixPlatform::GetPrivateProfileString(std::string_view section,
+                                                    std::string_view key, std::string_view def,
+                                                    std::span<char> buffer,
+                                                    std::string_view path) {
+  std::string_view value = def;
+  Result<std::string> host = Resolve(path);
+  if (host.ok()) {
+    if (const ProfileIndex* index = LoadProfile(*host)) {
+      if (auto found = index->Find(section, key)) value = *found;
+    }
+  }
+  return CopyToBuffer(value, buffer.data(), buffer.size());
+}
+
+Status PrefixPlatform::WritePrivateProfileString(std::string_view section, std::string_view key,
+                                                 std::string_view value,
+                                                 std::string_view path) {
+  bool exists = false;
+  Result<std::string> host = Resolve(path, &exists);
+  if (!host.ok()) return host.status();
+  std::string text;
+  if (exists) {
+    struct stat st;
+    if (StatPath(*host, &st) && (st.st_mode & S_IWUSR) == 0) {
+      return Status::Refused("the file is read-only: " + std::string(path));
+    }
+    Result<std::string> old = ReadHostFile(*host, kMaxProfileSize);
+    if (!old.ok()) return old.status();
+    text = std::move(old).value();
+  }
+  Result<std::string> updated = ProfileSetValue(text, section, key, value);
+  if (!updated.ok()) return updated.status();
+  Status s = WriteHostFileAtomically(*host, *updated);
+  profiles_.erase(*host);
+  return s;
+}
+
+// --- Files -----------------------------------------------------------------------
+
+Status PrefixPlatform::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
+  bool from_exists = false, to_exists = false;
+  Result<std::string> src = Resolve(from, &from_exists);
+  if (!src.ok()) return src.status();
+  if (!from_exists) return Status::NotFound("no such file: " + std::string(from));
+  Result<WindowsPath> dst_path = Parse(to);
+  if (!dst_path.ok()) return dst_path.status();
+  if (dst_path->IsRoot() || HasWildcards(dst_path->parts.back())) {
+    return Status::Refused("not a file name: " + std::string(to));
+  }
+  Result<std::string> dst = ResolveParsed(*dst_path, &to_exists);
+  if (!dst.ok()) return dst.status();
+  if (to_exists && fail_if_exists) return Status::AlreadyExists(std::string(to));
+  return CopyHostFile(*src, *dst).WithContext("copy " + std::string(from) + " to " +
+                                             std::string(to));
+}
+
+Status PrefixPlatform::SetFileAttributesArchive(std::string_view path) {
+  bool exists = false;
+  Result<std::string> host = Resolve(path, &exists);
+  if (!host.ok()) return host.status();
+  struct stat st;
+  if (!exists || !StatPath(*host, &st)) return Status::NotFound(std::string(path));
+  if (::chmod(host->c_str(), (st.st_mode & 07777) | S_IWUSR) != 0) {
+    return Status::FromErrno(errno, "change the attributes of " + std::string(path));
+  }
+  return Status::Ok();
+}
+
+Status PrefixPlatform::DeleteFile(std::string_view path) {
+  bool exists = false;
+  Result<std::string> host = Resolve(path, &exists);
+  if (!host.ok()) return host.status();
+  if (!exists) return Status::NotFound(std::string(path));
+  struct stat st;
+  if (::lstat(host->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    return Status::Refused("is a directory: " + std::string(path));
+  }
+  if (::unlink(host->c_str()) != 0) return Status::FromErrno(errno, "delete " + std::string(path));
+  return Status::Ok();
+}
+
+Status PrefixPlatform::CreateDirectory(std::string_view path) {
+  Result<WindowsPath> parsed = Parse(path);
+  if (!parsed.ok()) return parsed.status();
+  bool exists = false;
+  Result<std::string> host = ResolveParsed(*parsed, &exists);
+  if (!host.ok()) return host.status();
+  if (exists) return Status::AlreadyExists(std::string(path));
+  if (HasWildcards(parsed->parts.back())) {
+    return Status::Refused("not a directory name: " + std::string(path));
+  }
+  if (::mkdir(host->c_str(), 0777) != 0) {
+    return Status::FromErrno(errno, "create the directory " + std::string(path));
+  }
+  return Status::Ok();
+}
+
+Result<FileInfo> PrefixPlatform::GetFileInfo(std::string_view path) {
+  bool exists = false;
+  Result<std::string> host = Resolve(path, &exists);
+  if (!host.ok()) return host.status();
+  struct stat st;
+  if (!exists || !StatPath(*host, &st)) return Status::NotFound(std::string(path));
+  FileInfo info;
+  info.is_directory = S_ISDIR(st.st_mode);
+  info.is_read_only = (st.st_mode & S_IWUSR) == 0;
+  info.size = static_cast<std::uint64_t>(st.st_size);
+  std::size_t slash = host->rfind('/');
+  info.is_hidden = IsHiddenName(host->substr(slash + 1));
+  return info;
+}
+
+std::string PrefixPlatform::GetCurrentDirectory() { return cwd_.ToString(); }
+
+Status PrefixPlatform::SetCurrentDirectory(std::string_view path) {
+  Result<WindowsPath> parsed = Parse(path);
+  if (!parsed.ok()) return parsed.status();
+  bool exists = false;
+  Result<std::string> host = ResolveParsed(*parsed, &exists);
+  if (!host.ok()) return host.status();
+  struct stat st;
+  if (!exists || !StatPath(*host, &st) || !S_ISDIR(st.st_mode)) {
+    return Status::NotFound("no such directory: " + std::string(path));
+  }
+  cwd_ = std::move(parsed).value();
+  return Status::Ok();
+}
+
+std::string PrefixPlatform::GetModuleFileName() {
+  WindowsPath module;
+  module.drive = drives_.medium().value_or('d');
+  module.parts.push_back(ToAnsi(options_.program_name));
+  return module.ToString();
+}
+
+Result<std::vector<FindData>> PrefixPlatform::FindFiles(std::string_view pattern,
+                                                        std::size_t max_entries) {
+  Result<WindowsPath> parsed = Parse(pattern);
+  if (!parsed.ok()) return parsed.status();
+  if (parsed->IsRoot()) return Status::NotFound("nothing matches " + std::string(pattern));
+  WindowsPath dir = *parsed;
+  std::string last = dir.parts.back();
+  dir.parts.pop_back();
+  bool exists = false;
+  Result<std::string> host = ResolveParsed(dir, &exists);
+  if (!host.ok()) return host.status();
+  if (!exists) return Status::NotFound("no such directory: " + dir.ToString());
+
+  std::u32string want = FoldedCodePoints(code_page_->ToUtf8(last == "*.*" ? "*" : last));
+  std::vector<FindData> found;
+  auto consider = [&](const std::string& host_name, bool is_dir) {
+    std::string ansi = ToAnsi(host_name);
+    // A name the code page cannot hold, or one with a Windows separator,
+    // could not be opened again by the name we would give back.
+    if (ansi.find('\\') != std::string::npos || code_page_->ToUtf8(ansi) != host_name) return;
+    if (!WildcardMatch(want, FoldedCodePoints(host_name))) return;
+    found.push_back({ansi, is_dir, IsHiddenName(host_name)});
+  };
+  if (!dir.IsRoot()) {
+    consider(".", true);
+    consider("..", true);
+  }
+  std::size_t fixed = found.size();
+  DIR* d = ::opendir(host->c_str());
+  if (d == nullptr) return Status::FromErrno(errno, "list " + dir.ToString());
+  while (dirent* e = ::readdir(d)) {
+    std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat st;
+    bool is_dir = StatPath(*host + "/" + name, &st) && S_ISDIR(st.st_mode);
+    consider(name, is_dir);
+  }
+  ::closedir(d);
+  // The host lists in no particular order; Windows file systems list by name.
+  std::sort(found.begin() + static_cast<std::ptrdiff_t>(fixed), found.end(),
+            [](const FindData& a, const FindData& b) {
+              return FoldedCodePoints(a.name) < FoldedCodePoints(b.name);
+            });
+  if (found.size() > max_entries) found.resize(max_entries);
+  if (found.empty()) return Status::NotFound("nothing matches " + std::string(pattern));
+  return found;
+}
+
+Result<FilePtr> PrefixPlatform::OpenFile(std::string_view path, const char* mode) {
+  Result<WindowsPath> parsed = Parse(path);
+  if (!parsed.ok()) return parsed.status();
+  if (parsed->IsRoot() || HasWildcards(parsed->parts.back())) {
+    return Status::Refused("not a file name: " + std::string(path));
+  }
+  Result<std::string> host = ResolveParsed(*parsed, nullptr);
+  if (!host.ok()) return host.status();
+  FilePtr f(std::fopen(host->c_str(), mode));
+  if (!f) return Status::FromErrno(errno, "open " + std::string(path));
+  return f;
+}
+
+Result<std::string> PrefixPlatform::HostPath(std::string_view path) { return Resolve(path); }
+
+}  // namespace cdsetup::platform

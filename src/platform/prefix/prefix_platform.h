@@ -1,0 +1,110 @@
+// The platform over a Wine-style prefix on a POSIX host: Windows paths are
+// mapped through the prefix's drive links (the medium appears as a CD-ROM
+// drive), matched without regard to case, and converted from the ANSI code page.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "platform/Platform.h"
+#include "platform/prefix/code_page.h"
+#include "platform/prefix/drive_map.h"
+#include "platform/prefix/windows_path.h"
+
+namespace cdsetup::platform {
+
+class ProfileIndex;
+
+struct PrefixOptions {
+  std::string prefix_dir;    // host directory of the prefix; created when missing
+  std::string medium_dir;    // host directory of the installation medium
+  std::string program_name;  // the installer's file name, for its module file name
+  std::string user;          // the profile folder name; the login name when empty
+  std::string locale;        // POSIX locale; from LC_ALL / LC_MESSAGES / LANG when empty
+  int code_page = 0;         // the ANSI code page; the language's own when 0
+};
+
+class PrefixPlatform : public Platform {
+ public:
+  /// Opens (and when missing, creates) the prefix and shows the medium as a
+  /// drive. The current directory starts at the medium's root. Fails when the
+  /// prefix cannot be created or is not a prefix, or the medium is missing.
+  static Result<std::unique_ptr<PrefixPlatform>> Open(const PrefixOptions& options);
+  ~PrefixPlatform() override;
+
+  /// Resolves a Windows path to its host path: existing components matched
+  /// without regard to case, missing ones appended as given (in UTF-8).
+  /// `exists` tells whether the whole path was found.
+  Result<std::string> Resolve(std::string_view path, bool* exists = nullptr);
+
+  const DriveMap& drives() const { return drives_; }
+  const std::string& prefix_dir() const { return options_.prefix_dir; }
+  const CodePage& code_page() const { return *code_page_; }
+
+  // Profile strings
+  std::size_t GetPrivateProfileString(std::string_view section, std::string_view key,
+                                      std::string_view def, std::span<char> buffer,
+                                      std::string_view path) override;
+  Status WritePrivateProfileString(std::string_view section, std::string_view key,
+                                   std::string_view value, std::string_view path) override;
+
+  // Registry
+  Result<RegKey> RegOpenKey(RegRoot root, std::string_view subkey) override;
+  Result<RegKey> RegCreateKey(RegRoot root, std::string_view subkey) override;
+  Result<std::string> RegQueryValue(RegKey key, std::string_view name) override;
+  Status RegSetValue(RegKey key, std::string_view name, std::string_view value) override;
+  Status RegDeleteValue(RegKey key, std::string_view name) override;
+  void RegCloseKey(RegKey key) override;
+  Status RegistryWritable() override;
+
+  // Files
+  Status CopyFile(std::string_view from, std::string_view to, bool fail_if_exists = false) override;
+  Status SetFileAttributesArchive(std::string_view path) override;
+  Status DeleteFile(std::string_view path) override;
+  Status CreateDirectory(std::string_view path) override;
+  Result<FileInfo> GetFileInfo(std::string_view path) override;
+  std::string GetCurrentDirectory() override;
+  Status SetCurrentDirectory(std::string_view path) override;
+  std::string GetModuleFileName() override;
+  Result<std::vector<FindData>> FindFiles(std::string_view pattern,
+                                          std::size_t max_entries = SIZE_MAX) override;
+  Result<FilePtr> OpenFile(std::string_view path, const char* mode) override;
+  Result<std::string> HostPath(std::string_view path) override;
+
+  // Drives
+  DriveType GetDriveType(std::string_view root) override;
+  Result<VolumeInfo> GetVolumeInformation(std::string_view root) override;
+  Result<DiskSpace> GetDiskFreeSpace(std::string_view root) override;
+
+  // Locale and environment
+  std::string GetSystemLanguageId() override;
+  int AnsiCodePage() override { return code_page_->number(); }
+  std::string GetEnvironmentVariable(std::string_view name) override;
+
+  // Processes
+  Result<int> StartProcess(std::string_view path, const std::vector<std::string>& args,
+                           Wait wait) override;
+
+  // Shell links
+  Status WriteShellLink(std::string_view link_path, const ShellLinkSpec& link) override;
+
+ private:
+  struct CachedProfile;
+
+  explicit PrefixPlatform(PrefixOptions options);
+  Result<WindowsPath> Parse(std::string_view path) const;
+  Result<std::string> ResolveParsed(const WindowsPath& path, bool* exists);
+  const ProfileIndex* LoadProfile(const std::string& host_path);
+  std::string ToAnsi(std::string_view host_name) const;
+  void InitLocale();
+
+  PrefixOptions options_;
+  std::unique_ptr<CodePage> code_page_;
+  DriveMap drives_;
+  WindowsPath cwd_;
+  std::string language_id_;
+  std::unordered_map<std::string, std::unique_ptr<CachedProfile>> profiles_;
+};
+
+}  // namespace cdsetup::platform

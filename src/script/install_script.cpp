@@ -1,0 +1,57 @@
+#include "script/install_script.h"
+
+#include <array>
+#include <climits>
+
+#include "platform/ascii.h"
+
+namespace cdsetup::script {
+
+std::string InstallScript::ReadText(std::string_view section, std::string_view key,
+                                    std::size_t* count) const {
+  std::array<char, kTextBufferSize> buffer{};
+  std::size_t n = platform_->GetPrivateProfileString(section, key, "", buffer, path_);
+  if (count) *count = n;
+  return std::string(buffer.data(), n);
+}
+
+int InstallScript::ReadNumber(std::string_view section, std::string_view key) const {
+  return ParseNumber(ReadText(section, key));
+}
+
+bool InstallScript::ReadSwitch(std::string_view section, std::string_view key) const {
+  return platform::EqualsIgnoreCaseAscii(ReadText(section, key), "true");
+}
+
+std::vector<std::string> InstallScript::ReadFamily(std::string_view section,
+                                                   std::string_view pattern, int count) const {
+  std::vector<std::string> out;
+  for (int i = 0; i < count; ++i) out.push_back(ReadText(section, FamilyKey(pattern, i)));
+  return out;
+}
+
+int ParseNumber(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  long long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+std::string FamilyKey(std::string_view pattern, int n) {
+  std::string out(pattern);
+  std::size_t at = out.find("%d");
+  if (at == std::string::npos) return out + std::to_string(n);
+  out.replace(at, 2, std::to_string(n));
+  return out;
+}
+
+}  // namespace cdsetup::script

@@ -1,0 +1,54 @@
+#include "platform/prefix/code_page.h"
+
+#include <gtest/gtest.h>
+
+namespace cdsetup::platform {
+namespace {
+
+// "Zażółć gęślą jaźń" in CP1250 and in UTF-8.
+const char kPolish1250[] = "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1";
+const char kPolishUtf8[] =
+    "Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85 ja\xC5\xBA\xC5\x84";
+
+TEST(CodePage, PolishLettersRoundTripThrough1250) {
+  CodePage cp(1250);
+  EXPECT_EQ(cp.ToUtf8(kPolish1250), kPolishUtf8);
+  EXPECT_EQ(cp.FromUtf8(kPolishUtf8), kPolish1250);
+}
+
+TEST(CodePage, Utf8InputIsTakenAsUtf8) {
+  CodePage cp(1250);
+  EXPECT_EQ(cp.ToUtf8(kPolishUtf8), kPolishUtf8);
+  EXPECT_EQ(cp.ToUtf8("plain"), "plain");
+}
+
+TEST(CodePage, UnrepresentableAndUndefinedCharacters) {
+  CodePage cp(1250);
+  // A Cyrillic letter has no place in 1250.
+  EXPECT_EQ(cp.FromUtf8("a\xD0\x96z"), "a?z");
+  // 0x98 is undefined in 1250.
+  EXPECT_EQ(cp.ToUtf8("a\x98z"), "a\xEF\xBF\xBDz");
+  CodePage unknown(4242);
+  EXPECT_EQ(unknown.number(), 1252);
+  EXPECT_EQ(unknown.ToUtf8("\xE9"), "\xC3\xA9");
+}
+
+TEST(CodePage, Utf8Validation) {
+  EXPECT_TRUE(IsValidUtf8(kPolishUtf8));
+  EXPECT_FALSE(IsValidUtf8(kPolish1250));
+  EXPECT_FALSE(IsValidUtf8("\xC0\x80"));      // overlong NUL
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xE2\x82"));      // cut short
+}
+
+TEST(CodePage, NamesCompareWithoutRegardToCase) {
+  EXPECT_TRUE(EqualsIgnoreCaseUtf8("DANE", "dane"));
+  // "ŻÓŁW" and "żółw"
+  EXPECT_TRUE(EqualsIgnoreCaseUtf8("\xC5\xBB\xC3\x93\xC5\x81W", "\xC5\xBC\xC3\xB3\xC5\x82w"));
+  EXPECT_TRUE(EqualsIgnoreCaseUtf8("\xD0\x96", "\xD0\xB6"));  // Cyrillic Zhe
+  EXPECT_FALSE(EqualsIgnoreCaseUtf8("dane", "dane2"));
+  EXPECT_FALSE(EqualsIgnoreCaseUtf8("\xC5\x81", "l"));
+}
+
+}  // namespace
+}  // namespace cdsetup::platform

@@ -1,0 +1,136 @@
+// File services of the prefix platform on real files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "support/prefix_fixture.h"
+
+namespace cdsetup::platform {
+namespace {
+
+using testing::Exists;
+using testing::MakeDirs;
+using testing::PrefixFixture;
+using testing::ReadFile;
+using testing::WriteFile;
+
+using PrefixFiles = PrefixFixture;
+
+TEST_F(PrefixFiles, CopyOverwritesAndCanRefuse) {
+  WriteFile(medium("Data/a.txt"), "new content");
+  WriteFile(c_drive("Game/a.txt"), "old");
+  EXPECT_TRUE(platform_->CopyFile("data\\A.TXT", "C:\\Game\\a.txt").ok());
+  EXPECT_EQ(ReadFile(c_drive("Game/a.txt")), "new content");
+  EXPECT_TRUE(platform_->CopyFile("data\\a.txt", "C:\\Game\\a.txt", true).IsAlreadyExists());
+  EXPECT_TRUE(platform_->CopyFile("missing.txt", "C:\\Game\\b.txt").IsNotFound());
+  EXPECT_FALSE(platform_->CopyFile("data\\a.txt", "C:\\NoDir\\b.txt").ok());
+  EXPECT_FALSE(Exists(c_drive("NoDir")));
+}
+
+TEST_F(PrefixFiles, ReadOnlyCopyIsReplacedAndMadeWritable) {
+  WriteFile(medium("install.ini"), "[Option]\r\n");
+  ::chmod(medium("install.ini").c_str(), 0444);
+  ASSERT_TRUE(platform_->CopyFile("install.ini", "C:\\install.ini").ok());
+  auto info = platform_->GetFileInfo("C:\\install.ini");
+  ASSERT_TRUE(info.ok());
+  EXPECT_TRUE(info->is_read_only);
+  // A second copy replaces the read-only file.
+  EXPECT_TRUE(platform_->CopyFile("install.ini", "C:\\install.ini").ok());
+  ASSERT_TRUE(platform_->SetFileAttributesArchive("C:\\install.ini").ok());
+  EXPECT_FALSE(platform_->GetFileInfo("C:\\install.ini")->is_read_only);
+  EXPECT_TRUE(platform_->SetFileAttributesArchive("C:\\nothing.ini").IsNotFound());
+}
+
+TEST_F(PrefixFiles, DeleteAFileButNotADirectory) {
+  WriteFile(c_drive("x/intro.ogg"), "o");
+  EXPECT_TRUE(platform_->DeleteFile("C:\\X\\INTRO.OGG").ok());
+  EXPECT_FALSE(Exists(c_drive("x/intro.ogg")));
+  EXPECT_TRUE(platform_->DeleteFile("C:\\x\\intro.ogg").IsNotFound());
+  EXPECT_TRUE(platform_->DeleteFile("C:\\x").IsRefused());
+}
+
+TEST_F(PrefixFiles, CreateDirectoryTellsAlreadyExistsApart) {
+  EXPECT_TRUE(platform_->CreateDirectory("C:\\Games").ok());
+  EXPECT_TRUE(platform_->CreateDirectory("c:\\GAMES").IsAlreadyExists());
+  EXPECT_TRUE(platform_->CreateDirectory("C:\\").IsAlreadyExists());
+  EXPECT_TRUE(platform_->CreateDirectory("C:\\No\\Parent").IsNotFound());
+  EXPECT_TRUE(platform_->CreateDirectory("Q:\\x").IsNotFound());
+  EXPECT_TRUE(platform_->CreateDirectory("C:\\a*b").IsRefused());
+}
+
+TEST_F(PrefixFiles, FindFilesListsDirectoriesAndHiddenNames) {
+  MakeDirs(c_drive("G/Sub"));
+  MakeDirs(c_drive("G/.config"));
+  WriteFile(c_drive("G/readme.txt"), "r");
+  WriteFile(c_drive("G/Setup.EXE"), "s");
+  auto all = platform_->FindFiles("C:\\g\\*.*");
+  ASSERT_TRUE(all.ok());
+  std::vector<std::string> names;
+  for (const FindData& f : *all) names.push_back(f.name + (f.is_directory ? "/" : "") +
+                                                 (f.is_hidden ? "(h)" : ""));
+  EXPECT_EQ(names, (std::vector<std::string>{"./", "../", ".config/(h)", "readme.txt",
+                                             "Setup.EXE", "Sub/"}));
+  auto exe = platform_->FindFiles("C:\\G\\*.exe");
+  ASSERT_TRUE(exe.ok());
+  ASSERT_EQ(exe->size(), 1u);
+  EXPECT_EQ((*exe)[0].name, "Setup.EXE");
+  // A plain name finds that one entry under its real name; the root has no dots.
+  auto one = platform_->FindFiles("C:\\g\\SUB");
+  ASSERT_TRUE(one.ok());
+  EXPECT_EQ((*one)[0].name, "Sub");
+  EXPECT_TRUE((*one)[0].is_directory);
+  auto root = platform_->FindFiles("C:\\*", 1);
+  ASSERT_TRUE(root.ok());
+  ASSERT_EQ(root->size(), 1u);
+  EXPECT_NE((*root)[0].name, ".");
+  EXPECT_TRUE(platform_->FindFiles("C:\\G\\*.none").status().IsNotFound());
+  EXPECT_TRUE(platform_->FindFiles("C:\\missing\\*").status().IsNotFound());
+}
+
+TEST_F(PrefixFiles, StreamsOpenByWindowsPath) {
+  {
+    auto f = platform_->OpenFile("C:\\out.bin", "wb");
+    ASSERT_TRUE(f.ok());
+    std::fputs("data", f->get());
+  }
+  EXPECT_EQ(ReadFile(c_drive("out.bin")), "data");
+  EXPECT_TRUE(platform_->OpenFile("C:\\missing\\x.bin", "wb").status().IsNotFound());
+  EXPECT_TRUE(platform_->OpenFile("C:\\", "rb").status().IsRefused());
+}
+
+TEST_F(PrefixFiles, ProfileStringsThroughThePlatform) {
+  WriteFile(medium("install.ini"), "[Option]\r\nPROGRAM_NAME=Gra\r\n");
+  std::array<char, 260> buf;
+  EXPECT_EQ(platform_->GetPrivateProfileString("option", "program_name", "d", buf, "install.ini"),
+            3u);
+  EXPECT_STREQ(buf.data(), "Gra");
+  EXPECT_EQ(platform_->GetPrivateProfileString("Option", "none", "dflt", buf, "install.ini"), 4u);
+  EXPECT_STREQ(buf.data(), "dflt");
+  EXPECT_EQ(platform_->GetPrivateProfileString("Option", "x", "dflt", buf, "missing.ini"), 4u);
+
+  // The write is seen by the next read (the cached index is renewed).
+  ASSERT_TRUE(platform_->WritePrivateProfileString("Option", "Language", "Polski",
+                                                   "INSTALL.INI").ok());
+  EXPECT_EQ(ReadFile(medium("install.ini")),
+            "[Option]\r\nPROGRAM_NAME=Gra\r\nLanguage=Polski\r\n");
+  platform_->GetPrivateProfileString("Option", "language", "", buf, "install.ini");
+  EXPECT_STREQ(buf.data(), "Polski");
+
+  // A write creates a missing file; a read-only file is refused and kept.
+  ASSERT_TRUE(platform_->WritePrivateProfileString("Option", "Language", "English",
+                                                   "C:\\new.ini").ok());
+  EXPECT_EQ(ReadFile(c_drive("new.ini")), "[Option]\r\nLanguage=English\r\n");
+  ::chmod(c_drive("new.ini").c_str(), 0444);
+  EXPECT_TRUE(platform_->WritePrivateProfileString("Option", "Language", "X", "C:\\new.ini")
+                  .IsRefused());
+  EXPECT_EQ(ReadFile(c_drive("new.ini")), "[Option]\r\nLanguage=English\r\n");
+}
+
+TEST_F(PrefixFiles, ProfileWriteLeavesNoTemporaryFileBehind) {
+  ASSERT_TRUE(platform_->WritePrivateProfileString("s", "k", "v", "C:\\a.ini").ok());
+  ASSERT_TRUE(platform_->WritePrivateProfileString("s", "k", "w", "C:\\a.ini").ok());
+  EXPECT_TRUE(platform_->FindFiles("C:\\.a.ini*").status().IsNotFound());
+  EXPECT_EQ(ReadFile(c_drive("a.ini")), "[s]\r\nk=w\r\n");
+}
+
+}  // namespace
+}  // namespace cdsetup::platform

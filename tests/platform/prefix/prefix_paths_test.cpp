@@ -1,0 +1,119 @@
+// The Windows view of a prefix: drives, the current directory, case-insensitive
+// resolution and ANSI names, on a real temporary tree.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "support/prefix_fixture.h"
+
+namespace cdsetup::platform {
+namespace {
+
+using testing::Exists;
+using testing::MakeDirs;
+using testing::PrefixFixture;
+using testing::ReadFile;
+using testing::WriteFile;
+
+using PrefixPaths = PrefixFixture;
+
+TEST_F(PrefixPaths, MissingPrefixIsCreatedMinimalButValid) {
+  EXPECT_TRUE(Exists(c_drive("windows")));
+  EXPECT_TRUE(Exists(c_drive("users/tester/AppData/Roaming/Microsoft/Windows/Start Menu/Programs")));
+  char buf[256];
+  ssize_t n = ::readlink((temp_ / "prefix/dosdevices/c:").c_str(), buf, sizeof buf);
+  ASSERT_GT(n, 0);
+  EXPECT_EQ(std::string(buf, n), "../drive_c");
+  std::string user_reg = ReadFile(temp_ / "prefix/user.reg");
+  EXPECT_EQ(user_reg.rfind("WINE REGISTRY Version 2\n", 0), 0u);
+  EXPECT_NE(user_reg.find("[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\"
+                          "Shell Folders]"),
+            std::string::npos);
+  EXPECT_NE(user_reg.find("\"Programs\"=\"C:\\\\users\\\\tester\\\\AppData\\\\Roaming\\\\"
+                          "Microsoft\\\\Windows\\\\Start Menu\\\\Programs\""),
+            std::string::npos);
+  EXPECT_EQ(ReadFile(temp_ / "prefix/system.reg").rfind("WINE REGISTRY Version 2\n", 0), 0u);
+}
+
+TEST_F(PrefixPaths, ADirectoryThatIsNoPrefixIsRefused) {
+  WriteFile(temp_ / "notprefix/file.txt", "x");
+  PrefixOptions o;
+  o.prefix_dir = temp_ / "notprefix";
+  o.medium_dir = medium();
+  EXPECT_TRUE(PrefixPlatform::Open(o).status().IsRefused());
+  o.prefix_dir = temp_ / "p2";
+  o.medium_dir = temp_ / "no-medium";
+  EXPECT_TRUE(PrefixPlatform::Open(o).status().IsNotFound());
+}
+
+TEST_F(PrefixPaths, MediumIsTheFirstFreeDriveFromDAndTheStartingDirectory) {
+  EXPECT_EQ(platform_->drives().medium(), 'd');
+  EXPECT_EQ(platform_->GetCurrentDirectory(), "D:\\");
+  EXPECT_EQ(platform_->GetModuleFileName(), "D:\\cdsetup");
+  EXPECT_EQ(platform_->GetDriveType("d:\\"), DriveType::kCdRom);
+  EXPECT_EQ(platform_->GetDriveType("q:\\"), DriveType::kNoRootDir);
+}
+
+TEST_F(PrefixPaths, MediumAlreadyLinkedKeepsItsLetter) {
+  platform_.reset();
+  ASSERT_EQ(::symlink(medium().c_str(), (temp_ / "prefix/dosdevices/f:").c_str()), 0);
+  Open();
+  EXPECT_EQ(platform_->drives().medium(), 'f');
+  EXPECT_EQ(platform_->GetCurrentDirectory(), "F:\\");
+}
+
+TEST_F(PrefixPaths, ExistingComponentsMatchWithoutRegardToCase) {
+  WriteFile(medium("Dane/Mowa.snd"), "x");
+  bool exists = false;
+  auto host = platform_->Resolve("D:\\DANE\\mowa.SND", &exists);
+  ASSERT_TRUE(host.ok());
+  EXPECT_TRUE(exists);
+  EXPECT_EQ(*host, medium("Dane/Mowa.snd"));
+  // New components are created as given, below the existing ones' real names.
+  host = platform_->Resolve("dane\\Nowy\\Plik.txt", &exists);
+  ASSERT_TRUE(host.ok());
+  EXPECT_FALSE(exists);
+  EXPECT_EQ(*host, medium("Dane/Nowy/Plik.txt"));
+}
+
+TEST_F(PrefixPaths, ExactCaseWinsOverAnotherCase) {
+  WriteFile(medium("a/x.txt"), "lower");
+  WriteFile(medium("A/x.txt"), "upper");
+  EXPECT_EQ(*platform_->Resolve("D:\\A\\x.txt"), medium("A/x.txt"));
+  EXPECT_EQ(*platform_->Resolve("D:\\a\\x.txt"), medium("a/x.txt"));
+}
+
+TEST_F(PrefixPaths, RelativeRootedAndDotDotPaths) {
+  MakeDirs(medium("Setup/Data"));
+  ASSERT_TRUE(platform_->SetCurrentDirectory("setup\\data").ok());
+  EXPECT_EQ(platform_->GetCurrentDirectory(), "D:\\setup\\data");
+  EXPECT_EQ(*platform_->Resolve("f.txt"), medium("Setup/Data/f.txt"));
+  EXPECT_EQ(*platform_->Resolve("\\f.txt"), medium("f.txt"));
+  EXPECT_EQ(*platform_->Resolve("..\\..\\..\\..\\f.txt"), medium("f.txt"));
+  EXPECT_EQ(*platform_->Resolve("C:\\..\\windows"), c_drive("windows"));
+  EXPECT_TRUE(platform_->SetCurrentDirectory("C:\\").ok());
+  EXPECT_EQ(platform_->GetCurrentDirectory(), "C:\\");
+}
+
+TEST_F(PrefixPaths, SettingAMissingOrFileCurrentDirectoryFails) {
+  WriteFile(medium("file.txt"), "x");
+  EXPECT_TRUE(platform_->SetCurrentDirectory("D:\\missing").IsNotFound());
+  EXPECT_TRUE(platform_->SetCurrentDirectory("D:\\file.txt").IsNotFound());
+  EXPECT_TRUE(platform_->SetCurrentDirectory("Q:\\").IsNotFound());
+  EXPECT_EQ(platform_->GetCurrentDirectory(), "D:\\");
+}
+
+TEST_F(PrefixPaths, AnsiNamesWithPolishLettersMapToUtf8HostNames) {
+  // "Gry\Żółw" in CP1250
+  ASSERT_TRUE(platform_->CreateDirectory("C:\\Gry").ok());
+  ASSERT_TRUE(platform_->CreateDirectory("C:\\Gry\\\xAF\xF3\xB3w").ok());
+  EXPECT_TRUE(Exists(c_drive("Gry/\xC5\xBB\xC3\xB3\xC5\x82w")));
+  // Found again in the other letter case, and listed back in ANSI.
+  EXPECT_TRUE(platform_->SetCurrentDirectory("c:\\gry\\\xBF\xD3\xA3W").ok());
+  auto found = platform_->FindFiles("C:\\Gry\\*.*");
+  ASSERT_TRUE(found.ok());
+  ASSERT_EQ(found->size(), 3u);
+  EXPECT_EQ((*found)[2].name, "\xAF\xF3\xB3w");
+}
+
+}  // namespace
+}  // namespace cdsetup::platform

@@ -1,0 +1,80 @@
+#include "script/install_script.h"
+
+#include <gtest/gtest.h>
+
+#include "support/prefix_fixture.h"
+
+namespace cdsetup::script {
+namespace {
+
+TEST(ParseNumber, LeadingDecimalInteger) {
+  struct Case {
+    const char* text;
+    int value;
+  } cases[] = {{"3abc", 3},      {"  42", 42},    {"-7", -7},         {"+5x", 5},
+               {"abc", 0},       {"", 0},         {"- 3", 0},         {"\t12 34", 12},
+               {"0010", 10},     {"99999999999", 2147483647},         {"-99999999999", -2147483647 - 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(ParseNumber(c.text), c.value);
+  }
+}
+
+TEST(FamilyKey, FormsNamesWithoutLeadingZeros) {
+  EXPECT_EQ(FamilyKey("Description%d", 0), "Description0");
+  EXPECT_EQ(FamilyKey("%d", 12), "12");
+  EXPECT_EQ(FamilyKey("Exe%d", 3), "Exe3");
+}
+
+class InstallScriptTest : public testing::PrefixFixture {
+ protected:
+  void Write(std::string_view text) { testing::WriteFile(medium("install.ini"), text); }
+  InstallScript Script() { return InstallScript(*platform_, "D:\\install.ini"); }
+};
+
+TEST_F(InstallScriptTest, SwitchIsTrueOnlyForTrueInAnyCase) {
+  Write("[OPTION]\r\na=TRUE\r\nb=True\r\nc=yes\r\nd=1\r\ne=true \r\nf=truely\r\n");
+  InstallScript s = Script();
+  EXPECT_TRUE(s.ReadSwitch("Option", "a"));
+  EXPECT_TRUE(s.ReadSwitch("option", "B"));
+  EXPECT_FALSE(s.ReadSwitch("Option", "c"));
+  EXPECT_FALSE(s.ReadSwitch("Option", "d"));
+  EXPECT_TRUE(s.ReadSwitch("Option", "e"));  // trailing blanks are trimmed
+  EXPECT_FALSE(s.ReadSwitch("Option", "f"));
+  EXPECT_FALSE(s.ReadSwitch("Option", "missing"));
+}
+
+TEST_F(InstallScriptTest, TextIsCutTo259Characters) {
+  std::string long_text(300, 'x');
+  long_text[258] = 'L';
+  Write("[Polski]\r\nIDS_DALEJ=" + long_text + "\r\n");
+  std::size_t count = 0;
+  std::string t = Script().ReadText("polski", "ids_dalej", &count);
+  EXPECT_EQ(t.size(), 259u);
+  EXPECT_EQ(count, 259u);
+  EXPECT_EQ(t.back(), 'L');
+}
+
+TEST_F(InstallScriptTest, NumbersAndFamiliesWithMissingMembers) {
+  Write("[Polski]\r\nShortcuts=2abc\r\nDescription0=Gra\r\n");
+  InstallScript s = Script();
+  EXPECT_EQ(s.ReadNumber("Polski", "Shortcuts"), 2);
+  EXPECT_EQ(s.ReadFamily("Polski", "Description%d", 2),
+            (std::vector<std::string>{"Gra", ""}));
+  EXPECT_TRUE(s.ReadFamily("Polski", "File%d", -1).empty());
+}
+
+TEST_F(InstallScriptTest, MissingEmptyOrBinaryScriptReadsAsDefaults) {
+  InstallScript s = Script();
+  EXPECT_EQ(s.ReadText("Option", "PROGRAM_NAME"), "");
+  EXPECT_EQ(s.ReadNumber("min", "files"), 0);
+  Write("");
+  EXPECT_FALSE(s.ReadSwitch("Option", "show_licence"));
+  std::string binary;
+  for (int i = 0; i < 70000; ++i) binary += static_cast<char>((i * 131) & 0xFF);
+  Write(binary);
+  EXPECT_EQ(s.ReadNumber("min", "files"), 0);
+}
+
+}  // namespace
+}  // namespace cdsetup::script
