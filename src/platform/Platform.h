@@ -69,9 +69,7 @@ struct DiskSpace {
   std::uint64_t free_clusters = 0;
   std::uint64_t total_clusters = 0;
 
-  std::uint64_t FreeBytes() const {
-    return free_clusters * sectors_per_cluster * bytes_per_sector;
-  }
+  std::uint64_t FreeBytes() const { return free_clusters * sectors_per_cluster * bytes_per_sector; }
   std::uint64_t TotalBytes() const {
     return total_clusters * sectors_per_cluster * bytes_per_sector;
   }

@@ -7,7 +7,9 @@
 
 namespace cdsetup::platform {
 
-inline char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+inline char ToLowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 inline std::string ToLowerAscii(std::string_view s) {
   std::string out(s);

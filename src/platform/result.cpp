@@ -31,15 +31,32 @@ Status Status::FromErrno(int err, const std::string& context) {
 std::string Status::ToString() const {
   const char* name = "OK";
   switch (kind_) {
-    case Kind::kOk: return "OK";
-    case Kind::kNotFound: name = "not found"; break;
-    case Kind::kAlreadyExists: name = "already exists"; break;
-    case Kind::kRefused: name = "refused"; break;
-    case Kind::kIoError: name = "I/O error"; break;
-    case Kind::kCorrupt: name = "corrupt"; break;
-    case Kind::kBusy: name = "busy"; break;
-    case Kind::kCancelled: name = "cancelled"; break;
-    case Kind::kUnsupported: name = "unsupported"; break;
+    case Kind::kOk:
+      return "OK";
+    case Kind::kNotFound:
+      name = "not found";
+      break;
+    case Kind::kAlreadyExists:
+      name = "already exists";
+      break;
+    case Kind::kRefused:
+      name = "refused";
+      break;
+    case Kind::kIoError:
+      name = "I/O error";
+      break;
+    case Kind::kCorrupt:
+      name = "corrupt";
+      break;
+    case Kind::kBusy:
+      name = "busy";
+      break;
+    case Kind::kCancelled:
+      name = "cancelled";
+      break;
+    case Kind::kUnsupported:
+      name = "unsupported";
+      break;
   }
   return std::string(name) + ": " + message_;
 }

@@ -37,9 +37,7 @@ class [[nodiscard]] Status {
   static Status Corrupt(std::string msg) { return Status(Kind::kCorrupt, std::move(msg)); }
   static Status Busy(std::string msg) { return Status(Kind::kBusy, std::move(msg)); }
   static Status Cancelled(std::string msg) { return Status(Kind::kCancelled, std::move(msg)); }
-  static Status Unsupported(std::string msg) {
-    return Status(Kind::kUnsupported, std::move(msg));
-  }
+  static Status Unsupported(std::string msg) { return Status(Kind::kUnsupported, std::move(msg)); }
 
   /// Maps an errno value of a failed POSIX call to a status; `context` names
   /// what was being done ("open /x/y").
@@ -74,7 +72,7 @@ class [[nodiscard]] Status {
 template <typename T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : value_(std::move(value)) {}  // NOLINT: implicit on purpose
+  Result(T value) : value_(std::move(value)) {}          // NOLINT: implicit on purpose
   Result(Status status) : status_(std::move(status)) {}  // NOLINT
 
   bool ok() const { return value_.has_value(); }

@@ -80,8 +80,8 @@ TEST_F(CreateDirectoryPathTest, EmptyAndOverLongPathsAreRefusedUntouched) {
   EXPECT_FALSE(CreateDirectoryPath(*dirs_, p256));
   EXPECT_TRUE(dirs_->asked.empty());
   // 255 characters is allowed; the host refuses a 252-byte name itself.
-  EXPECT_TRUE(CreateDirectoryPath(*dirs_, "C:\\" + std::string(120, 'a') + "\\" +
-                                              std::string(131, 'b')));
+  EXPECT_TRUE(
+      CreateDirectoryPath(*dirs_, "C:\\" + std::string(120, 'a') + "\\" + std::string(131, 'b')));
 }
 
 }  // namespace

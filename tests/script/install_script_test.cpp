@@ -1,6 +1,7 @@
 #include "script/install_script.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "support/prefix_fixture.h"
 
@@ -11,9 +12,17 @@ TEST(ParseNumber, LeadingDecimalInteger) {
   struct Case {
     const char* text;
     int value;
-  } cases[] = {{"3abc", 3},      {"  42", 42},    {"-7", -7},         {"+5x", 5},
-               {"abc", 0},       {"", 0},         {"- 3", 0},         {"\t12 34", 12},
-               {"0010", 10},     {"99999999999", 2147483647},         {"-99999999999", -2147483647 - 1}};
+  } cases[] = {{"3abc", 3},
+               {"  42", 42},
+               {"-7", -7},
+               {"+5x", 5},
+               {"abc", 0},
+               {"", 0},
+               {"- 3", 0},
+               {"\t12 34", 12},
+               {"0010", 10},
+               {"99999999999", 2147483647},
+               {"-99999999999", -2147483647 - 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(ParseNumber(c.text), c.value);
@@ -59,8 +68,7 @@ TEST_F(InstallScriptTest, NumbersAndFamiliesWithMissingMembers) {
   Write("[Polski]\r\nShortcuts=2abc\r\nDescription0=Gra\r\n");
   InstallScript s = Script();
   EXPECT_EQ(s.ReadNumber("Polski", "Shortcuts"), 2);
-  EXPECT_EQ(s.ReadFamily("Polski", "Description%d", 2),
-            (std::vector<std::string>{"Gra", ""}));
+  EXPECT_EQ(s.ReadFamily("Polski", "Description%d", 2), (std::vector<std::string>{"Gra", ""}));
   EXPECT_TRUE(s.ReadFamily("Polski", "File%d", -1).empty());
 }
 
@@ -74,6 +82,13 @@ TEST_F(InstallScriptTest, MissingEmptyOrBinaryScriptReadsAsDefaults) {
   for (int i = 0; i < 70000; ++i) binary += static_cast<char>((i * 131) & 0xFF);
   Write(binary);
   EXPECT_EQ(s.ReadNumber("min", "files"), 0);
+}
+
+TEST_F(InstallScriptTest, EnormousScriptReadsAsEmptyWithoutBeingRead) {
+  // A sparse file: large on paper, so only its size decides.
+  Write("[Option]\r\nPROGRAM_NAME=Gra\r\n");
+  ASSERT_EQ(::truncate(medium("install.ini").c_str(), 200ll << 20), 0);
+  EXPECT_EQ(Script().ReadText("Option", "PROGRAM_NAME"), "");
 }
 
 }  // namespace

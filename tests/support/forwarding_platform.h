@@ -11,17 +11,15 @@ class ForwardingPlatform : public platform::Platform {
  public:
   explicit ForwardingPlatform(platform::Platform& inner) : inner_(inner) {}
 
-  std::size_t GetPrivateProfileString(std::string_view s, std::string_view k,
-                                      std::string_view d, std::span<char> b,
-                                      std::string_view p) override {
+  std::size_t GetPrivateProfileString(std::string_view s, std::string_view k, std::string_view d,
+                                      std::span<char> b, std::string_view p) override {
     return inner_.GetPrivateProfileString(s, k, d, b, p);
   }
   platform::Status WritePrivateProfileString(std::string_view s, std::string_view k,
                                              std::string_view v, std::string_view p) override {
     return inner_.WritePrivateProfileString(s, k, v, p);
   }
-  platform::Result<platform::RegKey> RegOpenKey(platform::RegRoot r,
-                                                std::string_view k) override {
+  platform::Result<platform::RegKey> RegOpenKey(platform::RegRoot r, std::string_view k) override {
     return inner_.RegOpenKey(r, k);
   }
   platform::Result<platform::RegKey> RegCreateKey(platform::RegRoot r,
@@ -66,9 +64,7 @@ class ForwardingPlatform : public platform::Platform {
   platform::Result<platform::FilePtr> OpenFile(std::string_view p, const char* m) override {
     return inner_.OpenFile(p, m);
   }
-  platform::Result<std::string> HostPath(std::string_view p) override {
-    return inner_.HostPath(p);
-  }
+  platform::Result<std::string> HostPath(std::string_view p) override { return inner_.HostPath(p); }
 
   platform::DriveType GetDriveType(std::string_view r) override { return inner_.GetDriveType(r); }
   platform::Result<platform::VolumeInfo> GetVolumeInformation(std::string_view r) override {

@@ -24,10 +24,9 @@ ScopedTempDir::~ScopedTempDir() {
   // Read-only files and folders inside must not keep the tree alive.
   for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
        it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add |
-                                     std::filesystem::perm_options::nofollow,
-                                 ec);
+    std::filesystem::permissions(
+        it->path(), std::filesystem::perms::owner_all,
+        std::filesystem::perm_options::add | std::filesystem::perm_options::nofollow, ec);
   }
   std::filesystem::remove_all(path_, ec);
 }

@@ -12,7 +12,9 @@ iconv_t Open(const std::string& to, const std::string& from) {
   return iconv_open(to.c_str(), from.c_str());
 }
 
-bool Usable(void* cd) { return cd != nullptr && cd != reinterpret_cast<void*>(-1); }
+bool Usable(void* cd) {
+  return cd != nullptr && cd != reinterpret_cast<void*>(-1);
+}
 
 // Runs one whole conversion; `bad` is written in place of each input byte (or
 // well-formed UTF-8 character) that the target cannot hold.
@@ -68,7 +70,8 @@ char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
     return c;
   }
   char32_t cp = c & (0x7F >> n);
-  for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+  for (std::size_t k = 1; k < n; ++k)
+    cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
   i += n;
   return cp;
 }
@@ -91,20 +94,34 @@ char32_t FoldCase(char32_t c) {
 
 const char* IconvName(int cp) {
   switch (cp) {
-    case 874: return "CP874";
-    case 932: return "CP932";
-    case 936: return "CP936";
-    case 949: return "CP949";
-    case 950: return "CP950";
-    case 1250: return "CP1250";
-    case 1251: return "CP1251";
-    case 1253: return "CP1253";
-    case 1254: return "CP1254";
-    case 1255: return "CP1255";
-    case 1256: return "CP1256";
-    case 1257: return "CP1257";
-    case 1258: return "CP1258";
-    default: return "CP1252";
+    case 874:
+      return "CP874";
+    case 932:
+      return "CP932";
+    case 936:
+      return "CP936";
+    case 949:
+      return "CP949";
+    case 950:
+      return "CP950";
+    case 1250:
+      return "CP1250";
+    case 1251:
+      return "CP1251";
+    case 1253:
+      return "CP1253";
+    case 1254:
+      return "CP1254";
+    case 1255:
+      return "CP1255";
+    case 1256:
+      return "CP1256";
+    case 1257:
+      return "CP1257";
+    case 1258:
+      return "CP1258";
+    default:
+      return "CP1252";
   }
 }
 

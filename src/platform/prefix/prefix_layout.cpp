@@ -103,8 +103,8 @@ Status EnsurePrefix(const std::string& prefix_dir, const std::string& user) {
     const std::string c = prefix_dir + "/drive_c";
     const std::string home = c + "/users/" + user;
     for (const std::string& d :
-         {c + "/windows/system32", c + "/Program Files", c + "/users/Public",
-          home + "/Desktop", home + "/Documents",
+         {c + "/windows/system32", c + "/Program Files", c + "/users/Public", home + "/Desktop",
+          home + "/Documents",
           home + "/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Startup"}) {
       Status s = MakeDirs(d);
       if (!s.ok()) return s;

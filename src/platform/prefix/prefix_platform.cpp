@@ -19,7 +19,9 @@ namespace {
 // and reading it whole for every lookup would stall the installer.
 constexpr std::uint64_t kMaxProfileSize = 64u << 20;
 
-bool StatPath(const std::string& host, struct stat* st) { return ::stat(host.c_str(), st) == 0; }
+bool StatPath(const std::string& host, struct stat* st) {
+  return ::stat(host.c_str(), st) == 0;
+}
 
 std::string LoginName() {
   if (const passwd* pw = ::getpwuid(::getuid())) return pw->pw_name;
@@ -153,9 +155,8 @@ const ProfileIndex* PrefixPlatform::LoadProfile(const std::string& host_path) {
   return slot->index.get();
 }
 
-std::size_t PrefixPlatform::GetPrivateProfileString(std::string_view section,
-                                                    std::string_view key, std::string_view def,
-                                                    std::span<char> buffer,
+std::size_t PrefixPlatform::GetPrivateProfileString(std::string_view section, std::string_view key,
+                                                    std::string_view def, std::span<char> buffer,
                                                     std::string_view path) {
   std::string_view value = def;
   Result<std::string> host = Resolve(path);
@@ -168,8 +169,7 @@ std::size_t PrefixPlatform::GetPrivateProfileString(std::string_view section,
 }
 
 Status PrefixPlatform::WritePrivateProfileString(std::string_view section, std::string_view key,
-                                                 std::string_view value,
-                                                 std::string_view path) {
+                                                 std::string_view value, std::string_view path) {
   bool exists = false;
   Result<std::string> host = Resolve(path, &exists);
   if (!host.ok()) return host.status();
@@ -205,8 +205,8 @@ Status PrefixPlatform::CopyFile(std::string_view from, std::string_view to, bool
   Result<std::string> dst = ResolveParsed(*dst_path, &to_exists);
   if (!dst.ok()) return dst.status();
   if (to_exists && fail_if_exists) return Status::AlreadyExists(std::string(to));
-  return CopyHostFile(*src, *dst).WithContext("copy " + std::string(from) + " to " +
-                                             std::string(to));
+  return CopyHostFile(*src, *dst)
+      .WithContext("copy " + std::string(from) + " to " + std::string(to));
 }
 
 Status PrefixPlatform::SetFileAttributesArchive(std::string_view path) {
@@ -265,7 +265,9 @@ Result<FileInfo> PrefixPlatform::GetFileInfo(std::string_view path) {
   return info;
 }
 
-std::string PrefixPlatform::GetCurrentDirectory() { return cwd_.ToString(); }
+std::string PrefixPlatform::GetCurrentDirectory() {
+  return cwd_.ToString();
+}
 
 Status PrefixPlatform::SetCurrentDirectory(std::string_view path) {
   Result<WindowsPath> parsed = Parse(path);
@@ -349,6 +351,8 @@ Result<FilePtr> PrefixPlatform::OpenFile(std::string_view path, const char* mode
   return f;
 }
 
-Result<std::string> PrefixPlatform::HostPath(std::string_view path) { return Resolve(path); }
+Result<std::string> PrefixPlatform::HostPath(std::string_view path) {
+  return Resolve(path);
+}
 
 }  // namespace cdsetup::platform

@@ -27,7 +27,9 @@ Status PrefixPlatform::RegDeleteValue(RegKey, std::string_view) {
   return Status::Unsupported("registry not available yet");
 }
 void PrefixPlatform::RegCloseKey(RegKey) {}
-Status PrefixPlatform::RegistryWritable() { return Status::Unsupported("registry not available yet"); }
+Status PrefixPlatform::RegistryWritable() {
+  return Status::Unsupported("registry not available yet");
+}
 
 DriveType PrefixPlatform::GetDriveType(std::string_view root) {
   if (root.empty() || drives_.Target(root[0]) == nullptr) return DriveType::kNoRootDir;
@@ -40,7 +42,9 @@ Result<DiskSpace> PrefixPlatform::GetDiskFreeSpace(std::string_view) {
   return Status::Unsupported("free space not available yet");
 }
 
-std::string PrefixPlatform::GetSystemLanguageId() { return language_id_; }
+std::string PrefixPlatform::GetSystemLanguageId() {
+  return language_id_;
+}
 
 std::string PrefixPlatform::GetEnvironmentVariable(std::string_view name) {
   std::string n(name);

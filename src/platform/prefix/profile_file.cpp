@@ -9,7 +9,9 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -17,7 +19,9 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-std::string Lower(std::string_view s) { return ToLowerAscii(s); }
+std::string Lower(std::string_view s) {
+  return ToLowerAscii(s);
+}
 
 // One line of the text: [begin, end) without its line end, and the line end.
 struct Line {

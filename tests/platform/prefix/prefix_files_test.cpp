@@ -65,10 +65,10 @@ TEST_F(PrefixFiles, FindFilesListsDirectoriesAndHiddenNames) {
   auto all = platform_->FindFiles("C:\\g\\*.*");
   ASSERT_TRUE(all.ok());
   std::vector<std::string> names;
-  for (const FindData& f : *all) names.push_back(f.name + (f.is_directory ? "/" : "") +
-                                                 (f.is_hidden ? "(h)" : ""));
-  EXPECT_EQ(names, (std::vector<std::string>{"./", "../", ".config/(h)", "readme.txt",
-                                             "Setup.EXE", "Sub/"}));
+  for (const FindData& f : *all)
+    names.push_back(f.name + (f.is_directory ? "/" : "") + (f.is_hidden ? "(h)" : ""));
+  EXPECT_EQ(names, (std::vector<std::string>{"./", "../", ".config/(h)", "readme.txt", "Setup.EXE",
+                                             "Sub/"}));
   auto exe = platform_->FindFiles("C:\\G\\*.exe");
   ASSERT_TRUE(exe.ok());
   ASSERT_EQ(exe->size(), 1u);
@@ -108,20 +108,19 @@ TEST_F(PrefixFiles, ProfileStringsThroughThePlatform) {
   EXPECT_EQ(platform_->GetPrivateProfileString("Option", "x", "dflt", buf, "missing.ini"), 4u);
 
   // The write is seen by the next read (the cached index is renewed).
-  ASSERT_TRUE(platform_->WritePrivateProfileString("Option", "Language", "Polski",
-                                                   "INSTALL.INI").ok());
-  EXPECT_EQ(ReadFile(medium("install.ini")),
-            "[Option]\r\nPROGRAM_NAME=Gra\r\nLanguage=Polski\r\n");
+  ASSERT_TRUE(
+      platform_->WritePrivateProfileString("Option", "Language", "Polski", "INSTALL.INI").ok());
+  EXPECT_EQ(ReadFile(medium("install.ini")), "[Option]\r\nPROGRAM_NAME=Gra\r\nLanguage=Polski\r\n");
   platform_->GetPrivateProfileString("Option", "language", "", buf, "install.ini");
   EXPECT_STREQ(buf.data(), "Polski");
 
   // A write creates a missing file; a read-only file is refused and kept.
-  ASSERT_TRUE(platform_->WritePrivateProfileString("Option", "Language", "English",
-                                                   "C:\\new.ini").ok());
+  ASSERT_TRUE(
+      platform_->WritePrivateProfileString("Option", "Language", "English", "C:\\new.ini").ok());
   EXPECT_EQ(ReadFile(c_drive("new.ini")), "[Option]\r\nLanguage=English\r\n");
   ::chmod(c_drive("new.ini").c_str(), 0444);
-  EXPECT_TRUE(platform_->WritePrivateProfileString("Option", "Language", "X", "C:\\new.ini")
-                  .IsRefused());
+  EXPECT_TRUE(
+      platform_->WritePrivateProfileString("Option", "Language", "X", "C:\\new.ini").IsRefused());
   EXPECT_EQ(ReadFile(c_drive("new.ini")), "[Option]\r\nLanguage=English\r\n");
 }
 

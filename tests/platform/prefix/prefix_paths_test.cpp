@@ -18,7 +18,8 @@ using PrefixPaths = PrefixFixture;
 
 TEST_F(PrefixPaths, MissingPrefixIsCreatedMinimalButValid) {
   EXPECT_TRUE(Exists(c_drive("windows")));
-  EXPECT_TRUE(Exists(c_drive("users/tester/AppData/Roaming/Microsoft/Windows/Start Menu/Programs")));
+  EXPECT_TRUE(
+      Exists(c_drive("users/tester/AppData/Roaming/Microsoft/Windows/Start Menu/Programs")));
   char buf[256];
   ssize_t n = ::readlink((temp_ / "prefix/dosdevices/c:").c_str(), buf, sizeof buf);
   ASSERT_GT(n, 0);

@@ -21,8 +21,7 @@ TEST(ProfileRead, NamesMatchWithoutRegardToCase) {
 }
 
 TEST(ProfileRead, FirstSectionAndFirstKeyWin) {
-  std::string text =
-      "[a]\nk=first\nk=second\n[b]\nx=1\n[A]\nk=third\nonly_in_second=2\n";
+  std::string text = "[a]\nk=first\nk=second\n[b]\nx=1\n[A]\nk=third\nonly_in_second=2\n";
   EXPECT_EQ(Get(text, "a", "k"), "first");
   // A later section of the same name is never read, not even for new keys.
   EXPECT_EQ(Get(text, "a", "only_in_second"), "<missing>");
@@ -98,8 +97,7 @@ TEST(ProfileCopy, CutToBufferSizeMinusOneAndCounted) {
   EXPECT_EQ(buf[0], '\0');
 }
 
-std::string Set(std::string_view text, std::string_view s, std::string_view k,
-                std::string_view v) {
+std::string Set(std::string_view text, std::string_view s, std::string_view k, std::string_view v) {
   auto r = ProfileSetValue(text, s, k, v);
   EXPECT_TRUE(r.ok()) << r.status().ToString();
   return r.ok() ? r.value() : std::string();

@@ -44,8 +44,8 @@ TEST(WindowsPath, ResolvesEveryFormAgainstTheCurrentDirectory) {
 }
 
 TEST(WindowsPath, RefusesWhatNamesNoLocalPath) {
-  for (const char* bad : {"", "\\\\server\\share", "C:\\a<b", "C:\\a|b", "C:\\a\"b",
-                          "C:\\a\x01z", "1:\\x", "C:\\a:b"}) {
+  for (const char* bad : {"", "\\\\server\\share", "C:\\a<b", "C:\\a|b", "C:\\a\"b", "C:\\a\x01z",
+                          "1:\\x", "C:\\a:b"}) {
     SCOPED_TRACE(bad);
     EXPECT_TRUE(WindowsPath::Parse(bad, Cwd()).status().IsRefused());
   }
