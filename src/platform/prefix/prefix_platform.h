@@ -4,12 +4,14 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
 #include "platform/Platform.h"
 #include "platform/prefix/code_page.h"
 #include "platform/prefix/drive_map.h"
+#include "platform/prefix/process_runner.h"
 #include "platform/prefix/windows_path.h"
 
 namespace cdsetup::platform {
@@ -23,6 +25,10 @@ struct PrefixOptions {
   std::string user;          // the profile folder name; the login name when empty
   std::string locale;        // POSIX locale; from LC_ALL / LC_MESSAGES / LANG when empty
   int code_page = 0;         // the ANSI code page; the language's own when 0
+  // Host facts, replaceable for tests.
+  std::string mountinfo_path = "/proc/self/mountinfo";
+  std::string by_label_dir = "/dev/disk/by-label";
+  std::shared_ptr<ProcessRunner> runner;  // a PosixProcessRunner when empty
 };
 
 class PrefixPlatform : public Platform {
@@ -98,12 +104,17 @@ class PrefixPlatform : public Platform {
   const ProfileIndex* LoadProfile(const std::string& host_path);
   std::string ToAnsi(std::string_view host_name) const;
   void InitLocale();
+  /// The host directory of the drive root `root` ("c:\"), when it is there.
+  std::optional<std::string> DriveRoot(std::string_view root) const;
+  /// The type set for a drive in HKLM\Software\Wine\Drives, when set.
+  std::optional<DriveType> ConfiguredDriveType(char letter);
 
   PrefixOptions options_;
   std::unique_ptr<CodePage> code_page_;
   DriveMap drives_;
   WindowsPath cwd_;
   std::string language_id_;
+  std::shared_ptr<ProcessRunner> runner_;
   std::unordered_map<std::string, std::unique_ptr<CachedProfile>> profiles_;
 };
 

@@ -1,0 +1,42 @@
+// Starting host programs with an argument vector, never through a shell.
+// Abstract so that tests can observe what would be started without running it.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace cdsetup::platform {
+
+class ProcessRunner {
+ public:
+  virtual ~ProcessRunner() = default;
+
+  /// Runs `argv` (argv[0] is the program, looked up in PATH when it has no
+  /// "/"), with `env` added to the environment. With Wait::kYes returns the
+  /// exit status (128 + the signal number when it was killed); otherwise 0
+  /// once it started. NotFound when the program cannot be started.
+  virtual Result<int> Run(const std::vector<std::string>& argv,
+                          const std::vector<std::pair<std::string, std::string>>& env,
+                          Wait wait) = 0;
+
+  /// Whether `name` is an executable in PATH.
+  virtual bool HasProgram(const std::string& name) = 0;
+};
+
+/// The real runner: posix_spawn, and waitpid when asked to wait. Children not
+/// waited for are reaped on later calls, so they leave no zombies behind.
+class PosixProcessRunner : public ProcessRunner {
+ public:
+  Result<int> Run(const std::vector<std::string>& argv,
+                  const std::vector<std::pair<std::string, std::string>>& env, Wait wait) override;
+  bool HasProgram(const std::string& name) override;
+
+ private:
+  void ReapFinished();
+  std::vector<int> running_;
+};
+
+}  // namespace cdsetup::platform

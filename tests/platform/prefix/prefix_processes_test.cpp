@@ -1,0 +1,103 @@
+// Program starts through an injected runner: what is run, how, and the status.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "support/prefix_fixture.h"
+#include "support/recording_runner.h"
+
+namespace cdsetup::platform {
+namespace {
+
+using testing::RecordingRunner;
+using testing::WriteFile;
+
+class PrefixProcesses : public testing::PrefixFixture {
+ protected:
+  void SetUp() override {
+    testing::MakeDirs(medium());
+    runner_ = std::make_shared<RecordingRunner>();
+    PrefixOptions o;
+    o.prefix_dir = temp_ / "prefix";
+    o.medium_dir = medium();
+    o.program_name = "cdsetup";
+    o.user = "tester";
+    o.code_page = 1250;
+    o.runner = runner_;
+    auto p = PrefixPlatform::Open(o);
+    ASSERT_TRUE(p.ok());
+    platform_ = std::move(p).value();
+  }
+  std::shared_ptr<RecordingRunner> runner_;
+};
+
+TEST_F(PrefixProcesses, WindowsProgramRunsThroughWineWithThePrefix) {
+  WriteFile(medium("DirectX/DXSETUP.exe"), "MZ\x90");
+  runner_->programs.insert("wine");
+  runner_->exit_status = 3;
+  auto r = platform_->StartProcess("D:\\directx\\dxsetup.EXE", {"/silent"}, Wait::kYes);
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(*r, 3);
+  ASSERT_EQ(runner_->starts.size(), 1u);
+  EXPECT_EQ(runner_->starts[0].argv,
+            (std::vector<std::string>{"wine", medium("DirectX/DXSETUP.exe"), "/silent"}));
+  EXPECT_EQ(runner_->starts[0].wait, Wait::kYes);
+  EXPECT_EQ(runner_->starts[0].env,
+            (std::vector<std::pair<std::string, std::string>>{{"WINEPREFIX", temp_ / "prefix"}}));
+}
+
+TEST_F(PrefixProcesses, WindowsProgramWithoutWineIsNotStarted) {
+  WriteFile(medium("setup.exe"), "MZ");
+  EXPECT_TRUE(platform_->StartProcess("D:\\setup.exe", {}, Wait::kYes).status().IsNotFound());
+  EXPECT_TRUE(runner_->starts.empty());
+}
+
+TEST_F(PrefixProcesses, HostProgramsAndScriptsRunDirectly) {
+  WriteFile(medium("extra.sh"), "#!/bin/sh\necho hi\n");
+  auto r = platform_->StartProcess("D:\\extra.sh", {"a b", "c"}, Wait::kNo);
+  ASSERT_TRUE(r.ok());
+  ASSERT_EQ(runner_->starts.size(), 1u);
+  // Not executable on the medium: run by the shell, arguments kept whole.
+  EXPECT_EQ(runner_->starts[0].argv,
+            (std::vector<std::string>{"/bin/sh", medium("extra.sh"), "a b", "c"}));
+  EXPECT_EQ(runner_->starts[0].wait, Wait::kNo);
+  ::chmod(medium("extra.sh").c_str(), 0755);
+  ASSERT_TRUE(platform_->StartProcess("D:\\EXTRA.SH", {}, Wait::kYes).ok());
+  EXPECT_EQ(runner_->starts[1].argv, (std::vector<std::string>{medium("extra.sh")}));
+}
+
+TEST_F(PrefixProcesses, ExplorerWithoutWineOpensTheFolderOnTheHost) {
+  testing::MakeDirs(c_drive("users/tester/Start Menu/Firma"));
+  auto r = platform_->StartProcess("C:\\windows\\explorer.exe",
+                                   {"C:\\users\\tester\\Start Menu\\firma"}, Wait::kNo);
+  ASSERT_TRUE(r.ok());
+  ASSERT_EQ(runner_->starts.size(), 1u);
+  EXPECT_EQ(runner_->starts[0].argv,
+            (std::vector<std::string>{"xdg-open", c_drive("users/tester/Start Menu/Firma")}));
+}
+
+TEST_F(PrefixProcesses, WhatCannotBeStartedIsAFailure) {
+  WriteFile(medium("readme.txt"), "plain text");
+  EXPECT_FALSE(platform_->StartProcess("D:\\readme.txt", {}, Wait::kYes).ok());
+  EXPECT_TRUE(platform_->StartProcess("D:\\missing.exe", {}, Wait::kYes).status().IsNotFound());
+  WriteFile(medium("run.sh"), "#!/bin/sh\n");
+  runner_->fail = true;
+  EXPECT_FALSE(platform_->StartProcess("D:\\run.sh", {}, Wait::kYes).ok());
+  EXPECT_TRUE(runner_->starts.size() == 1u);
+}
+
+TEST(PosixProcessRunner, WaitsAndReportsTheExitStatus) {
+  PosixProcessRunner runner;
+  auto r = runner.Run({"/bin/sh", "-c", "exit 7"}, {}, Wait::kYes);
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(*r, 7);
+  auto env = runner.Run({"/bin/sh", "-c", "test \"$WINEPREFIX\" = /p"}, {{"WINEPREFIX", "/p"}},
+                        Wait::kYes);
+  EXPECT_EQ(*env, 0);
+  EXPECT_EQ(*runner.Run({"/bin/true"}, {}, Wait::kNo), 0);
+  EXPECT_FALSE(runner.Run({"/no/such/program"}, {}, Wait::kYes).ok());
+  EXPECT_TRUE(runner.HasProgram("sh"));
+  EXPECT_FALSE(runner.HasProgram("no-such-program-here"));
+}
+
+}  // namespace
+}  // namespace cdsetup::platform
