@@ -178,6 +178,9 @@ class Platform {
   virtual std::string GetSystemLanguageId() = 0;
   /// The ANSI code page in which paths and texts are given (1250, 1252, ...).
   virtual int AnsiCodePage() = 0;
+  /// `text` with every upper-case letter of the ANSI code page in lower case
+  /// (accented letters included), as CharLower gives it.
+  virtual std::string CharLower(std::string_view text) = 0;
   /// An environment variable of the Windows side ("WINDIR"); empty when unset.
   virtual std::string GetEnvironmentVariable(std::string_view name) = 0;
 

@@ -76,6 +76,7 @@ class ForwardingPlatform : public platform::Platform {
 
   std::string GetSystemLanguageId() override { return inner_.GetSystemLanguageId(); }
   int AnsiCodePage() override { return inner_.AnsiCodePage(); }
+  std::string CharLower(std::string_view t) override { return inner_.CharLower(t); }
   std::string GetEnvironmentVariable(std::string_view n) override {
     return inner_.GetEnvironmentVariable(n);
   }

@@ -92,6 +92,33 @@ char32_t FoldCase(char32_t c) {
   return c;
 }
 
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+bool IsDoubleByte(int cp) {
+  return cp == 932 || cp == 936 || cp == 949 || cp == 950;
+}
+
+bool IsLeadByte(int cp, unsigned char c) {
+  if (cp == 932) return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+  return c >= 0x81 && c <= 0xFE;
+}
+
 const char* IconvName(int cp) {
   switch (cp) {
     case 874:
@@ -132,6 +159,45 @@ CodePage::CodePage(int code_page) : number_(code_page) {
   if (name == "CP1252" && code_page != 1252) number_ = 1252;
   to_utf8_ = Open("UTF-8", name);
   from_utf8_ = Open(name, "UTF-8");
+  BuildLowerTable();
+}
+
+// One table for the whole code page: each byte's character, folded, mapped
+// back when the code page holds the lower-case form as one byte.
+void CodePage::BuildLowerTable() {
+  for (int b = 0; b < 256; ++b) lower_[b] = static_cast<unsigned char>(b);
+  for (int b = 'A'; b <= 'Z'; ++b) lower_[b] = static_cast<unsigned char>(b + 32);
+  if (IsDoubleByte(number_)) return;
+  for (int b = 0x80; b < 256; ++b) {
+    std::string utf8 = Convert(to_utf8_, std::string(1, static_cast<char>(b)), "");
+    if (utf8.empty()) continue;
+    std::size_t i = 0;
+    char32_t cp = DecodeUtf8(utf8, i);
+    char32_t folded = FoldCase(cp);
+    if (folded == cp || i != utf8.size()) continue;
+    std::string lower_utf8;
+    AppendUtf8(lower_utf8, folded);
+    std::string back = Convert(from_utf8_, lower_utf8, "");
+    if (back.size() == 1) lower_[b] = static_cast<unsigned char>(back[0]);
+  }
+}
+
+std::string CodePage::Lower(std::string_view ansi) const {
+  std::string out(ansi);
+  if (IsDoubleByte(number_)) {
+    // A trail byte may look like a Latin letter; only single bytes are letters.
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      unsigned char c = static_cast<unsigned char>(out[i]);
+      if (IsLeadByte(number_, c)) {
+        ++i;
+      } else if (c >= 'A' && c <= 'Z') {
+        out[i] = static_cast<char>(c + 32);
+      }
+    }
+    return out;
+  }
+  for (char& c : out) c = static_cast<char>(lower_[static_cast<unsigned char>(c)]);
+  return out;
 }
 
 CodePage::~CodePage() {

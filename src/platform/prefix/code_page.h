@@ -2,6 +2,7 @@
 // names, and the case-insensitive name comparison that Windows file systems use.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -29,8 +30,16 @@ class CodePage {
   /// that is not valid UTF-8 as a whole is passed through unchanged.
   std::string FromUtf8(std::string_view utf8) const;
 
+  /// Every upper-case letter of the code page in lower case, accented ones
+  /// included, as CharLower does; other bytes stay. In double-byte code pages
+  /// only the single-byte letters A to Z change.
+  std::string Lower(std::string_view ansi) const;
+
  private:
+  void BuildLowerTable();
+
   int number_;
+  unsigned char lower_[256];
   void* to_utf8_;    // iconv_t
   void* from_utf8_;  // iconv_t
 };

@@ -86,6 +86,7 @@ class PrefixPlatform : public Platform {
   // Locale and environment
   std::string GetSystemLanguageId() override;
   int AnsiCodePage() override { return code_page_->number(); }
+  std::string CharLower(std::string_view text) override { return code_page_->Lower(text); }
   std::string GetEnvironmentVariable(std::string_view name) override;
 
   // Processes

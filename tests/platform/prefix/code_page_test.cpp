@@ -50,5 +50,29 @@ TEST(CodePage, NamesCompareWithoutRegardToCase) {
   EXPECT_FALSE(EqualsIgnoreCaseUtf8("\xC5\x81", "l"));
 }
 
+TEST(CodePage, LowerFollowsTheCodePageLetters) {
+  // "ŁÓDŹ ŚWIT.OGG" in 1250
+  EXPECT_EQ(CodePage(1250).Lower("\xA3\xD3"
+                                 "D\x8F \x8C"
+                                 "WIT.OGG"),
+            "\xB3\xF3"
+            "d\x9F \x9C"
+            "wit.ogg");
+  // "ÉCOLE Š Ÿ ß" in 1252: ß has no single-byte capital and stays.
+  EXPECT_EQ(CodePage(1252).Lower("\xC9"
+                                 "COLE \x8A \x9F \xDF"),
+            "\xE9"
+            "cole \x9A \xFF \xDF");
+  // "АЁ" in 1251; the same bytes are other letters in 1250.
+  EXPECT_EQ(CodePage(1251).Lower("\xC0\xA8"), "\xE0\xB8");
+  EXPECT_EQ(CodePage(1250).Lower("\xC0"), "\xE0");
+  // In 932, 0x41 after a lead byte is half of a katakana, not an "A".
+  EXPECT_EQ(CodePage(932).Lower("\x83\x41"
+                                "A"),
+            "\x83\x41"
+            "a");
+  EXPECT_EQ(CodePage(1250).Lower(""), "");
+}
+
 }  // namespace
 }  // namespace cdsetup::platform

@@ -1,0 +1,176 @@
+#include "copy/copy_engine.h"
+
+#include <algorithm>
+
+#include "platform/ascii.h"
+#include "platform/create_directory_path.h"
+
+namespace cdsetup::copy {
+
+using platform::Status;
+
+namespace {
+
+// Texts and paths are composed in 260-byte buffers.
+constexpr std::size_t kMaxComposed = script::kTextBufferSize - 1;
+
+// "%s %s" into a 260-byte buffer: what does not fit is cut.
+std::string JoinCut(std::string_view a, std::string_view b) {
+  std::string s;
+  s.reserve(a.size() + 1 + b.size());
+  s.append(a).append(" ").append(b);
+  if (s.size() > kMaxComposed) s.resize(kMaxComposed);
+  return s;
+}
+
+void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
+  for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) {
+    s.replace(at, from.size(), to);
+  }
+}
+
+// A path that does not fit its buffer is refused: cut, it would name another file.
+Status CheckPathLength(const std::string& path) {
+  if (path.size() > kMaxComposed) return Status::Refused("path too long: " + path);
+  return Status::Ok();
+}
+
+}  // namespace
+
+CopyEngine::CopyEngine(const script::InstallScript& script, const std::string& target_dir,
+                       std::string language, SoundConverter& converter)
+    : script_(script),
+      platform_(script.platform()),
+      target_dir_(target_dir),
+      texts_(script, std::move(language)),
+      converter_(converter) {}
+
+CopyEngine::~CopyEngine() = default;
+
+void CopyEngine::Start() {
+  file_count_ = script_.ReadNumber(install_type_, "files");
+  range_ = std::clamp(file_count_, 0, 0xFFFF);
+  position_ = 0;
+}
+
+void CopyEngine::Close() {
+  reader_.reset();
+  archive_.reset();
+}
+
+StepResult CopyEngine::Fail(Status why) {
+  failure_ = std::move(why);
+  return StepResult::kFailed;
+}
+
+StepResult CopyEngine::Step() {
+  return archive_ ? StepArchive() : StepList();
+}
+
+StepResult CopyEngine::StepList() {
+  if (next_index_ >= file_count_) return StepResult::kFinished;
+  const std::string source = script_.ReadText(install_type_, script::FamilyKey("%d", next_index_));
+  current_file_ = JoinCut(texts_.Get("IDS_KOPIUJE_TERAZ_PLIK"), source);
+
+  const std::string target_dir = target_dir_;
+  if (std::size_t slash = source.rfind('\\'); slash != std::string::npos) {
+    // A level that cannot be made shows up as the failed copy into it.
+    (void)platform::CreateDirectoryPath(platform_, target_dir + "\\" + source.substr(0, slash));
+  }
+  const std::string target_path = target_dir + "\\" + source;
+  error_text_ = JoinCut(texts_.Get("IDS_E_WRITEOFILE"), source);
+
+  // Only A to Z: the name is found on the medium without regard to case anyway.
+  const std::string lower = platform::ToLowerAscii(source);
+  if (lower.find(".snd") != std::string::npos) {
+    archive_path_ = lower;
+    auto opened = platform_.OpenFile(lower, "rb");
+    if (!opened.ok()) return Fail(opened.status().WithContext("open the sound archive"));
+    auto size = SoundArchiveReader::MeasureSize(opened.value().get());
+    if (!size.ok()) return Fail(size.status().WithContext(lower));
+    archive_ = std::move(opened).value();
+    reader_.emplace(archive_.get(), size.value());
+    return StepResult::kGoOn;
+  }
+
+  Status copied = CheckPathLength(target_path);
+  if (copied.ok()) copied = platform_.CopyFile(lower, target_path, false);
+  ++next_index_;
+  if (target_path.size() <= kMaxComposed) (void)platform_.SetFileAttributesArchive(target_path);
+  position_ = next_index_;
+  if (!copied.ok()) return Fail(copied);
+  return StepResult::kGoOn;
+}
+
+StepResult CopyEngine::StepArchive() {
+  if (!reader_->AtEnd()) return UnpackArchiveEntry();
+  Close();
+  ++next_index_;
+  return StepResult::kGoOn;
+}
+
+StepResult CopyEngine::UnpackArchiveEntry() {
+  const std::size_t slash = archive_path_.rfind('\\');
+  const std::string archive_dir =
+      slash == std::string::npos ? std::string() : archive_path_.substr(0, slash + 1);
+
+  auto read = reader_->ReadHeader();
+  if (!read.ok()) return Fail(read.status().WithContext(archive_path_));
+  const ArchiveEntry& entry = read.value();
+  if (Status safe = CheckEntryName(entry.name); !safe.ok()) {
+    return Fail(safe.WithContext(archive_path_));
+  }
+  const std::string entry_dir = target_dir_ + "\\" + archive_dir;
+  const std::string temp_path = entry_dir + entry.name;
+  if (Status fits = CheckPathLength(temp_path); !fits.ok()) return Fail(fits);
+
+  const std::string lower_name = platform_.CharLower(entry.name);
+  std::string display = lower_name;
+  ReplaceAll(display, ".ogg", ".wav");
+  ReplaceAll(display, ".spx", ".wav");
+  current_file_ = JoinCut(texts_.Get("IDS_KOPIUJE_TERAZ_PLIK"), display);
+  position_ = random_.Next() % file_count_;
+
+  if (entry.kind != kKindVorbis && entry.kind != kKindSpeex) {
+    // Nothing would convert it; it would only be written and deleted again.
+    if (Status skipped = reader_->SkipData(); !skipped.ok()) {
+      return Fail(skipped.WithContext(archive_path_));
+    }
+    return StepResult::kGoOn;
+  }
+
+  // Only the entry's own name changes its extension: a directory called
+  // "x.ogg" must stay the directory it is.
+  std::string output_name = lower_name;
+  ReplaceAll(output_name, entry.kind == kKindVorbis ? ".ogg" : ".spx", ".wav");
+  if (output_name == lower_name) {
+    return Fail(Status::Refused("entry " + entry.name + " in " + archive_path_ +
+                                " lacks the extension of its kind and would be converted onto "
+                                "itself"));
+  }
+  const std::string output_path = platform_.CharLower(entry_dir) + output_name;
+
+  auto opened = platform_.OpenFile(temp_path, "wb");
+  if (!opened.ok()) return Fail(opened.status().WithContext("create " + temp_path));
+  Status written = reader_->CopyData(opened.value().get());
+  std::FILE* temp = opened.value().release();
+  if (std::fclose(temp) != 0 && written.ok()) {
+    written = Status::IoError("write failed (is the disk full?)");
+  }
+  if (!written.ok()) {
+    (void)platform_.DeleteFile(temp_path);
+    return Fail(written.WithContext(temp_path));
+  }
+
+  auto input_host = platform_.HostPath(temp_path);
+  auto output_host = platform_.HostPath(output_path);
+  if (input_host.ok() && output_host.ok()) {
+    converter_.Convert(entry.kind, input_host.value(), output_host.value());
+  }
+  (void)platform_.DeleteFile(temp_path);
+  if (!input_host.ok()) return Fail(input_host.status());
+  if (!output_host.ok()) return Fail(output_host.status());
+  return StepResult::kGoOn;
+}
+
+}  // namespace cdsetup::copy

@@ -1,0 +1,93 @@
+// The copy that the copy progress page runs: the files of one install type,
+// one step at a time, with sound archives unpacked and their entries turned
+// into WAV files. Window-free: the page calls Step() on each timer message and
+// shows current_file_text() and the progress; tests and benchmarks loop.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "copy/runtime_random.h"
+#include "copy/sound_archive_reader.h"
+#include "copy/sound_converter.h"
+#include "platform/Platform.h"
+#include "platform/result.h"
+#include "script/install_script.h"
+#include "script/localized_texts.h"
+
+namespace cdsetup::copy {
+
+enum class StepResult {
+  kGoOn = 0,      // call Step() again
+  kFinished = 1,  // every list entry was processed
+  kFailed = 2,    // a copy failed; error_text() names the file
+};
+
+class CopyEngine {
+ public:
+  /// `target_dir` is read afresh at every step, so it must outlive the engine;
+  /// so must `script` and `converter`. `language` names the section the texts
+  /// come from. The install type is "std" until SetInstallType.
+  CopyEngine(const script::InstallScript& script, const std::string& target_dir,
+             std::string language, SoundConverter& converter);
+  ~CopyEngine();
+  CopyEngine(const CopyEngine&) = delete;
+  CopyEngine& operator=(const CopyEngine&) = delete;
+
+  void SetInstallType(std::string name) { install_type_ = std::move(name); }
+  const std::string& install_type() const { return install_type_; }
+
+  /// Reads the file count of the install type and sets the progress range.
+  void Start();
+
+  /// One step: one plain file, the opening of an archive, one archive entry,
+  /// or the closing of an archive. A failed plain copy still advances the
+  /// list and the bar before kFailed is returned.
+  StepResult Step();
+
+  /// Closes an archive left open (the page is going away mid-archive).
+  void Close();
+
+  int file_count() const { return file_count_; }
+  int next_index() const { return next_index_; }
+  bool unpacking() const { return archive_ != nullptr; }
+  /// "<IDS_KOPIUJE_TERAZ_PLIK> <name>", at most 259 characters.
+  const std::string& current_file_text() const { return current_file_; }
+  /// "<IDS_E_WRITEOFILE> <source>" of the last list entry worked on; empty
+  /// before the first step.
+  const std::string& error_text() const { return error_text_; }
+  /// Where the bar stands, and its upper end (a progress bar holds 16 bits).
+  int progress_position() const { return position_; }
+  int progress_range() const { return range_; }
+  /// Why the last kFailed happened, for logs; Ok otherwise.
+  const platform::Status& failure() const { return failure_; }
+
+ private:
+  StepResult StepList();
+  StepResult StepArchive();
+  StepResult UnpackArchiveEntry();
+  StepResult Fail(platform::Status why);
+
+  const script::InstallScript& script_;
+  platform::Platform& platform_;
+  const std::string& target_dir_;
+  script::LocalizedTexts texts_;
+  SoundConverter& converter_;
+  std::string install_type_ = "std";
+
+  int file_count_ = 0;
+  int next_index_ = 0;
+  std::string error_text_;
+  std::string current_file_;
+  int position_ = 0;
+  int range_ = 0;
+  platform::Status failure_;
+
+  platform::FilePtr archive_;
+  std::optional<SoundArchiveReader> reader_;
+  std::string archive_path_;  // lower-cased source of the open archive
+  RuntimeRandom random_;
+};
+
+}  // namespace cdsetup::copy

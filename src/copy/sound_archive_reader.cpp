@@ -1,0 +1,98 @@
+#include "copy/sound_archive_reader.h"
+
+#include <cerrno>
+#include <memory>
+
+namespace cdsetup::copy {
+
+using platform::Result;
+using platform::Status;
+
+namespace {
+
+std::uint32_t Le32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+}  // namespace
+
+Status CheckEntryName(std::string_view name) {
+  if (name.empty()) return Status::Refused("an archive entry has no name");
+  if (name == "." || name == "..") return Status::Refused("unsafe entry name " + std::string(name));
+  if (name.size() >= 2 && name[1] == ':') {
+    return Status::Refused("entry name with a drive: " + std::string(name));
+  }
+  for (char c : name) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (c == '\\' || c == '/')
+      return Status::Refused("entry name with a directory: " + std::string(name));
+    if (u < 0x20 || u == 0x7F) return Status::Refused("entry name with a control character");
+  }
+  return Status::Ok();
+}
+
+Result<std::uint64_t> SoundArchiveReader::MeasureSize(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return Status::FromErrno(errno, "seek in the archive");
+  long end = std::ftell(file);
+  if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+    return Status::FromErrno(errno, "seek in the archive");
+  }
+  return static_cast<std::uint64_t>(end);
+}
+
+Result<ArchiveEntry> SoundArchiveReader::ReadHeader() {
+  if (broken_ || pending_span_ != 0) return Status::Corrupt("archive read out of order");
+  auto fail = [this](std::string why) {
+    broken_ = true;
+    return Status::Corrupt(std::move(why));
+  };
+  std::uint64_t left = size_ - consumed_;
+  if (left < kEntryHeaderSize) return fail("archive entry header cut short");
+  unsigned char header[kEntryHeaderSize];
+  if (std::fread(header, 1, sizeof header, file_) != sizeof header) {
+    return fail("archive entry header cut short");
+  }
+  ArchiveEntry entry;
+  entry.kind = Le32(header);
+  entry.data_length = Le32(header + 4);
+  std::uint32_t name_length = Le32(header + 8);
+  if (name_length > kMaxEntryName) return fail("archive entry name too long");
+  if (kEntryHeaderSize + name_length + std::uint64_t{entry.data_length} > left) {
+    return fail("archive entry runs past the end of the archive");
+  }
+  entry.name.resize(name_length);
+  if (std::fread(entry.name.data(), 1, name_length, file_) != name_length) {
+    return fail("archive entry name cut short");
+  }
+  pending_ = entry.data_length;
+  pending_span_ = entry.Span();
+  return entry;
+}
+
+Status SoundArchiveReader::CopyData(std::FILE* out) {
+  if (broken_ || pending_span_ == 0) return Status::Corrupt("no archive entry to copy");
+  std::unique_ptr<char[]> piece(new char[kPieceSize]);
+  while (pending_ > 0) {
+    std::size_t want = pending_ < kPieceSize ? static_cast<std::size_t>(pending_) : kPieceSize;
+    std::size_t got = std::fread(piece.get(), 1, want, file_);
+    if (got != want) {
+      broken_ = true;
+      return Status::IoError("read error in the archive");
+    }
+    if (out != nullptr && std::fwrite(piece.get(), 1, got, out) != got) {
+      broken_ = true;
+      return Status::IoError("write failed (is the disk full?)");
+    }
+    pending_ -= got;
+  }
+  consumed_ += pending_span_;
+  pending_span_ = 0;
+  return Status::Ok();
+}
+
+Status SoundArchiveReader::SkipData() {
+  return CopyData(nullptr);
+}
+
+}  // namespace cdsetup::copy

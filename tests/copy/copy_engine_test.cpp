@@ -1,0 +1,410 @@
+#include "copy/copy_engine.h"
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/create_directory_path.h"
+#include "sndpack/sound_archive_writer.h"
+#include "support/forwarding_platform.h"
+#include "support/prefix_fixture.h"
+
+namespace cdsetup::copy {
+namespace {
+
+using testing::Exists;
+using testing::ReadFile;
+using testing::WriteFile;
+
+// "Kopiuję teraz plik" and "Błąd zapisu pliku" in code page 1250.
+constexpr const char* kCopyingNow = "Kopiuj\xEA teraz plik";
+constexpr const char* kWriteError =
+    "B\xB3\xB9"
+    "d zapisu pliku";
+
+// Writes "wav:" and the input's bytes to the output, and remembers each call.
+class RecordingConverter : public SoundConverter {
+ public:
+  struct Call {
+    std::uint32_t kind;
+    std::string input;
+    std::string output;
+  };
+  void Convert(std::uint32_t kind, const std::string& input, const std::string& output) override {
+    calls.push_back({kind, input, output});
+    WriteFile(output, "wav:" + ReadFile(input));
+  }
+  std::vector<Call> calls;
+};
+
+class CopyEngineTest : public testing::PrefixFixture {
+ protected:
+  // The script: the texts, then `list` as the "std" section's body.
+  void WriteScript(const std::string& list) {
+    WriteFile(medium("install.ini"), std::string("[Polski]\nIDS_KOPIUJE_TERAZ_PLIK=") +
+                                         kCopyingNow + "\nIDS_E_WRITEOFILE=" + kWriteError +
+                                         "\n[std]\n" + list);
+  }
+
+  // The install sequence makes the target directory before the copy page starts.
+  CopyEngine& Engine(platform::Platform* platform = nullptr) {
+    EXPECT_TRUE(platform::CreateDirectoryPath(*platform_, target_));
+    script_ = std::make_unique<script::InstallScript>(platform ? *platform : *platform_,
+                                                      "D:\\install.ini");
+    engine_ = std::make_unique<CopyEngine>(*script_, target_, "Polski", converter_);
+    engine_->Start();
+    return *engine_;
+  }
+
+  // Steps until the engine ends; returns the result and counts the steps.
+  StepResult Run(CopyEngine& engine, int* steps = nullptr) {
+    int n = 0;
+    for (;;) {
+      ++n;
+      StepResult r = engine.Step();
+      if (r != StepResult::kGoOn || n > 10000) {
+        if (steps) *steps = n;
+        return r;
+      }
+    }
+  }
+
+  void WriteArchive(const std::string& path, const std::string& bytes) {
+    WriteFile(medium(path), bytes);
+  }
+
+  std::string target_ = "C:\\Games\\Foo";
+  RecordingConverter converter_;
+  std::unique_ptr<script::InstallScript> script_;
+  std::unique_ptr<CopyEngine> engine_;
+};
+
+TEST_F(CopyEngineTest, NoFileCountEndsAtOnceWithNothingCopied) {
+  WriteFile(medium("a.txt"), "a");
+  for (const char* count : {"", "files=\n", "files=0\n", "files=-3\n", "files=abc\n"}) {
+    SCOPED_TRACE(count);
+    WriteScript(std::string(count) + "0=a.txt\n");
+    CopyEngine& engine = Engine();
+    EXPECT_EQ(engine.progress_range(), 0);
+    EXPECT_EQ(engine.Step(), StepResult::kFinished);
+    EXPECT_EQ(engine.error_text(), "");
+    EXPECT_FALSE(Exists(c_drive("Games/Foo/a.txt")));
+  }
+}
+
+TEST_F(CopyEngineTest, PlainFilesAreCopiedInKeyOrderWithTheBarFollowing) {
+  WriteFile(medium("readme.txt"), "first");
+  WriteFile(medium("DANE/Sub/PLIK.DAT"), "second");
+  WriteFile(medium("game.exe"), "third");
+  WriteScript("files=3\n0=ReadMe.txt\n1=Dane\\Sub\\Plik.dat\n2=game.exe\n");
+  CopyEngine& engine = Engine();
+  ASSERT_EQ(engine.progress_range(), 3);
+  const char* sources[] = {"ReadMe.txt", "Dane\\Sub\\Plik.dat", "game.exe"};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_EQ(engine.Step(), StepResult::kGoOn) << engine.failure().ToString();
+    EXPECT_EQ(engine.progress_position(), i + 1);
+    EXPECT_EQ(engine.current_file_text(), std::string(kCopyingNow) + " " + sources[i]);
+    EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " " + sources[i]);
+  }
+  EXPECT_EQ(engine.Step(), StepResult::kFinished);
+  // Target names keep the script's letter case.
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/ReadMe.txt")), "first");
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/Dane/Sub/Plik.dat")), "second");
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/game.exe")), "third");
+}
+
+TEST_F(CopyEngineTest, TargetIsReadAtEveryStepAndMayEndInABackslash) {
+  WriteFile(medium("a.txt"), "a");
+  WriteFile(medium("d/b.txt"), "b");
+  WriteScript("files=2\n0=a.txt\n1=d\\b.txt\n");
+  CopyEngine& engine = Engine();
+  target_ = "C:\\Gry\\";  // changed after construction, as the install sequence does
+  ASSERT_TRUE(platform::CreateDirectoryPath(*platform_, target_));
+  EXPECT_EQ(Run(engine), StepResult::kFinished) << engine.failure().ToString();
+  EXPECT_EQ(ReadFile(c_drive("Gry/a.txt")), "a");
+  EXPECT_EQ(ReadFile(c_drive("Gry/d/b.txt")), "b");
+}
+
+TEST_F(CopyEngineTest, ReadOnlyTargetIsOverwrittenAndMadeWritable) {
+  WriteFile(medium("a.txt"), "new");
+  ::chmod(medium("a.txt").c_str(), 0444);  // as files on a CD come
+  WriteFile(c_drive("Games/Foo/a.txt"), "old");
+  ::chmod(c_drive("Games/Foo/a.txt").c_str(), 0444);
+  WriteScript("files=1\n0=a.txt\n");
+  EXPECT_EQ(Run(Engine()), StepResult::kFinished);
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/a.txt")), "new");
+  EXPECT_FALSE(platform_->GetFileInfo("C:\\Games\\Foo\\a.txt")->is_read_only);
+}
+
+TEST_F(CopyEngineTest, FailedCopyEndsWithTheErrorTextAfterFinishingItsStep) {
+  WriteFile(medium("a.txt"), "a");
+  WriteScript("files=3\n0=a.txt\n1=missing.dat\n2=a.txt\n");
+  CopyEngine& engine = Engine();
+  ASSERT_EQ(engine.Step(), StepResult::kGoOn);
+  EXPECT_EQ(engine.Step(), StepResult::kFailed);
+  EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " missing.dat");
+  EXPECT_EQ(engine.next_index(), 2);
+  EXPECT_EQ(engine.progress_position(), 2);
+  EXPECT_TRUE(Exists(c_drive("Games/Foo/a.txt")));
+
+  // A key missing from the list is an empty name, which cannot be copied.
+  WriteScript("files=1\n");
+  EXPECT_EQ(Run(Engine()), StepResult::kFailed);
+}
+
+TEST_F(CopyEngineTest, OverlongTextsAreCutAndOverlongPathsRefused) {
+  std::string name(250, 'n');
+  WriteFile(medium(name), "x");
+  WriteScript("files=1\n0=" + name + "\n");
+  CopyEngine& engine = Engine();
+  EXPECT_EQ(engine.Step(), StepResult::kFailed);
+  EXPECT_TRUE(engine.failure().IsRefused()) << engine.failure().ToString();
+  EXPECT_EQ(engine.error_text().size(), 259u);
+  EXPECT_EQ(engine.current_file_text().size(), 259u);
+  EXPECT_EQ(engine.error_text().substr(0, std::strlen(kWriteError)), kWriteError);
+}
+
+using CopyEngineArchiveTest = CopyEngineTest;
+
+TEST_F(CopyEngineArchiveTest, EntriesBecomeWavFilesInTheArchiveDirectory) {
+  using sndpack::EntryBytes;
+  WriteArchive("Dane/Mowa.snd", EntryBytes(0, "Intro.OGG", "vorbis-data") +
+                                    EntryBytes(1,
+                                               "\xA3\xD3"
+                                               "D\x8F.SPX",
+                                               "speex-data") +
+                                    EntryBytes(2, "notes.txt", "skipped"));
+  WriteFile(medium("after.txt"), "after");
+  WriteScript("files=2\n0=DANE\\MOWA.SND\n1=after.txt\n");
+  CopyEngine& engine = Engine();
+
+  ASSERT_EQ(engine.Step(), StepResult::kGoOn);  // opens the archive
+  EXPECT_TRUE(engine.unpacking());
+  EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " DANE\\MOWA.SND");
+  // The bar jumps by the runtime's unseeded rand(): 41, 18467, 6334, ... mod 2.
+  const int jumps[] = {41 % 2, 18467 % 2, 6334 % 2};
+  const char* shown[] = {"intro.wav",
+                         "\xB3\xF3"
+                         "d\x9F.wav",
+                         "notes.txt"};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_EQ(engine.Step(), StepResult::kGoOn) << engine.failure().ToString();
+    EXPECT_EQ(engine.progress_position(), jumps[i]);
+    EXPECT_EQ(engine.current_file_text(), std::string(kCopyingNow) + " " + shown[i]);
+    EXPECT_EQ(engine.next_index(), 0);
+  }
+  ASSERT_EQ(engine.Step(), StepResult::kGoOn);  // closes it
+  EXPECT_FALSE(engine.unpacking());
+  EXPECT_EQ(engine.next_index(), 1);
+  EXPECT_EQ(Run(engine), StepResult::kFinished);
+
+  // The lower-cased archive directory finds the "DANE" the copy step made.
+  ASSERT_EQ(converter_.calls.size(), 2u);
+  EXPECT_EQ(converter_.calls[0].kind, 0u);
+  EXPECT_EQ(converter_.calls[0].input, c_drive("Games/Foo/DANE/Intro.OGG"));
+  EXPECT_EQ(converter_.calls[0].output, c_drive("Games/Foo/DANE/intro.wav"));
+  EXPECT_EQ(converter_.calls[1].kind, 1u);
+  // The output name is lowered through the code page: "łódź.wav" in UTF-8 on the host.
+  EXPECT_EQ(converter_.calls[1].output, c_drive("Games/Foo/DANE/\xC5\x82\xC3\xB3"
+                                                "d\xC5\xBA.wav"));
+  EXPECT_EQ(ReadFile(converter_.calls[0].output), "wav:vorbis-data");
+  EXPECT_EQ(ReadFile(converter_.calls[1].output), "wav:speex-data");
+  auto left = platform_->FindFiles("C:\\Games\\Foo\\dane\\*");
+  ASSERT_TRUE(left.ok());
+  std::vector<std::string> names;
+  for (const auto& f : left.value())
+    if (!f.is_directory) names.push_back(f.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"intro.wav",
+                                             "\xB3\xF3"
+                                             "d\x9F.wav"}));
+}
+
+TEST_F(CopyEngineArchiveTest, ArchiveOfKEntriesTakesKPlusTwoSteps) {
+  using sndpack::EntryBytes;
+  for (int k : {0, 1, 4}) {
+    SCOPED_TRACE(k);
+    std::string bytes;
+    for (int i = 0; i < k; ++i) bytes += EntryBytes(0, "e" + std::to_string(i) + ".ogg", "d");
+    WriteArchive("m.snd", bytes);
+    WriteScript("files=1\n0=m.snd\n");
+    int steps = 0;
+    EXPECT_EQ(Run(Engine(), &steps), StepResult::kFinished);
+    EXPECT_EQ(steps, k + 2 + 1);  // and one more that finds the list done
+  }
+}
+
+TEST_F(CopyEngineArchiveTest, ClosingMidArchiveStopsUnpacking) {
+  WriteArchive("m.snd",
+               sndpack::EntryBytes(0, "a.ogg", "1") + sndpack::EntryBytes(0, "b.ogg", "2"));
+  WriteScript("files=1\n0=m.snd\n");
+  CopyEngine& engine = Engine();
+  ASSERT_EQ(engine.Step(), StepResult::kGoOn);
+  ASSERT_EQ(engine.Step(), StepResult::kGoOn);
+  engine.Close();
+  EXPECT_FALSE(engine.unpacking());
+  EXPECT_EQ(converter_.calls.size(), 1u);
+  EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " m.snd");
+}
+
+TEST_F(CopyEngineArchiveTest, BadArchivesEndTheCopyAndWriteNothingOutside) {
+  using sndpack::EntryBytes;
+  using sndpack::RawHeader;
+  struct Case {
+    const char* what;
+    std::string bytes;
+    platform::Status::Kind kind;
+  } cases[] = {
+      {"separator", EntryBytes(0, "..\\..\\evil.ogg", "x"), platform::Status::Kind::kRefused},
+      {"slash", EntryBytes(0, "../evil.ogg", "x"), platform::Status::Kind::kRefused},
+      {"drive", EntryBytes(0, "c:evil.ogg", "x"), platform::Status::Kind::kRefused},
+      {"dot dot", EntryBytes(2, "..", "x"), platform::Status::Kind::kRefused},
+      {"control", EntryBytes(0, "ev\x01il.ogg", "x"), platform::Status::Kind::kRefused},
+      {"empty name", EntryBytes(0, "", "x"), platform::Status::Kind::kRefused},
+      {"no extension of its kind", EntryBytes(0, "music.spx", "x"),
+       platform::Status::Kind::kRefused},
+      {"name of 260", RawHeader(0, 0, 260) + std::string(260, 'a'),
+       platform::Status::Kind::kCorrupt},
+      {"truncated", EntryBytes(0, "a.ogg", "x") + RawHeader(0, 100, 5) + "b.ogg" + "short",
+       platform::Status::Kind::kCorrupt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    converter_.calls.clear();
+    WriteArchive("Dane/m.snd", c.bytes);
+    WriteScript("files=1\n0=Dane\\m.snd\n");
+    CopyEngine& engine = Engine();
+    EXPECT_EQ(Run(engine), StepResult::kFailed);
+    EXPECT_EQ(engine.failure().kind(), c.kind) << engine.failure().ToString();
+    EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " Dane\\m.snd");
+    EXPECT_FALSE(Exists(c_drive("evil.ogg")));
+    EXPECT_FALSE(Exists(c_drive("Games/evil.ogg")));
+    EXPECT_FALSE(Exists(c_drive("Games/Foo/DANE/music.spx")));
+  }
+}
+
+TEST_F(CopyEngineArchiveTest, MissingArchiveFails) {
+  WriteScript("files=1\n0=gone.snd\n");
+  CopyEngine& engine = Engine();
+  EXPECT_EQ(engine.Step(), StepResult::kFailed);
+  EXPECT_FALSE(engine.unpacking());
+  EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " gone.snd");
+}
+
+// Files written through this platform take at most `budget` bytes in all, as
+// on a disk that fills up; plain copies fail once the budget is spent.
+class FillingDisk : public testing::ForwardingPlatform {
+ public:
+  FillingDisk(platform::Platform& inner, std::size_t budget)
+      : ForwardingPlatform(inner), budget_(budget) {}
+
+  platform::Status CopyFile(std::string_view from, std::string_view to, bool e) override {
+    auto info = GetFileInfo(from);
+    if (info.ok() && info.value().size > budget_) {
+      // What fits lands before the disk is full, as a real copy leaves it.
+      if (ForwardingPlatform::CopyFile(from, to, e).ok()) {
+        auto host = HostPath(to);
+        if (host.ok()) (void)::truncate(host.value().c_str(), static_cast<off_t>(budget_));
+      }
+      budget_ = 0;
+      return platform::Status::IoError("no space left on device");
+    }
+    if (info.ok()) budget_ -= info.value().size;
+    return ForwardingPlatform::CopyFile(from, to, e);
+  }
+
+  platform::Result<platform::FilePtr> OpenFile(std::string_view path, const char* mode) override {
+    if (mode[0] != 'w') return ForwardingPlatform::OpenFile(path, mode);
+    auto host = HostPath(path);
+    if (!host.ok()) return host.status();
+    cookie_file_ = std::fopen(host.value().c_str(), mode);
+    if (!cookie_file_) return platform::Status::IoError("cannot create");
+    cookie_io_functions_t io{};
+    io.write = [](void* self, const char* buf, std::size_t n) -> ssize_t {
+      auto* disk = static_cast<FillingDisk*>(self);
+      if (n > disk->budget_) {
+        errno = ENOSPC;
+        return -1;
+      }
+      disk->budget_ -= n;
+      return static_cast<ssize_t>(std::fwrite(buf, 1, n, disk->cookie_file_));
+    };
+    io.close = [](void* self) {
+      auto* disk = static_cast<FillingDisk*>(self);
+      int r = std::fclose(disk->cookie_file_);
+      disk->cookie_file_ = nullptr;
+      return r;
+    };
+    return platform::FilePtr(fopencookie(this, mode, io));
+  }
+
+ private:
+  std::size_t budget_;
+  std::FILE* cookie_file_ = nullptr;
+};
+
+TEST_F(CopyEngineTest, DiskFullMidFileFailsNamingItAndKeepsEarlierFiles) {
+  WriteFile(medium("small1.dat"), std::string(1000, '1'));
+  WriteFile(medium("small2.dat"), std::string(1000, '2'));
+  WriteFile(medium("big.dat"), std::string(100000, 'b'));
+  WriteScript("files=3\n0=small1.dat\n1=small2.dat\n2=big.dat\n");
+  FillingDisk disk(*platform_, 50000);
+  CopyEngine& engine = Engine(&disk);
+  EXPECT_EQ(Run(engine), StepResult::kFailed);
+  EXPECT_TRUE(engine.failure().IsIoError());
+  EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " big.dat");
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/small1.dat")), std::string(1000, '1'));
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/small2.dat")), std::string(1000, '2'));
+}
+
+TEST_F(CopyEngineArchiveTest, DiskFullWhileWritingAnEntryFailsAndLeavesNoTemporaryFile) {
+  WriteArchive("m.snd", sndpack::EntryBytes(0, "a.ogg", "small") +
+                            sndpack::EntryBytes(0, "big.ogg", std::string(600 * 1024, 'v')));
+  WriteScript("files=1\n0=m.snd\n");
+  FillingDisk disk(*platform_, 300 * 1024);
+  CopyEngine& engine = Engine(&disk);
+  EXPECT_EQ(Run(engine), StepResult::kFailed);
+  EXPECT_TRUE(engine.failure().IsIoError()) << engine.failure().ToString();
+  EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " m.snd");
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/a.wav")), "wav:small");
+  EXPECT_FALSE(Exists(c_drive("Games/Foo/big.ogg")));
+}
+
+// The same on a real, small file system, where the test may mount one.
+TEST_F(CopyEngineTest, DiskFullOnASmallTmpfs) {
+  const std::string games = c_drive("Games");
+  testing::MakeDirs(games);
+  if (::geteuid() != 0 || ::mount("tmpfs", games.c_str(), "tmpfs", 0, "size=256k") != 0) {
+    GTEST_SKIP() << "cannot mount a tmpfs here";
+  }
+  struct Unmount {
+    std::string at;
+    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+  } unmount{games};
+  WriteFile(medium("small.dat"), std::string(4096, 's'));
+  WriteFile(medium("big.dat"), std::string(1024 * 1024, 'b'));
+  WriteArchive("m.snd", sndpack::EntryBytes(0, "big.ogg", std::string(1024 * 1024, 'v')));
+  WriteScript("files=3\n0=small.dat\n1=big.dat\n2=m.snd\n");
+  CopyEngine& engine = Engine();
+  EXPECT_EQ(Run(engine), StepResult::kFailed);
+  EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " big.dat");
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/small.dat")), std::string(4096, 's'));
+
+  // The archive's entry on the same full disk.
+  EXPECT_FALSE(Exists(c_drive("Games/Foo/big.dat")));  // no partial copy is left
+  WriteScript("files=2\n0=small.dat\n1=m.snd\n");
+  WriteFile(medium("small.dat"), std::string(200 * 1024, 's'));
+  CopyEngine& again = Engine();
+  EXPECT_EQ(Run(again), StepResult::kFailed);
+  EXPECT_EQ(again.error_text(), std::string(kWriteError) + " m.snd");
+  EXPECT_FALSE(Exists(c_drive("Games/Foo/big.ogg")));
+}
+
+}  // namespace
+}  // namespace cdsetup::copy
