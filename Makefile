@@ -1,7 +1,7 @@
 # The README's commands. Each one installs what it needs, configures and builds.
 JOBS ?= 2
 
-.PHONY: all deps test asan demo bench bench-audio bench-copy fuzz format lint clean
+.PHONY: all deps test asan demo bench bench-audio bench-copy fuzz fuzz-run format lint clean
 
 all: deps
 	cmake --preset release
@@ -31,11 +31,23 @@ bench-audio: deps
 	./build/release/bin/convert_bench
 
 bench-copy: deps
-	@echo "make bench-copy: the copy benchmark is not there yet."
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target copy_bench
+	./build/release/bin/copy_bench
 
 fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
+
+# Runs every fuzz target for FUZZ_SECONDS each, from an empty corpus.
+FUZZ_SECONDS ?= 60
+fuzz-run: fuzz
+	@for f in build/fuzz/bin/*_fuzzer; do \
+	  n=$$(basename $$f); mkdir -p build/fuzz/corpus/$$n; \
+	  if $$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 build/fuzz/corpus/$$n \
+	       > build/fuzz/$$n.log 2>&1; then echo "$$n: $$(tail -n 1 build/fuzz/$$n.log)"; \
+	  else tail -n 40 build/fuzz/$$n.log; exit 1; fi; \
+	done
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i

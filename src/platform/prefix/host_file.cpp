@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -64,23 +65,29 @@ Status CopyByLoop(int in, int out, const std::string& to) {
   }
 }
 
+// The kernel copies without a trip through our memory where it can; other
+// file systems and devices refuse, and a plain loop with a large buffer takes over.
 Status CopyData(int in, int out, std::uint64_t size, const std::string& to) {
-  std::uint64_t done = 0;
-  while (done < size) {
-    ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size - done, 0);
+  constexpr std::size_t kChunk = std::size_t{1} << 30;
+  bool first = true;
+  for (;;) {
+    // Asking for at least one byte more than the size reads the end of the
+    // file, so a file that grew meanwhile is taken whole.
+    std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size + 1, kChunk));
+    ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, want, 0);
     if (n < 0) {
       if (errno == EINTR) continue;
-      if (done == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                        errno == EOPNOTSUPP || errno == EBADF || errno == EPERM)) {
+      if (first && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                    errno == EBADF || errno == EPERM)) {
         return CopyByLoop(in, out, to);
       }
       return Status::FromErrno(errno, "write " + to);
     }
-    if (n == 0) break;  // the source shrank while copying
-    done += static_cast<std::uint64_t>(n);
+    // Some file systems answer 0 at once when they cannot copy this way.
+    if (n == 0) return first && size > 0 ? CopyByLoop(in, out, to) : Status::Ok();
+    first = false;
+    size -= std::min<std::uint64_t>(size, static_cast<std::uint64_t>(n));
   }
-  // Whatever follows (a file that grew meanwhile) is taken by the loop.
-  return CopyByLoop(in, out, to);
 }
 
 }  // namespace

@@ -93,34 +93,57 @@ Result<std::string> PrefixPlatform::Resolve(std::string_view path, bool* exists)
   return ResolveParsed(*parsed, exists);
 }
 
+void PrefixPlatform::NoteCreated(const std::string& host_path) {
+  std::size_t slash = host_path.rfind('/');
+  if (slash == std::string::npos) return;
+  names_.NoteCreated(host_path.substr(0, slash), host_path.substr(slash + 1));
+}
+
 Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path, bool* exists) {
   const std::string* root = drives_.Target(path.drive);
   if (root == nullptr) return Status::NotFound("no drive " + path.Root());
   std::string host = *root;
+  if (!host.empty() && host.back() == '/') host.pop_back();
+  std::vector<std::string> names;
+  names.reserve(path.parts.size());
+  for (const std::string& part : path.parts) names.push_back(code_page_->ToUtf8(part));
+
+  // Most paths are spelt as they are stored, or differ in their last part
+  // only (a file about to be made): one or two calls settle those.
+  std::string exact = host;
+  for (const std::string& name : names) exact += "/" + name;
+  struct stat st;
+  if (names.empty() || ::lstat(exact.c_str(), &st) == 0) {
+    if (exists) *exists = true;
+    return names.empty() ? *root : exact;
+  }
+  std::size_t start = 0;
+  if (names.size() > 1) {
+    std::string parent = exact.substr(0, exact.size() - names.back().size() - 1);
+    if (::lstat(parent.c_str(), &st) == 0) {
+      host = std::move(parent);
+      start = names.size() - 1;
+    }
+  }
+
   bool found = true;
-  for (const std::string& part : path.parts) {
-    std::string name = code_page_->ToUtf8(part);
-    if (!host.empty() && host.back() == '/') host.pop_back();
+  bool as_spelt = true;  // every part so far matched exactly
+  for (std::size_t i = start; i < names.size(); ++i) {
+    std::string name = std::move(names[i]);
     if (found) {
-      struct stat st;
-      std::string exact = host + "/" + name;
-      if (::lstat(exact.c_str(), &st) == 0) {
-        host = std::move(exact);
+      std::string candidate = host + "/" + name;
+      // Below parts that matched exactly, the last part is known to be
+      // missing as spelt: only its case may differ.
+      bool known_missing = as_spelt && i + 1 == names.size();
+      if (!known_missing && ::lstat(candidate.c_str(), &st) == 0) {
+        host = std::move(candidate);
         continue;
       }
       found = false;
-      if (DIR* dir = ::opendir(host.c_str())) {
-        std::u32string want = FoldedCodePoints(name);
-        while (dirent* e = ::readdir(dir)) {
-          std::string_view entry = e->d_name;
-          if (entry == "." || entry == "..") continue;
-          if (FoldedCodePoints(entry) == want) {
-            name = entry;
-            found = true;
-            break;
-          }
-        }
-        ::closedir(dir);
+      if (std::optional<std::string> stored = names_.Find(host, name)) {
+        as_spelt = false;
+        name = std::move(*stored);
+        found = true;
       }
     }
     host += "/" + name;
@@ -205,8 +228,9 @@ Status PrefixPlatform::CopyFile(std::string_view from, std::string_view to, bool
   Result<std::string> dst = ResolveParsed(*dst_path, &to_exists);
   if (!dst.ok()) return dst.status();
   if (to_exists && fail_if_exists) return Status::AlreadyExists(std::string(to));
-  return CopyHostFile(*src, *dst)
-      .WithContext("copy " + std::string(from) + " to " + std::string(to));
+  Status copied = CopyHostFile(*src, *dst);
+  if (copied.ok() && !to_exists) NoteCreated(*dst);
+  return copied.WithContext("copy " + std::string(from) + " to " + std::string(to));
 }
 
 Status PrefixPlatform::SetFileAttributesArchive(std::string_view path) {
@@ -247,6 +271,7 @@ Status PrefixPlatform::CreateDirectory(std::string_view path) {
   if (::mkdir(host->c_str(), 0777) != 0) {
     return Status::FromErrno(errno, "create the directory " + std::string(path));
   }
+  NoteCreated(*host);
   return Status::Ok();
 }
 
@@ -344,10 +369,12 @@ Result<FilePtr> PrefixPlatform::OpenFile(std::string_view path, const char* mode
   if (parsed->IsRoot() || HasWildcards(parsed->parts.back())) {
     return Status::Refused("not a file name: " + std::string(path));
   }
-  Result<std::string> host = ResolveParsed(*parsed, nullptr);
+  bool exists = false;
+  Result<std::string> host = ResolveParsed(*parsed, &exists);
   if (!host.ok()) return host.status();
   FilePtr f(std::fopen(host->c_str(), mode));
   if (!f) return Status::FromErrno(errno, "open " + std::string(path));
+  if (!exists) NoteCreated(*host);
   return f;
 }
 

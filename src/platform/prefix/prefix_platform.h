@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "platform/prefix/code_page.h"
 #include "platform/prefix/drive_map.h"
+#include "platform/prefix/folded_name_cache.h"
 #include "platform/prefix/process_runner.h"
 #include "platform/prefix/windows_path.h"
 
@@ -102,6 +103,9 @@ class PrefixPlatform : public Platform {
   explicit PrefixPlatform(PrefixOptions options);
   Result<WindowsPath> Parse(std::string_view path) const;
   Result<std::string> ResolveParsed(const WindowsPath& path, bool* exists);
+  /// Keeps the name cache's listing of the host file's folder valid after
+  /// this process created the file there.
+  void NoteCreated(const std::string& host_path);
   const ProfileIndex* LoadProfile(const std::string& host_path);
   std::string ToAnsi(std::string_view host_name) const;
   void InitLocale();
@@ -117,6 +121,7 @@ class PrefixPlatform : public Platform {
   std::string language_id_;
   std::shared_ptr<ProcessRunner> runner_;
   std::unordered_map<std::string, std::unique_ptr<CachedProfile>> profiles_;
+  FoldedNameCache names_;
 };
 
 }  // namespace cdsetup::platform
