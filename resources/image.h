@@ -10,6 +10,11 @@
 
 namespace cdsetup::resources {
 
+/// Bounds on a decoded or scaled picture: each side, and width x height x 4
+/// bytes of pixels. A larger one is refused, not allocated.
+inline constexpr int kMaxImageSide = 16384;
+inline constexpr std::uint64_t kMaxImageBytes = std::uint64_t{256} << 20;
+
 struct Image {
   int width = 0;
   int height = 0;

@@ -1,0 +1,606 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "resources/image.h"
+
+namespace cdsetup::resources {
+namespace {
+
+using platform::Status;
+
+void Put16(std::string& s, std::size_t at, std::uint32_t v) {
+  s[at] = static_cast<char>(v & 0xFF);
+  s[at + 1] = static_cast<char>(v >> 8 & 0xFF);
+}
+void Put32(std::string& s, std::size_t at, std::uint32_t v) {
+  Put16(s, at, v & 0xFFFF);
+  Put16(s, at + 2, v >> 16);
+}
+
+// What a test BMP holds; the writer below lays it out as a file.
+struct BmpSpec {
+  std::uint32_t header_size = 40;  // 12, 40, 108 or 124
+  std::int32_t width = 1;
+  std::int32_t height = 1;  // negative: top-down
+  std::uint16_t bpp = 24;
+  std::uint32_t compression = 0;
+  std::uint32_t colours_used = 0;      // 0: the palette's length when it is short
+  std::vector<std::uint32_t> palette;  // 0xRRGGBB
+  std::vector<std::uint32_t> masks;    // behind a 40-byte header, or inside a larger one
+  std::string pixels;                  // the stored pixel data as it is
+};
+
+// Offsets of the fields that the damaged-input cases overwrite.
+constexpr std::size_t kOffBitsAt = 10;
+constexpr std::size_t kWidthAt = 18;
+constexpr std::size_t kHeightAt = 22;
+constexpr std::size_t kPlanesAt = 26;
+constexpr std::size_t kBppAt = 28;
+constexpr std::size_t kColoursUsedAt = 46;
+
+std::string WriteBmp(const BmpSpec& spec) {
+  std::string header(14 + spec.header_size, '\0');
+  header[0] = 'B';
+  header[1] = 'M';
+  Put32(header, 14, spec.header_size);
+  if (spec.header_size == 12) {
+    Put16(header, 18, static_cast<std::uint32_t>(spec.width));
+    Put16(header, 20, static_cast<std::uint32_t>(spec.height));
+    Put16(header, 22, 1);
+    Put16(header, 24, spec.bpp);
+  } else {
+    Put32(header, kWidthAt, static_cast<std::uint32_t>(spec.width));
+    Put32(header, kHeightAt, static_cast<std::uint32_t>(spec.height));
+    Put16(header, kPlanesAt, 1);
+    Put16(header, kBppAt, spec.bpp);
+    Put32(header, 30, spec.compression);
+    Put32(header, 34, static_cast<std::uint32_t>(spec.pixels.size()));
+    // A short palette is announced, as writers do.
+    std::uint32_t used = spec.colours_used;
+    if (used == 0 && spec.bpp <= 8 && spec.palette.size() < (1u << spec.bpp)) {
+      used = static_cast<std::uint32_t>(spec.palette.size());
+    }
+    Put32(header, kColoursUsedAt, used);
+  }
+  std::string extra;
+  if (spec.header_size == 40) {
+    extra.resize(spec.masks.size() * 4);
+    for (std::size_t i = 0; i < spec.masks.size(); ++i) Put32(extra, i * 4, spec.masks[i]);
+  } else {
+    for (std::size_t i = 0; i < spec.masks.size(); ++i) Put32(header, 54 + i * 4, spec.masks[i]);
+  }
+  const std::size_t entry = spec.header_size == 12 ? 3 : 4;
+  std::string palette(spec.palette.size() * entry, '\0');
+  for (std::size_t i = 0; i < spec.palette.size(); ++i) {
+    palette[i * entry] = static_cast<char>(spec.palette[i] & 0xFF);
+    palette[i * entry + 1] = static_cast<char>(spec.palette[i] >> 8 & 0xFF);
+    palette[i * entry + 2] = static_cast<char>(spec.palette[i] >> 16 & 0xFF);
+  }
+  std::string file = header + extra + palette;
+  Put32(file, kOffBitsAt, static_cast<std::uint32_t>(file.size()));
+  file += spec.pixels;
+  Put32(file, 2, static_cast<std::uint32_t>(file.size()));
+  return file;
+}
+
+// A test picture: every pixel one of `colours`, in a pattern that tells rows,
+// columns and neighbours apart.
+struct Picture {
+  int width, height;
+  std::vector<std::uint32_t> colours;  // 0xRRGGBB
+  std::vector<int> index;              // per pixel, rows top to bottom
+};
+
+Picture MakePicture(int width, int height, int colour_count) {
+  Picture p{width, height, {}, {}};
+  for (int i = 0; i < colour_count; ++i) {
+    p.colours.push_back(static_cast<std::uint32_t>(i * 0x3B1F07 + 0x102030) & 0xFFFFFF);
+  }
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) p.index.push_back((x * 3 + y * 5 + x * y) % colour_count);
+  }
+  return p;
+}
+
+// Packs the picture's rows as `bpp` stores them (an index for 8 bits and
+// fewer, the colour itself above), each row padded to 32 bits.
+std::string PackRows(const Picture& p, int bpp, bool top_down) {
+  const std::size_t stride = (static_cast<std::size_t>(p.width) * bpp + 31) / 32 * 4;
+  std::string out;
+  for (int row = 0; row < p.height; ++row) {
+    const int y = top_down ? row : p.height - 1 - row;
+    std::string line(stride, '\0');
+    for (int x = 0; x < p.width; ++x) {
+      const int i = p.index[static_cast<std::size_t>(y * p.width + x)];
+      const std::uint32_t c = p.colours[static_cast<std::size_t>(i)];
+      if (bpp <= 8) {
+        const int bit = x * bpp;
+        line[static_cast<std::size_t>(bit / 8)] |= static_cast<char>(i << (8 - bpp - bit % 8));
+      } else {
+        for (int b = 0; b < bpp / 8; ++b) {
+          line[static_cast<std::size_t>(x * bpp / 8 + b)] = static_cast<char>(c >> (8 * b) & 0xFF);
+        }
+      }
+    }
+    out += line;
+  }
+  return out;
+}
+
+// Run-length codes the picture: runs of one index, each line closed by an
+// end-of-line, the whole by end-of-bitmap.
+std::string PackRle(const Picture& p, bool four_bits) {
+  std::string out;
+  for (int y = p.height - 1; y >= 0; --y) {
+    const int* row = &p.index[static_cast<std::size_t>(y * p.width)];
+    for (int x = 0; x < p.width;) {
+      int n = 1;
+      while (x + n < p.width && row[x + n] == row[x] && n < 255) ++n;
+      out += static_cast<char>(n);
+      out += static_cast<char>(four_bits ? row[x] << 4 | row[x] : row[x]);
+      x += n;
+    }
+    out += std::string("\0\0", 2);
+  }
+  out += std::string("\0\1", 2);
+  return out;
+}
+
+void ExpectPicture(const Image& image, const Picture& p) {
+  ASSERT_EQ(image.width, p.width);
+  ASSERT_EQ(image.height, p.height);
+  ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(p.width * p.height));
+  for (int y = 0; y < p.height; ++y) {
+    for (int x = 0; x < p.width; ++x) {
+      const int i = p.index[static_cast<std::size_t>(y * p.width + x)];
+      ASSERT_EQ(image.at(x, y), 0xFF000000u | p.colours[static_cast<std::size_t>(i)])
+          << "at " << x << "," << y;
+    }
+  }
+}
+
+// ---- Well-formed files ----
+
+TEST(BmpDecoder, RoundTripsEveryDepthBottomUpAndTopDown) {
+  for (int bpp : {1, 4, 8, 24, 32}) {
+    for (bool top_down : {false, true}) {
+      // Odd widths leave padding at each row's end.
+      const Picture p = MakePicture(13, 7, bpp <= 8 ? 1 << bpp : 200);
+      BmpSpec spec;
+      spec.width = p.width;
+      spec.height = top_down ? -p.height : p.height;
+      spec.bpp = static_cast<std::uint16_t>(bpp);
+      if (bpp <= 8) spec.palette = p.colours;
+      spec.pixels = PackRows(p, bpp, top_down);
+      SCOPED_TRACE(std::to_string(bpp) + (top_down ? " top-down" : " bottom-up"));
+      auto image = DecodeBmp(WriteBmp(spec));
+      ASSERT_TRUE(image.ok()) << image.status().ToString();
+      ExpectPicture(image.value(), p);
+    }
+  }
+}
+
+TEST(BmpDecoder, RoundTripsRle8AndRle4) {
+  for (bool four_bits : {false, true}) {
+    SCOPED_TRACE(four_bits ? "RLE4" : "RLE8");
+    Picture p = MakePicture(300, 5, four_bits ? 16 : 256);  // runs longer than 255 split
+    for (int x = 0; x < 290; ++x) p.index[static_cast<std::size_t>(2 * 300 + x)] = 3;
+    BmpSpec spec;
+    spec.width = p.width;
+    spec.height = p.height;
+    spec.bpp = four_bits ? 4 : 8;
+    spec.compression = four_bits ? 2 : 1;
+    spec.palette = p.colours;
+    spec.pixels = PackRle(p, four_bits);
+    auto image = DecodeBmp(WriteBmp(spec));
+    ASSERT_TRUE(image.ok()) << image.status().ToString();
+    ExpectPicture(image.value(), p);
+  }
+}
+
+TEST(BmpDecoder, CoreHeaderHasThreeBytePaletteEntries) {
+  const Picture p = MakePicture(5, 3, 16);
+  BmpSpec spec;
+  spec.header_size = 12;
+  spec.width = 5;
+  spec.height = 3;
+  spec.bpp = 4;
+  spec.palette = p.colours;
+  spec.pixels = PackRows(p, 4, false);
+  auto image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok()) << image.status().ToString();
+  ExpectPicture(image.value(), p);
+}
+
+TEST(BmpDecoder, LaterHeadersReadTheirMasksInside) {
+  const Picture p = MakePicture(4, 2, 50);
+  for (std::uint32_t size : {108u, 124u}) {
+    BmpSpec spec;
+    spec.header_size = size;
+    spec.width = 4;
+    spec.height = 2;
+    spec.bpp = 24;
+    spec.pixels = PackRows(p, 24, false);
+    auto image = DecodeBmp(WriteBmp(spec));
+    ASSERT_TRUE(image.ok()) << size << ": " << image.status().ToString();
+    ExpectPicture(image.value(), p);
+  }
+  // 32 bits with alpha: the alpha mask counts in a V4 header.
+  BmpSpec spec;
+  spec.header_size = 108;
+  spec.width = 2;
+  spec.height = 1;
+  spec.bpp = 32;
+  spec.compression = 3;
+  spec.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  spec.pixels = std::string("\x10\x20\x30\x80\x01\x02\x03\x00", 8);
+  auto image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok()) << image.status().ToString();
+  EXPECT_EQ(image->at(0, 0), 0x80302010u);
+  EXPECT_EQ(image->at(1, 0), 0x00030201u);
+}
+
+TEST(BmpDecoder, StoresTheBottomRowFirstUnlessTopDown) {
+  BmpSpec spec;
+  spec.width = 1;
+  spec.height = 2;
+  spec.pixels = std::string("\x00\x00\xFF\x00\xFF\x00\x00\x00", 8);  // red, then blue
+  auto image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok());
+  EXPECT_EQ(image->at(0, 0), 0xFF0000FFu);  // top: the row stored second
+  EXPECT_EQ(image->at(0, 1), 0xFFFF0000u);
+  spec.height = -2;
+  image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok());
+  EXPECT_EQ(image->at(0, 0), 0xFFFF0000u);
+  EXPECT_EQ(image->at(0, 1), 0xFF0000FFu);
+}
+
+TEST(BmpDecoder, OneBitTakesTheHighestBitFirstAndFourBitsTheHighNibble) {
+  BmpSpec spec;
+  spec.width = 9;
+  spec.bpp = 1;
+  spec.palette = {0x000000, 0xFFFFFF};
+  spec.pixels = std::string("\xA0\x80\x00\x00", 4);  // 1 0 1 0 0 0 0 0 | 1
+  auto image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok());
+  const std::vector<std::uint32_t> expect = {
+      ~0u, 0xFF000000u, ~0u, 0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u, ~0u};
+  EXPECT_EQ(image->pixels, expect);
+
+  spec.width = 3;
+  spec.bpp = 4;
+  spec.palette = {0x000000, 0x111111, 0x222222};
+  spec.pixels = std::string("\x21\x00\x00\x00", 4);
+  image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok());
+  EXPECT_EQ(image->pixels, (std::vector<std::uint32_t>{0xFF222222u, 0xFF111111u, 0xFF000000u}));
+}
+
+TEST(BmpDecoder, IndexBeyondAShortPaletteIsBlack) {
+  BmpSpec spec;
+  spec.width = 2;
+  spec.bpp = 8;
+  spec.colours_used = 1;
+  spec.palette = {0x123456};
+  spec.pixels = std::string("\x00\x07\x00\x00", 4);
+  auto image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok());
+  EXPECT_EQ(image->at(0, 0), 0xFF123456u);
+  EXPECT_EQ(image->at(1, 0), 0xFF000000u);
+}
+
+TEST(BmpDecoder, SixteenBitsAre555UnlessMasksSayOtherwise) {
+  BmpSpec spec;
+  spec.width = 2;
+  spec.bpp = 16;
+  spec.pixels = std::string("\x1F\x00\x00\x7C", 4);  // blue, red in 5-5-5
+  auto image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok());
+  EXPECT_EQ(image->at(0, 0), 0xFF0000FFu);
+  EXPECT_EQ(image->at(1, 0), 0xFFFF0000u);
+
+  spec.compression = 3;  // 5-6-5
+  spec.masks = {0xF800, 0x07E0, 0x001F};
+  spec.pixels = std::string("\xE0\x07\x00\xF8", 4);  // green, red
+  image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok()) << image.status().ToString();
+  EXPECT_EQ(image->at(0, 0), 0xFF00FF00u);
+  EXPECT_EQ(image->at(1, 0), 0xFFFF0000u);
+}
+
+TEST(BmpDecoder, PlainThirtyTwoBitsIgnoreTheFourthByte) {
+  BmpSpec spec;
+  spec.width = 1;
+  spec.bpp = 32;
+  spec.pixels = std::string("\x01\x02\x03\x00", 4);
+  auto image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok());
+  EXPECT_EQ(image->at(0, 0), 0xFF030201u);
+}
+
+TEST(BmpDecoder, RleEscapesLiteralRunsMovesAndEarlyEnd) {
+  BmpSpec spec;
+  spec.width = 6;
+  spec.height = 3;
+  spec.bpp = 8;
+  spec.compression = 1;
+  spec.palette = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000};
+  // Bottom line: two of 1, then the literal 3 2 1 (padded), then one of 2.
+  // Middle line: a move of 2 right and 1 up lands on the top line at x 2;
+  // there four of 3 finish it, and the bitmap ends.
+  spec.pixels = std::string(
+      "\x02\x01"
+      "\x00\x03\x03\x02\x01\x00"
+      "\x01\x02"
+      "\x00\x00"
+      "\x00\x02\x02\x01"
+      "\x04\x03"
+      "\x00\x01",
+      20);
+  auto image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok()) << image.status().ToString();
+  const std::uint32_t b = 0xFF0000FFu, g = 0xFF00FF00u, r = 0xFFFF0000u;
+  const std::vector<std::uint32_t> expect = {
+      0, 0, r, r, r, r,  // top: the move skipped two pixels
+      0, 0, 0, 0, 0, 0,  // middle: skipped entirely, left transparent
+      b, b, r, g, b, g,  // bottom
+  };
+  EXPECT_EQ(image->pixels, expect);
+}
+
+TEST(BmpDecoder, Rle4LiteralRunsUseBothNibbles) {
+  BmpSpec spec;
+  spec.width = 5;
+  spec.bpp = 4;
+  spec.compression = 2;
+  spec.palette = {0x000000, 0x111111, 0x222222, 0x333333};
+  // A literal of five nibbles 1 2 3 1 2 (three bytes, padded to four), then
+  // end of bitmap.
+  spec.pixels = std::string("\x00\x05\x12\x31\x20\x00\x00\x01", 8);
+  auto image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok()) << image.status().ToString();
+  EXPECT_EQ(image->pixels, (std::vector<std::uint32_t>{0xFF111111u, 0xFF222222u, 0xFF333333u,
+                                                       0xFF111111u, 0xFF222222u}));
+}
+
+// ---- Damaged input ----
+
+BmpSpec Small8Bit() {
+  BmpSpec spec;
+  spec.width = 3;
+  spec.height = 2;
+  spec.bpp = 8;
+  spec.palette = std::vector<std::uint32_t>(256, 0x808080);
+  spec.pixels = std::string(8, '\x01');
+  return spec;
+}
+
+BmpSpec SmallRle() {
+  BmpSpec spec = Small8Bit();
+  spec.compression = 1;
+  spec.pixels = std::string("\x03\x01\x00\x00\x03\x02\x00\x01", 8);
+  return spec;
+}
+
+struct DamageCase {
+  std::string name;
+  std::function<std::string()> bytes;
+  Status::Kind kind;
+};
+
+TEST(BmpDecoder, DamagedInputIsRefusedWithoutReadingOutside) {
+  using Kind = Status::Kind;
+  auto with = [](BmpSpec spec, std::function<void(BmpSpec&)> change) {
+    change(spec);
+    return WriteBmp(spec);
+  };
+  auto patched = [](std::string file, std::size_t at, std::uint32_t value) {
+    Put32(file, at, value);
+    return file;
+  };
+  const std::string good = WriteBmp(Small8Bit());
+  ASSERT_TRUE(DecodeBmp(good).ok());
+  ASSERT_TRUE(DecodeBmp(WriteBmp(SmallRle())).ok());
+
+  const std::vector<DamageCase> cases = {
+      {"empty", [] { return std::string(); }, Kind::kCorrupt},
+      {"file header cut", [&] { return good.substr(0, 10); }, Kind::kCorrupt},
+      {"info header cut", [&] { return good.substr(0, 30); }, Kind::kCorrupt},
+      {"no signature", [&] { return "XM" + good.substr(2); }, Kind::kCorrupt},
+      {"unknown header size", [&] { return patched(good, 14, 20); }, Kind::kUnsupported},
+      {"header size past the end", [&] { return patched(good, 14, 0xFFFFFFF0); }, Kind::kCorrupt},
+      {"negative width", [&] { return patched(good, kWidthAt, 0xFFFFFFFD); }, Kind::kCorrupt},
+      {"zero width", [&] { return patched(good, kWidthAt, 0); }, Kind::kCorrupt},
+      {"zero height", [&] { return patched(good, kHeightAt, 0); }, Kind::kCorrupt},
+      {"wider than the bound", [&] { return patched(good, kWidthAt, 16385); }, Kind::kRefused},
+      {"huge width", [&] { return patched(good, kWidthAt, 0x7FFFFFFF); }, Kind::kRefused},
+      {"most negative height", [&] { return patched(good, kHeightAt, 0x80000000); },
+       Kind::kRefused},
+      {"too many pixels in all",
+       [&] { return patched(patched(good, kWidthAt, 16384), kHeightAt, 16384); }, Kind::kRefused},
+      {"two planes", [&] { return patched(good, kPlanesAt, 0x00080002); }, Kind::kCorrupt},
+      {"seven bits per pixel", [&] { return patched(good, kPlanesAt, 0x00070001); },
+       Kind::kUnsupported},
+      {"JPEG inside", [&] { return patched(good, 30, 4); }, Kind::kUnsupported},
+      {"RLE8 with 4 bits", [&] { return patched(patched(good, 30, 1), kPlanesAt, 0x00040001); },
+       Kind::kUnsupported},
+      {"palette past the end", [&] { return good.substr(0, 54 + 100); }, Kind::kCorrupt},
+      {"palette count past the end",
+       [&] {
+         return with(Small8Bit(), [](BmpSpec& s) {
+           s.bpp = 4;
+           s.colours_used = 16;
+           s.palette.resize(2);
+           s.pixels.clear();
+         });
+       },
+       Kind::kCorrupt},
+      {"pixel offset past the end",
+       [&] { return patched(good, kOffBitsAt, static_cast<std::uint32_t>(good.size() + 1)); },
+       Kind::kCorrupt},
+      {"pixel offset huge", [&] { return patched(good, kOffBitsAt, 0xFFFFFFFF); }, Kind::kCorrupt},
+      {"pixel offset inside the header", [&] { return patched(good, kOffBitsAt, 20); },
+       Kind::kCorrupt},
+      {"pixel data one byte short", [&] { return good.substr(0, good.size() - 1); },
+       Kind::kCorrupt},
+      {"mask not one run",
+       [&] {
+         return with(Small8Bit(), [](BmpSpec& s) {
+           s.bpp = 32;
+           s.compression = 3;
+           s.palette.clear();
+           s.masks = {0x00FF00FF, 0x0000FF00, 0x000000FF};
+           s.pixels = std::string(24, '\0');
+         });
+       },
+       Kind::kCorrupt},
+      {"masks past the end",
+       [&] {
+         return with(Small8Bit(), [](BmpSpec& s) {
+           s.bpp = 16;
+           s.compression = 3;
+           s.palette.clear();
+           s.pixels.clear();
+         });
+       },
+       Kind::kCorrupt},
+      {"RLE run past the line",
+       [&] { return with(SmallRle(), [](BmpSpec& s) { s.pixels[0] = 4; }); }, Kind::kCorrupt},
+      {"RLE literal past the line",
+       [&] {
+         return with(SmallRle(),
+                     [](BmpSpec& s) { s.pixels = std::string("\x00\x04\x01\x01\x01\x01", 6); });
+       },
+       Kind::kCorrupt},
+      {"RLE literal cut off",
+       [&] {
+         return with(SmallRle(), [](BmpSpec& s) { s.pixels = std::string("\x00\x03\x01", 3); });
+       },
+       Kind::kCorrupt},
+      {"RLE move past the image",
+       [&] {
+         return with(SmallRle(),
+                     [](BmpSpec& s) { s.pixels = std::string("\x00\x02\x00\x05\x01\x01", 6); });
+       },
+       Kind::kCorrupt},
+      {"RLE move past the line",
+       [&] {
+         return with(SmallRle(),
+                     [](BmpSpec& s) { s.pixels = std::string("\x00\x02\x04\x00\x00\x01", 6); });
+       },
+       Kind::kCorrupt},
+      {"RLE lines above the image",
+       [&] {
+         return with(SmallRle(), [](BmpSpec& s) {
+           s.pixels = std::string("\x00\x00\x00\x00\x01\x01\x00\x01", 8);
+         });
+       },
+       Kind::kCorrupt},
+      {"RLE ends early", [&] { return with(SmallRle(), [](BmpSpec& s) { s.pixels.resize(4); }); },
+       Kind::kCorrupt},
+      {"RLE with no data", [&] { return with(SmallRle(), [](BmpSpec& s) { s.pixels.clear(); }); },
+       Kind::kCorrupt},
+      {"RLE top-down", [&] { return with(SmallRle(), [](BmpSpec& s) { s.height = -2; }); },
+       Kind::kCorrupt},
+  };
+  for (const DamageCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    // A copy of exactly the bytes, so that ASan sees any read past them.
+    const std::string bytes = c.bytes();
+    std::vector<char> exact(bytes.begin(), bytes.end());
+    auto image = DecodeBmp(std::string_view(exact.data(), exact.size()));
+    ASSERT_FALSE(image.ok());
+    EXPECT_EQ(image.status().kind(), c.kind) << image.status().ToString();
+  }
+}
+
+TEST(BmpDecoder, EveryCutOfAnUncompressedFileFails) {
+  const std::string good = WriteBmp(Small8Bit());
+  for (std::size_t n = 0; n < good.size(); ++n) {
+    std::vector<char> exact(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n));
+    EXPECT_FALSE(DecodeBmp(std::string_view(exact.data(), exact.size())).ok()) << n;
+  }
+}
+
+TEST(BmpDecoder, RleMayLeaveOutTheEndMarkOnceEveryLineIsDone) {
+  BmpSpec spec = SmallRle();
+  spec.pixels = std::string("\x03\x01\x00\x00\x03\x02", 6);
+  auto image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok()) << image.status().ToString();
+  spec.pixels = std::string("\x03\x01\x00\x00\x02\x02", 6);
+  EXPECT_FALSE(DecodeBmp(WriteBmp(spec)).ok());
+}
+
+TEST(BmpDecoder, DecodedPicturesAlwaysMatchTheirSizeUnderDamage) {
+  // Every byte of a small RLE file and a bit-field file turned over: whatever
+  // comes back is consistent, and nothing reads outside (ASan watches).
+  BmpSpec fields = Small8Bit();
+  fields.bpp = 32;
+  fields.compression = 3;
+  fields.palette.clear();
+  fields.masks = {0xFF0000, 0xFF00, 0xFF};
+  fields.pixels = std::string(24, '\x5A');
+  for (const std::string& good : {WriteBmp(SmallRle()), WriteBmp(fields)}) {
+    for (std::size_t i = 0; i < good.size(); ++i) {
+      for (unsigned char flip : {0x01, 0x80, 0xFF}) {
+        std::vector<char> bytes(good.begin(), good.end());
+        bytes[i] = static_cast<char>(bytes[i] ^ flip);
+        auto image = DecodeBmp(std::string_view(bytes.data(), bytes.size()));
+        if (!image.ok()) continue;
+        EXPECT_EQ(image->pixels.size(),
+                  static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height));
+      }
+    }
+  }
+}
+
+// ---- Scaling ----
+
+TEST(ImageScale, NearestNeighbourTakesThePixelUnderEachCentre) {
+  Image src{2, 2, {1, 2, 3, 4}};
+  Image up = Scale(src, 4, 4);
+  EXPECT_EQ(up.pixels,
+            (std::vector<std::uint32_t>{1, 1, 2, 2, 1, 1, 2, 2, 3, 3, 4, 4, 3, 3, 4, 4}));
+  Image wide{4, 1, {1, 2, 3, 4}};
+  EXPECT_EQ(Scale(wide, 2, 1).pixels, (std::vector<std::uint32_t>{2, 4}));
+  Image odd = Scale(wide, 3, 2);
+  EXPECT_EQ(odd.pixels, (std::vector<std::uint32_t>{1, 3, 4, 1, 3, 4}));
+}
+
+TEST(ImageScale, SameSizeIsACopyAndBadSizesGiveNothing) {
+  const Picture p = MakePicture(7, 5, 9);
+  Image src{7, 5, {}};
+  for (int i : p.index) src.pixels.push_back(static_cast<std::uint32_t>(i));
+  EXPECT_EQ(Scale(src, 7, 5).pixels, src.pixels);
+  EXPECT_TRUE(Scale(src, 0, 5).empty());
+  EXPECT_TRUE(Scale(src, 7, -1).empty());
+  EXPECT_TRUE(Scale(src, kMaxImageSide + 1, 1).empty());
+  EXPECT_TRUE(Scale(src, kMaxImageSide, kMaxImageSide).empty());  // over the byte bound
+  EXPECT_TRUE(Scale(Image{}, 4, 4).empty());
+}
+
+TEST(ImageScale, ABackgroundPictureScalesToTheMainDialogsSize) {
+  const Picture p = MakePicture(640, 480, 256);
+  BmpSpec spec;
+  spec.width = 640;
+  spec.height = 480;
+  spec.bpp = 8;
+  spec.palette = p.colours;
+  spec.pixels = PackRows(p, 8, false);
+  auto image = DecodeBmp(WriteBmp(spec));
+  ASSERT_TRUE(image.ok());
+  Image scaled = Scale(image.value(), 350, 250);
+  ASSERT_EQ(scaled.width, 350);
+  ASSERT_EQ(scaled.height, 250);
+  EXPECT_EQ(scaled.at(0, 0), image->at(0, 0));
+  EXPECT_EQ(scaled.at(349, 249), image->at(639, 479));
+  EXPECT_EQ(scaled.at(175, 125), image->at(320, 240));
+}
+
+}  // namespace
+}  // namespace cdsetup::resources
