@@ -25,8 +25,10 @@ struct Image {
 };
 
 /// The program's icon with resource id `id` (the application icon 128, the
-/// list icons 141 and 155 to 164) at 16 x 16 (or 32 x 32 for the application
-/// icon's large form when `large`), or an empty image for an unknown id.
+/// list icons 155 to 164) at 16 x 16 (or 32 x 32 for the application icon's
+/// large form when `large`; the other icons have one size only), with a
+/// transparent background. Id 141 is the lists' focus pattern: an opaque 8 x 8
+/// checkerboard, used as a brush. An empty image for an unknown id.
 Image LoadIcon(int id, bool large = false);
 
 /// Decodes a Windows BMP file (1, 4, 8, 24 and 32 bits per pixel, bottom-up or
