@@ -1,0 +1,42 @@
+// Converts the compressed sound files of the medium into 16-bit PCM WAV
+// files: Ogg Vorbis through vorbisfile, Ogg Speex through libogg and libspeex.
+// One converter object serves one archive entry; no state survives a call.
+#pragma once
+
+#include "audio/diagnostics.h"
+
+namespace cdsetup::audio {
+
+class CAudioConverter {
+ public:
+  /// Diagnostics go to the process's standard error and output streams.
+  CAudioConverter() = default;
+  /// Diagnostics go to `diagnostics` instead (neither stream is closed).
+  explicit CAudioConverter(AudioDiagnostics diagnostics) : m_diag(diagnostics) {}
+  virtual ~CAudioConverter() = default;
+
+  /// Decodes the Ogg Vorbis file `input_path` into a WAV file at
+  /// `output_path` (created or truncated). The header names the first link's
+  /// channels and rate and keeps 0x7FFFFFFF in both size fields; every link
+  /// of a chained file is decoded after it. Damaged pages are skipped.
+  /// Returns false, with nothing created, when the input cannot be opened;
+  /// false when the output cannot be opened; false, leaving an empty output,
+  /// when the input is not an Ogg Vorbis stream; true otherwise.
+  bool VorbisToWav(const char* input_path, const char* output_path);
+
+  /// Decodes the first logical stream of the Ogg Speex file `input_path`.
+  /// When `output_path` ends in ".wav" or ".WAV" the samples follow a WAV
+  /// header whose size fields are patched at the end; otherwise the output
+  /// holds bare 16-bit little-endian samples. Samples are clipped at +-32000
+  /// and rounded half up. Returns false with no output created when the
+  /// input cannot be opened, when the first packet is not a usable Speex
+  /// header (its reason is printed) or when the output cannot be opened.
+  /// An input with no packet at all prints "This doesn't look like a Speex
+  /// file" and returns true with no output; any other run returns true.
+  bool SpeexToWav(const char* input_path, const char* output_path);
+
+ private:
+  AudioDiagnostics m_diag;
+};
+
+}  // namespace cdsetup::audio

@@ -1,0 +1,69 @@
+#include "audio/wav_header.h"
+
+#include <cstring>
+
+namespace cdsetup::audio {
+
+namespace {
+
+void PutLe16(unsigned char* p, std::uint32_t v) {
+  p[0] = static_cast<unsigned char>(v);
+  p[1] = static_cast<unsigned char>(v >> 8);
+}
+
+void PutLe32(unsigned char* p, std::uint32_t v) {
+  PutLe16(p, v);
+  PutLe16(p + 2, v >> 16);
+}
+
+void WriteLe32(std::FILE* file, std::uint32_t v) {
+  unsigned char bytes[4];
+  PutLe32(bytes, v);
+  std::fwrite(bytes, 1, sizeof bytes, file);
+}
+
+}  // namespace
+
+void WriteWavHeader(std::FILE* file, std::int32_t rate, std::int32_t channels) {
+  // Unsigned arithmetic: the byte rate of a hostile header wraps instead of
+  // overflowing, and keeps the 32 bits a signed product would have had.
+  const auto urate = static_cast<std::uint32_t>(rate);
+  const auto uchannels = static_cast<std::uint32_t>(channels);
+  unsigned char h[kWavHeaderSize];
+  std::memcpy(h, "RIFF", 4);
+  PutLe32(h + 4, kWavSizeUnknown);
+  std::memcpy(h + 8, "WAVEfmt ", 8);
+  PutLe32(h + 16, 16);
+  PutLe16(h + 20, 1);
+  PutLe16(h + 22, uchannels);
+  PutLe32(h + 24, urate);
+  PutLe32(h + 28, urate * uchannels * 2u);
+  PutLe16(h + 32, uchannels * 2u);
+  PutLe16(h + 34, 16);
+  std::memcpy(h + 36, "data", 4);
+  PutLe32(h + 40, kWavSizeUnknown);
+  std::fwrite(h, 1, sizeof h, file);
+}
+
+void FinishWavHeader(std::FILE* file, std::uint32_t sample_bytes, std::FILE* err) {
+  if (std::fseek(file, 4, SEEK_SET) != 0) {
+    std::fputs("Cannot seek on wave file, size will be incorrect\n", err);
+    return;
+  }
+  WriteLe32(file, sample_bytes + 36u);
+  // Relative to the position after the first field: 8 + 32 is the data size.
+  if (std::fseek(file, 32, SEEK_CUR) != 0) {
+    std::fputs("First seek worked, second didn't\n", err);
+    return;
+  }
+  WriteLe32(file, sample_bytes);
+}
+
+bool HasWavSuffix(const char* path) {
+  const std::size_t n = std::strlen(path);
+  if (n < 4) return false;
+  const char* tail = path + n - 4;
+  return std::strcmp(tail, ".wav") == 0 || std::strcmp(tail, ".WAV") == 0;
+}
+
+}  // namespace cdsetup::audio

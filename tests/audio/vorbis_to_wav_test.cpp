@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "audio/audio_converter.h"
+#include "encoderkit/ogg_pages.h"
+#include "encoderkit/tone.h"
+#include "encoderkit/vorbis_encoder.h"
+#include "support/audio_fixture.h"
+#include "support/scoped_temp_dir.h"
+
+namespace cdsetup::audio {
+namespace {
+
+using encoderkit::EncodeVorbis;
+using encoderkit::EncodeVorbisPages;
+using encoderkit::SineTone;
+using encoderkit::VorbisOptions;
+using testing::Le16At;
+using testing::Le32At;
+
+// One conversion in a scratch directory, with its diagnostics captured.
+struct Conversion {
+  testing::ScopedTempDir dir;
+  testing::CapturedStream err;
+  testing::CapturedStream out;
+  bool result = false;
+  std::string input = dir / "Intro.ogg";
+  std::string output = dir / "intro.wav";
+
+  bool Run(const std::string& bytes) {
+    testing::WriteFile(input, bytes);
+    return Convert();
+  }
+  bool Convert() {
+    CAudioConverter converter(AudioDiagnostics{err.get(), out.get()});
+    result = converter.VorbisToWav(input.c_str(), output.c_str());
+    return result;
+  }
+  std::string Wav() const { return testing::ReadFile(output); }
+};
+
+TEST(VorbisToWav, HeaderNamesTheStreamAndKeepsBothSizesUnknown) {
+  struct Case {
+    int rate;
+    int channels;
+  };
+  for (Case c : {Case{44100, 1}, Case{44100, 2}, Case{22050, 1}, Case{48000, 2}, Case{8000, 1}}) {
+    SCOPED_TRACE(std::to_string(c.rate) + " Hz, " + std::to_string(c.channels) + " channels");
+    VorbisOptions options;
+    options.rate = c.rate;
+    options.channels = c.channels;
+    const std::string ogg = EncodeVorbis(
+        options, std::vector<float>(static_cast<std::size_t>(c.rate / 2 * c.channels), 0.0f));
+    Conversion conv;
+    ASSERT_TRUE(conv.Run(ogg));
+    const std::string wav = conv.Wav();
+    ASSERT_GE(wav.size(), 44u);
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(wav.substr(36, 4), "data");
+    EXPECT_EQ(Le32At(wav, 4), 0x7FFFFFFFu);
+    EXPECT_EQ(Le32At(wav, 40), 0x7FFFFFFFu);
+    EXPECT_EQ(Le16At(wav, 22), static_cast<unsigned>(c.channels));
+    EXPECT_EQ(Le32At(wav, 24), static_cast<unsigned>(c.rate));
+    EXPECT_EQ(Le32At(wav, 28), static_cast<unsigned>(2 * c.rate * c.channels));
+    EXPECT_EQ(Le16At(wav, 32), static_cast<unsigned>(2 * c.channels));
+    EXPECT_EQ(Le16At(wav, 34), 16u);
+  }
+}
+
+TEST(VorbisToWav, WritesEveryDecodedSampleAfterTheHeader) {
+  VorbisOptions options;
+  options.channels = 2;
+  const std::string ogg =
+      EncodeVorbis(options, encoderkit::StereoSineTone(440, 1000, 0.5, 44100, 30000));
+  Conversion conv;
+  ASSERT_TRUE(conv.Run(ogg));
+  const std::string wav = conv.Wav();
+  const std::string bare = testing::BareVorbisDecode(ogg);
+  EXPECT_EQ(wav.size(), 44u + 4u * 30000u);
+  EXPECT_TRUE(wav.substr(44) == bare) << "differs from a bare decode";
+}
+
+TEST(VorbisToWav, ReportsCommentsPathLengthAndVendor) {
+  VorbisOptions options;
+  options.rate = 22050;
+  options.comments = {"TITLE=Intro", "ARTIST=Torvanel"};
+  Conversion conv;
+  ASSERT_TRUE(conv.Run(EncodeVorbis(options, SineTone(440, 0.3, 22050, 11025))));
+  const std::string err = conv.err.Text();
+  const std::string prefix =
+      "TITLE=Intro\nARTIST=Torvanel\n\nBitstream is 1 channel, 22050Hz\n\nDecoded length: 11025 "
+      "samples\nEncoded by: ";
+  EXPECT_EQ(err.substr(0, prefix.size()), prefix);
+  EXPECT_NE(err.find("Xiph.Org libVorbis"), std::string::npos);
+  EXPECT_EQ(err.substr(err.size() - 8), "\n\nDone.\n");
+  EXPECT_EQ(conv.out.Text(), conv.input + "\n");
+}
+
+TEST(VorbisToWav, AStreamOfNoSamplesGivesTheBareHeader) {
+  Conversion conv;
+  ASSERT_TRUE(conv.Run(EncodeVorbis(VorbisOptions{}, {})));
+  const std::string wav = conv.Wav();
+  EXPECT_EQ(wav.size(), 44u);
+  EXPECT_EQ(Le32At(wav, 4), 0x7FFFFFFFu);
+  EXPECT_EQ(Le32At(wav, 40), 0x7FFFFFFFu);
+}
+
+TEST(VorbisToWav, ChainedLinksAreDecodedUnderTheFirstHeader) {
+  VorbisOptions first;
+  first.rate = 44100;
+  first.channels = 1;
+  // vorbisfile skips a first link that fits on one page when it can seek, so
+  // the first link spans several.
+  first.packets_per_page = 8;
+  VorbisOptions second;
+  second.rate = 22050;
+  second.channels = 1;
+  second.serial = first.serial + 1;
+  const std::string ogg = EncodeVorbis(first, SineTone(440, 0.3, 44100, 20000)) +
+                          EncodeVorbis(second, SineTone(440, 0.3, 22050, 8000));
+  Conversion conv;
+  ASSERT_TRUE(conv.Run(ogg));
+  const std::string wav = conv.Wav();
+  EXPECT_EQ(Le32At(wav, 24), 44100u);
+  EXPECT_EQ(wav.size(), 44u + 2u * (20000u + 8000u));
+  EXPECT_NE(conv.err.Text().find("\nDecoded length: 28000 samples\n"), std::string::npos);
+}
+
+TEST(VorbisToWav, SkipsADamagedPageAndDecodesTheRest) {
+  VorbisOptions options;
+  options.packets_per_page = 8;
+  const std::string clean = EncodeVorbis(options, SineTone(440, 0.3, 44100, 100000));
+  const auto pages = encoderkit::PageOffsets(clean);
+  ASSERT_GT(pages.size(), 6u);
+  std::string damaged = clean;
+  damaged[pages[4] + 40] ^= 0x55;  // the checksum no longer matches: a hole
+  Conversion conv;
+  ASSERT_TRUE(conv.Run(damaged));
+  const std::size_t samples = (conv.Wav().size() - 44) / 2;
+  EXPECT_LT(samples, 100000u);
+  EXPECT_GT(samples, 50000u);
+}
+
+TEST(VorbisToWav, InputThatIsNotOggGivesFalseAndAnEmptyOutput) {
+  for (const std::string& bytes :
+       {std::string("RIFF\x24\0\0\0WAVEfmt ", 16) + std::string(200, '\0'), std::string()}) {
+    Conversion conv;
+    EXPECT_FALSE(conv.Run(bytes));
+    EXPECT_TRUE(testing::Exists(conv.output));
+    EXPECT_EQ(conv.Wav(), "");
+    EXPECT_EQ(conv.err.Text(), "Input does not appear to be an Ogg bitstream.\n");
+    EXPECT_EQ(conv.out.Text(), "");
+  }
+}
+
+TEST(VorbisToWav, MissingInputOrUnwritableOutputGivesFalseAndNoFile) {
+  Conversion missing;
+  EXPECT_FALSE(missing.Convert());
+  EXPECT_FALSE(testing::Exists(missing.output));
+  EXPECT_EQ(missing.err.Text(), "Cannot open input file " + missing.input + "\n");
+
+  Conversion unwritable;
+  unwritable.output = unwritable.dir / "no/such/dir/intro.wav";
+  EXPECT_FALSE(unwritable.Run(EncodeVorbis(VorbisOptions{}, SineTone(440, 0.3, 44100, 1000))));
+  EXPECT_EQ(unwritable.err.Text(), "Cannot open output file " + unwritable.output + "\n");
+}
+
+}  // namespace
+}  // namespace cdsetup::audio
