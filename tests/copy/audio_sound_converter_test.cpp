@@ -1,0 +1,39 @@
+#include "copy/audio_sound_converter.h"
+
+#include <gtest/gtest.h>
+
+#include "copy/sound_archive_reader.h"
+#include "encoderkit/speex_encoder.h"
+#include "encoderkit/tone.h"
+#include "encoderkit/vorbis_encoder.h"
+#include "support/audio_fixture.h"
+#include "support/scoped_temp_dir.h"
+
+namespace cdsetup::copy {
+namespace {
+
+TEST(AudioSoundConverter, ConvertsVorbisAndSpeexEntriesByKind) {
+  testing::ScopedTempDir dir;
+  testing::CapturedStream err;
+  AudioSoundConverter converter(audio::AudioDiagnostics{err.get(), err.get()});
+  testing::WriteFile(dir / "Intro.ogg",
+                     encoderkit::EncodeVorbis(encoderkit::VorbisOptions{},
+                                              encoderkit::SineTone(440, 0.3, 44100, 4410)));
+  testing::WriteFile(dir / "Mowa.spx",
+                     encoderkit::EncodeSpeex(encoderkit::SpeexOptions{},
+                                             encoderkit::SineTone(440, 0.3, 8000, 1600)));
+  converter.Convert(kKindVorbis, dir / "Intro.ogg", dir / "intro.wav");
+  converter.Convert(kKindSpeex, dir / "Mowa.spx", dir / "mowa.wav");
+  converter.Convert(7, dir / "Intro.ogg", dir / "other.wav");
+
+  const std::string vorbis = testing::ReadFile(dir / "intro.wav");
+  EXPECT_EQ(vorbis.size(), 44u + 2u * 4410u);
+  EXPECT_EQ(testing::Le32At(vorbis, 40), 0x7FFFFFFFu);
+  const std::string speex = testing::ReadFile(dir / "mowa.wav");
+  EXPECT_EQ(speex.size(), 44u + 2u * 1600u);
+  EXPECT_EQ(testing::Le32At(speex, 40), 2u * 1600u);
+  EXPECT_FALSE(testing::Exists(dir / "other.wav"));
+}
+
+}  // namespace
+}  // namespace cdsetup::copy
