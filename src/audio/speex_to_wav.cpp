@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 #include "audio/audio_converter.h"
 #include "audio/sample_conversion.h"
@@ -22,8 +23,8 @@ constexpr long kReadSize = 200;
 
 // Opens the output once the stream header is known; the WAV header is only
 // written for a ".wav"/".WAV" name, any other name gets bare samples.
-std::FILE* OpenWavOutput(const char* path, int rate, int channels) {
-  std::FILE* file = std::fopen(path, "wb");
+std::FILE* OpenWavOutput(const char* path, int rate, int channels, char* stream_buffer) {
+  std::FILE* file = OpenOutputFile(path, stream_buffer);
   if (file != nullptr && HasWavSuffix(path)) WriteWavHeader(file, rate, channels);
   return file;
 }
@@ -52,6 +53,7 @@ class SpeexRun {
   std::FILE* input_;
   const char* output_path_;
   std::FILE* err_;
+  std::unique_ptr<char[]> output_buffer_;  // outlives output_, closed in Finish
   std::FILE* output_ = nullptr;
 
   ogg_sync_state sync_;
@@ -107,7 +109,8 @@ bool SpeexRun::HandlePacket(ogg_packet& packet) {
       return false;
     }
     if (params_.frames_per_packet == 0) params_.frames_per_packet = 1;
-    output_ = OpenWavOutput(output_path_, params_.rate, params_.channels);
+    output_buffer_ = std::make_unique_for_overwrite<char[]>(kOutputBufferSize);
+    output_ = OpenWavOutput(output_path_, params_.rate, params_.channels, output_buffer_.get());
     if (output_ == nullptr) {
       std::fprintf(err_, "Cannot open output file %s\n", output_path_);
       return false;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 #include "audio/audio_converter.h"
 #include "audio/wav_header.h"
@@ -24,7 +25,8 @@ bool CAudioConverter::VorbisToWav(const char* input_path, const char* output_pat
     std::fprintf(err, "Cannot open input file %s\n", input_path);
     return false;
   }
-  std::FILE* output = std::fopen(output_path, "wb");
+  const auto stream_buffer = std::make_unique_for_overwrite<char[]>(kOutputBufferSize);
+  std::FILE* output = OpenOutputFile(output_path, stream_buffer.get());
   if (output == nullptr) {
     std::fprintf(err, "Cannot open output file %s\n", output_path);
     std::fclose(input);

@@ -59,6 +59,13 @@ void FinishWavHeader(std::FILE* file, std::uint32_t sample_bytes, std::FILE* err
   WriteLe32(file, sample_bytes);
 }
 
+std::FILE* OpenOutputFile(const char* path, char* buffer) {
+  std::FILE* file = std::fopen(path, "wb");
+  // The C library would pick the file system's block size, a few KB.
+  if (file != nullptr) std::setvbuf(file, buffer, _IOFBF, kOutputBufferSize);
+  return file;
+}
+
 bool HasWavSuffix(const char* path) {
   const std::size_t n = std::strlen(path);
   if (n < 4) return false;

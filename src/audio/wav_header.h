@@ -2,6 +2,7 @@
 // fix-up of its two size fields once the sample count is known.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -21,6 +22,15 @@ void WriteWavHeader(std::FILE* file, std::int32_t rate, std::int32_t channels);
 /// A failed seek is reported on `err` and ends the fix-up there, so a stream
 /// that cannot seek keeps kWavSizeUnknown. The file is left at offset 44.
 void FinishWavHeader(std::FILE* file, std::uint32_t sample_bytes, std::FILE* err);
+
+/// Size of the stream buffer an output file is written through.
+inline constexpr std::size_t kOutputBufferSize = 64 * 1024;
+
+/// Opens `path` for binary writing (created or truncated), buffered through
+/// `buffer` (kOutputBufferSize bytes, which must outlive the stream) so that
+/// samples reach the file in few system calls. nullptr when it cannot be
+/// opened.
+std::FILE* OpenOutputFile(const char* path, char* buffer);
 
 /// True when `path` ends in ".wav" or ".WAV" exactly (no other case mix).
 bool HasWavSuffix(const char* path);
