@@ -64,6 +64,11 @@ class ScriptedUi : public fw::UiBackend {
 
   int MessageBox(const fw::MessageBoxRequest& request) override {
     boxes.push_back(request);
+    if (boxes.size() > 1000) {
+      // A loop that keeps asking would never end: give it the box's cancel.
+      diagnostics.push_back("more than 1000 message boxes");
+      return request.CancelAnswer();
+    }
     if (answers_.empty()) return request.DefaultAnswer();
     int a = answers_.front();
     answers_.pop_front();

@@ -210,6 +210,12 @@ CWnd* CWnd::GetDlgItem(int id) const {
   return nullptr;
 }
 
+CDC CWnd::GetDC() const {
+  UiBackend* b = WindowManager::Get().backend();
+  if (!b) return CDC();
+  return CDC([b](const CFont& f, const std::string& t) { return b->MeasureText(f, t); });
+}
+
 bool CWnd::DestroyWindow() {
   if (!state_) return false;
   WindowManager::Get().Destroy(state_);

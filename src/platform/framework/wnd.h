@@ -21,42 +21,43 @@ class CWnd;
 enum class WindowClass { kDialog, kButton, kStatic, kEdit, kComboBox, kListBox, kProgress };
 
 /// Style bits of the core's windows (the template's notes, plus the owner-draw
-/// and keyboard bits the controls set themselves).
+/// and keyboard bits the controls set themselves). The lowest eight bits are
+/// left to each control's own use, as the system leaves them.
 enum WindowStyle : std::uint64_t {
-  WS_DEFAULT_BUTTON = 1ull << 0,
-  WS_GROUP = 1ull << 1,
-  WS_TABSTOP = 1ull << 2,
-  WS_DISABLED = 1ull << 3,
-  WS_HIDDEN = 1ull << 4,
-  WS_BORDER = 1ull << 5,
-  WS_VSCROLL = 1ull << 6,
-  WS_HSCROLL = 1ull << 7,
-  ES_MULTILINE = 1ull << 8,
-  ES_READONLY = 1ull << 9,
-  ES_AUTOHSCROLL = 1ull << 10,
-  ES_AUTOVSCROLL = 1ull << 11,
-  ES_WANTRETURN = 1ull << 12,
-  CBS_DROPDOWN = 1ull << 13,
-  CBS_DROPDOWNLIST = 1ull << 14,
-  LBS_SORT = 1ull << 15,  // also CBS_SORT
-  LBS_OWNERDRAWFIXED = 1ull << 16,
-  LBS_HASSTRINGS = 1ull << 17,
-  LBS_NOINTEGRALHEIGHT = 1ull << 18,
-  LBS_NOTIFY = 1ull << 19,
-  SS_CENTER = 1ull << 20,
-  SS_RIGHT = 1ull << 21,
-  SS_BLACKRECT = 1ull << 22,
-  BS_GROUPBOX = 1ull << 23,
-  WS_CAPTION = 1ull << 24,
-  WS_SYSMENU = 1ull << 25,
-  DS_MODALFRAME = 1ull << 26,
-  WS_MINIMIZEBOX = 1ull << 27,
-  BS_AUTORADIOBUTTON = 1ull << 28,
-  WS_VISIBLE = 1ull << 29,
-  LBS_DISABLENOSCROLL = 1ull << 30,
-  SS_ICON = 1ull << 31,
-  WS_MAXIMIZEBOX = 1ull << 32,
-  WS_EX_APPWINDOW = 1ull << 33,  // a task bar button without an owner
+  WS_DEFAULT_BUTTON = 1ull << 8,
+  WS_GROUP = 1ull << 9,
+  WS_TABSTOP = 1ull << 10,
+  WS_DISABLED = 1ull << 11,
+  WS_HIDDEN = 1ull << 12,
+  WS_BORDER = 1ull << 13,
+  WS_VSCROLL = 1ull << 14,
+  WS_HSCROLL = 1ull << 15,
+  ES_MULTILINE = 1ull << 16,
+  ES_READONLY = 1ull << 17,
+  ES_AUTOHSCROLL = 1ull << 18,
+  ES_AUTOVSCROLL = 1ull << 19,
+  ES_WANTRETURN = 1ull << 20,
+  CBS_DROPDOWN = 1ull << 21,
+  CBS_DROPDOWNLIST = 1ull << 22,
+  LBS_SORT = 1ull << 23,  // also CBS_SORT
+  LBS_OWNERDRAWFIXED = 1ull << 24,
+  LBS_HASSTRINGS = 1ull << 25,
+  LBS_NOINTEGRALHEIGHT = 1ull << 26,
+  LBS_NOTIFY = 1ull << 27,
+  SS_CENTER = 1ull << 28,
+  SS_RIGHT = 1ull << 29,
+  SS_BLACKRECT = 1ull << 30,
+  BS_GROUPBOX = 1ull << 31,
+  WS_CAPTION = 1ull << 32,
+  WS_SYSMENU = 1ull << 33,
+  DS_MODALFRAME = 1ull << 34,
+  WS_MINIMIZEBOX = 1ull << 35,
+  BS_AUTORADIOBUTTON = 1ull << 36,
+  WS_VISIBLE = 1ull << 37,
+  LBS_DISABLENOSCROLL = 1ull << 38,
+  SS_ICON = 1ull << 39,
+  WS_MAXIMIZEBOX = 1ull << 40,
+  WS_EX_APPWINDOW = 1ull << 41,  // a task bar button without an owner
 };
 
 struct ListItem {
@@ -145,6 +146,8 @@ class CWnd {
   CWnd* GetParent() const;
   CWnd* GetDlgItem(int id) const;
   bool DestroyWindow();
+  /// A device context that measures text as the backend's windows do.
+  CDC GetDC() const;
 
   int MessageBox(std::string_view text, std::string_view caption, UINT type = MB_OK);
   UINT SetTimer(UINT id, UINT period_ms);

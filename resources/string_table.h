@@ -1,0 +1,15 @@
+// The program's string table: texts the controls need that the install
+// script does not supply. UTF-8, converted to the ANSI code page on use.
+#pragma once
+
+#include <string_view>
+
+namespace cdsetup::resources {
+
+/// "%s" is the path of a directory that cannot be read.
+inline constexpr int kIdsCannotReadDirectory = 146;
+
+/// The string with `id`, or an empty text when the table has none.
+std::string_view LoadResourceString(int id);
+
+}  // namespace cdsetup::resources

@@ -1,0 +1,74 @@
+#include "copy/copy_progress_dlg.h"
+
+#include "platform/framework/controls.h"
+#include "platform/system_platform.h"
+
+namespace cdsetup::copy {
+
+using namespace framework;
+
+CCopyProgressDlg::CCopyProgressDlg(const std::string& target_dir, CWnd* parent,
+                                   std::string language, std::string ini_path)
+    : CDialog(IDD, parent),
+      target_dir_(target_dir),
+      m_strLanguage(std::move(language)),
+      m_strIniPath(std::move(ini_path)) {}
+
+CCopyProgressDlg::~CCopyProgressDlg() = default;
+
+std::string CCopyProgressDlg::GetErrorText() const {
+  return engine_ ? engine_->error_text() : error_text_;
+}
+
+platform::Status CCopyProgressDlg::GetFailure() const {
+  return engine_ ? engine_->failure() : failure_;
+}
+
+bool CCopyProgressDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  platform::Platform* platform = platform::SystemPlatform();
+  if (!platform) {
+    failure_ = platform::Status::Unsupported("no platform to copy on");
+    EndDialog(IDCANCEL);
+    return true;
+  }
+  script_ = std::make_unique<script::InstallScript>(*platform, m_strIniPath);
+  engine_ = std::make_unique<CopyEngine>(*script_, target_dir_, m_strLanguage, *converter_);
+  engine_->SetInstallType(m_strInstallType);
+  const script::LocalizedTexts texts(*script_, m_strLanguage);
+  SetWindowText(texts.Get("IDS_KOPIOWANIE_PLIKOW"));
+  if (CWnd* abort = GetDlgItem(IDCANCEL)) abort->SetWindowText(texts.Get("IDS_PRZERWIJ"));
+  engine_->Start();
+  if (auto* bar = dynamic_cast<CProgressCtrl*>(GetDlgItem(IDC_PROGRESS))) {
+    bar->SetRange(0, engine_->progress_range());
+    bar->SetPos(0);
+  }
+  SetTimer(kCopyTimer, kCopyPeriodMs);
+  return true;
+}
+
+void CCopyProgressDlg::OnTimer(UINT id) {
+  if (id != kCopyTimer || !engine_) return;
+  const StepResult result = engine_->Step();
+  if (CWnd* label = GetDlgItem(IDC_CURRENT_FILE)) {
+    if (label->GetWindowText() != engine_->current_file_text()) {
+      label->SetWindowText(engine_->current_file_text());
+    }
+  }
+  if (auto* bar = dynamic_cast<CProgressCtrl*>(GetDlgItem(IDC_PROGRESS))) {
+    bar->SetPos(engine_->progress_position());
+  }
+  if (result == StepResult::kFinished) {
+    OnOK();
+  } else if (result == StepResult::kFailed) {
+    OnCancel();
+  }
+}
+
+void CCopyProgressDlg::OnDestroy() {
+  CDialog::OnDestroy();
+  if (engine_) engine_->Close();
+  KillTimer(kCopyTimer);
+}
+
+}  // namespace cdsetup::copy

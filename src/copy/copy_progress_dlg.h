@@ -1,0 +1,54 @@
+// The copy progress page: runs the copy engine one step per timer message,
+// shows the current file and a progress bar, and lets the user abort.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "copy/audio_sound_converter.h"
+#include "copy/copy_engine.h"
+#include "platform/framework/dialog.h"
+#include "script/install_script.h"
+
+namespace cdsetup::copy {
+
+class CCopyProgressDlg : public framework::CDialog {
+ public:
+  static constexpr int IDD = 135;
+  static constexpr int IDC_PROGRESS = 1001;
+  static constexpr int IDC_CURRENT_FILE = 1012;
+  static constexpr framework::UINT kCopyTimer = 1;
+  static constexpr framework::UINT kCopyPeriodMs = 10;
+
+  /// `target_dir` is the install sequence's own text, read at every step.
+  CCopyProgressDlg(const std::string& target_dir, framework::CWnd* parent, std::string language,
+                   std::string ini_path);
+  ~CCopyProgressDlg() override;
+
+  void SetInstallType(const std::string& name) { m_strInstallType = name; }
+  const std::string& install_type() const { return m_strInstallType; }
+  /// "<IDS_E_WRITEOFILE> <file>" after a result of 2 (empty before any step).
+  std::string GetErrorText() const;
+  /// The cause of a failed copy, for the log; Ok otherwise.
+  platform::Status GetFailure() const;
+  /// The converter archive entries go to; the audio converters by default.
+  void SetConverter(SoundConverter* converter) { converter_ = converter; }
+
+  bool OnInitDialog() override;
+  void OnTimer(framework::UINT id) override;
+  void OnDestroy() override;
+
+ private:
+  const std::string& target_dir_;
+  std::string m_strLanguage;
+  std::string m_strIniPath;
+  std::string m_strInstallType = "std";
+  AudioSoundConverter default_converter_;
+  SoundConverter* converter_ = &default_converter_;
+  std::unique_ptr<script::InstallScript> script_;
+  std::unique_ptr<CopyEngine> engine_;
+  std::string error_text_;
+  platform::Status failure_;
+};
+
+}  // namespace cdsetup::copy

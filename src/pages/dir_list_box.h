@@ -1,0 +1,58 @@
+// The directory list: one branch of a folder tree, the parts of the current
+// path with open folders, then its subdirectories with closed ones. A
+// double-click or Enter moves into the directory a row names.
+#pragma once
+
+#include <string>
+
+#include "pages/dir_rows.h"
+#include "platform/framework/controls.h"
+
+namespace cdsetup::pages {
+
+/// The command code the list posts to its parent after each navigation.
+inline constexpr framework::UINT kDirListChanged = 101;
+
+class CDirListBox : public framework::CListBox {
+ public:
+  CDirListBox();
+
+  /// Creates the list and shows `initial` (the current directory when empty).
+  bool Create(std::uint64_t style, const framework::CRect& rect, framework::CWnd* parent, int id,
+              const std::string& initial);
+
+  virtual void SetPath(const std::string& path, bool redraw);
+  virtual std::string GetPath() const;
+  virtual std::string GetSelectedPath() const;
+  virtual void NotifyChanged();
+  virtual bool Fill(const std::string& path);
+  virtual void InitFont(framework::CDC* dc);
+  virtual int AddPathParts(std::string& path);
+  virtual void LoadImages();
+
+  const std::string& current_path() const { return m_strCurPath; }
+  int item_height() const { return m_nItemHeight; }
+  int text_height() const { return m_nTextHeight; }
+
+  void DrawItem(framework::LPDRAWITEMSTRUCT item) override;
+  void MeasureItem(framework::LPMEASUREITEMSTRUCT item) override;
+  int CompareItem(framework::LPCOMPAREITEMSTRUCT item) override;
+  void DeleteItem(framework::LPDELETEITEMSTRUCT item) override;
+
+  int OnCreate() override;
+  bool OnChildNotify(framework::UINT code) override;
+  framework::UINT OnGetDlgCode() override;
+  void OnKeyDown(framework::UINT key, framework::UINT repeat, framework::UINT flags) override;
+
+ private:
+  void OnActivateRow();
+  std::vector<const DirItem*> Rows() const;
+  const DirItem* Row(int index) const;
+
+  int m_nTextHeight = 0;
+  int m_nItemHeight = 16;
+  std::string m_strCurPath;
+  const framework::CFont* m_pFont = nullptr;
+};
+
+}  // namespace cdsetup::pages

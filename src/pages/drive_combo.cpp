@@ -1,0 +1,125 @@
+#include "pages/drive_combo.h"
+
+#include <algorithm>
+
+#include "pages/shared_images.h"
+#include "platform/ascii.h"
+#include "platform/system_platform.h"
+
+namespace cdsetup::pages {
+
+using namespace framework;
+
+CDriveCombo::CDriveCombo() {
+  LoadImages();
+}
+
+void CDriveCombo::LoadImages() {
+  for (int id : {156, 164, 162, 155, 161, 157, 163, kFocusPattern}) SharedImage(id);
+}
+
+bool CDriveCombo::Create(std::uint64_t style, const CRect& rect, CWnd* parent, int id) {
+  const std::uint64_t own = WS_VSCROLL | LBS_HASSTRINGS | LBS_OWNERDRAWFIXED | CBS_DROPDOWNLIST;
+  if (!CComboBox::Create((style & ~std::uint64_t{7}) | own, rect, parent, id)) return false;
+  m_nOptions = static_cast<unsigned>(style & 7);
+  FillDrives();
+  SelectCurrentDrive();
+  return true;
+}
+
+int CDriveCombo::OnCreate() {
+  InitFont(nullptr);
+  CDC dc = GetDC();
+  dc.SelectObject(m_pFont);
+  CSize size = dc.GetTextExtent(std::string("1Mgj0", 4));
+  dc.LPtoDP(&size);
+  m_nTextHeight = size.cy;
+  m_nItemHeight = std::max(m_nTextHeight, 16);
+  SetItemHeight(m_nItemHeight);
+  return 0;
+}
+
+void CDriveCombo::InitFont(CDC*) {
+  CWnd* parent = GetParent();
+  m_pFont = parent ? parent->GetFont() : GetFont();
+}
+
+void CDriveCombo::MeasureItem(LPMEASUREITEMSTRUCT item) {
+  item->itemHeight = static_cast<UINT>(m_nItemHeight);
+}
+
+void CDriveCombo::FillDrives() {
+  platform::Platform* platform = platform::SystemPlatform();
+  if (!platform) return;
+  for (const DriveRow& row : ListDrives(*platform, m_nOptions)) {
+    const int index = AddString(row.text);
+    if (index >= 0) SetItemData(index, static_cast<std::uintptr_t>(row.kind));
+  }
+}
+
+void CDriveCombo::SelectDrive(const std::string& path) {
+  const std::size_t slash = path.find('\\');
+  const std::string prefix = slash == std::string::npos ? path : path.substr(0, slash + 1);
+  for (int i = 0; i < GetCount(); ++i) {
+    const std::string text = GetLBText(i);
+    if (text.size() >= prefix.size() &&
+        platform::EqualsIgnoreCaseAscii(std::string_view(text).substr(0, prefix.size()), prefix)) {
+      SetCurSel(i);
+      return;
+    }
+  }
+}
+
+std::string CDriveCombo::GetDrive() const {
+  const int selected = GetCurSel();
+  if (selected < 0) return {};
+  const std::string text = GetLBText(selected);
+  const std::size_t slash = text.find('\\');
+  return slash == std::string::npos ? text : text.substr(0, slash + 1);
+}
+
+void CDriveCombo::SelectCurrentDrive() {
+  platform::Platform* platform = platform::SystemPlatform();
+  if (!platform) return;
+  std::string dir = platform->GetCurrentDirectory();
+  if (dir.size() > 259) dir.resize(259);
+  SelectDrive(dir);
+}
+
+void CDriveCombo::DrawItem(LPDRAWITEMSTRUCT item) {
+  CDC& dc = *item->hDC;
+  const int saved = dc.SaveDC();
+  if (!m_pFont) InitFont(&dc);
+  int index = item->itemID;
+  if (index == -1) {
+    dc.RestoreDC(saved);
+    return;
+  }
+  if (item->itemState & ODS_COMBOBOXEDIT) index = GetCurSel();
+  if (index < 0) {  // the closed field of a list without a selection
+    dc.RestoreDC(saved);
+    return;
+  }
+  const int kind = static_cast<int>(GetItemData(index));
+  const int icon_id = DriveIconId(kind);
+  ImagePtr icon = icon_id ? SharedImage(icon_id) : nullptr;
+  dc.SelectObject(m_pFont);
+  dc.SetBkMode(TRANSPARENT);
+  dc.SetTextAlign(TA_LEFT | TA_TOP);
+  const bool selected = (item->itemState & ODS_SELECTED) != 0;
+  const COLORREF text = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+  const COLORREF back = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+  const CRect& rc = item->rcItem;
+  dc.FillSolidRect(rc, back);
+  int x = 3;
+  if (m_nOptions & kShowIcons) {
+    dc.DrawIcon(rc.left + 3, rc.top + (m_nItemHeight - 16) / 2, icon, 16, 16, back);
+    x = 23;
+  }
+  dc.SetTextColor(text);
+  dc.TextOut(rc.left + x, rc.top + (m_nItemHeight - m_nTextHeight) / 2, GetLBText(index));
+  if (item->itemState & ODS_FOCUS) dc.FrameRect(rc, CBrush{SharedImage(kFocusPattern), 0});
+  dc.RestoreDC(saved);
+}
+
+}  // namespace cdsetup::pages

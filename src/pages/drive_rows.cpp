@@ -1,0 +1,78 @@
+#include "pages/drive_rows.h"
+
+#include <cstdio>
+
+namespace cdsetup::pages {
+namespace {
+
+constexpr std::uint32_t kCompressedVolume = 0x8000;
+constexpr std::size_t kVolumeNameBuffer = 256;
+
+}  // namespace
+
+std::string FormatFreeSpace(std::uint64_t bytes) {
+  static const char* const kUnits[] = {"k", "M", "G", "T"};
+  double v = static_cast<double>(bytes);
+  int index = 0;
+  const char* unit;
+  // Divided at least once; a value of exactly 1024 stays in the smaller unit.
+  do {
+    unit = kUnits[index++];
+    v /= 1024;
+  } while (v > 1024 && index < 4);
+  char text[64];
+  std::snprintf(text, sizeof text, "%.1f%s", v, unit);
+  return text;
+}
+
+int DriveIconId(int kind) {
+  switch (kind) {
+    case kDriveFloppy:
+      return 156;
+    case kDriveFixed:
+      return 164;
+    case kDriveNetwork:
+      return 162;
+    case kDriveCdRom:
+      return 155;
+    case kDriveRam:
+      return 161;
+    case kDriveRemovable:
+      return 0;
+    case kDriveCompressed:
+      return 157;
+    default:
+      return 163;
+  }
+}
+
+std::vector<DriveRow> ListDrives(platform::Platform& platform, unsigned options) {
+  std::vector<DriveRow> rows;
+  for (char letter = 'a'; letter <= 'z'; ++letter) {
+    const std::string root = std::string(1, letter) + ":\\";
+    const int type = static_cast<int>(platform.GetDriveType(root));
+    if (type == 0 || type == 1) continue;
+    int kind = type - 1;
+    if (kind == kDriveFloppy && letter > 'b') kind = kDriveRemovable;
+    if (kind == kDriveFloppy || kind == kDriveCdRom) continue;
+    std::string text = root;
+    if (options & kShowVolumeName) {
+      if (auto volume = platform.GetVolumeInformation(root); volume.ok()) {
+        std::string name = volume->name;
+        if (name.size() > kVolumeNameBuffer - 1) name.resize(kVolumeNameBuffer - 1);
+        text += " " + name;
+        if (volume->file_system_flags & kCompressedVolume) kind = kDriveCompressed;
+      }
+    }
+    text = platform.CharLower(text);
+    if (options & kShowFreeSpace) {
+      if (auto space = platform.GetDiskFreeSpace(root); space.ok()) {
+        text += " (" + FormatFreeSpace(space->FreeBytes()) + ")";
+      }
+    }
+    rows.push_back({text, kind});
+  }
+  return rows;
+}
+
+}  // namespace cdsetup::pages

@@ -1,0 +1,31 @@
+// The language page: the languages of the script's Language section in a
+// combo box; its answer is the name of the language section to use.
+#pragma once
+
+#include <string>
+
+#include "platform/framework/controls.h"
+#include "platform/framework/dialog.h"
+
+namespace cdsetup::pages {
+
+class CLanguageDlg : public framework::CDialog {
+ public:
+  static constexpr int IDD = 179;
+  static constexpr int IDC_LANGUAGE = 1017;
+
+  CLanguageDlg(framework::CWnd* parent, std::string ini_path);
+
+  /// The name picked or typed; read after a result of 1.
+  const std::string& GetLanguage() const { return m_strLanguage; }
+
+  bool OnInitDialog() override;
+  void DoDataExchange(framework::CDataExchange* dx) override;
+
+ private:
+  framework::CComboBox m_comboLanguage;
+  std::string m_strLanguage;
+  std::string m_strIniPath;
+};
+
+}  // namespace cdsetup::pages

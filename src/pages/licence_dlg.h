@@ -1,0 +1,28 @@
+// The licence page: the agreement text of the chosen language in a read-only
+// box, to be accepted before anything is installed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "pages/page_texts.h"
+#include "platform/framework/dialog.h"
+
+namespace cdsetup::pages {
+
+class CLicenceDlg : public framework::CDialog {
+ public:
+  static constexpr int IDD = 165;
+  static constexpr int IDC_AGREEMENT = 1013;
+  /// A larger agreement file is not read: the box stays empty.
+  static constexpr std::uint64_t kMaxAgreementSize = 16u * 1024 * 1024;
+
+  CLicenceDlg(framework::CWnd* parent, std::string language, std::string ini_path);
+
+  bool OnInitDialog() override;
+
+ private:
+  PageTexts m_texts;
+};
+
+}  // namespace cdsetup::pages

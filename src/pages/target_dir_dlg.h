@@ -1,0 +1,50 @@
+// The target directory page: a path field, a drive list and a directory
+// list. What it returns is always the path field's text.
+#pragma once
+
+#include <string>
+
+#include "pages/dir_list_box.h"
+#include "pages/drive_combo.h"
+#include "pages/page_texts.h"
+#include "platform/framework/controls.h"
+#include "platform/framework/dialog.h"
+
+namespace cdsetup::pages {
+
+class CTargetDirDlg : public framework::CDialog {
+ public:
+  static constexpr int IDD = 134;
+  static constexpr int IDC_DRIVES = 1007;
+  static constexpr int IDC_PATH = 1009;
+  static constexpr int IDC_DIRECTORIES = 1010;
+  static constexpr int IDC_DIRECTORY_LABEL = 1011;
+  static constexpr int IDC_DRIVE_LABEL = 1026;
+  static constexpr int kMaxPath = 256;
+
+  CTargetDirDlg(framework::CWnd* parent, std::string initial_dir, std::string unused1,
+                std::string unused2, std::string language, std::string ini_path);
+
+  bool OnInitDialog() override;
+  void DoDataExchange(framework::CDataExchange* dx) override;
+  bool OnCommand(framework::UINT id, framework::UINT code, framework::CWnd* source) override;
+
+  void OnSelEndOkDrive();
+  void OnChangeDirList() {}
+  void OnDblClkDirList();
+
+  framework::CStatic m_lblDirectory;
+  std::string m_strPath;
+  std::string m_strLanguage;
+  std::string m_strIniPath;
+  std::string m_strInitialDir;
+  CDriveCombo m_driveList;
+  CDirListBox m_dirList;
+
+ private:
+  std::string m_strUnused1;  // given by the caller, never read
+  std::string m_strUnused2;
+  PageTexts m_texts;
+};
+
+}  // namespace cdsetup::pages

@@ -1,0 +1,118 @@
+// The language, licence and install type pages, run through the scripted
+// backend over a real medium.
+#include <gtest/gtest.h>
+
+#include "pages/install_type_dlg.h"
+#include "pages/language_dlg.h"
+#include "pages/licence_dlg.h"
+#include "support/page_fixture.h"
+
+namespace cdsetup::pages {
+namespace {
+
+using framework::IDCANCEL;
+using framework::IDOK;
+using testing::ScriptedUi;
+
+class SimplePagesTest : public testing::PageFixture {};
+
+TEST_F(SimplePagesTest, LanguagePageListsTheScriptsLanguagesAndTakesATypedName) {
+  WriteScript("[Language]\nNr=2\n0=Polski\n1=English\n0415=Polski\n");
+  CLanguageDlg page(nullptr, kIni);
+  ui_.ForNextDialog({ScriptedUi::Do([](framework::CDialog& d) {
+                       auto* combo = static_cast<framework::CComboBox*>(d.GetDlgItem(1017));
+                       ASSERT_EQ(combo->GetCount(), 2);
+                       EXPECT_EQ(combo->GetLBText(0), "Polski");
+                       EXPECT_EQ(combo->GetLBText(1), "English");
+                       EXPECT_EQ(combo->GetCurSel(), 0);
+                       EXPECT_EQ(combo->GetWindowText(), "Polski");
+                     }),
+                     ScriptedUi::Key(framework::VK_RETURN)});
+  EXPECT_EQ(page.DoModal(), IDOK);
+  EXPECT_EQ(page.GetLanguage(), "Polski");
+
+  CLanguageDlg typed(nullptr, kIni);
+  ui_.ForNextDialog({ScriptedUi::Type(1017, "Klingon"), ScriptedUi::Click(1)});
+  EXPECT_EQ(typed.DoModal(), IDOK);
+  EXPECT_EQ(typed.GetLanguage(), "Klingon");
+
+  WriteScript("[Language]\n");
+  CLanguageDlg empty(nullptr, kIni);
+  ui_.ForNextDialog({ScriptedUi::Do([](framework::CDialog& d) {
+                       EXPECT_EQ(
+                           static_cast<framework::CComboBox*>(d.GetDlgItem(1017))->GetCurSel(), -1);
+                     }),
+                     ScriptedUi::Click(1)});
+  EXPECT_EQ(empty.DoModal(), IDOK);
+  EXPECT_EQ(empty.GetLanguage(), "");
+
+  CLanguageDlg cancelled(nullptr, kIni);
+  ui_.ForNextDialog({ScriptedUi::Close()});
+  EXPECT_EQ(cancelled.DoModal(), IDCANCEL);
+}
+
+TEST_F(SimplePagesTest, LicenceBoxShowsTheFileAsItIs) {
+  WriteScript(
+      "[Polski]\nIDS_LICENCJA=Umowa\nIDS_AKCEPT_UMOWE=Akceptuj\xEA\nIDS_NIE=Nie\n"
+      "IDS_LICENCE_FILE_NAME=licencja.txt\n");
+  // Polish letters in code page 1250, CR LF lines, one long line, and a zero
+  // byte that ends what is shown.
+  const std::string text =
+      "Umowa licencyjna \xB3\xF3\xBF\r\n" + std::string(300, 'x') + "\r\nkoniec";
+  testing::WriteFile(medium("licencja.txt"), text + std::string("\0ukryte", 7));
+  CLicenceDlg page(nullptr, "Polski", kIni);
+  ui_.ForNextDialog({ScriptedUi::Do([&](framework::CDialog& d) {
+                       EXPECT_EQ(d.GetWindowText(), "Umowa");
+                       EXPECT_EQ(d.GetDlgItem(1)->GetWindowText(), "Akceptuj\xEA");
+                       EXPECT_EQ(d.GetDlgItem(2)->GetWindowText(), "Nie");
+                       EXPECT_EQ(d.GetDlgItem(1013)->GetWindowText(), text);
+                       // The first control in tab order, "back", has the focus.
+                       EXPECT_EQ(d.state()->focus->id, 2);
+                     }),
+                     ScriptedUi::Key(framework::VK_RETURN)});
+  EXPECT_EQ(page.DoModal(), IDCANCEL);  // Enter pressed the focused "back"
+
+  for (const char* content : {"", "missing"}) {
+    SCOPED_TRACE(content);
+    if (*content) {
+      ::unlink(medium("licencja.txt").c_str());
+    } else {
+      testing::WriteFile(medium("licencja.txt"), "");
+    }
+    CLicenceDlg again(nullptr, "Polski", kIni);
+    ui_.ForNextDialog({ScriptedUi::Do([](framework::CDialog& d) {
+                         EXPECT_EQ(d.GetDlgItem(1013)->GetWindowText(), "");
+                       }),
+                       ScriptedUi::Click(1)});
+    EXPECT_EQ(again.DoModal(), IDOK);
+  }
+}
+
+TEST_F(SimplePagesTest, InstallTypeFollowsTheRadios) {
+  WriteScript("[Polski]\nIDS_RODZAJ_INST=Rodzaj\nIDS_WERSJA_MIN=Minimalna\nIDS_DALEJ=Dalej\n");
+  struct Case {
+    std::vector<ScriptedUi::Step> steps;
+    int result;
+    const char* type;
+  };
+  std::vector<Case> cases;
+  cases.push_back({{ScriptedUi::Click(1)}, IDOK, "std"});
+  cases.push_back({{ScriptedUi::Click(1024), ScriptedUi::Click(1)}, IDOK, "max"});
+  cases.push_back({{ScriptedUi::Click(1022), ScriptedUi::Click(2)}, IDCANCEL, "min"});
+  for (Case& c : cases) {
+    CInstallTypeDlg page(nullptr, "Polski", kIni);
+    c.steps.insert(c.steps.begin(), ScriptedUi::Do([](framework::CDialog& d) {
+                     EXPECT_EQ(d.GetWindowText(), "Rodzaj");
+                     EXPECT_EQ(d.GetDlgItem(1022)->GetWindowText(), "Minimalna");
+                     EXPECT_EQ(d.GetDlgItem(1024)->GetWindowText(),
+                               "");  // missing key: empty, still usable
+                     EXPECT_EQ(d.GetCheckedRadioButton(1022, 1024), 1023);
+                   }));
+    ui_.ForNextDialog(std::move(c.steps));
+    EXPECT_EQ(page.DoModal(), c.result);
+    EXPECT_EQ(page.GetInstallType(), c.type);
+  }
+}
+
+}  // namespace
+}  // namespace cdsetup::pages

@@ -1,0 +1,42 @@
+// A real prefix and medium, the platform set as the system's, an application
+// object and the scripted backend: what a page needs to run in a test.
+#pragma once
+
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/framework/app.h"
+#include "platform/system_platform.h"
+#include "support/prefix_fixture.h"
+#include "support/scripted_ui.h"
+
+namespace cdsetup::testing {
+
+class PageFixture : public PrefixFixture {
+ protected:
+  void SetUp() override {
+    PrefixFixture::SetUp();
+    platform::SetSystemPlatform(platform_.get());
+  }
+  void TearDown() override { platform::SetSystemPlatform(nullptr); }
+
+  /// Adds drive `letter` over the host folder temp/`folder` (made when
+  /// missing) and reopens the platform so that it sees the drive.
+  void AddDrive(char letter, const std::string& folder) {
+    MakeDirs(temp_ / folder);
+    std::string link = temp_ / "prefix/dosdevices/" + std::string(1, letter) + ":";
+    ASSERT_EQ(::symlink((temp_ / folder).c_str(), link.c_str()), 0);
+    Open();
+    platform::SetSystemPlatform(platform_.get());
+  }
+
+  /// The install script on the medium, as D:\install.ini.
+  void WriteScript(const std::string& text) { WriteFile(medium("install.ini"), text); }
+  static constexpr const char* kIni = "D:\\install.ini";
+
+  framework::CWinApp app_{"setup"};
+  ScriptedUi ui_;
+};
+
+}  // namespace cdsetup::testing
