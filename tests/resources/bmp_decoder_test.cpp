@@ -22,7 +22,7 @@ void Put32(std::string& s, std::size_t at, std::uint32_t v) {
 }
 
 // What a test BMP holds; the writer below lays it out as a file.
-struct BmpSpec {
+struct TestBmp {
   std::uint32_t header_size = 40;  // 12, 40, 108 or 124
   std::int32_t width = 1;
   std::int32_t height = 1;  // negative: top-down
@@ -42,47 +42,47 @@ constexpr std::size_t kPlanesAt = 26;
 constexpr std::size_t kBppAt = 28;
 constexpr std::size_t kColoursUsedAt = 46;
 
-std::string WriteBmp(const BmpSpec& spec) {
-  std::string header(14 + spec.header_size, '\0');
+std::string WriteBmp(const TestBmp& bmp) {
+  std::string header(14 + bmp.header_size, '\0');
   header[0] = 'B';
   header[1] = 'M';
-  Put32(header, 14, spec.header_size);
-  if (spec.header_size == 12) {
-    Put16(header, 18, static_cast<std::uint32_t>(spec.width));
-    Put16(header, 20, static_cast<std::uint32_t>(spec.height));
+  Put32(header, 14, bmp.header_size);
+  if (bmp.header_size == 12) {
+    Put16(header, 18, static_cast<std::uint32_t>(bmp.width));
+    Put16(header, 20, static_cast<std::uint32_t>(bmp.height));
     Put16(header, 22, 1);
-    Put16(header, 24, spec.bpp);
+    Put16(header, 24, bmp.bpp);
   } else {
-    Put32(header, kWidthAt, static_cast<std::uint32_t>(spec.width));
-    Put32(header, kHeightAt, static_cast<std::uint32_t>(spec.height));
+    Put32(header, kWidthAt, static_cast<std::uint32_t>(bmp.width));
+    Put32(header, kHeightAt, static_cast<std::uint32_t>(bmp.height));
     Put16(header, kPlanesAt, 1);
-    Put16(header, kBppAt, spec.bpp);
-    Put32(header, 30, spec.compression);
-    Put32(header, 34, static_cast<std::uint32_t>(spec.pixels.size()));
+    Put16(header, kBppAt, bmp.bpp);
+    Put32(header, 30, bmp.compression);
+    Put32(header, 34, static_cast<std::uint32_t>(bmp.pixels.size()));
     // A short palette is announced, as writers do.
-    std::uint32_t used = spec.colours_used;
-    if (used == 0 && spec.bpp <= 8 && spec.palette.size() < (1u << spec.bpp)) {
-      used = static_cast<std::uint32_t>(spec.palette.size());
+    std::uint32_t used = bmp.colours_used;
+    if (used == 0 && bmp.bpp <= 8 && bmp.palette.size() < (1u << bmp.bpp)) {
+      used = static_cast<std::uint32_t>(bmp.palette.size());
     }
     Put32(header, kColoursUsedAt, used);
   }
   std::string extra;
-  if (spec.header_size == 40) {
-    extra.resize(spec.masks.size() * 4);
-    for (std::size_t i = 0; i < spec.masks.size(); ++i) Put32(extra, i * 4, spec.masks[i]);
+  if (bmp.header_size == 40) {
+    extra.resize(bmp.masks.size() * 4);
+    for (std::size_t i = 0; i < bmp.masks.size(); ++i) Put32(extra, i * 4, bmp.masks[i]);
   } else {
-    for (std::size_t i = 0; i < spec.masks.size(); ++i) Put32(header, 54 + i * 4, spec.masks[i]);
+    for (std::size_t i = 0; i < bmp.masks.size(); ++i) Put32(header, 54 + i * 4, bmp.masks[i]);
   }
-  const std::size_t entry = spec.header_size == 12 ? 3 : 4;
-  std::string palette(spec.palette.size() * entry, '\0');
-  for (std::size_t i = 0; i < spec.palette.size(); ++i) {
-    palette[i * entry] = static_cast<char>(spec.palette[i] & 0xFF);
-    palette[i * entry + 1] = static_cast<char>(spec.palette[i] >> 8 & 0xFF);
-    palette[i * entry + 2] = static_cast<char>(spec.palette[i] >> 16 & 0xFF);
+  const std::size_t entry = bmp.header_size == 12 ? 3 : 4;
+  std::string palette(bmp.palette.size() * entry, '\0');
+  for (std::size_t i = 0; i < bmp.palette.size(); ++i) {
+    palette[i * entry] = static_cast<char>(bmp.palette[i] & 0xFF);
+    palette[i * entry + 1] = static_cast<char>(bmp.palette[i] >> 8 & 0xFF);
+    palette[i * entry + 2] = static_cast<char>(bmp.palette[i] >> 16 & 0xFF);
   }
   std::string file = header + extra + palette;
   Put32(file, kOffBitsAt, static_cast<std::uint32_t>(file.size()));
-  file += spec.pixels;
+  file += bmp.pixels;
   Put32(file, 2, static_cast<std::uint32_t>(file.size()));
   return file;
 }
@@ -170,14 +170,14 @@ TEST(BmpDecoder, RoundTripsEveryDepthBottomUpAndTopDown) {
     for (bool top_down : {false, true}) {
       // Odd widths leave padding at each row's end.
       const Picture p = MakePicture(13, 7, bpp <= 8 ? 1 << bpp : 200);
-      BmpSpec spec;
-      spec.width = p.width;
-      spec.height = top_down ? -p.height : p.height;
-      spec.bpp = static_cast<std::uint16_t>(bpp);
-      if (bpp <= 8) spec.palette = p.colours;
-      spec.pixels = PackRows(p, bpp, top_down);
+      TestBmp bmp;
+      bmp.width = p.width;
+      bmp.height = top_down ? -p.height : p.height;
+      bmp.bpp = static_cast<std::uint16_t>(bpp);
+      if (bpp <= 8) bmp.palette = p.colours;
+      bmp.pixels = PackRows(p, bpp, top_down);
       SCOPED_TRACE(std::to_string(bpp) + (top_down ? " top-down" : " bottom-up"));
-      auto image = DecodeBmp(WriteBmp(spec));
+      auto image = DecodeBmp(WriteBmp(bmp));
       ASSERT_TRUE(image.ok()) << image.status().ToString();
       ExpectPicture(image.value(), p);
     }
@@ -189,14 +189,14 @@ TEST(BmpDecoder, RoundTripsRle8AndRle4) {
     SCOPED_TRACE(four_bits ? "RLE4" : "RLE8");
     Picture p = MakePicture(300, 5, four_bits ? 16 : 256);  // runs longer than 255 split
     for (int x = 0; x < 290; ++x) p.index[static_cast<std::size_t>(2 * 300 + x)] = 3;
-    BmpSpec spec;
-    spec.width = p.width;
-    spec.height = p.height;
-    spec.bpp = four_bits ? 4 : 8;
-    spec.compression = four_bits ? 2 : 1;
-    spec.palette = p.colours;
-    spec.pixels = PackRle(p, four_bits);
-    auto image = DecodeBmp(WriteBmp(spec));
+    TestBmp bmp;
+    bmp.width = p.width;
+    bmp.height = p.height;
+    bmp.bpp = four_bits ? 4 : 8;
+    bmp.compression = four_bits ? 2 : 1;
+    bmp.palette = p.colours;
+    bmp.pixels = PackRle(p, four_bits);
+    auto image = DecodeBmp(WriteBmp(bmp));
     ASSERT_TRUE(image.ok()) << image.status().ToString();
     ExpectPicture(image.value(), p);
   }
@@ -204,14 +204,14 @@ TEST(BmpDecoder, RoundTripsRle8AndRle4) {
 
 TEST(BmpDecoder, CoreHeaderHasThreeBytePaletteEntries) {
   const Picture p = MakePicture(5, 3, 16);
-  BmpSpec spec;
-  spec.header_size = 12;
-  spec.width = 5;
-  spec.height = 3;
-  spec.bpp = 4;
-  spec.palette = p.colours;
-  spec.pixels = PackRows(p, 4, false);
-  auto image = DecodeBmp(WriteBmp(spec));
+  TestBmp bmp;
+  bmp.header_size = 12;
+  bmp.width = 5;
+  bmp.height = 3;
+  bmp.bpp = 4;
+  bmp.palette = p.colours;
+  bmp.pixels = PackRows(p, 4, false);
+  auto image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok()) << image.status().ToString();
   ExpectPicture(image.value(), p);
 }
@@ -219,121 +219,121 @@ TEST(BmpDecoder, CoreHeaderHasThreeBytePaletteEntries) {
 TEST(BmpDecoder, LaterHeadersReadTheirMasksInside) {
   const Picture p = MakePicture(4, 2, 50);
   for (std::uint32_t size : {108u, 124u}) {
-    BmpSpec spec;
-    spec.header_size = size;
-    spec.width = 4;
-    spec.height = 2;
-    spec.bpp = 24;
-    spec.pixels = PackRows(p, 24, false);
-    auto image = DecodeBmp(WriteBmp(spec));
+    TestBmp bmp;
+    bmp.header_size = size;
+    bmp.width = 4;
+    bmp.height = 2;
+    bmp.bpp = 24;
+    bmp.pixels = PackRows(p, 24, false);
+    auto image = DecodeBmp(WriteBmp(bmp));
     ASSERT_TRUE(image.ok()) << size << ": " << image.status().ToString();
     ExpectPicture(image.value(), p);
   }
   // 32 bits with alpha: the alpha mask counts in a V4 header.
-  BmpSpec spec;
-  spec.header_size = 108;
-  spec.width = 2;
-  spec.height = 1;
-  spec.bpp = 32;
-  spec.compression = 3;
-  spec.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
-  spec.pixels = std::string("\x10\x20\x30\x80\x01\x02\x03\x00", 8);
-  auto image = DecodeBmp(WriteBmp(spec));
+  TestBmp bmp;
+  bmp.header_size = 108;
+  bmp.width = 2;
+  bmp.height = 1;
+  bmp.bpp = 32;
+  bmp.compression = 3;
+  bmp.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  bmp.pixels = std::string("\x10\x20\x30\x80\x01\x02\x03\x00", 8);
+  auto image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok()) << image.status().ToString();
   EXPECT_EQ(image->at(0, 0), 0x80302010u);
   EXPECT_EQ(image->at(1, 0), 0x00030201u);
 }
 
 TEST(BmpDecoder, StoresTheBottomRowFirstUnlessTopDown) {
-  BmpSpec spec;
-  spec.width = 1;
-  spec.height = 2;
-  spec.pixels = std::string("\x00\x00\xFF\x00\xFF\x00\x00\x00", 8);  // red, then blue
-  auto image = DecodeBmp(WriteBmp(spec));
+  TestBmp bmp;
+  bmp.width = 1;
+  bmp.height = 2;
+  bmp.pixels = std::string("\x00\x00\xFF\x00\xFF\x00\x00\x00", 8);  // red, then blue
+  auto image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok());
   EXPECT_EQ(image->at(0, 0), 0xFF0000FFu);  // top: the row stored second
   EXPECT_EQ(image->at(0, 1), 0xFFFF0000u);
-  spec.height = -2;
-  image = DecodeBmp(WriteBmp(spec));
+  bmp.height = -2;
+  image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok());
   EXPECT_EQ(image->at(0, 0), 0xFFFF0000u);
   EXPECT_EQ(image->at(0, 1), 0xFF0000FFu);
 }
 
 TEST(BmpDecoder, OneBitTakesTheHighestBitFirstAndFourBitsTheHighNibble) {
-  BmpSpec spec;
-  spec.width = 9;
-  spec.bpp = 1;
-  spec.palette = {0x000000, 0xFFFFFF};
-  spec.pixels = std::string("\xA0\x80\x00\x00", 4);  // 1 0 1 0 0 0 0 0 | 1
-  auto image = DecodeBmp(WriteBmp(spec));
+  TestBmp bmp;
+  bmp.width = 9;
+  bmp.bpp = 1;
+  bmp.palette = {0x000000, 0xFFFFFF};
+  bmp.pixels = std::string("\xA0\x80\x00\x00", 4);  // 1 0 1 0 0 0 0 0 | 1
+  auto image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok());
   const std::vector<std::uint32_t> expect = {
       ~0u, 0xFF000000u, ~0u, 0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u, ~0u};
   EXPECT_EQ(image->pixels, expect);
 
-  spec.width = 3;
-  spec.bpp = 4;
-  spec.palette = {0x000000, 0x111111, 0x222222};
-  spec.pixels = std::string("\x21\x00\x00\x00", 4);
-  image = DecodeBmp(WriteBmp(spec));
+  bmp.width = 3;
+  bmp.bpp = 4;
+  bmp.palette = {0x000000, 0x111111, 0x222222};
+  bmp.pixels = std::string("\x21\x00\x00\x00", 4);
+  image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok());
   EXPECT_EQ(image->pixels, (std::vector<std::uint32_t>{0xFF222222u, 0xFF111111u, 0xFF000000u}));
 }
 
 TEST(BmpDecoder, IndexBeyondAShortPaletteIsBlack) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.bpp = 8;
-  spec.colours_used = 1;
-  spec.palette = {0x123456};
-  spec.pixels = std::string("\x00\x07\x00\x00", 4);
-  auto image = DecodeBmp(WriteBmp(spec));
+  TestBmp bmp;
+  bmp.width = 2;
+  bmp.bpp = 8;
+  bmp.colours_used = 1;
+  bmp.palette = {0x123456};
+  bmp.pixels = std::string("\x00\x07\x00\x00", 4);
+  auto image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok());
   EXPECT_EQ(image->at(0, 0), 0xFF123456u);
   EXPECT_EQ(image->at(1, 0), 0xFF000000u);
 }
 
 TEST(BmpDecoder, SixteenBitsAre555UnlessMasksSayOtherwise) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.bpp = 16;
-  spec.pixels = std::string("\x1F\x00\x00\x7C", 4);  // blue, red in 5-5-5
-  auto image = DecodeBmp(WriteBmp(spec));
+  TestBmp bmp;
+  bmp.width = 2;
+  bmp.bpp = 16;
+  bmp.pixels = std::string("\x1F\x00\x00\x7C", 4);  // blue, red in 5-5-5
+  auto image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok());
   EXPECT_EQ(image->at(0, 0), 0xFF0000FFu);
   EXPECT_EQ(image->at(1, 0), 0xFFFF0000u);
 
-  spec.compression = 3;  // 5-6-5
-  spec.masks = {0xF800, 0x07E0, 0x001F};
-  spec.pixels = std::string("\xE0\x07\x00\xF8", 4);  // green, red
-  image = DecodeBmp(WriteBmp(spec));
+  bmp.compression = 3;  // 5-6-5
+  bmp.masks = {0xF800, 0x07E0, 0x001F};
+  bmp.pixels = std::string("\xE0\x07\x00\xF8", 4);  // green, red
+  image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok()) << image.status().ToString();
   EXPECT_EQ(image->at(0, 0), 0xFF00FF00u);
   EXPECT_EQ(image->at(1, 0), 0xFFFF0000u);
 }
 
 TEST(BmpDecoder, PlainThirtyTwoBitsIgnoreTheFourthByte) {
-  BmpSpec spec;
-  spec.width = 1;
-  spec.bpp = 32;
-  spec.pixels = std::string("\x01\x02\x03\x00", 4);
-  auto image = DecodeBmp(WriteBmp(spec));
+  TestBmp bmp;
+  bmp.width = 1;
+  bmp.bpp = 32;
+  bmp.pixels = std::string("\x01\x02\x03\x00", 4);
+  auto image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok());
   EXPECT_EQ(image->at(0, 0), 0xFF030201u);
 }
 
 TEST(BmpDecoder, RleEscapesLiteralRunsMovesAndEarlyEnd) {
-  BmpSpec spec;
-  spec.width = 6;
-  spec.height = 3;
-  spec.bpp = 8;
-  spec.compression = 1;
-  spec.palette = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000};
+  TestBmp bmp;
+  bmp.width = 6;
+  bmp.height = 3;
+  bmp.bpp = 8;
+  bmp.compression = 1;
+  bmp.palette = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000};
   // Bottom line: two of 1, then the literal 3 2 1 (padded), then one of 2.
   // Middle line: a move of 2 right and 1 up lands on the top line at x 2;
   // there four of 3 finish it, and the bitmap ends.
-  spec.pixels = std::string(
+  bmp.pixels = std::string(
       "\x02\x01"
       "\x00\x03\x03\x02\x01\x00"
       "\x01\x02"
@@ -342,7 +342,7 @@ TEST(BmpDecoder, RleEscapesLiteralRunsMovesAndEarlyEnd) {
       "\x04\x03"
       "\x00\x01",
       20);
-  auto image = DecodeBmp(WriteBmp(spec));
+  auto image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok()) << image.status().ToString();
   const std::uint32_t b = 0xFF0000FFu, g = 0xFF00FF00u, r = 0xFFFF0000u;
   const std::vector<std::uint32_t> expect = {
@@ -354,15 +354,15 @@ TEST(BmpDecoder, RleEscapesLiteralRunsMovesAndEarlyEnd) {
 }
 
 TEST(BmpDecoder, Rle4LiteralRunsUseBothNibbles) {
-  BmpSpec spec;
-  spec.width = 5;
-  spec.bpp = 4;
-  spec.compression = 2;
-  spec.palette = {0x000000, 0x111111, 0x222222, 0x333333};
+  TestBmp bmp;
+  bmp.width = 5;
+  bmp.bpp = 4;
+  bmp.compression = 2;
+  bmp.palette = {0x000000, 0x111111, 0x222222, 0x333333};
   // A literal of five nibbles 1 2 3 1 2 (three bytes, padded to four), then
   // end of bitmap.
-  spec.pixels = std::string("\x00\x05\x12\x31\x20\x00\x00\x01", 8);
-  auto image = DecodeBmp(WriteBmp(spec));
+  bmp.pixels = std::string("\x00\x05\x12\x31\x20\x00\x00\x01", 8);
+  auto image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok()) << image.status().ToString();
   EXPECT_EQ(image->pixels, (std::vector<std::uint32_t>{0xFF111111u, 0xFF222222u, 0xFF333333u,
                                                        0xFF111111u, 0xFF222222u}));
@@ -370,21 +370,21 @@ TEST(BmpDecoder, Rle4LiteralRunsUseBothNibbles) {
 
 // ---- Damaged input ----
 
-BmpSpec Small8Bit() {
-  BmpSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.bpp = 8;
-  spec.palette = std::vector<std::uint32_t>(256, 0x808080);
-  spec.pixels = std::string(8, '\x01');
-  return spec;
+TestBmp Small8Bit() {
+  TestBmp bmp;
+  bmp.width = 3;
+  bmp.height = 2;
+  bmp.bpp = 8;
+  bmp.palette = std::vector<std::uint32_t>(256, 0x808080);
+  bmp.pixels = std::string(8, '\x01');
+  return bmp;
 }
 
-BmpSpec SmallRle() {
-  BmpSpec spec = Small8Bit();
-  spec.compression = 1;
-  spec.pixels = std::string("\x03\x01\x00\x00\x03\x02\x00\x01", 8);
-  return spec;
+TestBmp SmallRle() {
+  TestBmp bmp = Small8Bit();
+  bmp.compression = 1;
+  bmp.pixels = std::string("\x03\x01\x00\x00\x03\x02\x00\x01", 8);
+  return bmp;
 }
 
 struct DamageCase {
@@ -395,9 +395,9 @@ struct DamageCase {
 
 TEST(BmpDecoder, DamagedInputIsRefusedWithoutReadingOutside) {
   using Kind = Status::Kind;
-  auto with = [](BmpSpec spec, std::function<void(BmpSpec&)> change) {
-    change(spec);
-    return WriteBmp(spec);
+  auto with = [](TestBmp bmp, std::function<void(TestBmp&)> change) {
+    change(bmp);
+    return WriteBmp(bmp);
   };
   auto patched = [](std::string file, std::size_t at, std::uint32_t value) {
     Put32(file, at, value);
@@ -432,7 +432,7 @@ TEST(BmpDecoder, DamagedInputIsRefusedWithoutReadingOutside) {
       {"palette past the end", [&] { return good.substr(0, 54 + 100); }, Kind::kCorrupt},
       {"palette count past the end",
        [&] {
-         return with(Small8Bit(), [](BmpSpec& s) {
+         return with(Small8Bit(), [](TestBmp& s) {
            s.bpp = 4;
            s.colours_used = 16;
            s.palette.resize(2);
@@ -450,7 +450,7 @@ TEST(BmpDecoder, DamagedInputIsRefusedWithoutReadingOutside) {
        Kind::kCorrupt},
       {"mask not one run",
        [&] {
-         return with(Small8Bit(), [](BmpSpec& s) {
+         return with(Small8Bit(), [](TestBmp& s) {
            s.bpp = 32;
            s.compression = 3;
            s.palette.clear();
@@ -461,7 +461,7 @@ TEST(BmpDecoder, DamagedInputIsRefusedWithoutReadingOutside) {
        Kind::kCorrupt},
       {"masks past the end",
        [&] {
-         return with(Small8Bit(), [](BmpSpec& s) {
+         return with(Small8Bit(), [](TestBmp& s) {
            s.bpp = 16;
            s.compression = 3;
            s.palette.clear();
@@ -470,42 +470,42 @@ TEST(BmpDecoder, DamagedInputIsRefusedWithoutReadingOutside) {
        },
        Kind::kCorrupt},
       {"RLE run past the line",
-       [&] { return with(SmallRle(), [](BmpSpec& s) { s.pixels[0] = 4; }); }, Kind::kCorrupt},
+       [&] { return with(SmallRle(), [](TestBmp& s) { s.pixels[0] = 4; }); }, Kind::kCorrupt},
       {"RLE literal past the line",
        [&] {
          return with(SmallRle(),
-                     [](BmpSpec& s) { s.pixels = std::string("\x00\x04\x01\x01\x01\x01", 6); });
+                     [](TestBmp& s) { s.pixels = std::string("\x00\x04\x01\x01\x01\x01", 6); });
        },
        Kind::kCorrupt},
       {"RLE literal cut off",
        [&] {
-         return with(SmallRle(), [](BmpSpec& s) { s.pixels = std::string("\x00\x03\x01", 3); });
+         return with(SmallRle(), [](TestBmp& s) { s.pixels = std::string("\x00\x03\x01", 3); });
        },
        Kind::kCorrupt},
       {"RLE move past the image",
        [&] {
          return with(SmallRle(),
-                     [](BmpSpec& s) { s.pixels = std::string("\x00\x02\x00\x05\x01\x01", 6); });
+                     [](TestBmp& s) { s.pixels = std::string("\x00\x02\x00\x05\x01\x01", 6); });
        },
        Kind::kCorrupt},
       {"RLE move past the line",
        [&] {
          return with(SmallRle(),
-                     [](BmpSpec& s) { s.pixels = std::string("\x00\x02\x04\x00\x00\x01", 6); });
+                     [](TestBmp& s) { s.pixels = std::string("\x00\x02\x04\x00\x00\x01", 6); });
        },
        Kind::kCorrupt},
       {"RLE lines above the image",
        [&] {
-         return with(SmallRle(), [](BmpSpec& s) {
+         return with(SmallRle(), [](TestBmp& s) {
            s.pixels = std::string("\x00\x00\x00\x00\x01\x01\x00\x01", 8);
          });
        },
        Kind::kCorrupt},
-      {"RLE ends early", [&] { return with(SmallRle(), [](BmpSpec& s) { s.pixels.resize(4); }); },
+      {"RLE ends early", [&] { return with(SmallRle(), [](TestBmp& s) { s.pixels.resize(4); }); },
        Kind::kCorrupt},
-      {"RLE with no data", [&] { return with(SmallRle(), [](BmpSpec& s) { s.pixels.clear(); }); },
+      {"RLE with no data", [&] { return with(SmallRle(), [](TestBmp& s) { s.pixels.clear(); }); },
        Kind::kCorrupt},
-      {"RLE top-down", [&] { return with(SmallRle(), [](BmpSpec& s) { s.height = -2; }); },
+      {"RLE top-down", [&] { return with(SmallRle(), [](TestBmp& s) { s.height = -2; }); },
        Kind::kCorrupt},
   };
   for (const DamageCase& c : cases) {
@@ -528,18 +528,18 @@ TEST(BmpDecoder, EveryCutOfAnUncompressedFileFails) {
 }
 
 TEST(BmpDecoder, RleMayLeaveOutTheEndMarkOnceEveryLineIsDone) {
-  BmpSpec spec = SmallRle();
-  spec.pixels = std::string("\x03\x01\x00\x00\x03\x02", 6);
-  auto image = DecodeBmp(WriteBmp(spec));
+  TestBmp bmp = SmallRle();
+  bmp.pixels = std::string("\x03\x01\x00\x00\x03\x02", 6);
+  auto image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok()) << image.status().ToString();
-  spec.pixels = std::string("\x03\x01\x00\x00\x02\x02", 6);
-  EXPECT_FALSE(DecodeBmp(WriteBmp(spec)).ok());
+  bmp.pixels = std::string("\x03\x01\x00\x00\x02\x02", 6);
+  EXPECT_FALSE(DecodeBmp(WriteBmp(bmp)).ok());
 }
 
 TEST(BmpDecoder, DecodedPicturesAlwaysMatchTheirSizeUnderDamage) {
   // Every byte of a small RLE file and a bit-field file turned over: whatever
   // comes back is consistent, and nothing reads outside (ASan watches).
-  BmpSpec fields = Small8Bit();
+  TestBmp fields = Small8Bit();
   fields.bpp = 32;
   fields.compression = 3;
   fields.palette.clear();
@@ -586,13 +586,13 @@ TEST(ImageScale, SameSizeIsACopyAndBadSizesGiveNothing) {
 
 TEST(ImageScale, ABackgroundPictureScalesToTheMainDialogsSize) {
   const Picture p = MakePicture(640, 480, 256);
-  BmpSpec spec;
-  spec.width = 640;
-  spec.height = 480;
-  spec.bpp = 8;
-  spec.palette = p.colours;
-  spec.pixels = PackRows(p, 8, false);
-  auto image = DecodeBmp(WriteBmp(spec));
+  TestBmp bmp;
+  bmp.width = 640;
+  bmp.height = 480;
+  bmp.bpp = 8;
+  bmp.palette = p.colours;
+  bmp.pixels = PackRows(p, 8, false);
+  auto image = DecodeBmp(WriteBmp(bmp));
   ASSERT_TRUE(image.ok());
   Image scaled = Scale(image.value(), 350, 250);
   ASSERT_EQ(scaled.width, 350);
