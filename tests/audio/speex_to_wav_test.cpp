@@ -23,7 +23,7 @@ using encoderkit::EncodeSpeex;
 using encoderkit::EncodeSpeexPackets;
 using encoderkit::FrameSpeex;
 using encoderkit::Join;
-using encoderkit::PageSpec;
+using encoderkit::PageLayout;
 using encoderkit::SineTone;
 using encoderkit::SpeexOptions;
 using encoderkit::SpeexPackets;
@@ -179,21 +179,21 @@ TEST(SpeexToWav, EndOfStreamMarkStopsDecodingMidPage) {
   ASSERT_GT(p.audio[4].size(), 255u);
   const int s = options.serial;
   auto page = [s](std::uint32_t seq, std::vector<std::string> pieces) {
-    PageSpec spec;
-    spec.serial = s;
-    spec.sequence = seq;
-    spec.pieces = std::move(pieces);
-    return spec;
+    PageLayout layout;
+    layout.serial = s;
+    layout.sequence = seq;
+    layout.pieces = std::move(pieces);
+    return layout;
   };
-  PageSpec head = page(0, {p.header});
+  PageLayout head = page(0, {p.header});
   head.bos = true;
   // Packet 4 starts on the end-of-stream page and ends inside the next one,
   // which goes on with packets 5 and 6; a last page holds packet 7.
-  PageSpec marked =
+  PageLayout marked =
       page(2, {p.audio[0], p.audio[1], p.audio[2], p.audio[3], p.audio[4].substr(0, 255)});
   marked.eos = true;
   marked.last_continues = true;
-  PageSpec rest = page(3, {p.audio[4].substr(255), p.audio[5], p.audio[6]});
+  PageLayout rest = page(3, {p.audio[4].substr(255), p.audio[5], p.audio[6]});
   rest.continued = true;
   const std::string file = BuildPage(head) + BuildPage(page(1, {p.comments})) + BuildPage(marked) +
                            BuildPage(rest) + BuildPage(page(4, {p.audio[7]}));
@@ -202,7 +202,7 @@ TEST(SpeexToWav, EndOfStreamMarkStopsDecodingMidPage) {
   EXPECT_EQ(conv.SamplesWritten(), 5u * 1600u);
 
   // A marked page in the middle of the file: nothing after it is decoded.
-  PageSpec early = page(2, {p.audio[0], p.audio[1]});
+  PageLayout early = page(2, {p.audio[0], p.audio[1]});
   early.eos = true;
   Conversion second;
   ASSERT_TRUE(second.Run(BuildPage(head) + BuildPage(page(1, {p.comments})) + BuildPage(early) +

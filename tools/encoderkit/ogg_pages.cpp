@@ -40,12 +40,12 @@ void OggStreamWriter::Take(const ogg_page& page) {
   pages_.push_back(std::move(bytes));
 }
 
-std::string BuildPage(const PageSpec& spec) {
+std::string BuildPage(const PageLayout& layout) {
   std::string lacing;
   std::string body;
-  for (std::size_t i = 0; i < spec.pieces.size(); ++i) {
-    const std::string& piece = spec.pieces[i];
-    const bool open_end = spec.last_continues && i + 1 == spec.pieces.size();
+  for (std::size_t i = 0; i < layout.pieces.size(); ++i) {
+    const std::string& piece = layout.pieces[i];
+    const bool open_end = layout.last_continues && i + 1 == layout.pieces.size();
     std::size_t left = piece.size();
     while (left >= 255) {
       lacing.push_back(static_cast<char>(255));
@@ -62,13 +62,14 @@ std::string BuildPage(const PageSpec& spec) {
 
   std::string header(27, '\0');
   header.replace(0, 4, "OggS");
-  header[5] = static_cast<char>((spec.continued ? 1 : 0) | (spec.bos ? 2 : 0) | (spec.eos ? 4 : 0));
-  const auto granule = static_cast<std::uint64_t>(spec.granule);
+  header[5] =
+      static_cast<char>((layout.continued ? 1 : 0) | (layout.bos ? 2 : 0) | (layout.eos ? 4 : 0));
+  const auto granule = static_cast<std::uint64_t>(layout.granule);
   for (int i = 0; i < 8; ++i) header[6 + i] = static_cast<char>(granule >> (8 * i));
-  const auto serial = static_cast<std::uint32_t>(spec.serial);
+  const auto serial = static_cast<std::uint32_t>(layout.serial);
   for (int i = 0; i < 4; ++i) {
     header[14 + i] = static_cast<char>(serial >> (8 * i));
-    header[18 + i] = static_cast<char>(spec.sequence >> (8 * i));
+    header[18 + i] = static_cast<char>(layout.sequence >> (8 * i));
   }
   header[26] = static_cast<char>(lacing.size());
   header += lacing;

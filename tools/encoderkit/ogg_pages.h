@@ -49,7 +49,7 @@ class OggStreamWriter {
 /// A page put together by hand. `pieces` are packet pieces in order; every
 /// piece ends its packet except the last one when `last_continues` (its
 /// length must then be a multiple of 255).
-struct PageSpec {
+struct PageLayout {
   int serial = 0;
   std::uint32_t sequence = 0;
   std::int64_t granule = 0;
@@ -61,7 +61,7 @@ struct PageSpec {
 };
 
 /// The bytes of the page, with its lacing and checksum.
-std::string BuildPage(const PageSpec& spec);
+std::string BuildPage(const PageLayout& layout);
 
 /// The pages laid end to end.
 std::string Join(const std::vector<std::string>& pages);
