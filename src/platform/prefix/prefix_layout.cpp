@@ -8,6 +8,8 @@
 #include <ctime>
 
 #include "platform/prefix/host_file.h"
+#include "platform/prefix/registry_text.h"
+#include "platform/prefix/utf16.h"
 
 namespace cdsetup::platform {
 namespace {
@@ -56,14 +58,9 @@ Status Link(const std::string& target, const std::string& link) {
   return Status::Ok();
 }
 
-// Wine escapes a backslash in registry strings and key names by doubling it.
+// Registry files are ASCII: a user name outside it travels in escapes.
 std::string RegEscape(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\\' || c == '"') out += '\\';
-    out += c;
-  }
-  return out;
+  return EscapeRegistryText(Utf8ToUtf16(s), '"');
 }
 
 std::string RegHeader(const char* relative_to) {

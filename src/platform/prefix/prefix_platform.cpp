@@ -80,6 +80,7 @@ Result<std::unique_ptr<PrefixPlatform>> PrefixPlatform::Open(const PrefixOptions
   if (!cd) return Status::Refused("no free drive letter for the medium");
   p->cwd_.drive = *cd;
   p->InitLocale();
+  p->InitRegistry();
   return p;
 }
 

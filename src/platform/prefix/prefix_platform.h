@@ -12,6 +12,7 @@
 #include "platform/prefix/code_page.h"
 #include "platform/prefix/drive_map.h"
 #include "platform/prefix/folded_name_cache.h"
+#include "platform/prefix/prefix_registry.h"
 #include "platform/prefix/process_runner.h"
 #include "platform/prefix/windows_path.h"
 
@@ -29,6 +30,7 @@ struct PrefixOptions {
   // Host facts, replaceable for tests.
   std::string mountinfo_path = "/proc/self/mountinfo";
   std::string by_label_dir = "/dev/disk/by-label";
+  std::string wineserver_root;  // where wineservers keep their sockets; /tmp/.wine-<uid> when empty
   std::shared_ptr<ProcessRunner> runner;  // a PosixProcessRunner when empty
 };
 
@@ -96,6 +98,8 @@ class PrefixPlatform : public Platform {
 
   // Shell links
   Status WriteShellLink(std::string_view link_path, const ShellLinkSpec& link) override;
+  /// The fields of an existing link file, in ANSI. Corrupt when it is not one.
+  Result<ShellLinkSpec> ReadShellLink(std::string_view link_path);
 
  private:
   struct CachedProfile;
@@ -109,6 +113,7 @@ class PrefixPlatform : public Platform {
   const ProfileIndex* LoadProfile(const std::string& host_path);
   std::string ToAnsi(std::string_view host_name) const;
   void InitLocale();
+  void InitRegistry();
   /// The host directory of the drive root `root` ("c:\"), when it is there.
   std::optional<std::string> DriveRoot(std::string_view root) const;
   /// The type set for a drive in HKLM\Software\Wine\Drives, when set.
@@ -120,6 +125,7 @@ class PrefixPlatform : public Platform {
   WindowsPath cwd_;
   std::string language_id_;
   std::shared_ptr<ProcessRunner> runner_;
+  std::unique_ptr<PrefixRegistry> registry_;
   std::unordered_map<std::string, std::unique_ptr<CachedProfile>> profiles_;
   FoldedNameCache names_;
 };

@@ -12,10 +12,19 @@
 #include "platform/ascii.h"
 #include "platform/prefix/drive_info.h"
 #include "platform/prefix/host_file.h"
+#include "platform/prefix/locale_table.h"
 #include "platform/prefix/prefix_platform.h"
+#include "platform/prefix/shell_link.h"
+#include "platform/prefix/utf16.h"
+#include "platform/prefix/wineserver_probe.h"
 
 namespace cdsetup::platform {
 namespace {
+
+// A link file's path, like every path the shell takes, fits in MAX_PATH.
+constexpr std::size_t kMaxLinkPath = 259;
+// Link files are a few hundred bytes; this is far above any real one.
+constexpr std::uint64_t kMaxLinkFile = 1u << 20;
 
 std::string RealPathOf(const std::string& path) {
   std::unique_ptr<char, decltype(&free)> real(::realpath(path.c_str(), nullptr), &free);
@@ -24,34 +33,60 @@ std::string RealPathOf(const std::string& path) {
 
 }  // namespace
 
-std::optional<DriveType> PrefixPlatform::ConfiguredDriveType(char) {
+std::optional<DriveType> PrefixPlatform::ConfiguredDriveType(char letter) {
+  Result<const RegistryDocument*> doc = registry_->Document(RegRoot::kLocalMachine);
+  if (!doc.ok()) return std::nullopt;
+  const char16_t name[] = {static_cast<char16_t>(letter), u':', 0};
+  std::optional<RegistryValue> value = (*doc)->GetValue(u"Software\\Wine\\Drives", name);
+  std::optional<std::u16string> text = value ? value->Text() : std::nullopt;
+  if (!text) return std::nullopt;
+  // The names Wine's own configuration writes there.
+  std::string type = ToLowerAscii(Utf16ToUtf8(*text));
+  if (type == "cdrom") return DriveType::kCdRom;
+  if (type == "floppy") return DriveType::kRemovable;
+  if (type == "hd") return DriveType::kFixed;
+  if (type == "network") return DriveType::kRemote;
+  if (type == "ramdisk") return DriveType::kRamDisk;
   return std::nullopt;
 }
 
 void PrefixPlatform::InitLocale() {
   runner_ = options_.runner ? options_.runner : std::make_shared<PosixProcessRunner>();
-  language_id_ = "0409";
-  code_page_ = std::make_unique<CodePage>(options_.code_page ? options_.code_page : 1252);
+  std::string locale = options_.locale.empty() ? LocaleFromEnvironment() : options_.locale;
+  WindowsLocale windows = LookUpWindowsLocale(locale);
+  language_id_ = FormatLanguageId(windows.language_id);
+  code_page_ =
+      std::make_unique<CodePage>(options_.code_page ? options_.code_page : windows.ansi_code_page);
 }
 
-Result<RegKey> PrefixPlatform::RegOpenKey(RegRoot, std::string_view) {
-  return Status::Unsupported("registry not available yet");
+void PrefixPlatform::InitRegistry() {
+  std::string root =
+      options_.wineserver_root.empty() ? DefaultWineServerRoot() : options_.wineserver_root;
+  std::string prefix = options_.prefix_dir;
+  registry_ = std::make_unique<PrefixRegistry>(
+      prefix, *code_page_, [prefix, root] { return WineServerRunning(prefix, root); });
 }
-Result<RegKey> PrefixPlatform::RegCreateKey(RegRoot, std::string_view) {
-  return Status::Unsupported("registry not available yet");
+
+Result<RegKey> PrefixPlatform::RegOpenKey(RegRoot root, std::string_view subkey) {
+  return registry_->Open(root, subkey);
 }
-Result<std::string> PrefixPlatform::RegQueryValue(RegKey, std::string_view) {
-  return Status::Unsupported("registry not available yet");
+Result<RegKey> PrefixPlatform::RegCreateKey(RegRoot root, std::string_view subkey) {
+  return registry_->Create(root, subkey);
 }
-Status PrefixPlatform::RegSetValue(RegKey, std::string_view, std::string_view) {
-  return Status::Unsupported("registry not available yet");
+Result<std::string> PrefixPlatform::RegQueryValue(RegKey key, std::string_view name) {
+  return registry_->Query(key, name);
 }
-Status PrefixPlatform::RegDeleteValue(RegKey, std::string_view) {
-  return Status::Unsupported("registry not available yet");
+Status PrefixPlatform::RegSetValue(RegKey key, std::string_view name, std::string_view value) {
+  return registry_->Set(key, name, value);
 }
-void PrefixPlatform::RegCloseKey(RegKey) {}
+Status PrefixPlatform::RegDeleteValue(RegKey key, std::string_view name) {
+  return registry_->Delete(key, name);
+}
+void PrefixPlatform::RegCloseKey(RegKey key) {
+  registry_->Close(key);
+}
 Status PrefixPlatform::RegistryWritable() {
-  return Status::Unsupported("registry not available yet");
+  return registry_->Writable();
 }
 
 std::optional<std::string> PrefixPlatform::DriveRoot(std::string_view root) const {
@@ -121,8 +156,10 @@ std::string PrefixPlatform::GetSystemLanguageId() {
 
 std::string PrefixPlatform::GetEnvironmentVariable(std::string_view name) {
   std::string n(name);
-  const char* v = std::getenv(n.c_str());
-  return v ? std::string(v) : std::string();
+  if (const char* v = std::getenv(n.c_str())) return ToAnsi(v);
+  // Windows always has its directory in the environment.
+  if (EqualsIgnoreCaseAscii(name, "WINDIR")) return "C:\\windows";
+  return std::string();
 }
 
 Result<int> PrefixPlatform::StartProcess(std::string_view path,
@@ -165,8 +202,74 @@ Result<int> PrefixPlatform::StartProcess(std::string_view path,
   return runner_->Run(argv, env, wait);
 }
 
-Status PrefixPlatform::WriteShellLink(std::string_view, const ShellLinkSpec&) {
-  return Status::Unsupported("shell links not available yet");
+Status PrefixPlatform::WriteShellLink(std::string_view link_path, const ShellLinkSpec& spec) {
+  Result<WindowsPath> parsed = Parse(link_path);
+  if (!parsed.ok()) return parsed.status();
+  if (parsed->IsRoot() || HasWildcards(parsed->parts.back())) {
+    return Status::Refused("not a file name: " + std::string(link_path));
+  }
+  if (parsed->ToString().size() > kMaxLinkPath) {
+    return Status::Refused("a link path longer than 259 characters: " + std::string(link_path));
+  }
+  WindowsPath folder = *parsed;
+  folder.parts.pop_back();
+  bool folder_exists = false;
+  Result<std::string> host_folder = ResolveParsed(folder, &folder_exists);
+  struct stat st;
+  if (!host_folder.ok() || !folder_exists || ::stat(host_folder->c_str(), &st) != 0 ||
+      !S_ISDIR(st.st_mode)) {
+    return Status::NotFound("no folder for the link " + std::string(link_path));
+  }
+  bool exists = false;
+  Result<std::string> host = ResolveParsed(*parsed, &exists);
+  if (!host.ok()) return host.status();
+  if (exists && ::stat(host->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    return Status::Refused("a folder has the link's name: " + std::string(link_path));
+  }
+
+  Result<WindowsPath> target = Parse(spec.target);
+  if (!target.ok()) return target.status().WithContext("link target");
+  ShellLink link;
+  link.target = code_page_->ToUtf8(target->ToString());
+  if (!spec.working_directory.empty()) {
+    Result<WindowsPath> work = Parse(spec.working_directory);
+    if (!work.ok()) return work.status().WithContext("link working directory");
+    link.working_directory = code_page_->ToUtf8(work->ToString());
+  }
+  link.arguments = code_page_->ToUtf8(spec.arguments);
+  link.description = code_page_->ToUtf8(spec.description);
+  link.drive_type = static_cast<std::uint32_t>(GetDriveType(target->Root()));
+  bool target_exists = false;
+  Result<std::string> host_target = ResolveParsed(*target, &target_exists);
+  if (host_target.ok() && target_exists && ::stat(host_target->c_str(), &st) == 0) {
+    // What Windows records of the target, so that a moved one can be found.
+    link.file_attributes = S_ISDIR(st.st_mode) ? 0x10u : 0x20u;
+    if ((st.st_mode & S_IWUSR) == 0) link.file_attributes |= 0x1u;
+    link.file_size = static_cast<std::uint32_t>(st.st_size);
+    link.write_time = (static_cast<std::uint64_t>(st.st_mtim.tv_sec) + 11644473600ull) * 10000000u +
+                      static_cast<std::uint64_t>(st.st_mtim.tv_nsec) / 100u;
+  }
+  Result<std::string> bytes = EncodeShellLink(link, *code_page_);
+  if (!bytes.ok()) return bytes.status();
+  return WriteHostFileAtomically(*host, *bytes)
+      .WithContext("save the link " + std::string(link_path));
+}
+
+Result<ShellLinkSpec> PrefixPlatform::ReadShellLink(std::string_view link_path) {
+  bool exists = false;
+  Result<std::string> host = Resolve(link_path, &exists);
+  if (!host.ok()) return host.status();
+  if (!exists) return Status::NotFound("no link " + std::string(link_path));
+  Result<std::string> bytes = ReadHostFile(*host, kMaxLinkFile);
+  if (!bytes.ok()) return bytes.status();
+  Result<ShellLink> link = DecodeShellLink(*bytes, *code_page_);
+  if (!link.ok()) return link.status().WithContext(std::string(link_path));
+  ShellLinkSpec spec;
+  spec.target = ToAnsi(link->target);
+  spec.working_directory = ToAnsi(link->working_directory);
+  spec.description = ToAnsi(link->description);
+  spec.arguments = ToAnsi(link->arguments);
+  return spec;
 }
 
 }  // namespace cdsetup::platform

@@ -1,0 +1,199 @@
+#include "platform/prefix/prefix_registry.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "platform/prefix/host_file.h"
+#include "platform/prefix/utf16.h"
+
+namespace cdsetup::platform {
+namespace {
+
+// Wine's own files are a few megabytes; anything near this is not one.
+constexpr std::uint64_t kMaxRegistryFile = 256u << 20;
+constexpr std::size_t kMaxKeyNameLength = 255;
+
+const char* RootName(RegRoot root) {
+  return root == RegRoot::kLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+}  // namespace
+
+PrefixRegistry::PrefixRegistry(std::string prefix_dir, const CodePage& code_page,
+                               std::function<bool()> server_running)
+    : code_page_(code_page),
+      server_running_(std::move(server_running)),
+      prefix_dir_(std::move(prefix_dir)) {
+  machine_.path = prefix_dir_ + "/system.reg";
+  machine_.relative_to = "\\\\Machine";
+  user_.path = prefix_dir_ + "/user.reg";
+  user_.relative_to = "\\\\User\\\\S-1-5-21-0-0-0-1000";
+}
+
+Result<std::u16string> PrefixRegistry::KeyPath(std::string_view subkey) const {
+  std::u16string path = Utf8ToUtf16(code_page_.ToUtf8(subkey));
+  if (!path.empty() && path.back() == u'\\') path.pop_back();
+  std::size_t level_start = 0;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != u'\\') continue;
+    std::size_t length = i - level_start;
+    if (!path.empty() && length == 0) {
+      return Status::Refused("a registry key path with an empty level: " + std::string(subkey));
+    }
+    if (length > kMaxKeyNameLength) {
+      return Status::Refused("a registry key name longer than 255 characters");
+    }
+    level_start = i + 1;
+  }
+  return path;
+}
+
+Result<RegistryDocument*> PrefixRegistry::Load(RegRoot root) {
+  Hive& hive = HiveOf(root);
+  struct stat st;
+  if (::stat(hive.path.c_str(), &st) != 0) {
+    if (errno != ENOENT) return Status::FromErrno(errno, "read " + hive.path);
+    // A prefix without this file yet: Wine would start it empty too.
+    if (!hive.doc || hive.size != -1) {
+      hive.doc = std::make_unique<RegistryDocument>(RegistryDocument::Empty(hive.relative_to));
+      hive.size = -1;
+    }
+    return hive.doc.get();
+  }
+  if (hive.doc && hive.dev == st.st_dev && hive.ino == st.st_ino && hive.size == st.st_size &&
+      hive.mtime.tv_sec == st.st_mtim.tv_sec && hive.mtime.tv_nsec == st.st_mtim.tv_nsec) {
+    return hive.doc.get();
+  }
+  hive.doc.reset();
+  Result<std::string> text = ReadHostFile(hive.path, kMaxRegistryFile);
+  if (!text.ok()) return text.status();
+  hive.doc = std::make_unique<RegistryDocument>(
+      text->empty() ? RegistryDocument::Empty(hive.relative_to) : RegistryDocument::Parse(*text));
+  hive.dev = st.st_dev;
+  hive.ino = st.st_ino;
+  hive.size = st.st_size;
+  hive.mtime = st.st_mtim;
+  return hive.doc.get();
+}
+
+Result<const RegistryDocument*> PrefixRegistry::Document(RegRoot root) {
+  Result<RegistryDocument*> doc = Load(root);
+  if (!doc.ok()) return doc.status();
+  return static_cast<const RegistryDocument*>(*doc);
+}
+
+Status PrefixRegistry::Writable() {
+  if (server_running_ && server_running_()) {
+    return Status::Busy("Wine is running for the prefix " + prefix_dir_ +
+                        " and owns its registry; close the prefix's Wine programs first "
+                        "(or end them with \"wineserver -k\"), then try again");
+  }
+  return Status::Ok();
+}
+
+Result<RegistryDocument*> PrefixRegistry::ForWrite(RegRoot root) {
+  Status writable = Writable();
+  if (!writable.ok()) return writable;
+  Result<RegistryDocument*> doc = Load(root);
+  if (!doc.ok()) return doc.status();
+  Status intact = (*doc)->Intact();
+  if (!intact.ok()) {
+    return Status::Corrupt(HiveOf(root).path + ": " + intact.message() +
+                           "; it is not rewritten, so that nothing in it is lost");
+  }
+  return doc;
+}
+
+Status PrefixRegistry::Save(RegRoot root) {
+  Hive& hive = HiveOf(root);
+  Status s = WriteHostFileAtomically(hive.path, hive.doc->Serialize());
+  if (!s.ok()) {
+    hive.doc.reset();  // memory must not hold what the file does not
+    return s.WithContext(std::string("write the registry of ") + RootName(root));
+  }
+  struct stat st;
+  if (::stat(hive.path.c_str(), &st) == 0) {
+    hive.dev = st.st_dev;
+    hive.ino = st.st_ino;
+    hive.size = st.st_size;
+    hive.mtime = st.st_mtim;
+  } else {
+    hive.doc.reset();
+  }
+  return Status::Ok();
+}
+
+Result<RegKey> PrefixRegistry::Open(RegRoot root, std::string_view subkey) {
+  Result<std::u16string> path = KeyPath(subkey);
+  if (!path.ok()) return path.status();
+  Result<RegistryDocument*> doc = Load(root);
+  if (!doc.ok()) return doc.status();
+  if (!(*doc)->HasKey(*path)) {
+    return Status::NotFound(std::string("no registry key ") + RootName(root) + "\\" +
+                            std::string(subkey));
+  }
+  RegKey key = next_key_++;
+  keys_[key] = {root, std::move(path).value()};
+  return key;
+}
+
+Result<RegKey> PrefixRegistry::Create(RegRoot root, std::string_view subkey) {
+  Result<std::u16string> path = KeyPath(subkey);
+  if (!path.ok()) return path.status();
+  Status writable = Writable();
+  if (!writable.ok()) return writable;
+  Result<RegistryDocument*> doc = Load(root);
+  if (!doc.ok()) return doc.status();
+  if (!(*doc)->HasKey(*path)) {
+    doc = ForWrite(root);
+    if (!doc.ok()) return doc.status();
+    (*doc)->CreateKey(*path, std::time(nullptr));
+    Status s = Save(root);
+    if (!s.ok()) return s;
+  }
+  RegKey key = next_key_++;
+  keys_[key] = {root, std::move(path).value()};
+  return key;
+}
+
+Result<std::string> PrefixRegistry::Query(RegKey key, std::string_view name) {
+  auto it = keys_.find(key);
+  if (it == keys_.end()) return Status::Refused("not an open registry key");
+  Result<RegistryDocument*> doc = Load(it->second.root);
+  if (!doc.ok()) return doc.status();
+  std::optional<RegistryValue> value =
+      (*doc)->GetValue(it->second.path, Utf8ToUtf16(code_page_.ToUtf8(name)));
+  if (!value) return Status::NotFound("no registry value " + std::string(name));
+  std::optional<std::u16string> text = value->Text();
+  if (!text) return Status::Refused("the registry value " + std::string(name) + " is no string");
+  return code_page_.FromUtf8(Utf16ToUtf8(*text));
+}
+
+Status PrefixRegistry::Set(RegKey key, std::string_view name, std::string_view value) {
+  auto it = keys_.find(key);
+  if (it == keys_.end()) return Status::Refused("not an open registry key");
+  Result<RegistryDocument*> doc = ForWrite(it->second.root);
+  if (!doc.ok()) return doc.status();
+  RegistryValue v = RegistryValue::String(Utf8ToUtf16(code_page_.ToUtf8(value)));
+  (*doc)->SetValue(it->second.path, Utf8ToUtf16(code_page_.ToUtf8(name)), v, std::time(nullptr));
+  return Save(it->second.root);
+}
+
+Status PrefixRegistry::Delete(RegKey key, std::string_view name) {
+  auto it = keys_.find(key);
+  if (it == keys_.end()) return Status::Refused("not an open registry key");
+  Result<RegistryDocument*> doc = ForWrite(it->second.root);
+  if (!doc.ok()) return doc.status();
+  if (!(*doc)->DeleteValue(it->second.path, Utf8ToUtf16(code_page_.ToUtf8(name)),
+                           std::time(nullptr))) {
+    return Status::NotFound("no registry value " + std::string(name));
+  }
+  return Save(it->second.root);
+}
+
+void PrefixRegistry::Close(RegKey key) {
+  keys_.erase(key);
+}
+
+}  // namespace cdsetup::platform

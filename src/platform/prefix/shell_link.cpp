@@ -1,0 +1,258 @@
+#include "platform/prefix/shell_link.h"
+
+#include <array>
+
+#include "platform/prefix/utf16.h"
+
+namespace cdsetup::platform {
+namespace {
+
+constexpr std::uint32_t kHeaderSize = 0x4C;
+// CLSID_ShellLink, 00021401-0000-0000-C000-000000000046, in its byte order.
+constexpr std::array<std::uint8_t, 16> kLinkClsid = {
+    0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+constexpr std::uint32_t kLinkInfoHeaderWithUnicode = 0x24;
+constexpr std::uint32_t kVolumeIdAndLocalBasePath = 0x1;
+constexpr std::size_t kMaxPathLength = 259;
+
+void Put16(std::string& out, std::uint32_t v) {
+  out += static_cast<char>(v & 0xFF);
+  out += static_cast<char>((v >> 8) & 0xFF);
+}
+void Put32(std::string& out, std::uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+void Put64(std::string& out, std::uint64_t v) {
+  Put32(out, static_cast<std::uint32_t>(v));
+  Put32(out, static_cast<std::uint32_t>(v >> 32));
+}
+void PutUtf16(std::string& out, std::u16string_view s) {
+  for (char16_t c : s) Put16(out, c);
+}
+
+// A bounds-checked little-endian reader over the file's bytes.
+class Reader {
+ public:
+  explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+  bool Has(std::size_t n) const { return pos_ <= bytes_.size() && bytes_.size() - pos_ >= n; }
+  std::size_t pos() const { return pos_; }
+  bool Skip(std::size_t n) {
+    if (!Has(n)) return false;
+    pos_ += n;
+    return true;
+  }
+  bool U16(std::uint32_t* v) {
+    if (!Has(2)) return false;
+    *v = Byte(pos_) | (Byte(pos_ + 1) << 8);
+    pos_ += 2;
+    return true;
+  }
+  bool U32(std::uint32_t* v) {
+    std::uint32_t lo = 0, hi = 0;
+    if (!Has(4)) return false;
+    U16(&lo);
+    U16(&hi);
+    *v = lo | (hi << 16);
+    return true;
+  }
+  bool U64(std::uint64_t* v) {
+    std::uint32_t lo = 0, hi = 0;
+    if (!Has(8)) return false;
+    U32(&lo);
+    U32(&hi);
+    *v = lo | (static_cast<std::uint64_t>(hi) << 32);
+    return true;
+  }
+  bool Bytes(std::size_t n, std::string_view* out) {
+    if (!Has(n)) return false;
+    *out = bytes_.substr(pos_, n);
+    pos_ += n;
+    return true;
+  }
+
+ private:
+  std::uint32_t Byte(std::size_t i) const { return static_cast<unsigned char>(bytes_[i]); }
+  std::string_view bytes_;
+  std::size_t pos_ = 0;
+};
+
+std::u16string Utf16Of(std::string_view bytes) {
+  std::u16string out;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    out += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                 (static_cast<unsigned char>(bytes[i + 1]) << 8));
+  }
+  return out;
+}
+
+// A NUL-terminated string at `offset` of `block`; nullopt when it runs out.
+std::optional<std::string_view> AnsiAt(std::string_view block, std::uint32_t offset) {
+  if (offset >= block.size()) return std::nullopt;
+  std::size_t end = block.find('\0', offset);
+  if (end == std::string_view::npos) return std::nullopt;
+  return block.substr(offset, end - offset);
+}
+
+std::optional<std::u16string> Utf16At(std::string_view block, std::uint32_t offset) {
+  std::u16string out;
+  for (std::size_t i = offset; i + 1 < block.size(); i += 2) {
+    char16_t c = static_cast<char16_t>(static_cast<unsigned char>(block[i]) |
+                                       (static_cast<unsigned char>(block[i + 1]) << 8));
+    if (c == 0) return out;
+    out += c;
+  }
+  return std::nullopt;
+}
+
+Status Truncated(const char* what) {
+  return Status::Corrupt(std::string("shell link cut off in its ") + what);
+}
+
+}  // namespace
+
+Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage& code_page) {
+  std::u16string target = Utf8ToUtf16(link.target);
+  std::u16string work = Utf8ToUtf16(link.working_directory);
+  std::u16string args = Utf8ToUtf16(link.arguments);
+  std::u16string name = Utf8ToUtf16(link.description);
+  if (target.empty()) return Status::Refused("a shell link needs a target");
+  if (target.size() > kMaxPathLength || work.size() > kMaxPathLength) {
+    return Status::Refused("a shell link path longer than 259 characters");
+  }
+  if (args.size() > 0xFFFF || name.size() > 0xFFFF) {
+    return Status::Refused("a shell link text longer than 65535 characters");
+  }
+  std::uint32_t flags = kLinkHasLinkInfo | kLinkIsUnicode;
+  if (!name.empty()) flags |= kLinkHasName;
+  if (!work.empty()) flags |= kLinkHasWorkingDir;
+  if (!args.empty()) flags |= kLinkHasArguments;
+
+  std::string out;
+  Put32(out, kHeaderSize);
+  out.append(reinterpret_cast<const char*>(kLinkClsid.data()), kLinkClsid.size());
+  Put32(out, flags);
+  Put32(out, link.file_attributes);
+  Put64(out, link.write_time);  // creation
+  Put64(out, link.write_time);  // access
+  Put64(out, link.write_time);  // write
+  Put32(out, link.file_size);
+  Put32(out, 0);  // icon index
+  Put32(out, link.show_command);
+  Put16(out, 0);         // hot key
+  out.append(10, '\0');  // reserved
+
+  // LinkInfo: the volume, then the local path in ANSI and in UTF-16, each
+  // followed by an empty common path suffix.
+  std::string volume;
+  Put32(volume, 0x11);  // size: the fixed fields and an empty label
+  Put32(volume, link.drive_type);
+  Put32(volume, 0);     // serial number
+  Put32(volume, 0x10);  // label offset
+  volume += '\0';
+  std::string ansi_path = code_page.FromUtf8(link.target);
+  std::uint32_t volume_offset = kLinkInfoHeaderWithUnicode;
+  std::uint32_t path_offset = volume_offset + static_cast<std::uint32_t>(volume.size());
+  std::uint32_t suffix_offset = path_offset + static_cast<std::uint32_t>(ansi_path.size()) + 1;
+  std::uint32_t path_offset_w = suffix_offset + 1;
+  std::uint32_t suffix_offset_w = path_offset_w + static_cast<std::uint32_t>(target.size() + 1) * 2;
+  std::uint32_t info_size = suffix_offset_w + 2;
+  Put32(out, info_size);
+  Put32(out, kLinkInfoHeaderWithUnicode);
+  Put32(out, kVolumeIdAndLocalBasePath);
+  Put32(out, volume_offset);
+  Put32(out, path_offset);
+  Put32(out, 0);  // no network link
+  Put32(out, suffix_offset);
+  Put32(out, path_offset_w);
+  Put32(out, suffix_offset_w);
+  out += volume;
+  out += ansi_path;
+  out += '\0';
+  out += '\0';  // common path suffix
+  PutUtf16(out, target);
+  Put16(out, 0);
+  Put16(out, 0);  // common path suffix
+
+  for (const std::u16string* s : {&name, &work, &args}) {
+    if (s->empty()) continue;
+    Put16(out, static_cast<std::uint32_t>(s->size()));
+    PutUtf16(out, *s);
+  }
+  Put32(out, 0);  // terminal extra data block
+  return out;
+}
+
+Result<ShellLink> DecodeShellLink(std::string_view bytes, const CodePage& code_page) {
+  Reader r(bytes);
+  ShellLink link;
+  std::uint32_t header_size = 0;
+  std::string_view clsid;
+  if (!r.U32(&header_size) || header_size != kHeaderSize || !r.Bytes(16, &clsid) ||
+      clsid != std::string_view(reinterpret_cast<const char*>(kLinkClsid.data()), 16)) {
+    return Status::Corrupt("not a shell link (wrong header size or class id)");
+  }
+  std::uint64_t created = 0, accessed = 0;
+  std::uint32_t icon = 0;
+  if (!r.U32(&link.link_flags) || !r.U32(&link.file_attributes) || !r.U64(&created) ||
+      !r.U64(&accessed) || !r.U64(&link.write_time) || !r.U32(&link.file_size) || !r.U32(&icon) ||
+      !r.U32(&link.show_command) || !r.Skip(12)) {
+    return Truncated("header");
+  }
+  bool unicode = (link.link_flags & kLinkIsUnicode) != 0;
+  if (link.link_flags & kLinkHasTargetIdList) {
+    std::uint32_t size = 0;
+    if (!r.U16(&size) || !r.Skip(size)) return Truncated("item id list");
+  }
+  if (link.link_flags & kLinkHasLinkInfo) {
+    std::size_t start = r.pos();
+    std::uint32_t size = 0, info_header = 0, info_flags = 0, volume = 0, path = 0, net = 0,
+                  suffix = 0, path_w = 0, suffix_w = 0;
+    if (!r.U32(&size) || size < 0x1C || !r.U32(&info_header) || !r.U32(&info_flags) ||
+        !r.U32(&volume) || !r.U32(&path) || !r.U32(&net) || !r.U32(&suffix)) {
+      return Truncated("link info");
+    }
+    if (info_header >= kLinkInfoHeaderWithUnicode && (!r.U32(&path_w) || !r.U32(&suffix_w))) {
+      return Truncated("link info");
+    }
+    std::string_view block;
+    Reader whole(bytes);
+    if (!whole.Skip(start) || !whole.Bytes(size, &block)) return Truncated("link info");
+    if (info_flags & kVolumeIdAndLocalBasePath) {
+      std::optional<std::u16string> wide = path_w ? Utf16At(block, path_w) : std::nullopt;
+      std::optional<std::u16string> wide_suffix =
+          suffix_w ? Utf16At(block, suffix_w) : std::u16string();
+      if (wide && wide_suffix) {
+        link.target = Utf16ToUtf8(*wide + *wide_suffix);
+      } else {
+        std::optional<std::string_view> base = AnsiAt(block, path);
+        std::optional<std::string_view> tail = suffix ? AnsiAt(block, suffix) : "";
+        if (!base || !tail) return Truncated("local path");
+        link.target = code_page.ToUtf8(std::string(*base) + std::string(*tail));
+      }
+      std::uint32_t volume_size = 0, drive_type = 0;
+      Reader v(block);
+      if (v.Skip(volume) && v.U32(&volume_size) && v.U32(&drive_type)) {
+        link.drive_type = drive_type;
+      }
+    }
+    r = Reader(bytes);
+    if (!r.Skip(start + size)) return Truncated("link info");
+  }
+  std::string* fields[] = {&link.description, &link.relative_path, &link.working_directory,
+                           &link.arguments, &link.icon_location};
+  const std::uint32_t field_flags[] = {kLinkHasName, kLinkHasRelativePath, kLinkHasWorkingDir,
+                                       kLinkHasArguments, kLinkHasIconLocation};
+  for (std::size_t i = 0; i < 5; ++i) {
+    if ((link.link_flags & field_flags[i]) == 0) continue;
+    std::uint32_t count = 0;
+    std::string_view chars;
+    if (!r.U16(&count) || !r.Bytes(unicode ? count * 2u : count, &chars)) {
+      return Truncated("string data");
+    }
+    *fields[i] = unicode ? Utf16ToUtf8(Utf16Of(chars)) : code_page.ToUtf8(chars);
+  }
+  return link;
+}
+
+}  // namespace cdsetup::platform

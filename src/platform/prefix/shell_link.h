@@ -1,0 +1,55 @@
+// Shell link (.lnk) files in the documented binary format that Windows and
+// Wine read: the header, a LinkInfo with the target's local path (in the ANSI
+// code page and in UTF-16), and the string data. No item id list is written;
+// Wine and Windows take the target from the LinkInfo.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/prefix/code_page.h"
+#include "platform/result.h"
+
+namespace cdsetup::platform {
+
+/// Link flags of the header that we write or look at.
+enum ShellLinkFlags : std::uint32_t {
+  kLinkHasTargetIdList = 0x1,
+  kLinkHasLinkInfo = 0x2,
+  kLinkHasName = 0x4,
+  kLinkHasRelativePath = 0x8,
+  kLinkHasWorkingDir = 0x10,
+  kLinkHasArguments = 0x20,
+  kLinkHasIconLocation = 0x40,
+  kLinkIsUnicode = 0x80,
+};
+
+/// The fields of a link. Texts are UTF-8; paths are full Windows paths.
+struct ShellLink {
+  std::string target;
+  std::string working_directory;  // "" for none
+  std::string arguments;          // "" for none
+  std::string description;        // "" for none
+  std::string relative_path;      // read only
+  std::string icon_location;      // read only
+  // What the header tells of the target, so a moved target can be found.
+  std::uint32_t file_attributes = 0;
+  std::uint32_t file_size = 0;
+  std::uint64_t write_time = 0;  // FILETIME: 100 ns since 1601
+  std::uint32_t drive_type = 3;  // of the target's volume, as GetDriveType numbers it
+  std::uint32_t show_command = 1;
+  std::uint32_t link_flags = 0;  // as read; set by EncodeShellLink from the fields
+};
+
+/// The bytes of a link file. Flags say which strings are present: the working
+/// directory, arguments and description only when not empty. Refused when the
+/// target is empty or a path is longer than 259 characters.
+Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage& code_page);
+
+/// Reads a link file's bytes. Corrupt when the header is not a shell link's or
+/// a structure runs past the end; ANSI strings are read in `code_page`. The
+/// target is the LinkInfo's local path (the Unicode one when present).
+Result<ShellLink> DecodeShellLink(std::string_view bytes, const CodePage& code_page);
+
+}  // namespace cdsetup::platform
