@@ -1,0 +1,233 @@
+// Shell link files: written and read back field by field, the header checked
+// byte by byte, damaged files refused, and links saved on a real prefix.
+#include "platform/prefix/shell_link.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "support/prefix_fixture.h"
+
+namespace cdsetup::platform {
+namespace {
+
+using testing::Exists;
+using testing::MakeDirs;
+using testing::ReadFile;
+using testing::WriteFile;
+
+std::uint32_t U32At(const std::string& b, std::size_t at) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at]) |
+                                    (static_cast<unsigned char>(b[at + 1]) << 8) |
+                                    (static_cast<unsigned char>(b[at + 2]) << 16) |
+                                    (static_cast<unsigned char>(b[at + 3]) << 24));
+}
+
+ShellLink GameLink() {
+  ShellLink link;
+  link.target = "C:\\Gry\\Gra\\gra.exe";
+  link.working_directory = "C:\\Gry\\Gra\\";
+  link.arguments = "-window \"a b\"";
+  link.file_attributes = 0x20;
+  link.file_size = 123456;
+  link.write_time = 0x01D9000012345678ull;
+  return link;
+}
+
+TEST(ShellLink, WrittenAndReadBackFieldByField) {
+  CodePage cp(1250);
+  for (const char* description : {"",
+                                  "Gra \xC5\x82\xC3\xB3"
+                                  "d\xC5\xBA"}) {
+    SCOPED_TRACE(description);
+    ShellLink link = GameLink();
+    link.description = description;
+    link.target =
+        "C:\\Gry\\\xC5\x81\xC3\xB3"
+        "d\xC5\xBA\\gra.exe";  // Łódź
+    auto bytes = EncodeShellLink(link, cp);
+    ASSERT_TRUE(bytes.ok()) << bytes.status().ToString();
+    auto back = DecodeShellLink(*bytes, cp);
+    ASSERT_TRUE(back.ok()) << back.status().ToString();
+    EXPECT_EQ(back->target, link.target);
+    EXPECT_EQ(back->working_directory, link.working_directory);
+    EXPECT_EQ(back->arguments, link.arguments);
+    EXPECT_EQ(back->description, link.description);
+    EXPECT_EQ(back->relative_path, "");
+    EXPECT_EQ(back->icon_location, "");
+    EXPECT_EQ(back->file_attributes, 0x20u);
+    EXPECT_EQ(back->file_size, 123456u);
+    EXPECT_EQ(back->write_time, link.write_time);
+    EXPECT_EQ(back->drive_type, 3u);
+    EXPECT_EQ(back->show_command, 1u);
+    std::uint32_t flags = kLinkHasLinkInfo | kLinkHasWorkingDir | kLinkHasArguments |
+                          kLinkIsUnicode | (*description ? std::uint32_t{kLinkHasName} : 0u);
+    EXPECT_EQ(back->link_flags, flags);
+  }
+}
+
+TEST(ShellLink, HeaderAndLinkInfoBytes) {
+  CodePage cp(1250);
+  ShellLink link = GameLink();
+  link.arguments.clear();
+  auto bytes = EncodeShellLink(link, cp);
+  ASSERT_TRUE(bytes.ok());
+  const std::string& b = *bytes;
+  ASSERT_GT(b.size(), 0x4Cu + 0x24u);
+  EXPECT_EQ(U32At(b, 0), 0x4Cu);
+  EXPECT_EQ(b.substr(4, 16),
+            std::string("\x01\x14\x02\x00\x00\x00\x00\x00\xC0\x00\x00\x00\x00\x00\x00\x46", 16));
+  EXPECT_EQ(U32At(b, 0x14), 0x92u);  // link info, working directory, Unicode strings
+  EXPECT_EQ(U32At(b, 0x18), 0x20u);
+  EXPECT_EQ(U32At(b, 0x34), 123456u);
+  EXPECT_EQ(U32At(b, 0x3C), 1u);  // SW_SHOWNORMAL
+  EXPECT_EQ(b.substr(0x40, 12), std::string(12, '\0'));
+  // LinkInfo: header with the Unicode offsets, volume and local path.
+  const std::size_t info = 0x4C;
+  std::uint32_t info_size = U32At(b, info);
+  EXPECT_EQ(U32At(b, info + 4), 0x24u);
+  EXPECT_EQ(U32At(b, info + 8), 1u);
+  EXPECT_EQ(U32At(b, info + 12), 0x24u);
+  std::uint32_t path = U32At(b, info + 16);
+  EXPECT_EQ(b.substr(info + path, link.target.size() + 1), link.target + std::string(1, '\0'));
+  std::uint32_t volume = U32At(b, info + 12);
+  EXPECT_EQ(U32At(b, info + volume + 4), 3u);  // fixed drive
+  // Then the working directory as counted UTF-16, and the terminal block.
+  std::size_t strings = info + info_size;
+  EXPECT_EQ(static_cast<unsigned char>(b[strings]), link.working_directory.size());
+  EXPECT_EQ(b[strings + 2], 'C');
+  EXPECT_EQ(b[strings + 3], '\0');
+  EXPECT_EQ(b.size(), strings + 2 + link.working_directory.size() * 2 + 4);
+  EXPECT_EQ(U32At(b, b.size() - 4), 0u);
+}
+
+TEST(ShellLink, DamagedFilesAreRefused) {
+  CodePage cp(1252);
+  auto bytes = EncodeShellLink(GameLink(), cp);
+  ASSERT_TRUE(bytes.ok());
+  // Cut anywhere before the string data ends: never read past the end.
+  for (std::size_t n = 0; n + 4 < bytes->size(); ++n) {
+    SCOPED_TRACE(n);
+    EXPECT_TRUE(DecodeShellLink(bytes->substr(0, n), cp).status().IsCorrupt());
+  }
+  struct Damage {
+    std::size_t at;
+    char byte;
+  } damages[] = {{0, 0x4D}, {4, 0x02}, {19, 0x47}, {0x4C + 3, 0x7F}, {0x4C, 0x01}};
+  for (const Damage& d : damages) {
+    SCOPED_TRACE(d.at);
+    std::string bad = *bytes;
+    bad[d.at] = d.byte;
+    EXPECT_TRUE(DecodeShellLink(bad, cp).status().IsCorrupt());
+  }
+  // A link info whose path runs past its end falls back to nothing it cannot hold.
+  std::string bad = *bytes;
+  bad[0x4C + 16] = 0x7F;  // local path offset beyond the link info
+  bad[0x4C + 28] = 0x7F;  // Unicode path offset likewise
+  EXPECT_TRUE(DecodeShellLink(bad, cp).status().IsCorrupt());
+
+  ShellLink empty;
+  EXPECT_TRUE(EncodeShellLink(empty, cp).status().IsRefused());
+  ShellLink long_path = GameLink();
+  long_path.target = "C:\\" + std::string(257, 'x');
+  EXPECT_TRUE(EncodeShellLink(long_path, cp).status().IsRefused());
+  long_path.target.pop_back();
+  EXPECT_TRUE(EncodeShellLink(long_path, cp).ok());
+}
+
+class PrefixLinks : public testing::PrefixFixture {
+ protected:
+  // The Start-menu folder of the product, in code page 1250.
+  const std::string folder_ =
+      "C:\\users\\tester\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\"
+      "Torvanel\\Gra";
+  std::string host_folder() const {
+    return c_drive(
+        "users/tester/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/"
+        "Torvanel/Gra");
+  }
+};
+
+TEST_F(PrefixLinks, SavedOverAnExistingLinkAndReadBack) {
+  MakeDirs(host_folder());
+  WriteFile(c_drive("Gry/\xC5\x81\xC3\xB3"
+                    "d\xC5\xBA/gra.exe"),
+            std::string(1234, 'M'));
+  const std::string link_path = folder_ +
+                                "\\Graj w \xA3\xF3"
+                                "d\x9F.lnk";  // Łódź in CP1250
+  ShellLinkSpec spec{
+      "C:\\Gry\\\xA3\xF3"
+      "d\x9F\\gra.exe",
+      "C:\\Gry\\\xA3\xF3"
+      "d\x9F\\",
+      "", ""};
+  ASSERT_TRUE(platform_->WriteShellLink(link_path, spec).ok());
+  EXPECT_TRUE(Exists(host_folder() + "/Graj w \xC5\x81\xC3\xB3"
+                                     "d\xC5\xBA.lnk"));
+  auto back = platform_->ReadShellLink(link_path);
+  ASSERT_TRUE(back.ok()) << back.status().ToString();
+  EXPECT_EQ(back->target,
+            "C:\\Gry\\\xA3\xF3"
+            "d\x9F\\gra.exe");
+  EXPECT_EQ(back->working_directory,
+            "C:\\Gry\\\xA3\xF3"
+            "d\x9F");
+  EXPECT_EQ(back->description, "");
+  EXPECT_EQ(back->arguments, "");
+  // What the header records of the existing target.
+  auto fields = DecodeShellLink(ReadFile(host_folder() + "/Graj w \xC5\x81\xC3\xB3"
+                                                         "d\xC5\xBA.lnk"),
+                                CodePage(1250));
+  ASSERT_TRUE(fields.ok());
+  EXPECT_EQ(fields->file_size, 1234u);
+  EXPECT_EQ(fields->file_attributes, 0x20u);
+  EXPECT_NE(fields->write_time, 0u);
+
+  // Saved again, over the first: a relative target resolves against the
+  // current directory, the medium's root.
+  ShellLinkSpec second{"setup.exe", "", "Opis", "/auto"};
+  ASSERT_TRUE(platform_->WriteShellLink(link_path, second).ok());
+  back = platform_->ReadShellLink(link_path);
+  ASSERT_TRUE(back.ok());
+  EXPECT_EQ(back->target, "D:\\setup.exe");
+  EXPECT_EQ(back->working_directory, "");
+  EXPECT_EQ(back->description, "Opis");
+  EXPECT_EQ(back->arguments, "/auto");
+}
+
+TEST_F(PrefixLinks, FailuresAreResults) {
+  ShellLinkSpec spec{"C:\\Gry\\Gra\\gra.exe", "C:\\Gry\\Gra\\", "", ""};
+  EXPECT_TRUE(platform_->WriteShellLink(folder_ + "\\Graj.lnk", spec).IsNotFound());
+  MakeDirs(host_folder() + "/Folder.lnk");
+  for (const char* name :
+       {"Gr|aj.lnk", "Gra?.lnk", "Gra*.lnk", "Gra\"j\".lnk", "a<b.lnk", "Graj\x01.lnk"}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(platform_->WriteShellLink(folder_ + "\\" + name, spec).IsRefused());
+  }
+  EXPECT_TRUE(platform_->WriteShellLink(folder_ + "\\Folder.lnk", spec).IsRefused());
+  EXPECT_TRUE(platform_->WriteShellLink("C:\\", spec).IsRefused());
+  EXPECT_TRUE(
+      platform_->WriteShellLink(folder_ + "\\" + std::string(200, 'n') + ".lnk", spec).IsRefused());
+  ShellLinkSpec no_target{"", "", "", ""};
+  EXPECT_FALSE(platform_->WriteShellLink(folder_ + "\\Graj.lnk", no_target).ok());
+  // A name that looks like a link but is not one.
+  WriteFile(host_folder() + "/Fake.lnk", "not a link at all");
+  EXPECT_TRUE(platform_->ReadShellLink(folder_ + "\\fake.LNK").status().IsCorrupt());
+  EXPECT_TRUE(platform_->ReadShellLink(folder_ + "\\none.lnk").status().IsNotFound());
+}
+
+TEST_F(PrefixLinks, WineStartsTheLink) {
+  if (std::system("command -v wine >/dev/null 2>&1") != 0) GTEST_SKIP() << "wine is not installed";
+  MakeDirs(host_folder());
+  ShellLinkSpec spec{"C:\\windows\\system32\\cmd.exe", "C:\\", "", "/c echo ok> C:\\ran.txt"};
+  ASSERT_TRUE(platform_->WriteShellLink(folder_ + "\\Run.lnk", spec).ok());
+  std::string prefix = "WINEPREFIX='" + temp_ / "prefix" + "' WINEDEBUG=-all ";
+  std::system(
+      (prefix + "wine start /wait /unix '" + host_folder() + "/Run.lnk' >/dev/null 2>&1").c_str());
+  std::system((prefix + "wineserver -w 2>/dev/null").c_str());
+  EXPECT_TRUE(Exists(c_drive("ran.txt")));
+}
+
+}  // namespace
+}  // namespace cdsetup::platform
