@@ -90,7 +90,6 @@ std::string EscapeRegistryText(std::u16string_view text, char delim) {
       out += "\\x";
       AppendNumber(out, c, 16, hex_follows ? 4 : 1);
     } else if (c < 0x20) {
-      if (c == 0 && !has_next) break;  // the terminator
       if (char e = ControlEscape(c)) {
         out += '\\';
         out += e;

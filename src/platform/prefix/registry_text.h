@@ -15,8 +15,8 @@ namespace cdsetup::platform {
 /// `text` as Wine writes it between delimiters: printable ASCII as is, "\"
 /// and `delim` escaped with "\", control characters as C escapes ("\n",
 /// "\t", ...) or octal ("\0"), every code unit above 0x7F as "\x" and hex
-/// digits (four of them when a hex digit follows). A NUL at the very end is
-/// left out, as Wine leaves out a string's terminator.
+/// digits (four of them when a hex digit follows). A string value's
+/// terminator is not part of `text`: Wine leaves it out of the file.
 std::string EscapeRegistryText(std::u16string_view text, char delim);
 
 /// Reads an escaped text starting at in[0] up to the first unescaped `delim`.

@@ -132,6 +132,7 @@ std::string EncodeRegistryValueLine(std::u16string_view name, const RegistryValu
   if (string_type) {
     if (std::optional<std::u16string> text = TerminatedUtf16(value.data)) {
       if (value.type != kRegSz) out += "str(" + HexNumber(value.type, 1) + "):";
+      text->pop_back();  // the terminator is implied
       return out + "\"" + EscapeRegistryText(*text, '"') + "\"\n";
     }
   }
