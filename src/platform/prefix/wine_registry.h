@@ -13,35 +13,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/prefix/registry_value.h"
 #include "platform/result.h"
 
 namespace cdsetup::platform {
-
-/// Registry value types as Windows numbers them (the ones the file format
-/// treats apart; any other number is kept as it is).
-enum RegistryType : std::uint32_t {
-  kRegNone = 0,
-  kRegSz = 1,
-  kRegExpandSz = 2,
-  kRegBinary = 3,
-  kRegDword = 4,
-  kRegMultiSz = 7,
-};
-
-/// A value as Windows stores it: a type and bytes; string types hold UTF-16LE
-/// code units with their terminating NUL.
-struct RegistryValue {
-  std::uint32_t type = kRegSz;
-  std::vector<std::uint8_t> data;
-
-  /// A string value of `type` holding `text` and its terminator.
-  static RegistryValue String(std::u16string_view text, std::uint32_t type = kRegSz);
-  /// The text of a REG_SZ or REG_EXPAND_SZ value, up to its first NUL;
-  /// nullopt for other types and for data that is not whole UTF-16.
-  std::optional<std::u16string> Text() const;
-
-  bool operator==(const RegistryValue&) const = default;
-};
 
 class RegistryDocument {
  public:
@@ -113,8 +88,5 @@ class RegistryDocument {
 
 /// The folded form in which registry names compare (case-insensitive).
 std::u32string FoldRegistryName(std::u16string_view name);
-
-/// Encodes one value line as Wine writes it ("\"name\"=...\n").
-std::string EncodeRegistryValueLine(std::u16string_view name, const RegistryValue& value);
 
 }  // namespace cdsetup::platform
