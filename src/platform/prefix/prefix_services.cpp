@@ -202,7 +202,7 @@ Result<int> PrefixPlatform::StartProcess(std::string_view path,
   return runner_->Run(argv, env, wait);
 }
 
-Status PrefixPlatform::WriteShellLink(std::string_view link_path, const ShellLinkSpec& spec) {
+Status PrefixPlatform::WriteShellLink(std::string_view link_path, const ShellLinkSpec& wanted) {
   Result<WindowsPath> parsed = Parse(link_path);
   if (!parsed.ok()) return parsed.status();
   if (parsed->IsRoot() || HasWildcards(parsed->parts.back())) {
@@ -227,17 +227,17 @@ Status PrefixPlatform::WriteShellLink(std::string_view link_path, const ShellLin
     return Status::Refused("a folder has the link's name: " + std::string(link_path));
   }
 
-  Result<WindowsPath> target = Parse(spec.target);
+  Result<WindowsPath> target = Parse(wanted.target);
   if (!target.ok()) return target.status().WithContext("link target");
   ShellLink link;
   link.target = code_page_->ToUtf8(target->ToString());
-  if (!spec.working_directory.empty()) {
-    Result<WindowsPath> work = Parse(spec.working_directory);
+  if (!wanted.working_directory.empty()) {
+    Result<WindowsPath> work = Parse(wanted.working_directory);
     if (!work.ok()) return work.status().WithContext("link working directory");
     link.working_directory = code_page_->ToUtf8(work->ToString());
   }
-  link.arguments = code_page_->ToUtf8(spec.arguments);
-  link.description = code_page_->ToUtf8(spec.description);
+  link.arguments = code_page_->ToUtf8(wanted.arguments);
+  link.description = code_page_->ToUtf8(wanted.description);
   link.drive_type = static_cast<std::uint32_t>(GetDriveType(target->Root()));
   bool target_exists = false;
   Result<std::string> host_target = ResolveParsed(*target, &target_exists);
@@ -264,12 +264,12 @@ Result<ShellLinkSpec> PrefixPlatform::ReadShellLink(std::string_view link_path) 
   if (!bytes.ok()) return bytes.status();
   Result<ShellLink> link = DecodeShellLink(*bytes, *code_page_);
   if (!link.ok()) return link.status().WithContext(std::string(link_path));
-  ShellLinkSpec spec;
-  spec.target = ToAnsi(link->target);
-  spec.working_directory = ToAnsi(link->working_directory);
-  spec.description = ToAnsi(link->description);
-  spec.arguments = ToAnsi(link->arguments);
-  return spec;
+  ShellLinkSpec fields;
+  fields.target = ToAnsi(link->target);
+  fields.working_directory = ToAnsi(link->working_directory);
+  fields.description = ToAnsi(link->description);
+  fields.arguments = ToAnsi(link->arguments);
+  return fields;
 }
 
 }  // namespace cdsetup::platform

@@ -156,13 +156,13 @@ TEST_F(PrefixLinks, SavedOverAnExistingLinkAndReadBack) {
   const std::string link_path = folder_ +
                                 "\\Graj w \xA3\xF3"
                                 "d\x9F.lnk";  // Łódź in CP1250
-  ShellLinkSpec spec{
+  ShellLinkSpec wanted{
       "C:\\Gry\\\xA3\xF3"
       "d\x9F\\gra.exe",
       "C:\\Gry\\\xA3\xF3"
       "d\x9F\\",
       "", ""};
-  ASSERT_TRUE(platform_->WriteShellLink(link_path, spec).ok());
+  ASSERT_TRUE(platform_->WriteShellLink(link_path, wanted).ok());
   EXPECT_TRUE(Exists(host_folder() + "/Graj w \xC5\x81\xC3\xB3"
                                      "d\xC5\xBA.lnk"));
   auto back = platform_->ReadShellLink(link_path);
@@ -197,18 +197,18 @@ TEST_F(PrefixLinks, SavedOverAnExistingLinkAndReadBack) {
 }
 
 TEST_F(PrefixLinks, FailuresAreResults) {
-  ShellLinkSpec spec{"C:\\Gry\\Gra\\gra.exe", "C:\\Gry\\Gra\\", "", ""};
-  EXPECT_TRUE(platform_->WriteShellLink(folder_ + "\\Graj.lnk", spec).IsNotFound());
+  ShellLinkSpec wanted{"C:\\Gry\\Gra\\gra.exe", "C:\\Gry\\Gra\\", "", ""};
+  EXPECT_TRUE(platform_->WriteShellLink(folder_ + "\\Graj.lnk", wanted).IsNotFound());
   MakeDirs(host_folder() + "/Folder.lnk");
   for (const char* name :
        {"Gr|aj.lnk", "Gra?.lnk", "Gra*.lnk", "Gra\"j\".lnk", "a<b.lnk", "Graj\x01.lnk"}) {
     SCOPED_TRACE(name);
-    EXPECT_TRUE(platform_->WriteShellLink(folder_ + "\\" + name, spec).IsRefused());
+    EXPECT_TRUE(platform_->WriteShellLink(folder_ + "\\" + name, wanted).IsRefused());
   }
-  EXPECT_TRUE(platform_->WriteShellLink(folder_ + "\\Folder.lnk", spec).IsRefused());
-  EXPECT_TRUE(platform_->WriteShellLink("C:\\", spec).IsRefused());
-  EXPECT_TRUE(
-      platform_->WriteShellLink(folder_ + "\\" + std::string(200, 'n') + ".lnk", spec).IsRefused());
+  EXPECT_TRUE(platform_->WriteShellLink(folder_ + "\\Folder.lnk", wanted).IsRefused());
+  EXPECT_TRUE(platform_->WriteShellLink("C:\\", wanted).IsRefused());
+  EXPECT_TRUE(platform_->WriteShellLink(folder_ + "\\" + std::string(200, 'n') + ".lnk", wanted)
+                  .IsRefused());
   ShellLinkSpec no_target{"", "", "", ""};
   EXPECT_FALSE(platform_->WriteShellLink(folder_ + "\\Graj.lnk", no_target).ok());
   // A name that looks like a link but is not one.
@@ -220,8 +220,8 @@ TEST_F(PrefixLinks, FailuresAreResults) {
 TEST_F(PrefixLinks, WineStartsTheLink) {
   if (std::system("command -v wine >/dev/null 2>&1") != 0) GTEST_SKIP() << "wine is not installed";
   MakeDirs(host_folder());
-  ShellLinkSpec spec{"C:\\windows\\system32\\cmd.exe", "C:\\", "", "/c echo ok> C:\\ran.txt"};
-  ASSERT_TRUE(platform_->WriteShellLink(folder_ + "\\Run.lnk", spec).ok());
+  ShellLinkSpec wanted{"C:\\windows\\system32\\cmd.exe", "C:\\", "", "/c echo ok> C:\\ran.txt"};
+  ASSERT_TRUE(platform_->WriteShellLink(folder_ + "\\Run.lnk", wanted).ok());
   std::string prefix = "WINEPREFIX='" + temp_ / "prefix" + "' WINEDEBUG=-all ";
   std::system(
       (prefix + "wine start /wait /unix '" + host_folder() + "/Run.lnk' >/dev/null 2>&1").c_str());
