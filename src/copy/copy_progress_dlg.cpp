@@ -50,6 +50,11 @@ bool CCopyProgressDlg::OnInitDialog() {
 void CCopyProgressDlg::OnTimer(UINT id) {
   if (id != kCopyTimer || !engine_) return;
   const StepResult result = engine_->Step();
+  if (step_log_) {
+    step_log_(
+        "copy step: " + engine_->current_file_text() +
+        (result == StepResult::kFailed ? " (failed: " + engine_->failure().ToString() + ")" : ""));
+  }
   if (CWnd* label = GetDlgItem(IDC_CURRENT_FILE)) {
     if (label->GetWindowText() != engine_->current_file_text()) {
       label->SetWindowText(engine_->current_file_text());

@@ -2,6 +2,7 @@
 // shows the current file and a progress bar, and lets the user abort.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,8 @@ class CCopyProgressDlg : public framework::CDialog {
   platform::Status GetFailure() const;
   /// The converter archive entries go to; the audio converters by default.
   void SetConverter(SoundConverter* converter) { converter_ = converter; }
+  /// Receives one line per step (the file worked on); null for none.
+  void SetStepLog(std::function<void(const std::string&)> log) { step_log_ = std::move(log); }
 
   bool OnInitDialog() override;
   void OnTimer(framework::UINT id) override;
@@ -47,6 +50,7 @@ class CCopyProgressDlg : public framework::CDialog {
   SoundConverter* converter_ = &default_converter_;
   std::unique_ptr<script::InstallScript> script_;
   std::unique_ptr<CopyEngine> engine_;
+  std::function<void(const std::string&)> step_log_;
   std::string error_text_;
   platform::Status failure_;
 };

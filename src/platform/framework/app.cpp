@@ -29,4 +29,9 @@ int AfxMessageBox(std::string_view text, UINT type) {
   return WindowManager::Get().AskMessageBox(request);
 }
 
+int DesktopMessageBox(std::string_view text, std::string_view caption, UINT type) {
+  MessageBoxRequest request{nullptr, std::string(text), std::string(caption), type};
+  return WindowManager::Get().AskMessageBox(request);
+}
+
 }  // namespace cdsetup::framework

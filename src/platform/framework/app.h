@@ -33,4 +33,7 @@ CWinApp* AfxGetApp();
 /// window when there is one, else by the desktop's topmost window.
 int AfxMessageBox(std::string_view text, UINT type = MB_OK);
 
+/// A message box owned by the desktop's topmost window.
+int DesktopMessageBox(std::string_view text, std::string_view caption, UINT type);
+
 }  // namespace cdsetup::framework

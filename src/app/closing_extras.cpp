@@ -1,0 +1,72 @@
+// The main dialog's closing extras: the Start-menu folder opened, the shared
+// uninstaller placed, the extra programs offered, and DirectX.
+#include "app/install_dlg.h"
+#include "platform/framework/app.h"
+#include "platform/system_platform.h"
+#include "script/install_script.h"
+
+namespace cdsetup::app {
+
+using namespace framework;
+
+void CInstallDlg::OpenProgramsFolder() {
+  const std::string windir = P().GetEnvironmentVariable("WINDIR");
+  std::string programs;
+  ReadRegString(platform::RegRoot::kCurrentUser, kShellFolders, "Programs", programs);
+  const std::string folder = programs + "\\" + m_szCompanyName + "\\" + m_szProgramName;
+  if (folder.size() > 259) {
+    Log("Start-menu folder not opened, its path is too long");
+    return;
+  }
+  auto started = P().StartProcess(windir + "\\explorer.exe", {folder}, platform::Wait::kNo);
+  Log("started explorer.exe " + folder +
+      (started.ok() ? "" : " (failed: " + started.status().ToString() + ")"));
+}
+
+void CInstallDlg::InstallSharedUninstaller() {
+  const std::string windir = P().GetEnvironmentVariable("WINDIR");
+  const std::string dir = windir + "\\TV\\";
+  (void)P().CreateDirectory(dir);
+  const std::string source = InstallerDirectory(200) + "\\Kestrune.exe";
+  const std::string target = dir + "Kestrune.exe";
+  (void)P().SetFileAttributesArchive(target);
+  platform::Status copied = P().CopyFile(source, target, false);
+  (void)P().SetFileAttributesArchive(target);
+  Log("shared uninstaller " + target + (copied.ok() ? "" : " (failed: " + copied.ToString() + ")"));
+}
+
+void CInstallDlg::RunOtherFiles() {
+  const std::string base = InstallerDirectory(script::kTextBufferSize) + "\\";
+  const std::string count = Text("OTHERFILES");
+  if (count.empty()) return;
+  const int n_files = script::ParseNumber(count);
+  for (int n = 0; n < n_files; ++n) {
+    const std::string message = Text(script::FamilyKey("Message%d", n));
+    if (DesktopMessageBox(message, "Uwaga !", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
+        IDYES) {
+      continue;
+    }
+    const std::string exe = Text(script::FamilyKey("Exe%d", n));
+    auto ran = P().StartProcess(base + exe, {}, platform::Wait::kYes);
+    Log("ran " + base + exe +
+        (ran.ok() ? ", exit status " + std::to_string(*ran)
+                  : " (failed: " + ran.status().ToString() + ")"));
+  }
+}
+
+bool CInstallDlg::RunDirectXSetup() {
+  std::string path = Text("IDS_DXINSTALL_PATH");
+  // The path's first character is the CD's letter, whatever the script says.
+  if (path.empty()) {
+    path = m_szCdDrive.substr(0, 1);
+  } else {
+    path[0] = m_szCdDrive[0];
+  }
+  auto ran = P().StartProcess(path, {}, platform::Wait::kYes);
+  Log("ran DirectX setup " + path +
+      (ran.ok() ? ", exit status " + std::to_string(*ran)
+                : " (failed: " + ran.status().ToString() + ")"));
+  return ran.ok() && *ran == 0;
+}
+
+}  // namespace cdsetup::app

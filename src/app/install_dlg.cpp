@@ -1,0 +1,275 @@
+#include "app/install_dlg.h"
+
+#include <cstdio>
+
+#include "copy/copy_progress_dlg.h"
+#include "pages/install_type_dlg.h"
+#include "pages/language_dlg.h"
+#include "pages/licence_dlg.h"
+#include "pages/target_dir_dlg.h"
+#include "platform/ascii.h"
+#include "platform/create_directory_path.h"
+#include "platform/framework/app.h"
+#include "platform/framework/data_exchange.h"
+#include "platform/system_platform.h"
+#include "resources/image.h"
+#include "script/install_script.h"
+#include "script/language_resolution.h"
+
+namespace cdsetup::app {
+
+using namespace framework;
+
+namespace {
+
+constexpr std::size_t kMaxComposed = script::kTextBufferSize - 1;
+// The background file is read whole; a picture needs far less than this.
+constexpr long kMaxBackgroundFile = 64L * 1024 * 1024;
+
+std::string ReadWholeFile(platform::Platform& p, const std::string& path, long limit) {
+  auto f = p.OpenFile(path, "rb");
+  if (!f.ok()) return {};
+  if (std::fseek(f->get(), 0, SEEK_END) != 0) return {};
+  const long size = std::ftell(f->get());
+  if (size < 0 || size > limit) return {};
+  std::rewind(f->get());
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f->get()));
+  return bytes;
+}
+
+}  // namespace
+
+CInstallDlg::CInstallDlg(CWnd* parent, InstallSettings settings)
+    : CDialog(IDD, parent), settings_(std::move(settings)) {
+  m_hIcon = kAppIcon;
+  m_szCdDrive = "X";
+  // The script is always the one beside the installer, wherever it was started.
+  m_strIniPath = InstallerDirectory(script::kTextBufferSize) + "\\install.ini";
+  m_strRegKey = "Software\\Torvanel\\";
+  m_strUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+}
+
+platform::Platform& CInstallDlg::P() const {
+  return *platform::SystemPlatform();
+}
+
+std::string CInstallDlg::InstallerDirectory(std::size_t buffer) const {
+  std::string module = P().GetModuleFileName();
+  if (module.size() > buffer - 1) module.resize(buffer - 1);
+  const std::size_t slash = module.rfind('\\');
+  return slash == std::string::npos ? std::string() : module.substr(0, slash);
+}
+
+std::string CInstallDlg::Text(std::string_view key) const {
+  return script::InstallScript(P(), m_strIniPath).ReadText(m_strLanguage, key);
+}
+
+std::string CInstallDlg::Option(std::string_view key) const {
+  return script::InstallScript(P(), m_strIniPath).ReadText("Option", key);
+}
+
+void CInstallDlg::Log(const std::string& line) const {
+  if (settings_.log) settings_.log(line);
+}
+
+int CInstallDlg::Ask(const std::string& text, const std::string& caption, UINT type) {
+  return MessageBox(text, caption, type);
+}
+
+void CInstallDlg::DoDataExchange(CDataExchange* dx) {
+  DDX_Control(dx, IDOK, m_btnInstall);
+  DDX_Control(dx, IDCANCEL, m_btnExit);
+}
+
+bool CInstallDlg::OnInitDialog() {
+  pages::CLanguageDlg language_page(nullptr, m_strIniPath);
+  CDialog::OnInitDialog();
+  const script::InstallScript script(P(), m_strIniPath);
+
+  if (settings_.language) {
+    m_strLanguage = *settings_.language;
+    Log("language from the command line: " + m_strLanguage);
+  } else {
+    auto chosen = script::ResolveLanguage(script, [&](const std::vector<std::string>&) {
+      std::optional<std::string> picked;
+      if (language_page.DoModal() == IDOK) picked = language_page.GetLanguage();
+      return picked;
+    });
+    if (chosen) {
+      m_strLanguage = *chosen;
+    } else {
+      outcome_ = Outcome::kCancelled;
+      reason_ = "no language was chosen";
+      OnCancel();
+    }
+  }
+
+  const std::string program = script.ReadText("Option", "PROGRAM_NAME");
+  m_strRegKey += program + "_" + m_strLanguage;
+  m_strUninstallKey += program + "_" + m_strLanguage;
+  SetIcon(kAppIcon);
+  LoadBackground();
+
+  m_nShortcuts = script::ParseNumber(Text("Shortcuts"));
+  // The table holds ten entries; a larger count is cut to what fits.
+  if (m_nShortcuts > kMaxShortcuts) {
+    Log("Shortcuts = " + std::to_string(m_nShortcuts) + " cut to " + std::to_string(kMaxShortcuts));
+    m_nShortcuts = kMaxShortcuts;
+  }
+  for (int n = 0; n < m_nShortcuts; ++n) {
+    ShortcutEntry& e = m_shortcuts[static_cast<std::size_t>(n)];
+    e.szDescription = Text(script::FamilyKey("Description%d", n));
+    e.szFile = Text(script::FamilyKey("File%d", n));
+    e.szWorkDir = Text(script::FamilyKey("Work%d", n));
+  }
+  m_szCompanyName = Text("IDS_COMPANY_NAME");
+  m_szProgramName = Text("IDS_PROGRAM_NAME");
+  m_szTargetDir = Text("IDS_DOMYSLNY_KATALOG");
+
+  SetWindowText(Text("IDS_NAZWA_GRY2"));
+  m_btnInstall.SetWindowText(Text("IDS_DALEJ"));
+  m_btnExit.SetWindowText(Text("IDS_WYJSCIE"));
+  FindCdDrive();
+  return true;
+}
+
+void CInstallDlg::LoadBackground() {
+  m_hBackground = nullptr;
+  const std::string name = Text("Bitmap");
+  if (name.empty()) return;
+  auto image = resources::DecodeBmp(ReadWholeFile(P(), name, kMaxBackgroundFile));
+  if (!image.ok()) {
+    Log("background " + name + " not shown: " + image.status().ToString());
+    return;
+  }
+  resources::Image scaled = resources::Scale(*image, kBackgroundWidth, kBackgroundHeight);
+  if (!scaled.empty()) m_hBackground = std::make_shared<const resources::Image>(std::move(scaled));
+}
+
+void CInstallDlg::FindCdDrive() {
+  for (char letter = 'a'; letter <= 'z'; ++letter) {
+    std::string root = "x:\\";
+    root[0] = letter;
+    if (P().GetDriveType(root) != platform::DriveType::kCdRom) continue;
+    std::string ini = "x:\\install.ini";
+    ini[0] = letter;
+    if (P().OpenFile(ini, "rb").ok()) {
+      m_szCdDrive = std::string(1, letter);
+      return;
+    }
+  }
+}
+
+void CInstallDlg::OnPaint() {
+  CDC dc = GetDC();
+  Paint(dc);
+}
+
+void CInstallDlg::Paint(CDC& dc) {
+  if (IsIconic()) {
+    const CRect client = GetClientRect();
+    const int cx = 32, cy = 32;  // the system's icon size
+    resources::Image icon = resources::LoadIcon(kAppIcon, true);
+    dc.DrawIcon((client.Width() - cx + 1) / 2, (client.Height() - cy + 1) / 2,
+                std::make_shared<const resources::Image>(std::move(icon)), cx, cy,
+                GetSysColor(COLOR_WINDOW));
+  } else if (m_hBackground) {
+    dc.BitBlt(0, 0, kBackgroundWidth, kBackgroundHeight, m_hBackground);
+  }
+}
+
+void CInstallDlg::EarlyEnd(Outcome outcome, std::string reason) {
+  outcome_ = outcome;
+  reason_ = std::move(reason);
+  Log("installation stopped: " + reason_);
+  ShowWindow(SW_RESTORE);
+}
+
+void CInstallDlg::OnOK() {
+  // The pages live for this run only, and are destroyed in reverse order.
+  pages::CLicenceDlg licence(nullptr, m_strLanguage, m_strIniPath);
+  copy::CCopyProgressDlg copy_page(m_szTargetDir, nullptr, m_strLanguage, m_strIniPath);
+  pages::CTargetDirDlg target_page(this, m_szTargetDir, "", "", m_strLanguage, m_strIniPath);
+  pages::CInstallTypeDlg type_page(nullptr, m_strLanguage, m_strIniPath);
+  if (settings_.converter) copy_page.SetConverter(settings_.converter);
+  copy_page.SetStepLog(settings_.log);
+  ShowWindow(SW_MINIMIZE);
+  const std::string closing_text = Text("IDS_KONIEC_INST");
+  const std::string caption = Text("IDS_NAZWA_GRY");
+
+  if (platform::EqualsIgnoreCaseAscii(Option("show_licence"), "true") &&
+      licence.DoModal() == IDCANCEL) {
+    return EarlyEnd(Outcome::kCancelled, "the licence was not accepted");
+  }
+  if (platform::EqualsIgnoreCaseAscii(Option("show_install_mode"), "true")) {
+    if (type_page.DoModal() == IDOK) copy_page.SetInstallType(type_page.GetInstallType());
+  } else {
+    Log("install type page not shown: \"std\"");
+  }
+  if (target_page.DoModal() != IDOK) {
+    return EarlyEnd(Outcome::kCancelled, "no target directory was chosen");
+  }
+  std::string saved = P().GetCurrentDirectory();
+  m_szTargetDir = target_page.m_strPath;
+  // Paths the original buffers cannot hold are refused, not cut.
+  if (saved.size() > 255 || m_szTargetDir.size() > kMaxComposed) {
+    Ask(Text("IDS_E_CREATING_DIR"), caption, MB_OK | MB_ICONERROR);
+    return EarlyEnd(Outcome::kCancelled, "the path is too long: " + m_szTargetDir);
+  }
+  if (!P().SetCurrentDirectory(m_szTargetDir).ok()) {
+    if (Ask(Text("IDS_E_DIR_DOESNOT_EXIST"), caption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+      return EarlyEnd(Outcome::kCancelled, "the target directory was not created");
+    }
+    if (!platform::CreateDirectoryPath(P(), m_szTargetDir)) {
+      Ask(Text("IDS_E_CREATING_DIR"), caption, MB_OK | MB_ICONERROR);
+      return EarlyEnd(Outcome::kCancelled, "cannot create " + m_szTargetDir);
+    }
+    Log("created " + m_szTargetDir);
+  }
+  (void)P().SetCurrentDirectory(saved);
+
+  // While Wine runs for the prefix it owns the registry: stop before copying.
+  if (platform::Status writable = P().RegistryWritable(); !writable.ok()) {
+    Ask(writable.message(), caption, MB_OK | MB_ICONERROR);
+    return EarlyEnd(Outcome::kRegistrationFailed, writable.message());
+  }
+
+  if (copy_page.DoModal() != IDOK) {
+    const std::string error = copy_page.GetErrorText();
+    Ask(error, Text("IDS_E_COPYING_FILES"), MB_OK | MB_ICONERROR);
+    const platform::Status why = copy_page.GetFailure();
+    return EarlyEnd(Outcome::kCopyFailed,
+                    why.ok() ? "the copy was stopped: " + error : error + ": " + why.ToString());
+  }
+  if (!CreateShortcutsAndUninstallEntry(m_szTargetDir, m_strLanguage)) {
+    Ask(Text("IDS_E_CREATING_SHORTCUT"), caption, MB_OK | MB_ICONERROR);
+    SaveProgramAndLanguage(m_szTargetDir, m_strLanguage);
+    return EarlyEnd(Outcome::kRegistrationFailed, "the Start-menu shortcuts could not be made");
+  }
+
+  Ask(closing_text, Text("IDS_NAZWA_GRY2"), MB_OK | MB_ICONINFORMATION);
+  OpenProgramsFolder();
+  InstallSharedUninstaller();
+
+  const std::string script_copy = m_szTargetDir + "\\install.ini";
+  (void)P().CopyFile("install.ini", script_copy, false);
+  (void)P().SetFileAttributesArchive(script_copy);
+  (void)P().WritePrivateProfileString("Option", "Language", m_strLanguage, script_copy);
+  Log("script copied to " + script_copy);
+  const std::string bitmap = Text("Bitmap");
+  const std::string bitmap_copy = m_szTargetDir + "\\" + bitmap;
+  (void)P().CopyFile(bitmap, bitmap_copy, false);
+  (void)P().SetFileAttributesArchive(bitmap_copy);
+
+  RunOtherFiles();
+  // This one question belongs to the desktop's topmost window, not to us.
+  if (DesktopMessageBox(Text("IDS_INST_DX"), "DirectX", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    RunDirectXSetup();
+  }
+  outcome_ = Outcome::kInstalled;
+  reason_.clear();
+  OnCancel();
+}
+
+}  // namespace cdsetup::app

@@ -1,0 +1,126 @@
+// The main dialog: the background picture, the product title, install and
+// exit; and the installation state that the install sequence, the registry
+// records, the shortcuts and the closing extras work on.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/framework/controls.h"
+#include "platform/framework/dialog.h"
+
+namespace cdsetup::copy {
+class SoundConverter;
+}
+
+namespace cdsetup::app {
+
+struct ShortcutEntry {
+  std::string szDescription;  // the link file's name
+  std::string szFile;         // the program, relative to the target directory
+  std::string szWorkDir;      // read and kept; no operation uses it
+};
+
+/// How a run of the installer ended, for the exit status.
+enum class Outcome {
+  kNotRun = -1,
+  kInstalled = 0,
+  kCancelled = 1,  // the user gave up or refused
+  kCopyFailed = 2,
+  kRegistrationFailed = 3,
+};
+
+/// What the command line may set in place of the system's answers.
+struct InstallSettings {
+  std::optional<std::string> language;  // the language section to use
+  /// One line per action; null for none.
+  std::function<void(const std::string&)> log;
+  /// Where archive entries are converted; the audio converters when null.
+  copy::SoundConverter* converter = nullptr;
+};
+
+class CInstallDlg : public framework::CDialog {
+ public:
+  static constexpr int IDD = 102;
+  static constexpr int kMaxShortcuts = 10;
+  static constexpr int kAppIcon = 128;
+  static constexpr int kBackgroundWidth = 350;
+  static constexpr int kBackgroundHeight = 250;
+  static constexpr const char* kShellFolders =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+  explicit CInstallDlg(framework::CWnd* parent, InstallSettings settings = {});
+
+  bool OnInitDialog() override;
+  void DoDataExchange(framework::CDataExchange* dx) override;
+  void OnOK() override;
+  void OnPaint() override;
+  int OnQueryDragIcon() override { return kAppIcon; }
+  /// Draws what OnPaint shows into `dc`.
+  void Paint(framework::CDC& dc);
+
+  // Registry records.
+  bool ReadRegString(platform::RegRoot root, const std::string& key, const std::string& name,
+                     std::string& value);
+  bool WriteRegString(platform::RegRoot root, const std::string& key, const std::string& name,
+                      const std::string& value);
+  bool DeleteRegValue(platform::RegRoot root, const std::string& key, const std::string& name);
+  bool SaveProgramPathAndLanguage(const std::string& language);
+  bool SaveProgramAndLanguage(const std::string& target_dir, const std::string& language);
+  bool CreateShortcutsAndUninstallEntry(const std::string& target_dir, const std::string& language);
+  // Shortcuts.
+  bool CreateShortcut(const std::string& target, const std::string& link_file,
+                      const std::string* arguments, const std::string* work_dir,
+                      const std::string& description);
+  // Closing extras.
+  void OpenProgramsFolder();
+  void InstallSharedUninstaller();
+  void RunOtherFiles();
+  bool RunDirectXSetup();
+
+  // The state, as the sequence and the tests read it.
+  int m_nShortcuts = 0;
+  std::string m_strRegKey;
+  std::string m_strUninstallKey;
+  std::string m_strIniPath;
+  std::string m_strLanguage;
+  std::string m_szCdDrive = "X";
+  std::string m_szTargetDir;
+  std::string m_szCompanyName;
+  std::string m_szProgramName;
+  int m_hIcon = 0;
+  framework::ImagePtr m_hBackground;
+  std::array<ShortcutEntry, kMaxShortcuts> m_shortcuts;
+  framework::CButton m_btnInstall;
+  framework::CButton m_btnExit;
+
+  Outcome outcome() const { return outcome_; }
+  /// Why the last run ended without installing; empty otherwise.
+  const std::string& reason() const { return reason_; }
+
+ private:
+  platform::Platform& P() const;
+  std::string Text(std::string_view key) const;
+  std::string Option(std::string_view key) const;
+  /// The installer's own directory (its path cut at the last "\").
+  std::string InstallerDirectory(std::size_t buffer) const;
+  void Log(const std::string& line) const;
+  int Ask(const std::string& text, const std::string& caption, framework::UINT type);
+  /// The sequence's early end: the main dialog comes back.
+  void EarlyEnd(Outcome outcome, std::string reason);
+  void LoadBackground();
+  void FindCdDrive();
+  /// Writes each value under the product key, deleting an old one first.
+  void ReplaceProductValues(const std::pair<const char*, std::string> (&values)[2]);
+  /// Composes the product's Start-menu folder, ending in "\".
+  std::string StartMenuFolder();
+
+  InstallSettings settings_;
+  Outcome outcome_ = Outcome::kNotRun;
+  std::string reason_;
+};
+
+}  // namespace cdsetup::app

@@ -1,0 +1,204 @@
+// cdsetup: installs the game from its medium into a Wine prefix.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/install_app.h"
+#include "app/silent_policy.h"
+#include "copy/audio_sound_converter.h"
+#include "platform/console/console_backend.h"
+#include "platform/framework/window_manager.h"
+#include "platform/prefix/code_page.h"
+#include "platform/prefix/prefix_platform.h"
+#include "platform/system_platform.h"
+
+namespace fs = std::filesystem;
+using namespace cdsetup;
+
+namespace {
+
+constexpr int kExitInstalled = 0;
+constexpr int kExitCancelled = 1;
+constexpr int kExitCopyFailed = 2;
+constexpr int kExitRegistrationFailed = 3;
+constexpr int kExitUsage = 4;
+
+int Fail(const std::string& why) {
+  std::fprintf(stderr, "cdsetup: %s\n", why.c_str());
+  return kExitUsage;
+}
+
+std::string ExecutablePath(const char* argv0) {
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string(argv0) : self.string();
+}
+
+// The medium: the one named, else the executable's folder when the script
+// lies beside it, else the current directory.
+std::string FindMedium(const std::string& given, const std::string& exe) {
+  if (!given.empty()) return given;
+  const fs::path beside = fs::path(exe).parent_path();
+  if (fs::exists(beside / "install.ini")) return beside.string();
+  return fs::current_path().string();
+}
+
+bool HasScript(const std::string& medium) {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(medium, ec)) {
+    std::string name = entry.path().filename().string();
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (name == "install.ini") return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App cli{
+      "cdsetup installs the game on this medium into a Wine prefix, so that it can be played "
+      "with Wine. Without options it behaves as the installer started from its CD.\n\n"
+      "Exit status: 0 installed; 1 cancelled or refused by the user; 2 the copy failed; "
+      "3 registration failed; 4 bad command line or unusable medium or prefix.",
+      "cdsetup"};
+  std::string medium, prefix, ui = "console", lang, type, dir, log_path;
+  int code_page = 0;
+  bool silent = false, accept_licence = false;
+  cli.add_option("--medium", medium,
+                 "Folder of the installation medium (default: the folder of this program when "
+                 "install.ini lies beside it, else the current directory)");
+  cli.add_option("--prefix", prefix,
+                 "The Wine prefix to install into (default: $WINEPREFIX, else ~/.wine); "
+                 "created when missing");
+  cli.add_option("--ui", ui, "The interface: console (the only one in this build)")
+      ->check(CLI::IsMember({"console", "qt"}))
+      ->capture_default_str();
+  cli.add_flag("--silent", silent, "Answer every page and question without asking (see below)");
+  cli.add_option("--lang", lang,
+                 "The language section of install.ini to use, in place of the system language's "
+                 "mapping (default: the mapping, else the first language listed)");
+  cli.add_option("--type", type,
+                 "Silent: the install type (default: std); ignored when the "
+                 "script does not show the install type page")
+      ->check(CLI::IsMember({"min", "std", "max"}));
+  cli.add_option("--dir", dir,
+                 "Silent: the target directory as a Windows path, e.g. "
+                 "C:\\Games\\Foo (default: the one the script proposes)");
+  cli.add_flag("--accept-licence", accept_licence,
+               "Silent: accept the licence agreement (without it a silent run stops there)");
+  cli.add_option("--log", log_path, "Record every action, one per line, in FILE");
+  cli.add_option("--codepage", code_page,
+                 "The ANSI code page of the script's texts (default: the system language's)");
+  cli.set_version_flag("--version", std::string("cdsetup ") + CDSETUP_VERSION);
+  cli.footer(
+      "Silent runs answer: the language with --lang, the licence only with --accept-licence, "
+      "the install type with --type, the directory with --dir, Yes to creating the directory, "
+      "No to the extra programs and to DirectX.");
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int status = cli.exit(e);
+    return status == 0 ? 0 : kExitUsage;
+  }
+  if (ui == "qt") return Fail("the Qt interface is not part of this build; use --ui console");
+
+  const std::string exe = ExecutablePath(argv[0]);
+  medium = FindMedium(medium, exe);
+  if (!fs::is_directory(medium)) return Fail("no medium at " + medium);
+  if (!HasScript(medium)) return Fail("the medium " + medium + " holds no install.ini");
+  if (prefix.empty()) {
+    const char* env = std::getenv("WINEPREFIX");
+    const char* home = std::getenv("HOME");
+    prefix = env && *env ? env : std::string(home ? home : ".") + "/.wine";
+  }
+
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> log_file(nullptr, &std::fclose);
+  if (!log_path.empty()) {
+    log_file.reset(std::fopen(log_path.c_str(), "a"));
+    if (!log_file) return Fail("cannot write the log " + log_path);
+  }
+  auto log = [&](const std::string& line) {
+    if (!log_file) return;
+    std::fprintf(log_file.get(), "%s\n", line.c_str());
+    std::fflush(log_file.get());
+  };
+
+  platform::PrefixOptions options;
+  options.prefix_dir = prefix;
+  options.medium_dir = medium;
+  options.program_name = fs::path(exe).filename().string();
+  options.code_page = code_page;
+  auto opened = platform::PrefixPlatform::Open(options);
+  if (!opened.ok())
+    return Fail("cannot use the prefix " + prefix + ": " + opened.status().ToString());
+  platform::PrefixPlatform& platform = *opened.value();
+  if (platform::Status writable = platform.RegistryWritable(); !writable.ok()) {
+    return Fail(writable.message());
+  }
+  platform::SetSystemPlatform(&platform);
+  log("prefix " + prefix + ", medium " + medium + ", code page " +
+      std::to_string(platform.AnsiCodePage()));
+
+  const platform::CodePage cp(platform.AnsiCodePage());
+  framework::WindowManager& wm = framework::WindowManager::Get();
+  wm.SetResourceTextDecoder([&](std::string_view utf8) { return cp.FromUtf8(utf8); });
+  wm.SetDiagnostics([&](const std::string& line) { log("framework: " + line); });
+
+  app::SilentAnswers answers;
+  answers.accept_licence = accept_licence;
+  if (!type.empty()) answers.install_type = type;
+  if (!dir.empty()) answers.directory = cp.FromUtf8(dir);
+  app::SilentPolicy policy(answers);
+
+  console::ConsoleOptions console_options;
+  console_options.log = log;
+  console_options.to_terminal = [&](std::string_view ansi) { return cp.ToUtf8(ansi); };
+  console_options.from_terminal = [&](std::string_view typed) { return cp.FromUtf8(typed); };
+  if (silent) console_options.policy = &policy;
+  console::ConsoleBackend backend(console_options);
+  wm.SetBackend(&backend);
+
+  // The converters' own lines would garble the pages: they go to the log.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> null_sink(std::fopen("/dev/null", "w"),
+                                                            &std::fclose);
+  std::FILE* diag = log_file ? log_file.get() : null_sink.get();
+  copy::AudioSoundConverter converter(audio::AudioDiagnostics{diag, diag});
+
+  app::InstallSettings settings;
+  if (!lang.empty()) settings.language = cp.FromUtf8(lang);
+  settings.log = log;
+  settings.converter = &converter;
+  app::CInstallApp application(fs::path(exe).stem().string(), settings);
+  application.InitInstance();
+  wm.SetBackend(nullptr);
+  if (!type.empty() && silent && !policy.type_page_seen()) {
+    log("--type " + type + " ignored: the script does not show the install type page");
+  }
+
+  int status = kExitCancelled;
+  switch (application.outcome()) {
+    case app::Outcome::kInstalled:
+      status = kExitInstalled;
+      break;
+    case app::Outcome::kCopyFailed:
+      status = kExitCopyFailed;
+      break;
+    case app::Outcome::kRegistrationFailed:
+      status = kExitRegistrationFailed;
+      break;
+    default:
+      status = kExitCancelled;
+  }
+  if (status != kExitInstalled) {
+    std::fprintf(stderr, "cdsetup: %s\n", cp.ToUtf8(application.reason()).c_str());
+  }
+  log("exit status " + std::to_string(status));
+  return status;
+}

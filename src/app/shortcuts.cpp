@@ -1,0 +1,26 @@
+// The main dialog's shortcuts: one link file per entry of the shortcut table.
+#include "app/install_dlg.h"
+#include "platform/system_platform.h"
+
+namespace cdsetup::app {
+
+bool CInstallDlg::CreateShortcut(const std::string& target, const std::string& link_file,
+                                 const std::string* arguments, const std::string* work_dir,
+                                 const std::string& description) {
+  // The link's file name goes through a 260-character wide buffer.
+  if (link_file.size() > 259) {
+    Log("link not made, its path is too long: " + link_file);
+    return false;
+  }
+  platform::ShellLinkSpec link;
+  link.target = target;
+  link.description = description;
+  if (arguments) link.arguments = *arguments;
+  if (work_dir) link.working_directory = *work_dir;
+  platform::Status saved = P().WriteShellLink(link_file, link);
+  Log("link " + link_file + " -> " + target + " in " + link.working_directory +
+      (saved.ok() ? "" : " (failed: " + saved.ToString() + ")"));
+  return saved.ok();
+}
+
+}  // namespace cdsetup::app

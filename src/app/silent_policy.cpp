@@ -1,0 +1,66 @@
+#include "app/silent_policy.h"
+
+#include "platform/framework/input.h"
+
+namespace cdsetup::app {
+
+using namespace framework;
+
+namespace {
+
+bool Click(CDialog& dialog, int id) {
+  WindowState* control = dialog.state() ? FindChild(*dialog.state(), id) : nullptr;
+  return control && UserClick(*control);
+}
+
+}  // namespace
+
+bool SilentPolicy::AnswerDialog(CDialog& dialog, std::string* answer) {
+  switch (dialog.template_id()) {
+    case 102:  // the main dialog: install once, then leave
+      if (main_dialog_started_) {
+        *answer = "exit";
+        return Click(dialog, IDCANCEL);
+      }
+      main_dialog_started_ = true;
+      *answer = "install";
+      return Click(dialog, IDOK);
+    case 179:  // the language page: the row it shows first
+      *answer = "language " + dialog.GetDlgItem(1017)->GetWindowText();
+      return Click(dialog, IDOK);
+    case 165:
+      if (!answers_.accept_licence) {
+        *answer = "licence not accepted (no --accept-licence)";
+        return Click(dialog, IDCANCEL);
+      }
+      *answer = "licence accepted";
+      return Click(dialog, IDOK);
+    case 182: {
+      type_page_seen_ = true;
+      const std::string type = answers_.install_type.value_or("std");
+      const int radio = type == "min" ? 1022 : type == "max" ? 1024 : 1023;
+      *answer = "install type " + type;
+      return Click(dialog, radio) && Click(dialog, IDOK);
+    }
+    case 134: {
+      WindowState* field = dialog.state() ? FindChild(*dialog.state(), 1009) : nullptr;
+      if (answers_.directory && field) UserType(*field, *answers_.directory);
+      *answer = "directory " + (field ? field->text : std::string());
+      return Click(dialog, IDOK);
+    }
+    default:
+      return false;
+  }
+}
+
+int SilentPolicy::AnswerMessageBox(const MessageBoxRequest& request) {
+  if (request.buttons() == MB_YESNO) {
+    // Extra programs and DirectX are declined; creating the directory is not.
+    if (request.caption == "DirectX" || request.caption == "Uwaga !") return IDNO;
+    return IDYES;
+  }
+  if (request.buttons() == MB_RETRYCANCEL) return IDCANCEL;
+  return request.DefaultAnswer();
+}
+
+}  // namespace cdsetup::app

@@ -1,0 +1,35 @@
+// Answers every page and question of an unattended run from the command
+// line: the language, the licence only when accepted, the install type, the
+// directory, Yes to creating it, No to extra programs and DirectX.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/console/console_backend.h"
+
+namespace cdsetup::app {
+
+struct SilentAnswers {
+  bool accept_licence = false;
+  std::optional<std::string> install_type;  // "min", "std", "max"
+  std::optional<std::string> directory;     // ANSI Windows path
+};
+
+class SilentPolicy : public console::UnattendedPolicy {
+ public:
+  explicit SilentPolicy(SilentAnswers answers) : answers_(std::move(answers)) {}
+
+  bool AnswerDialog(framework::CDialog& dialog, std::string* answer) override;
+  int AnswerMessageBox(const framework::MessageBoxRequest& request) override;
+
+  /// True when the install type page was shown (and --type used).
+  bool type_page_seen() const { return type_page_seen_; }
+
+ private:
+  SilentAnswers answers_;
+  bool main_dialog_started_ = false;
+  bool type_page_seen_ = false;
+};
+
+}  // namespace cdsetup::app
