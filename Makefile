@@ -21,7 +21,9 @@ asan: deps
 	ctest --preset asan -j $(JOBS)
 
 demo: deps
-	@echo "make demo: the demo medium is not there yet."
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	bash scripts/demo.sh
 
 bench: bench-audio bench-copy
 

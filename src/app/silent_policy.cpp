@@ -15,37 +15,38 @@ bool Click(CDialog& dialog, int id) {
 
 }  // namespace
 
-bool SilentPolicy::AnswerDialog(CDialog& dialog, std::string* answer) {
+bool SilentPolicy::AnswerDialog(CDialog& dialog,
+                                const std::function<void(const std::string&)>& announce) {
   switch (dialog.template_id()) {
     case 102:  // the main dialog: install once, then leave
       if (main_dialog_started_) {
-        *answer = "exit";
+        announce("exit");
         return Click(dialog, IDCANCEL);
       }
       main_dialog_started_ = true;
-      *answer = "install";
+      announce("install");
       return Click(dialog, IDOK);
     case 179:  // the language page: the row it shows first
-      *answer = "language " + dialog.GetDlgItem(1017)->GetWindowText();
+      announce("language " + dialog.GetDlgItem(1017)->GetWindowText());
       return Click(dialog, IDOK);
     case 165:
       if (!answers_.accept_licence) {
-        *answer = "licence not accepted (no --accept-licence)";
+        announce("licence not accepted (no --accept-licence)");
         return Click(dialog, IDCANCEL);
       }
-      *answer = "licence accepted";
+      announce("licence accepted");
       return Click(dialog, IDOK);
     case 182: {
       type_page_seen_ = true;
       const std::string type = answers_.install_type.value_or("std");
       const int radio = type == "min" ? 1022 : type == "max" ? 1024 : 1023;
-      *answer = "install type " + type;
+      announce("install type " + type);
       return Click(dialog, radio) && Click(dialog, IDOK);
     }
     case 134: {
       WindowState* field = dialog.state() ? FindChild(*dialog.state(), 1009) : nullptr;
       if (answers_.directory && field) UserType(*field, *answers_.directory);
-      *answer = "directory " + (field ? field->text : std::string());
+      announce("directory " + (field ? field->text : std::string()));
       return Click(dialog, IDOK);
     }
     default:

@@ -20,7 +20,8 @@ class SilentPolicy : public console::UnattendedPolicy {
  public:
   explicit SilentPolicy(SilentAnswers answers) : answers_(std::move(answers)) {}
 
-  bool AnswerDialog(framework::CDialog& dialog, std::string* answer) override;
+  bool AnswerDialog(framework::CDialog& dialog,
+                    const std::function<void(const std::string&)>& announce) override;
   int AnswerMessageBox(const framework::MessageBoxRequest& request) override;
 
   /// True when the install type page was shown (and --type used).

@@ -1,5 +1,7 @@
 #include "platform/console/console_backend.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -293,10 +295,12 @@ void ConsoleBackend::RunTimers(fw::CDialog& dialog) {
     if (!dialog.state()) break;
     // One line, rewritten in place: the bar and the page's texts.
     std::string line;
+    int percent = -1;
     for (WindowState* c : dialog.state()->children) {
       if (c->cls == WindowClass::kProgress) {
         const int span = std::max(1, c->range_hi - c->range_lo);
         const int pct = std::clamp((c->pos - c->range_lo) * 100 / span, 0, 100);
+        percent = pct;
         line += "[" + std::string(static_cast<std::size_t>(pct / 4), '#') +
                 std::string(static_cast<std::size_t>(25 - pct / 4), '.') + "] " +
                 std::to_string(pct) + "% ";
@@ -305,16 +309,23 @@ void ConsoleBackend::RunTimers(fw::CDialog& dialog) {
       }
     }
     if (line.size() > 100) line.resize(100);
-    if (line != last_progress_) {
+    if (line == last_progress_) continue;
+    if (::isatty(::fileno(o_.out))) {
+      // On a terminal one line is rewritten in place.
       std::fprintf(o_.out, "\r%-100s", line.c_str());
       std::fflush(o_.out);
       last_progress_ = line;
+    } else if (percent / 10 != last_percent_ / 10 || last_percent_ < 0) {
+      // Into a file or a pipe, a line at every tenth of the way.
+      std::fprintf(o_.out, "%s\n", line.c_str());
+      last_percent_ = percent;
     }
   }
   if (!last_progress_.empty()) {
     std::fputs("\n", o_.out);
     last_progress_.clear();
   }
+  last_percent_ = -1;
 }
 
 void ConsoleBackend::RunInteractive(fw::CDialog& dialog) {
@@ -355,14 +366,14 @@ void ConsoleBackend::RunUnattended(fw::CDialog& dialog) {
       RunTimers(dialog);
       continue;
     }
-    std::string answer;
+    const std::string page = "page " + std::to_string(dialog.template_id()) + ": ";
     // A page that stays open after a few answers would not end by more.
-    if (answers++ >= 3 || !o_.policy->AnswerDialog(dialog, &answer)) {
-      Log("page " + std::to_string(dialog.template_id()) + ": no answer; cancelled");
-      fw::UserClose(dialog);
+    if (answers++ >= 3 ||
+        !o_.policy->AnswerDialog(dialog, [&](const std::string& a) { Log(page + a); })) {
+      Log(page + "no answer; cancelled");
+      if (dialog.state() && !dialog.state()->end_modal) fw::UserClose(dialog);
       continue;
     }
-    Log("page " + std::to_string(dialog.template_id()) + ": " + answer);
   }
 }
 

@@ -20,9 +20,11 @@ class UnattendedPolicy {
  public:
   virtual ~UnattendedPolicy() = default;
   /// Acts on the page (clicks, types, picks rows through the core's input
-  /// functions) and describes the answer for the log. False when it has no
+  /// functions), first telling `announce` what it answers, for the log: the
+  /// answer may run a whole sequence of further pages. False when it has no
   /// answer for this page: the page is then cancelled.
-  virtual bool AnswerDialog(fw::CDialog& dialog, std::string* answer) = 0;
+  virtual bool AnswerDialog(fw::CDialog& dialog,
+                            const std::function<void(const std::string&)>& announce) = 0;
   /// One of the request's answers.
   virtual int AnswerMessageBox(const fw::MessageBoxRequest& request) = 0;
 };
@@ -65,6 +67,7 @@ class ConsoleBackend : public fw::UiBackend {
 
   ConsoleOptions o_;
   std::string last_progress_;
+  int last_percent_ = -1;
 };
 
 }  // namespace cdsetup::console

@@ -154,13 +154,14 @@ TEST_F(ConsoleTest, EndOfInputCancelsPagesAndBoxes) {
 
 class TypingPolicy : public UnattendedPolicy {
  public:
-  bool AnswerDialog(CDialog& dialog, std::string* answer) override {
+  bool AnswerDialog(CDialog& dialog,
+                    const std::function<void(const std::string&)>& announce) override {
     ++asked;
     if (!answers) return false;
+    announce("typed D:\\Gry, Dalej");
     fw::UserType(*fw::FindChild(*dialog.state(), 10), "D:\\Gry");
     fw::UserClick(*fw::FindChild(*dialog.state(), 3));
     fw::UserClick(*fw::FindChild(*dialog.state(), 1));
-    *answer = "typed D:\\Gry, Dalej";
     return true;
   }
   int AnswerMessageBox(const fw::MessageBoxRequest&) override { return fw::IDNO; }
@@ -177,8 +178,8 @@ TEST_F(ConsoleTest, UnattendedPagesAreAnsweredByThePolicyAndLogged) {
   EXPECT_EQ(page.answer, fw::IDNO);
   ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[0], "page 901 shown: Strona");
-  EXPECT_EQ(log[1], "message (question) Pytanie: Utworzy\xE6 katalog? -> No");
-  EXPECT_EQ(log[2], "page 901: typed D:\\Gry, Dalej");
+  EXPECT_EQ(log[1], "page 901: typed D:\\Gry, Dalej");
+  EXPECT_EQ(log[2], "message (question) Pytanie: Utworzy\xE6 katalog? -> No");
 
   policy.answers = false;
   log.clear();

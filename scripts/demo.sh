@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds the demo medium and installs it into a prefix under build/demo, then
+# shows what the installation wrote. Interactive on a terminal; otherwise the
+# installer answers for itself (--silent).
+set -euo pipefail
+bin=build/release/bin
+demo=build/demo
+rm -rf "$demo/medium"
+mkdir -p "$demo"
+"$bin/make_demo_medium" "$demo/medium"
+log="$demo/install.log"
+: > "$log"
+export CDSETUP_DEMO_RECORD="$PWD/$demo/programs-run.txt"
+rm -f "$CDSETUP_DEMO_RECORD"
+args=(--medium "$demo/medium" --prefix "$demo/prefix" --log "$log")
+if [ -t 0 ] && [ -t 1 ]; then
+  echo "Starting the installer on the console (q cancels a page)."
+else
+  args+=(--silent --accept-licence --type max)
+fi
+status=0
+"$bin/cdsetup" "${args[@]}" || status=$?
+echo
+echo "== cdsetup ended with status $status"
+target=$(sed -n 's/^created //p; s/^script copied to \(.*\)\\install.ini$/\1/p' "$log" | tail -n 1)
+[ -n "$target" ] && echo "Installed into: $target (under $demo/prefix/drive_c)"
+echo "Registry values written:"
+grep '^registry: ' "$log" | sed 's/^registry: /  /' || echo "  (none)"
+echo "Links made:"
+grep '^link ' "$log" | sed 's/^link /  /' || echo "  (none)"
+[ -f "$CDSETUP_DEMO_RECORD" ] && { echo "Programs run:"; sed 's/^/  /' "$CDSETUP_DEMO_RECORD"; }
+echo "The whole log: $log"
+exit "$status"
