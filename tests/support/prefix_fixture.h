@@ -27,6 +27,7 @@ class PrefixFixture : public ::testing::Test {
     o.program_name = "cdsetup";
     o.user = "tester";
     o.code_page = code_page;
+    o.runner = runner_;
     auto p = platform::PrefixPlatform::Open(o);
     ASSERT_TRUE(p.ok()) << p.status().ToString();
     platform_ = std::move(p).value();
@@ -40,6 +41,8 @@ class PrefixFixture : public ::testing::Test {
   }
 
   ScopedTempDir temp_;
+  /// Programs are started through this one when set (before Open).
+  std::shared_ptr<platform::ProcessRunner> runner_;
   std::unique_ptr<platform::PrefixPlatform> platform_;
 };
 

@@ -1,0 +1,190 @@
+// The install sequence through its states, driven by scripted answers over a
+// real prefix and the demo medium: each refusal or failure brings back the
+// main dialog, and success ends it.
+#include <gtest/gtest.h>
+
+#include "app/install_dlg.h"
+#include "demo_medium/demo_medium.h"
+#include "platform/framework/input.h"
+#include "support/page_fixture.h"
+#include "support/recording_runner.h"
+
+namespace cdsetup::app {
+namespace {
+
+using framework::CDialog;
+using framework::IDCANCEL;
+using framework::IDNO;
+using framework::IDOK;
+using framework::IDYES;
+using testing::ReadFile;
+using testing::ScriptedUi;
+
+class InstallSequenceTest : public testing::PageFixture {
+ protected:
+  void SetUp() override {
+    runner_ = recorder_;
+    PageFixture::SetUp();
+    ASSERT_TRUE(demo::BuildDemoMedium(medium(), demo::DemoOptions{5, 0.3}).ok());
+  }
+
+  // Replaces `from` by `to` in the medium's script.
+  void EditScript(const std::string& from, const std::string& to) {
+    std::string ini = ReadFile(medium("install.ini"));
+    ini.replace(ini.find(from), from.size(), to);
+    testing::WriteFile(medium("install.ini"), ini);
+  }
+
+  std::optional<std::string> UserValue(const std::string& key, const std::string& name) {
+    auto k = platform_->RegOpenKey(platform::RegRoot::kCurrentUser, key);
+    if (!k.ok()) return std::nullopt;
+    auto v = platform_->RegQueryValue(*k, name);
+    platform_->RegCloseKey(*k);
+    if (!v.ok()) return std::nullopt;
+    return *v;
+  }
+
+  // The steps of a run up to the target directory page's answer.
+  void UpToTarget(std::vector<ScriptedUi::Step> target,
+                  std::vector<ScriptedUi::Step> type = {ScriptedUi::Click(IDOK)}) {
+    ui_.ForNextDialog({ScriptedUi::Click(IDOK)});  // licence accepted
+    ui_.ForNextDialog(std::move(type));
+    ui_.ForNextDialog(std::move(target));
+  }
+
+  // Asserts that the main dialog is back and shown, then lets it go on.
+  ScriptedUi::Step BackAtMain(Outcome expected) {
+    return ScriptedUi::Do([expected](CDialog& d) {
+      auto& main = static_cast<CInstallDlg&>(d);
+      EXPECT_EQ(main.outcome(), expected) << main.reason();
+      EXPECT_FALSE(main.IsIconic());
+    });
+  }
+
+  static InstallSettings Polish() {
+    InstallSettings s;
+    s.language = "Polski";
+    return s;
+  }
+
+  std::shared_ptr<testing::RecordingRunner> recorder_ =
+      std::make_shared<testing::RecordingRunner>();
+  static constexpr const char* kTarget = "Gry/Demo";  // below drive_c
+};
+
+TEST_F(InstallSequenceTest, RefusalsAndFailuresComeBackToTheMainDialog) {
+  CInstallDlg main(nullptr, Polish());
+  ui_.ForNextDialog({ScriptedUi::Click(IDOK), BackAtMain(Outcome::kCancelled),  // licence refused
+                     ScriptedUi::Click(IDOK), BackAtMain(Outcome::kCancelled),  // no to the folder
+                     ScriptedUi::Click(IDOK),
+                     BackAtMain(Outcome::kCancelled),  // folder cannot be made
+                     ScriptedUi::Click(IDOK), BackAtMain(Outcome::kCopyFailed),  // copy aborted
+                     ScriptedUi::Click(IDCANCEL)});
+  // 1: the licence is refused.
+  ui_.ForNextDialog({ScriptedUi::Click(IDCANCEL)});
+  // 2: a new folder, and No to making it.
+  UpToTarget({ScriptedUi::Type(1009, "C:\\Nowy\\Katalog"), ScriptedUi::Click(IDOK)});
+  ui_.AnswerNextBox(IDNO);
+  // 3: the page proposes the folder chosen before; a drive that is not there.
+  UpToTarget({ScriptedUi::Do([](CDialog& d) {
+                EXPECT_EQ(d.GetDlgItem(1009)->GetWindowText(), "C:\\Nowy\\Katalog");
+              }),
+              ScriptedUi::Type(1009, "Q:\\Gry"), ScriptedUi::Click(IDOK)});
+  ui_.AnswerNextBox(IDYES);
+  ui_.AnswerNextBox(IDOK);
+  // 4: an existing folder (no question), then the copy is aborted at once.
+  UpToTarget({ScriptedUi::Type(1009, "C:\\windows"), ScriptedUi::Click(IDOK)});
+  ui_.ForNextDialog({ScriptedUi::Click(IDCANCEL)});
+  ui_.AnswerNextBox(IDOK);
+
+  EXPECT_EQ(main.DoModal(), IDCANCEL);
+  EXPECT_TRUE(ui_.diagnostics.empty()) << ui_.diagnostics[0];
+  ASSERT_EQ(ui_.boxes.size(), 4u);
+  EXPECT_EQ(ui_.boxes[0].text, "Katalog nie istnieje. Utworzy\xE6 go?");
+  EXPECT_EQ(ui_.boxes[0].caption, "Demo");
+  EXPECT_EQ(ui_.boxes[2].text, "Nie mo\xBFna utworzy\xE6 katalogu.");
+  EXPECT_EQ(ui_.boxes[3].caption,
+            "B\xB3\xB9"
+            "d kopiowania");
+  EXPECT_EQ(ui_.boxes[3].icon(), framework::MB_ICONERROR);
+  EXPECT_FALSE(testing::Exists(c_drive("Nowy")));
+  EXPECT_EQ(UserValue(main.m_strRegKey, "ProgramPath"), std::nullopt);  // nothing registered
+}
+
+TEST_F(InstallSequenceTest, CancelledTypeStillCopiesTheStandardList) {
+  CInstallDlg main(nullptr, Polish());
+  ui_.ForNextDialog({ScriptedUi::Click(IDOK)});
+  UpToTarget({ScriptedUi::Click(IDOK)}, {ScriptedUi::Click(1024), ScriptedUi::Click(IDCANCEL)});
+  ui_.ForNextDialog({ui_.Wait(5000)});
+  for (int answer : {IDYES, IDOK, IDNO, IDNO, IDNO}) ui_.AnswerNextBox(answer);
+  EXPECT_EQ(main.DoModal(), IDCANCEL);
+  EXPECT_EQ(main.outcome(), Outcome::kInstalled) << main.reason();
+  EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/czytaj.txt")));  // in "std"
+  EXPECT_FALSE(testing::Exists(c_drive("Gry/Demo/Dodatki")));    // only in "max"
+  EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/Muzyka/temat.wav")));
+  EXPECT_EQ(UserValue(main.m_strRegKey, "ProgramPath"), "C:\\Gry\\Demo");
+  EXPECT_EQ(UserValue(main.m_strRegKey, "Lang"), "Polski");
+  // Explorer was started on the folder, and neither extra program nor DirectX.
+  ASSERT_EQ(recorder_->starts.size(), 1u);
+  EXPECT_EQ(recorder_->starts[0].wait, platform::Wait::kNo);
+  // The DirectX question belongs to the desktop, the extra programs' too.
+  EXPECT_EQ(ui_.boxes.back().caption, "DirectX");
+  EXPECT_EQ(ui_.boxes.back().owner, nullptr);
+  EXPECT_EQ(ui_.boxes[2].caption, "Uwaga !");
+  EXPECT_EQ(ui_.boxes[2].DefaultAnswer(), IDNO);
+}
+
+TEST_F(InstallSequenceTest, ShortcutFailureLeavesTheFallbackRecord) {
+  // A company name that cannot be a folder name.
+  EditScript("IDS_COMPANY_NAME=Torvanel", "IDS_COMPANY_NAME=Tor*vanel");
+  CInstallDlg main(nullptr, Polish());
+  ui_.ForNextDialog({ScriptedUi::Click(IDOK), BackAtMain(Outcome::kRegistrationFailed),
+                     ScriptedUi::Click(IDCANCEL)});
+  UpToTarget({ScriptedUi::Click(IDOK)});
+  ui_.ForNextDialog({ui_.Wait(5000)});
+  ui_.AnswerNextBox(IDYES);
+  ui_.AnswerNextBox(IDOK);
+  EXPECT_EQ(main.DoModal(), IDCANCEL);
+  EXPECT_EQ(ui_.boxes.back().text, "Nie mo\xBFna utworzy\xE6 skr\xF3t\xF3w.");
+  EXPECT_EQ(UserValue(main.m_strRegKey, "Program"), "C:\\Gry\\Demo");
+  EXPECT_EQ(UserValue(main.m_strRegKey, "Lang"), "Polski");
+  EXPECT_EQ(UserValue(main.m_strRegKey, "ProgramPath"), std::nullopt);
+  auto hklm = platform_->RegOpenKey(platform::RegRoot::kLocalMachine, main.m_strUninstallKey);
+  ASSERT_TRUE(hklm.ok());  // the uninstall entry stays
+  auto uninstall = platform_->RegQueryValue(*hklm, "UninstallString");
+  ASSERT_TRUE(uninstall.ok());
+  EXPECT_EQ(*uninstall, "C:\\Gry\\Demo\\odinstaluj.exe");
+  platform_->RegCloseKey(*hklm);
+}
+
+TEST_F(InstallSequenceTest, StartUpReadsTheScriptAndFindsTheCd) {
+  EditScript("Shortcuts=3", "Shortcuts=12x");
+  CInstallDlg main(nullptr, Polish());
+  ui_.ForNextDialog({ScriptedUi::Do([](CDialog& d) {
+                       auto& m = static_cast<CInstallDlg&>(d);
+                       EXPECT_EQ(m.m_nShortcuts, 10);  // cut to the table's size
+                       EXPECT_EQ(m.m_szCdDrive, "d");
+                       EXPECT_EQ(m.m_strIniPath, "D:\\install.ini");
+                       EXPECT_EQ(m.m_strRegKey, "Software\\Torvanel\\DemoSwiatla_Polski");
+                       EXPECT_EQ(m.m_szTargetDir, "C:\\Gry\\Demo");
+                       EXPECT_EQ(d.GetDlgItem(IDOK)->GetWindowText(), "Dalej >>");
+                       ASSERT_TRUE(m.m_hBackground);
+                       EXPECT_EQ(m.m_hBackground->width, 350);
+                       framework::CDC dc;
+                       m.Paint(dc);
+                       ASSERT_EQ(dc.ops().size(), 1u);
+                       EXPECT_EQ(dc.ops()[0].kind, framework::DrawOp::kBitmap);
+                       EXPECT_EQ(dc.ops()[0].rect, (framework::CRect{0, 0, 350, 250}));
+                       d.ShowWindow(framework::SW_MINIMIZE);
+                       framework::CDC icon;
+                       m.Paint(icon);
+                       ASSERT_EQ(icon.ops().size(), 1u);
+                       EXPECT_EQ(icon.ops()[0].kind, framework::DrawOp::kIcon);
+                     }),
+                     ScriptedUi::Key(framework::VK_ESCAPE)});
+  EXPECT_EQ(main.DoModal(), IDCANCEL);
+  EXPECT_EQ(main.outcome(), Outcome::kNotRun);
+}
+
+}  // namespace
+}  // namespace cdsetup::app
