@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/install_dlg.h"
+#include "copy/audio_sound_converter.h"
 #include "demo_medium/demo_medium.h"
 #include "platform/framework/input.h"
 #include "support/page_fixture.h"
@@ -61,11 +62,17 @@ class InstallSequenceTest : public testing::PageFixture {
     });
   }
 
-  static InstallSettings Polish() {
+  InstallSettings Polish() {
     InstallSettings s;
     s.language = "Polski";
+    s.converter = &converter_;
     return s;
   }
+
+  // The converters' lines stay out of the test's output.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> quiet_{std::fopen("/dev/null", "w"),
+                                                         &std::fclose};
+  copy::AudioSoundConverter converter_{audio::AudioDiagnostics{quiet_.get(), quiet_.get()}};
 
   std::shared_ptr<testing::RecordingRunner> recorder_ =
       std::make_shared<testing::RecordingRunner>();

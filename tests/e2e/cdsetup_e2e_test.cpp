@@ -1,0 +1,207 @@
+// The built cdsetup run as a user runs it, on the demo medium in temporary
+// prefixes: what it leaves on disk, in the registry files and links, what it
+// starts, and its exit status.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "demo_medium/demo_medium.h"
+#include "platform/prefix/prefix_platform.h"
+#include "support/scoped_temp_dir.h"
+
+namespace cdsetup {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Exists;
+using testing::ReadFile;
+
+struct ProgramRun {
+  int status = -1;
+  std::string out, err;
+};
+
+class CdsetupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(demo::BuildDemoMedium(temp_ / "medium", demo::DemoOptions{20, 0.5}).ok());
+  }
+
+  // Runs cdsetup with `args` and `input` on its standard input.
+  ProgramRun Cdsetup(const std::string& args, const std::string& input = "") {
+    testing::WriteFile(temp_ / "stdin", input);
+    const std::string command = "LANG=C CDSETUP_DEMO_RECORD='" + temp_ / "ran.txt" + "' " +
+                                CDSETUP_PATH + " " + args + " < '" + temp_ / "stdin" + "' > '" +
+                                temp_ / "stdout" + "' 2> '" + temp_ / "stderr" + "'";
+    ProgramRun run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadFile(temp_ / "stdout");
+    run.err = ReadFile(temp_ / "stderr");
+    return run;
+  }
+  std::string Common() const {
+    return "--medium '" + temp_ / "medium" + "' --prefix '" + temp_ / "prefix" + "' --log '" +
+           temp_ / "log.txt" + "'";
+  }
+  std::string C(const std::string& rel) const { return temp_ / "prefix/drive_c/" + rel; }
+
+  // The prefix as the installer left it, to read its registry and links.
+  std::unique_ptr<platform::PrefixPlatform> Prefix() {
+    platform::PrefixOptions o;
+    o.prefix_dir = temp_ / "prefix";
+    o.medium_dir = temp_ / "medium";
+    o.program_name = "cdsetup";
+    o.code_page = 1250;
+    auto p = platform::PrefixPlatform::Open(o);
+    EXPECT_TRUE(p.ok());
+    return p.ok() ? std::move(p).value() : nullptr;
+  }
+  static std::optional<std::string> Value(platform::Platform& p, platform::RegRoot root,
+                                          const std::string& key, const std::string& name) {
+    auto k = p.RegOpenKey(root, key);
+    if (!k.ok()) return std::nullopt;
+    auto v = p.RegQueryValue(*k, name);
+    p.RegCloseKey(*k);
+    return v.ok() ? std::optional<std::string>(*v) : std::nullopt;
+  }
+  static std::uint32_t U32(const std::string& bytes, std::size_t at) {
+    std::uint32_t v;
+    std::memcpy(&v, bytes.data() + at, 4);
+    return v;
+  }
+
+  testing::ScopedTempDir temp_;
+};
+
+TEST_F(CdsetupTest, SilentFullInstallLeavesEverythingInPlace) {
+  // The Polish texts are in code page 1250; the machine speaks English.
+  ProgramRun run =
+      Cdsetup(Common() + " --silent --accept-licence --type max --lang Polski --codepage 1250");
+  ASSERT_EQ(run.status, 0) << run.err << ReadFile(temp_ / "log.txt");
+  const std::string game = C("Gry/Demo/");
+  for (const char* f : {"demo.exe", "czytaj.txt", "Dane/Poziomy/poziom2.dat",
+                        "Dodatki/Zestaw00/plik019.dat", "tlo.bmp"}) {
+    EXPECT_TRUE(Exists(game + f)) << f;
+  }
+  // Every archive entry became a WAV file; nothing compressed is left.
+  for (const auto& e : fs::recursive_directory_iterator(game)) {
+    const std::string ext = e.path().extension().string();
+    EXPECT_TRUE(ext != ".ogg" && ext != ".OGG" && ext != ".spx") << e.path();
+  }
+  const std::string speex = ReadFile(game + "Dane/mowa_wb_stereo.wav");
+  ASSERT_GT(speex.size(), 44u);
+  EXPECT_EQ(speex.substr(0, 4), "RIFF");
+  EXPECT_EQ(speex.substr(8, 8), "WAVEfmt ");
+  EXPECT_EQ(U32(speex, 4), speex.size() - 8);  // sizes patched after decoding
+  EXPECT_EQ(U32(speex, 40), speex.size() - 44);
+  EXPECT_EQ(U32(speex, 24), 16000u);  // rate
+  EXPECT_EQ(speex[22], 2);            // channels
+  const std::string vorbis = ReadFile(game + "Dane/intro.wav");
+  EXPECT_EQ(U32(vorbis, 4), 0x7FFFFFFFu);  // the Vorbis writer leaves them open
+  EXPECT_EQ(U32(vorbis, 24), 22050u);
+  EXPECT_EQ((vorbis.size() - 44) % 2, 0u);
+  EXPECT_GT(vorbis.size(), 22050u);  // half a second of 16-bit mono
+
+  // The script copy says which language was used, and can be written.
+  const std::string ini = ReadFile(game + "install.ini");
+  EXPECT_NE(ini.find("Language=Polski"), std::string::npos);
+  struct stat st;
+  ASSERT_EQ(::stat((game + "install.ini").c_str(), &st), 0);
+  EXPECT_TRUE(st.st_mode & S_IWUSR);
+  EXPECT_TRUE(Exists(C("windows/TV/Kestrune.exe")));
+
+  auto p = Prefix();
+  ASSERT_TRUE(p);
+  const std::string uninstall =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\DemoSwiatla_Polski";
+  EXPECT_EQ(Value(*p, platform::RegRoot::kLocalMachine, uninstall, "DisplayName"),
+            "Demo \xAF\xF3\xB3w");
+  EXPECT_EQ(Value(*p, platform::RegRoot::kLocalMachine, uninstall, "UninstallString"),
+            "C:\\Gry\\Demo\\odinstaluj.exe");
+  const std::string product = "Software\\Torvanel\\DemoSwiatla_Polski";
+  EXPECT_EQ(Value(*p, platform::RegRoot::kCurrentUser, product, "ProgramPath"), "C:\\Gry\\Demo");
+  EXPECT_EQ(Value(*p, platform::RegRoot::kCurrentUser, product, "Lang"), "Polski");
+  auto programs =
+      Value(*p, platform::RegRoot::kCurrentUser,
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Programs");
+  ASSERT_TRUE(programs);
+  const std::string folder = *programs + "\\Torvanel\\Demo \xAF\xF3\xB3w\\";
+  const std::pair<const char*, const char*> links[] = {{"Demo.lnk", "demo.exe"},
+                                                       {"Czytaj mnie.lnk", "czytaj.txt"},
+                                                       {"Odinstaluj.lnk", "odinstaluj.exe"}};
+  for (const auto& [link, target] : links) {
+    auto read = p->ReadShellLink(folder + link);
+    ASSERT_TRUE(read.ok()) << link << ": " << read.status().ToString();
+    EXPECT_EQ(read->target, std::string("C:\\Gry\\Demo\\") + target);
+    // The link holds the folder as a full path, without the closing "\".
+    EXPECT_EQ(read->working_directory, "C:\\Gry\\Demo");
+    EXPECT_EQ(read->description, "");
+  }
+  // Silent runs decline the extra programs and DirectX.
+  EXPECT_FALSE(Exists(temp_ / "ran.txt"));
+  EXPECT_NE(ReadFile(temp_ / "log.txt").find("message (question) DirectX"), std::string::npos);
+}
+
+TEST_F(CdsetupTest, APersonAtTheConsoleSaysYesToAnExtraAndToDirectX) {
+  // Enter installs; the licence's accept button is [2]; [5] the full version,
+  // then [1]; Enter takes the proposed folder; y to create it; Enter closes
+  // the closing message; y, n to the two programs; y to DirectX.
+  ProgramRun run = Cdsetup(Common() + " --lang English", "\n2\n5\n1\n\ny\n\ny\nn\ny\n");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_TRUE(Exists(C("Games/Demo/Dodatki/Zestaw00/plik000.dat")));
+  EXPECT_NE(run.out.find("== Licence agreement =="), std::string::npos);
+  EXPECT_NE(run.out.find("(*) Standard"), std::string::npos);
+  EXPECT_NE(run.out.find("Install the level editor?"), std::string::npos);
+  const std::string ran = ReadFile(temp_ / "ran.txt");
+  EXPECT_NE(ran.find("edytor.sh"), std::string::npos) << ran;
+  EXPECT_EQ(ran.find("sterowniki.sh"), std::string::npos) << ran;
+  EXPECT_NE(ran.find("dxsetup.exe"), std::string::npos) << ran;
+  // The DirectX path starts with the medium's CD letter.
+  EXPECT_NE(ReadFile(temp_ / "log.txt").find("ran DirectX setup d:\\DirectX\\dxsetup.exe"),
+            std::string::npos);
+}
+
+TEST_F(CdsetupTest, GivingUpOrBadInputEndsWithAReasonAndItsStatus) {
+  ProgramRun refused = Cdsetup(Common() + " --silent --lang English");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("licence"), std::string::npos) << refused.err;
+  EXPECT_FALSE(Exists(C("Games/Demo")));
+
+  ProgramRun no_medium =
+      Cdsetup("--medium '" + temp_ / "nothing" + "' --prefix '" + temp_ / "p2" + "'");
+  EXPECT_EQ(no_medium.status, 4);
+  EXPECT_EQ(std::count(no_medium.err.begin(), no_medium.err.end(), '\n'), 1) << no_medium.err;
+  EXPECT_FALSE(Exists(temp_ / "p2"));  // nothing written
+
+  testing::MakeDirs(temp_ / "empty");
+  ProgramRun no_script =
+      Cdsetup("--medium '" + temp_ / "empty" + "' --prefix '" + temp_ / "p3" + "'");
+  EXPECT_EQ(no_script.status, 4);
+  EXPECT_NE(no_script.err.find("install.ini"), std::string::npos);
+
+  ProgramRun bad_option = Cdsetup("--type huge");
+  EXPECT_EQ(bad_option.status, 4);
+
+  // The console's input ends at once: the main dialog is left, status 1.
+  ProgramRun eof = Cdsetup(Common());
+  EXPECT_EQ(eof.status, 1);
+  EXPECT_NE(eof.err.find("cdsetup: "), std::string::npos);
+
+  ProgramRun help = Cdsetup("--help");
+  EXPECT_EQ(help.status, 0);
+  for (const char* option :
+       {"--medium", "--prefix", "--ui", "--silent", "--lang", "--type", "--dir", "--accept-licence",
+        "--log", "--codepage", "--version", "Exit status"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+}
+
+}  // namespace
+}  // namespace cdsetup
