@@ -108,8 +108,8 @@ class ScriptedUi : public fw::UiBackend {
   }
   /// Advances the clock by `ms` and lets due timers fire, one tick at a time.
   Step Wait(std::uint64_t ms) {
-    return [this, ms](fw::CDialog&) {
-      for (std::uint64_t end = now_ms + ms; now_ms < end;) {
+    return [this, ms](fw::CDialog& d) {
+      for (std::uint64_t end = now_ms + ms; now_ms < end && d.state() && !d.state()->end_modal;) {
         now_ms = std::max(now_ms, std::min(end, fw::WindowManager::Get().NextTimerDue()));
         fw::WindowManager::Get().PumpPending();
       }

@@ -46,6 +46,12 @@ int MessageBoxRequest::CancelAnswer() const {
   }
 }
 
+bool WindowManager::Ending(const WindowState& window) {
+  const WindowState* top = &window;
+  while (top->parent) top = top->parent;
+  return top->end_modal;
+}
+
 WindowManager& WindowManager::Get() {
   static WindowManager manager;
   return manager;
@@ -130,6 +136,7 @@ bool WindowManager::PumpOnce() {
   Timer* due = nullptr;
   for (const auto& w : windows_) {
     if (w->in_timer) continue;  // a handler still running is not entered again
+    if (Ending(*w)) continue;   // its dialog's loop ends before another message
     for (auto& [id, timer] : w->timers) {
       if (timer.due_ms <= now && (!due || timer.due_ms < due->due_ms)) {
         due = &timer;
@@ -156,7 +163,7 @@ void WindowManager::PumpPending(int limit) {
 std::uint64_t WindowManager::NextTimerDue() const {
   std::uint64_t next = UINT64_MAX;
   for (const auto& w : windows_) {
-    if (w->in_timer) continue;
+    if (w->in_timer || Ending(*w)) continue;
     for (const auto& [id, timer] : w->timers) next = std::min(next, timer.due_ms);
   }
   return next;

@@ -77,6 +77,8 @@ class WindowManager {
 
  private:
   WindowManager() = default;
+  /// True when the dialog `window` belongs to has been ended.
+  static bool Ending(const WindowState& window);
   UiBackend* backend_ = nullptr;
   std::function<std::uint64_t()> clock_;
   std::function<void(const std::string&)> diag_;

@@ -209,6 +209,19 @@ TEST_F(FrameworkTest, TimerTicksInOrderWithoutEnteringItsHandlerAgain) {
   EXPECT_EQ(d.ticks, (std::vector<std::uint64_t>{start + 10, start + 20, start + 30}));
 }
 
+TEST_F(FrameworkTest, AnEndedDialogGetsNoMoreTimerMessages) {
+  SampleDialog d;
+  d.ui_now = &ui_.now_ms;
+  ui_.ForNextDialog({ScriptedUi::Do([](CDialog& dlg) {
+    dlg.SetTimer(1, 10);
+    dlg.EndDialog(IDOK);
+    EXPECT_EQ(WindowManager::Get().NextTimerDue(), UINT64_MAX);
+  })});
+  ui_.now_ms += 100;
+  EXPECT_EQ(d.DoModal(), IDOK);
+  EXPECT_TRUE(d.ticks.empty());
+}
+
 TEST_F(FrameworkTest, SortedOwnerDrawnRowsUseCompareItemAndAreDeletedOnce) {
   SampleDialog d;
   Row rows[] = {{5, 1}, {2, 2}, {5, 3}, {9, 4}, {2, 5}};
