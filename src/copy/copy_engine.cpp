@@ -50,6 +50,10 @@ CopyEngine::~CopyEngine() = default;
 void CopyEngine::Start() {
   file_count_ = script_.ReadNumber(install_type_, "files");
   range_ = std::clamp(file_count_, 0, 0xFFFF);
+  // The two texts of every step, read once: a copy of thousands of files
+  // would otherwise read the script twice more per file.
+  copying_text_ = texts_.Get("IDS_KOPIUJE_TERAZ_PLIK");
+  write_error_text_ = texts_.Get("IDS_E_WRITEOFILE");
   position_ = 0;
 }
 
@@ -70,7 +74,7 @@ StepResult CopyEngine::Step() {
 StepResult CopyEngine::StepList() {
   if (next_index_ >= file_count_) return StepResult::kFinished;
   const std::string source = script_.ReadText(install_type_, script::FamilyKey("%d", next_index_));
-  current_file_ = JoinCut(texts_.Get("IDS_KOPIUJE_TERAZ_PLIK"), source);
+  current_file_ = JoinCut(copying_text_, source);
 
   const std::string target_dir = target_dir_;
   if (std::size_t slash = source.rfind('\\'); slash != std::string::npos) {
@@ -78,7 +82,7 @@ StepResult CopyEngine::StepList() {
     (void)platform::CreateDirectoryPath(platform_, target_dir + "\\" + source.substr(0, slash));
   }
   const std::string target_path = target_dir + "\\" + source;
-  error_text_ = JoinCut(texts_.Get("IDS_E_WRITEOFILE"), source);
+  error_text_ = JoinCut(write_error_text_, source);
 
   // Only A to Z: the name is found on the medium without regard to case anyway.
   const std::string lower = platform::ToLowerAscii(source);
@@ -128,7 +132,7 @@ StepResult CopyEngine::UnpackArchiveEntry() {
   std::string display = lower_name;
   ReplaceAll(display, ".ogg", ".wav");
   ReplaceAll(display, ".spx", ".wav");
-  current_file_ = JoinCut(texts_.Get("IDS_KOPIUJE_TERAZ_PLIK"), display);
+  current_file_ = JoinCut(copying_text_, display);
   position_ = random_.Next() % file_count_;
 
   if (entry.kind != kKindVorbis && entry.kind != kKindSpeex) {

@@ -38,7 +38,8 @@ class CopyEngine {
   void SetInstallType(std::string name) { install_type_ = std::move(name); }
   const std::string& install_type() const { return install_type_; }
 
-  /// Reads the file count of the install type and sets the progress range.
+  /// Reads the file count of the install type, sets the progress range, and
+  /// reads the two texts the steps show.
   void Start();
 
   /// One step: one plain file, the opening of an archive, one archive entry,
@@ -73,6 +74,8 @@ class CopyEngine {
   platform::Platform& platform_;
   const std::string& target_dir_;
   script::LocalizedTexts texts_;
+  std::string copying_text_;
+  std::string write_error_text_;
   SoundConverter& converter_;
   std::string install_type_ = "std";
 

@@ -14,9 +14,14 @@ bool SameTime(const timespec& a, const timespec& b) {
 
 }  // namespace
 
-std::optional<std::string> FoldedNameCache::Find(const std::string& dir, std::string_view name) {
+std::optional<std::string> FoldedNameCache::Find(const std::string& dir, std::string_view name,
+                                                 const struct stat* dir_stat) {
   struct stat st;
-  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+  if (dir_stat && S_ISDIR(dir_stat->st_mode)) {
+    st = *dir_stat;
+  } else if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    return std::nullopt;
+  }
   auto it = listings_.find(dir);
   if (it == listings_.end() || it->second.dev != st.st_dev || it->second.ino != st.st_ino ||
       !SameTime(it->second.mtime, st.st_mtim)) {

@@ -4,6 +4,7 @@
 // the copy quadratic in the folder's size.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <ctime>
@@ -20,7 +21,9 @@ class FoldedNameCache {
   /// `name`'s, or nullopt when there is none (or `dir` cannot be read). A
   /// listing is reused while the directory's modification time and identity
   /// are unchanged; any other change makes it read afresh.
-  std::optional<std::string> Find(const std::string& dir, std::string_view name);
+  /// `dir_stat`, when given, is the directory's status just read.
+  std::optional<std::string> Find(const std::string& dir, std::string_view name,
+                                  const struct stat* dir_stat = nullptr);
 
   /// Records that this process just made `name` in `dir`, so that the change
   /// of the directory's time by that creation keeps the listing valid.

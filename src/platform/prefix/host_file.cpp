@@ -69,24 +69,25 @@ Status CopyByLoop(int in, int out, const std::string& to) {
 // file systems and devices refuse, and a plain loop with a large buffer takes over.
 Status CopyData(int in, int out, std::uint64_t size, const std::string& to) {
   constexpr std::size_t kChunk = std::size_t{1} << 30;
-  bool first = true;
+  std::uint64_t done = 0;
   for (;;) {
-    // Asking for at least one byte more than the size reads the end of the
-    // file, so a file that grew meanwhile is taken whole.
-    std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size + 1, kChunk));
+    // Once the size measured at the start is copied the file is done, as a
+    // copy program takes it; a short answer before that means "go on".
+    const std::uint64_t left = size - std::min(size, done);
+    if (done > 0 && left == 0) return Status::Ok();
+    std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left + 1, kChunk));
     ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, want, 0);
     if (n < 0) {
       if (errno == EINTR) continue;
-      if (first && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                    errno == EBADF || errno == EPERM)) {
+      if (done == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                        errno == EOPNOTSUPP || errno == EBADF || errno == EPERM)) {
         return CopyByLoop(in, out, to);
       }
       return Status::FromErrno(errno, "write " + to);
     }
     // Some file systems answer 0 at once when they cannot copy this way.
-    if (n == 0) return first && size > 0 ? CopyByLoop(in, out, to) : Status::Ok();
-    first = false;
-    size -= std::min<std::uint64_t>(size, static_cast<std::uint64_t>(n));
+    if (n == 0) return done == 0 && size > 0 ? CopyByLoop(in, out, to) : Status::Ok();
+    done += static_cast<std::uint64_t>(n);
   }
 }
 

@@ -100,7 +100,16 @@ void PrefixPlatform::NoteCreated(const std::string& host_path) {
   names_.NoteCreated(host_path.substr(0, slash), host_path.substr(slash + 1));
 }
 
-Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path, bool* exists) {
+bool PrefixPlatform::StatOf(const std::string& host, const KnownStat& known, struct stat* st) {
+  if (known.valid) {
+    *st = known.st;
+    return true;
+  }
+  return StatPath(host, st);
+}
+
+Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path, bool* exists,
+                                                  KnownStat* known) {
   const std::string* root = drives_.Target(path.drive);
   if (root == nullptr) return Status::NotFound("no drive " + path.Root());
   std::string host = *root;
@@ -116,14 +125,17 @@ Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path, bool*
   struct stat st;
   if (names.empty() || ::lstat(exact.c_str(), &st) == 0) {
     if (exists) *exists = true;
+    if (known && !names.empty() && !S_ISLNK(st.st_mode)) *known = {true, st};
     return names.empty() ? *root : exact;
   }
   std::size_t start = 0;
+  bool host_stat_valid = false;  // `st` holds the status of `host`
   if (names.size() > 1) {
     std::string parent = exact.substr(0, exact.size() - names.back().size() - 1);
     if (::lstat(parent.c_str(), &st) == 0) {
       host = std::move(parent);
       start = names.size() - 1;
+      host_stat_valid = true;
     }
   }
 
@@ -136,17 +148,23 @@ Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path, bool*
       // Below parts that matched exactly, the last part is known to be
       // missing as spelt: only its case may differ.
       bool known_missing = as_spelt && i + 1 == names.size();
-      if (!known_missing && ::lstat(candidate.c_str(), &st) == 0) {
+      struct stat candidate_st;
+      if (!known_missing && ::lstat(candidate.c_str(), &candidate_st) == 0) {
+        st = candidate_st;
         host = std::move(candidate);
+        host_stat_valid = true;
+        if (known && i + 1 == names.size() && !S_ISLNK(st.st_mode)) *known = {true, st};
         continue;
       }
       found = false;
-      if (std::optional<std::string> stored = names_.Find(host, name)) {
+      if (std::optional<std::string> stored =
+              names_.Find(host, name, host_stat_valid ? &st : nullptr)) {
         as_spelt = false;
         name = std::move(*stored);
         found = true;
       }
     }
+    host_stat_valid = false;  // `st` was of the folder above
     host += "/" + name;
   }
   if (exists) *exists = found;
@@ -159,9 +177,10 @@ std::string PrefixPlatform::ToAnsi(std::string_view host_name) const {
 
 // --- Profile strings -----------------------------------------------------------
 
-const ProfileIndex* PrefixPlatform::LoadProfile(const std::string& host_path) {
+const ProfileIndex* PrefixPlatform::LoadProfile(const std::string& host_path,
+                                                const KnownStat& known) {
   struct stat st;
-  if (!StatPath(host_path, &st) || !S_ISREG(st.st_mode)) return nullptr;
+  if (!StatOf(host_path, known, &st) || !S_ISREG(st.st_mode)) return nullptr;
   std::unique_ptr<CachedProfile>& slot = profiles_[host_path];
   if (slot && slot->index && slot->dev == st.st_dev && slot->ino == st.st_ino &&
       slot->size == st.st_size && slot->mtime.tv_sec == st.st_mtim.tv_sec &&
@@ -183,9 +202,12 @@ std::size_t PrefixPlatform::GetPrivateProfileString(std::string_view section, st
                                                     std::string_view def, std::span<char> buffer,
                                                     std::string_view path) {
   std::string_view value = def;
-  Result<std::string> host = Resolve(path);
+  KnownStat known;
+  Result<WindowsPath> parsed = Parse(path);
+  Result<std::string> host =
+      parsed.ok() ? ResolveParsed(*parsed, nullptr, &known) : Result<std::string>(parsed.status());
   if (host.ok()) {
-    if (const ProfileIndex* index = LoadProfile(*host)) {
+    if (const ProfileIndex* index = LoadProfile(*host, known)) {
       if (auto found = index->Find(section, key)) value = *found;
     }
   }
@@ -236,10 +258,14 @@ Status PrefixPlatform::CopyFile(std::string_view from, std::string_view to, bool
 
 Status PrefixPlatform::SetFileAttributesArchive(std::string_view path) {
   bool exists = false;
-  Result<std::string> host = Resolve(path, &exists);
+  KnownStat known;
+  Result<WindowsPath> parsed = Parse(path);
+  if (!parsed.ok()) return parsed.status();
+  Result<std::string> host = ResolveParsed(*parsed, &exists, &known);
   if (!host.ok()) return host.status();
   struct stat st;
-  if (!exists || !StatPath(*host, &st)) return Status::NotFound(std::string(path));
+  if (!exists || !StatOf(*host, known, &st)) return Status::NotFound(std::string(path));
+  if ((st.st_mode & S_IWUSR) != 0) return Status::Ok();  // writable already
   if (::chmod(host->c_str(), (st.st_mode & 07777) | S_IWUSR) != 0) {
     return Status::FromErrno(errno, "change the attributes of " + std::string(path));
   }
@@ -278,10 +304,13 @@ Status PrefixPlatform::CreateDirectory(std::string_view path) {
 
 Result<FileInfo> PrefixPlatform::GetFileInfo(std::string_view path) {
   bool exists = false;
-  Result<std::string> host = Resolve(path, &exists);
+  KnownStat known;
+  Result<WindowsPath> parsed = Parse(path);
+  if (!parsed.ok()) return parsed.status();
+  Result<std::string> host = ResolveParsed(*parsed, &exists, &known);
   if (!host.ok()) return host.status();
   struct stat st;
-  if (!exists || !StatPath(*host, &st)) return Status::NotFound(std::string(path));
+  if (!exists || !StatOf(*host, known, &st)) return Status::NotFound(std::string(path));
   FileInfo info;
   info.is_directory = S_ISDIR(st.st_mode);
   info.is_read_only = (st.st_mode & S_IWUSR) == 0;

@@ -3,6 +3,8 @@
 // drive), matched without regard to case, and converted from the ANSI code page.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,6 +48,14 @@ class PrefixPlatform : public Platform {
   /// without regard to case, missing ones appended as given (in UTF-8).
   /// `exists` tells whether the whole path was found.
   Result<std::string> Resolve(std::string_view path, bool* exists = nullptr);
+
+  /// What a resolution learnt of the file it found, so that callers need
+  /// not ask again: valid when the last part was found as it is spelt and
+  /// is not a symbolic link.
+  struct KnownStat {
+    bool valid = false;
+    struct stat st;
+  };
 
   const DriveMap& drives() const { return drives_; }
   const std::string& prefix_dir() const { return options_.prefix_dir; }
@@ -106,11 +116,14 @@ class PrefixPlatform : public Platform {
 
   explicit PrefixPlatform(PrefixOptions options);
   Result<WindowsPath> Parse(std::string_view path) const;
-  Result<std::string> ResolveParsed(const WindowsPath& path, bool* exists);
+  Result<std::string> ResolveParsed(const WindowsPath& path, bool* exists,
+                                    KnownStat* known = nullptr);
+  /// The file's status: the one `known` holds, else asked of the host.
+  static bool StatOf(const std::string& host, const KnownStat& known, struct stat* st);
   /// Keeps the name cache's listing of the host file's folder valid after
   /// this process created the file there.
   void NoteCreated(const std::string& host_path);
-  const ProfileIndex* LoadProfile(const std::string& host_path);
+  const ProfileIndex* LoadProfile(const std::string& host_path, const KnownStat& known);
   std::string ToAnsi(std::string_view host_name) const;
   void InitLocale();
   void InitRegistry();
