@@ -16,6 +16,9 @@ inline constexpr framework::UINT kDirListChanged = 101;
 class CDirListBox : public framework::CListBox {
  public:
   CDirListBox();
+  /// The rows own their records: a window that outlives this object would
+  /// hand them to a DeleteItem that no longer frees them.
+  ~CDirListBox() override { DestroyWindow(); }
 
   /// Creates the list and shows `initial` (the current directory when empty).
   bool Create(std::uint64_t style, const framework::CRect& rect, framework::CWnd* parent, int id,
