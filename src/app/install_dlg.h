@@ -58,6 +58,7 @@ class CInstallDlg : public framework::CDialog {
   void DoDataExchange(framework::CDataExchange* dx) override;
   void OnOK() override;
   void OnPaint() override;
+  void PaintClient(framework::CDC& dc) override { Paint(dc); }
   int OnQueryDragIcon() override { return kAppIcon; }
   /// Draws what OnPaint shows into `dc`.
   void Paint(framework::CDC& dc);

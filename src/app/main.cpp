@@ -16,6 +16,7 @@
 #include "platform/framework/window_manager.h"
 #include "platform/prefix/code_page.h"
 #include "platform/prefix/prefix_platform.h"
+#include "platform/qt/qt_backend.h"
 #include "platform/system_platform.h"
 
 namespace fs = std::filesystem;
@@ -59,6 +60,15 @@ bool HasScript(const std::string& medium) {
   return false;
 }
 
+// Windows when there is somewhere to show them.
+bool DisplayAvailable() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,7 +78,7 @@ int main(int argc, char** argv) {
       "Exit status: 0 installed; 1 cancelled or refused by the user; 2 the copy failed; "
       "3 registration failed; 4 bad command line or unusable medium or prefix.",
       "cdsetup"};
-  std::string medium, prefix, ui = "console", lang, type, dir, log_path;
+  std::string medium, prefix, ui, lang, type, dir, log_path;
   int code_page = 0;
   bool silent = false, accept_licence = false;
   cli.add_option("--medium", medium,
@@ -77,9 +87,11 @@ int main(int argc, char** argv) {
   cli.add_option("--prefix", prefix,
                  "The Wine prefix to install into (default: $WINEPREFIX, else ~/.wine); "
                  "created when missing");
-  cli.add_option("--ui", ui, "The interface: console (the only one in this build)")
-      ->check(CLI::IsMember({"console", "qt"}))
-      ->capture_default_str();
+  cli.add_option("--ui", ui,
+                 "The interface: qt (windows) or console (text pages on the terminal). "
+                 "Default: qt when DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set, else "
+                 "console. --silent always answers on the console")
+      ->check(CLI::IsMember({"console", "qt"}));
   cli.add_flag("--silent", silent, "Answer every page and question without asking (see below)");
   cli.add_option("--lang", lang,
                  "The language section of install.ini to use, in place of the system language's "
@@ -107,7 +119,8 @@ int main(int argc, char** argv) {
     const int status = cli.exit(e);
     return status == 0 ? 0 : kExitUsage;
   }
-  if (ui == "qt") return Fail("the Qt interface is not part of this build; use --ui console");
+  if (ui.empty()) ui = DisplayAvailable() ? "qt" : "console";
+  const bool windows = ui == "qt" && !silent;
 
   const std::string exe = ExecutablePath(argv[0]);
   medium = FindMedium(medium, exe);
@@ -162,8 +175,21 @@ int main(int argc, char** argv) {
   console_options.to_terminal = [&](std::string_view ansi) { return cp.ToUtf8(ansi); };
   console_options.from_terminal = [&](std::string_view typed) { return cp.FromUtf8(typed); };
   if (silent) console_options.policy = &policy;
-  console::ConsoleBackend backend(console_options);
-  wm.SetBackend(&backend);
+  console::ConsoleBackend console_backend(console_options);
+  std::unique_ptr<qt::QtSession> qt_session;
+  std::unique_ptr<qt::QtBackend> qt_backend;
+  if (windows) {
+    // A display that cannot be opened ends the run here, with status 4.
+    qt_session = qt::QtSession::Start(argv[0], kExitUsage);
+    qt::QtOptions qt_options;
+    qt_options.log = log;
+    qt_options.to_utf8 = console_options.to_terminal;
+    qt_options.from_utf8 = console_options.from_terminal;
+    qt_backend = std::make_unique<qt::QtBackend>(qt_options);
+    wm.SetBackend(qt_backend.get());
+  } else {
+    wm.SetBackend(&console_backend);
+  }
 
   // The converters' own lines would garble the pages: they go to the log.
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> null_sink(std::fopen("/dev/null", "w"),

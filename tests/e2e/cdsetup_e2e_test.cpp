@@ -36,9 +36,12 @@ class CdsetupTest : public ::testing::Test {
   // Runs cdsetup with `args` and `input` on its standard input.
   ProgramRun Cdsetup(const std::string& args, const std::string& input = "") {
     testing::WriteFile(temp_ / "stdin", input);
-    const std::string command = "LANG=C CDSETUP_DEMO_RECORD='" + temp_ / "ran.txt" + "' " +
-                                CDSETUP_PATH + " " + args + " < '" + temp_ / "stdin" + "' > '" +
-                                temp_ / "stdout" + "' 2> '" + temp_ / "stderr" + "'";
+    // As on a terminal without a display, where the console is the interface.
+    const std::string command =
+        "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LANG=C "
+        "CDSETUP_DEMO_RECORD='" +
+        temp_ / "ran.txt" + "' " + CDSETUP_PATH + " " + args + " < '" + temp_ / "stdin" + "' > '" +
+        temp_ / "stdout" + "' 2> '" + temp_ / "stderr" + "'";
     ProgramRun run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -165,6 +165,9 @@ class CWnd {
   virtual int OnCreate() { return 0; }
   virtual void OnDestroy() {}
   virtual void OnPaint() {}
+  /// Draws the client area into `dc`, for a backend that paints windows
+  /// itself: what OnPaint draws through GetDC. Nothing by default.
+  virtual void PaintClient(CDC& dc) { (void)dc; }
   virtual void OnTimer(UINT id) { (void)id; }
   /// A command (a click, a notification) for this window; true when handled.
   virtual bool OnCommand(UINT id, UINT code, CWnd* source);
