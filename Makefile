@@ -1,7 +1,7 @@
 # The README's commands. Each one installs what it needs, configures and builds.
 JOBS ?= 2
 
-.PHONY: all deps test asan demo bench bench-audio bench-copy fuzz fuzz-run format lint clean
+.PHONY: all deps test asan demo screenshots bench bench-audio bench-copy fuzz fuzz-run format lint clean
 
 all: deps
 	cmake --preset release
@@ -24,6 +24,16 @@ demo: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 	bash scripts/demo.sh
+
+# A demo installation through the real windows, offscreen; a picture of every
+# page and message box lands in build/screenshots/.
+screenshots: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target cdsetup_tests
+	rm -rf build/screenshots && mkdir -p build/screenshots
+	CDSETUP_SCREENSHOTS_DIR=$(CURDIR)/build/screenshots \
+	  ./build/release/bin/cdsetup_tests --gtest_filter='QtInstall.*'
+	@ls build/screenshots
 
 bench: bench-audio bench-copy
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the demo medium and installs it into a prefix under build/demo, then
-# shows what the installation wrote. Interactive on a terminal; otherwise the
-# installer answers for itself (--silent).
+# shows what the installation wrote. Interactive on a terminal (in windows
+# when a display is there, else on the console); otherwise the installer
+# answers for itself (--silent).
 set -euo pipefail
 bin=build/release/bin
 demo=build/demo
@@ -14,7 +15,11 @@ export CDSETUP_DEMO_RECORD="$PWD/$demo/programs-run.txt"
 rm -f "$CDSETUP_DEMO_RECORD"
 args=(--medium "$demo/medium" --prefix "$demo/prefix" --log "$log")
 if [ -t 0 ] && [ -t 1 ]; then
-  echo "Starting the installer on the console (q cancels a page)."
+  if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}${QT_QPA_PLATFORM:-}" ]; then
+    echo "Starting the installer in its windows."
+  else
+    echo "Starting the installer on the console (q cancels a page)."
+  fi
 else
   args+=(--silent --accept-licence --type max)
 fi

@@ -8,6 +8,7 @@ packages=(
   libogg-dev libvorbis-dev libspeex-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcli11-dev qt6-base-dev
+  fonts-dejavu-core  # the windows' font: every letter of the code pages (ą, ę, ł, ó, ś, ż)
   clang clang-format
   libc6 util-linux
 )

@@ -55,7 +55,7 @@ class QtDriver {
     Ready ready;
   };
   void Arm() {
-    QTimer::singleShot(5, [this] { Poll(); });
+    QTimer::singleShot(5, &context_, [this] { Poll(); });
   }
   void Poll() {
     if (steps_.empty() || stalled_) return;
@@ -85,6 +85,7 @@ class QtDriver {
   }
 
   qt::QtBackend& backend_;
+  QObject context_;  // a poll still due when the driver goes is dropped with it
   int timeout_ms_;
   std::deque<Step> steps_;
   QElapsedTimer clock_;
