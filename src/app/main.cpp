@@ -126,6 +126,10 @@ int main(int argc, char** argv) {
   medium = FindMedium(medium, exe);
   if (!fs::is_directory(medium)) return Fail("no medium at " + medium);
   if (!HasScript(medium)) return Fail("the medium " + medium + " holds no install.ini");
+  // A display that cannot be opened ends the run here, with status 4, before
+  // anything is written.
+  std::unique_ptr<qt::QtSession> qt_session;
+  if (windows) qt_session = qt::QtSession::Start(argv[0], kExitUsage);
   if (prefix.empty()) {
     const char* env = std::getenv("WINEPREFIX");
     const char* home = std::getenv("HOME");
@@ -176,11 +180,8 @@ int main(int argc, char** argv) {
   console_options.from_terminal = [&](std::string_view typed) { return cp.FromUtf8(typed); };
   if (silent) console_options.policy = &policy;
   console::ConsoleBackend console_backend(console_options);
-  std::unique_ptr<qt::QtSession> qt_session;
   std::unique_ptr<qt::QtBackend> qt_backend;
   if (windows) {
-    // A display that cannot be opened ends the run here, with status 4.
-    qt_session = qt::QtSession::Start(argv[0], kExitUsage);
     qt::QtOptions qt_options;
     qt_options.log = log;
     qt_options.to_utf8 = console_options.to_terminal;

@@ -33,15 +33,16 @@ class CdsetupTest : public ::testing::Test {
     ASSERT_TRUE(demo::BuildDemoMedium(temp_ / "medium", demo::DemoOptions{20, 0.5}).ok());
   }
 
-  // Runs cdsetup with `args` and `input` on its standard input.
-  ProgramRun Cdsetup(const std::string& args, const std::string& input = "") {
+  // Runs cdsetup with `args`, `input` on its standard input and the
+  // assignments `env` ("NAME=value ...") in its environment.
+  ProgramRun Cdsetup(const std::string& args, const std::string& input = "",
+                     const std::string& env = "") {
     testing::WriteFile(temp_ / "stdin", input);
     // As on a terminal without a display, where the console is the interface.
-    const std::string command =
-        "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LANG=C "
-        "CDSETUP_DEMO_RECORD='" +
-        temp_ / "ran.txt" + "' " + CDSETUP_PATH + " " + args + " < '" + temp_ / "stdin" + "' > '" +
-        temp_ / "stdout" + "' 2> '" + temp_ / "stderr" + "'";
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + env +
+                                " LANG=C CDSETUP_DEMO_RECORD='" + temp_ / "ran.txt" + "' " +
+                                CDSETUP_PATH + " " + args + " < '" + temp_ / "stdin" + "' > '" +
+                                temp_ / "stdout" + "' 2> '" + temp_ / "stderr" + "'";
     ProgramRun run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -204,6 +205,20 @@ TEST_F(CdsetupTest, GivingUpOrBadInputEndsWithAReasonAndItsStatus) {
         "--log", "--codepage", "--version", "Exit status"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   }
+}
+
+TEST_F(CdsetupTest, WindowsNeedADisplaySilentRunsDoNot) {
+  const std::string no_display = "QT_QPA_PLATFORM=xcb DISPLAY=:97";
+  ProgramRun windows = Cdsetup(Common() + " --lang English", "", no_display);
+  EXPECT_EQ(windows.status, 4);
+  EXPECT_EQ(windows.err,
+            "cdsetup: cannot open the display :97 for the Qt interface; use --ui console\n");
+  EXPECT_FALSE(Exists(temp_ / "prefix"));  // nothing written
+
+  ProgramRun silent =
+      Cdsetup(Common() + " --ui qt --silent --accept-licence --lang English", "", no_display);
+  EXPECT_EQ(silent.status, 0) << silent.err;
+  EXPECT_TRUE(Exists(C("Games/Demo")));
 }
 
 }  // namespace
