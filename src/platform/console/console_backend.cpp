@@ -37,23 +37,6 @@ std::vector<Button> ButtonsOf(const fw::MessageBoxRequest& r) {
   }
 }
 
-const char* AnswerName(int answer) {
-  switch (answer) {
-    case fw::IDOK:
-      return "OK";
-    case fw::IDCANCEL:
-      return "Cancel";
-    case fw::IDYES:
-      return "Yes";
-    case fw::IDNO:
-      return "No";
-    case fw::IDRETRY:
-      return "Retry";
-    default:
-      return "?";
-  }
-}
-
 const char* IconName(fw::UINT icon) {
   switch (icon) {
     case fw::MB_ICONSTOP:
@@ -392,7 +375,7 @@ int ConsoleBackend::MessageBox(const fw::MessageBoxRequest& request) {
                            request.caption + ": " + request.text;
   if (o_.policy) {
     int answer = o_.policy->AnswerMessageBox(request);
-    Log(head + " -> " + AnswerName(answer));
+    Log(head + " -> " + fw::MessageBoxRequest::AnswerName(answer));
     return answer;
   }
   std::string box = "\n-- " + Term(request.caption) + (icon ? std::string(" [") + icon + "]" : "") +
@@ -408,7 +391,7 @@ int ConsoleBackend::MessageBox(const fw::MessageBoxRequest& request) {
     std::string line;
     if (!ReadLine(&line)) {
       std::fputs("\n", o_.out);
-      Log(head + " -> input ended: " + AnswerName(request.CancelAnswer()));
+      Log(head + " -> input ended: " + fw::MessageBoxRequest::AnswerName(request.CancelAnswer()));
       return request.CancelAnswer();
     }
     int answer = 0;
@@ -421,7 +404,7 @@ int ConsoleBackend::MessageBox(const fw::MessageBoxRequest& request) {
       }
     }
     if (answer) {
-      Log(head + " -> " + AnswerName(answer));
+      Log(head + " -> " + fw::MessageBoxRequest::AnswerName(answer));
       return answer;
     }
     std::fputs("not one of the buttons\n", o_.out);

@@ -28,6 +28,8 @@ struct MessageBoxRequest {
   bool Offers(int answer) const;
   /// The answer of the box's cancel: Escape or the close box.
   int CancelAnswer() const;
+  /// "OK", "Cancel", "Yes", "No" or "Retry", for logs.
+  static const char* AnswerName(int answer);
 };
 
 class UiBackend {

@@ -52,6 +52,23 @@ bool WindowManager::Ending(const WindowState& window) {
   return top->end_modal;
 }
 
+const char* MessageBoxRequest::AnswerName(int answer) {
+  switch (answer) {
+    case IDOK:
+      return "OK";
+    case IDCANCEL:
+      return "Cancel";
+    case IDYES:
+      return "Yes";
+    case IDNO:
+      return "No";
+    case IDRETRY:
+      return "Retry";
+    default:
+      return "?";
+  }
+}
+
 WindowManager& WindowManager::Get() {
   static WindowManager manager;
   return manager;

@@ -11,6 +11,9 @@ namespace cdsetup::platform {
 /// for itself (as Latin-1), so nothing of the input is dropped.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 
+/// Appends the UTF-8 form of the code point `cp`.
+void AppendUtf8(std::string& out, char32_t cp);
+
 /// UTF-16 to UTF-8. A lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view utf16);
 

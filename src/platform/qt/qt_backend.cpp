@@ -69,23 +69,6 @@ QMessageBox::Icon IconOf(fw::UINT icon) {
   }
 }
 
-const char* AnswerName(int answer) {
-  switch (answer) {
-    case fw::IDOK:
-      return "OK";
-    case fw::IDCANCEL:
-      return "Cancel";
-    case fw::IDYES:
-      return "Yes";
-    case fw::IDNO:
-      return "No";
-    case fw::IDRETRY:
-      return "Retry";
-    default:
-      return "?";
-  }
-}
-
 // A Yes/No box has no close box, and Escape does not answer it.
 class NoEscape : public QObject {
  protected:
@@ -293,7 +276,8 @@ void QtBackend::RunModalLoop(fw::CDialog& dialog) {
 int QtBackend::MessageBox(const fw::MessageBoxRequest& request) {
   const std::string head = "message " + request.caption + ": " + request.text;
   if (gone_) {
-    Log(head + " -> " + AnswerName(request.CancelAnswer()) + " (no display)");
+    Log(head + " -> " + fw::MessageBoxRequest::AnswerName(request.CancelAnswer()) +
+        " (no display)");
     return request.CancelAnswer();
   }
   // The owner's window, when it is up; a minimised one would hide the box.
@@ -324,7 +308,7 @@ int QtBackend::MessageBox(const fw::MessageBoxRequest& request) {
   for (const BoxButton& b : buttons) {
     if (box.clickedButton() && box.clickedButton() == box.button(b.button)) answer = b.answer;
   }
-  Log(head + " -> " + AnswerName(answer));
+  Log(head + " -> " + fw::MessageBoxRequest::AnswerName(answer));
   return answer;
 }
 
