@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pages/row_metrics.h"
 #include "pages/shared_images.h"
 #include "platform/framework/app.h"
 #include "platform/framework/dialog.h"
@@ -12,18 +13,6 @@
 namespace cdsetup::pages {
 
 using namespace framework;
-
-namespace {
-
-// The process's current directory, as read into a 260-byte buffer.
-std::string CurrentDirectory(platform::Platform* platform) {
-  if (!platform) return {};
-  std::string dir = platform->GetCurrentDirectory();
-  if (dir.size() > 259) dir.resize(259);
-  return dir;
-}
-
-}  // namespace
 
 CDirListBox::CDirListBox() {
   LoadImages();
@@ -40,8 +29,7 @@ bool CDirListBox::Create(std::uint64_t style, const CRect& rect, CWnd* parent, i
   const std::uint64_t own =
       WS_VSCROLL | LBS_DISABLENOSCROLL | LBS_OWNERDRAWFIXED | LBS_SORT | LBS_NOTIFY;
   if (!CListBox::Create(style | own, rect, parent, id)) return false;
-  const std::string start =
-      initial.empty() ? CurrentDirectory(platform::SystemPlatform()) : initial;
+  const std::string start = initial.empty() ? CurrentDirectory() : initial;
   Fill(start);
   SetRedraw(true);
   NotifyChanged();
@@ -50,19 +38,15 @@ bool CDirListBox::Create(std::uint64_t style, const CRect& rect, CWnd* parent, i
 
 int CDirListBox::OnCreate() {
   InitFont(nullptr);
-  CDC dc = GetDC();
-  dc.SelectObject(m_pFont);
-  CSize size = dc.GetTextExtent(std::string("1Mgj0", 4));
-  dc.LPtoDP(&size);
-  m_nTextHeight = size.cy;
-  m_nItemHeight = std::max(m_nTextHeight, 16);
+  const RowMetrics rows = MeasureRows(*this, m_pFont);
+  m_nTextHeight = rows.text_height;
+  m_nItemHeight = rows.item_height;
   SetItemHeight(m_nItemHeight);
   return 0;
 }
 
 void CDirListBox::InitFont(CDC*) {
-  CWnd* parent = GetParent();
-  m_pFont = parent ? parent->GetFont() : GetFont();
+  m_pFont = ParentFont(*this);
 }
 
 void CDirListBox::MeasureItem(LPMEASUREITEMSTRUCT item) {
@@ -212,9 +196,7 @@ void CDirListBox::DrawItem(LPDRAWITEMSTRUCT item) {
   dc.SelectObject(m_pFont);
   dc.SetBkMode(TRANSPARENT);
   dc.SetTextAlign(TA_LEFT | TA_TOP);
-  const bool selected = (item->itemState & ODS_SELECTED) != 0;
-  const COLORREF text = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
-  const COLORREF back = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+  const auto [text, back] = ColoursFor(item->itemState);
   const CRect& rc = item->rcItem;
   dc.FillSolidRect(rc, back);
   dc.DrawIcon(rc.left + x, rc.top + (m_nItemHeight - 16) / 2, icon, 16, 16, back);

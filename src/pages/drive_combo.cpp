@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pages/row_metrics.h"
 #include "pages/shared_images.h"
 #include "platform/ascii.h"
 #include "platform/system_platform.h"
@@ -29,19 +30,15 @@ bool CDriveCombo::Create(std::uint64_t style, const CRect& rect, CWnd* parent, i
 
 int CDriveCombo::OnCreate() {
   InitFont(nullptr);
-  CDC dc = GetDC();
-  dc.SelectObject(m_pFont);
-  CSize size = dc.GetTextExtent(std::string("1Mgj0", 4));
-  dc.LPtoDP(&size);
-  m_nTextHeight = size.cy;
-  m_nItemHeight = std::max(m_nTextHeight, 16);
+  const RowMetrics rows = MeasureRows(*this, m_pFont);
+  m_nTextHeight = rows.text_height;
+  m_nItemHeight = rows.item_height;
   SetItemHeight(m_nItemHeight);
   return 0;
 }
 
 void CDriveCombo::InitFont(CDC*) {
-  CWnd* parent = GetParent();
-  m_pFont = parent ? parent->GetFont() : GetFont();
+  m_pFont = ParentFont(*this);
 }
 
 void CDriveCombo::MeasureItem(LPMEASUREITEMSTRUCT item) {
@@ -79,11 +76,8 @@ std::string CDriveCombo::GetDrive() const {
 }
 
 void CDriveCombo::SelectCurrentDrive() {
-  platform::Platform* platform = platform::SystemPlatform();
-  if (!platform) return;
-  std::string dir = platform->GetCurrentDirectory();
-  if (dir.size() > 259) dir.resize(259);
-  SelectDrive(dir);
+  const std::string dir = CurrentDirectory();
+  if (!dir.empty()) SelectDrive(dir);
 }
 
 void CDriveCombo::DrawItem(LPDRAWITEMSTRUCT item) {
@@ -106,9 +100,7 @@ void CDriveCombo::DrawItem(LPDRAWITEMSTRUCT item) {
   dc.SelectObject(m_pFont);
   dc.SetBkMode(TRANSPARENT);
   dc.SetTextAlign(TA_LEFT | TA_TOP);
-  const bool selected = (item->itemState & ODS_SELECTED) != 0;
-  const COLORREF text = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
-  const COLORREF back = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+  const auto [text, back] = ColoursFor(item->itemState);
   const CRect& rc = item->rcItem;
   dc.FillSolidRect(rc, back);
   int x = 3;
