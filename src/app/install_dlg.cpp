@@ -11,6 +11,7 @@
 #include "platform/create_directory_path.h"
 #include "platform/framework/app.h"
 #include "platform/framework/data_exchange.h"
+#include "platform/read_whole_file.h"
 #include "platform/system_platform.h"
 #include "resources/image.h"
 #include "script/install_script.h"
@@ -24,19 +25,7 @@ namespace {
 
 constexpr std::size_t kMaxComposed = script::kTextBufferSize - 1;
 // The background file is read whole; a picture needs far less than this.
-constexpr long kMaxBackgroundFile = 64L * 1024 * 1024;
-
-std::string ReadWholeFile(platform::Platform& p, const std::string& path, long limit) {
-  auto f = p.OpenFile(path, "rb");
-  if (!f.ok()) return {};
-  if (std::fseek(f->get(), 0, SEEK_END) != 0) return {};
-  const long size = std::ftell(f->get());
-  if (size < 0 || size > limit) return {};
-  std::rewind(f->get());
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f->get()));
-  return bytes;
-}
+constexpr std::uint64_t kMaxBackgroundFile = 64u * 1024 * 1024;
 
 }  // namespace
 
@@ -138,7 +127,7 @@ void CInstallDlg::LoadBackground() {
   m_hBackground = nullptr;
   const std::string name = Text("Bitmap");
   if (name.empty()) return;
-  auto image = resources::DecodeBmp(ReadWholeFile(P(), name, kMaxBackgroundFile));
+  auto image = resources::DecodeBmp(platform::ReadWholeFile(P(), name, kMaxBackgroundFile));
   if (!image.ok()) {
     Log("background " + name + " not shown: " + image.status().ToString());
     return;

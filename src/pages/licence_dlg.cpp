@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/read_whole_file.h"
 #include "platform/system_platform.h"
 
 namespace cdsetup::pages {
@@ -14,17 +15,8 @@ namespace {
 std::string ReadAgreement(const std::string& name) {
   platform::Platform* platform = platform::SystemPlatform();
   if (!platform || name.empty()) return {};
-  auto opened = platform->OpenFile(name, "rb");
-  if (!opened.ok()) return {};
-  std::FILE* f = opened->get();
-  if (std::fseek(f, 0, SEEK_END) != 0) return {};
-  const long size = std::ftell(f);
-  if (size < 0 || static_cast<std::uint64_t>(size) > CLicenceDlg::kMaxAgreementSize) return {};
-  std::rewind(f);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  // A read that stops early shows what was read.
-  text.resize(std::fread(text.data(), 1, text.size(), f));
-  text.resize(std::strlen(text.c_str()));
+  std::string text = platform::ReadWholeFile(*platform, name, CLicenceDlg::kMaxAgreementSize);
+  text.resize(std::strlen(text.c_str()));  // the first zero byte ends the text
   return text;
 }
 
