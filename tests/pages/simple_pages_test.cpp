@@ -1,6 +1,7 @@
 // The language, licence and install type pages, run through the scripted
 // backend over a real medium.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "pages/install_type_dlg.h"
 #include "pages/language_dlg.h"
@@ -72,12 +73,16 @@ TEST_F(SimplePagesTest, LicenceBoxShowsTheFileAsItIs) {
                      ScriptedUi::Key(framework::VK_RETURN)});
   EXPECT_EQ(page.DoModal(), IDCANCEL);  // Enter pressed the focused "back"
 
-  for (const char* content : {"", "missing"}) {
+  for (const char* content : {"", "huge", "missing"}) {
     SCOPED_TRACE(content);
-    if (*content) {
+    if (std::string(content) == "missing") {
       ::unlink(medium("licencja.txt").c_str());
     } else {
       testing::WriteFile(medium("licencja.txt"), "");
+      // Larger than a page should hold: the box stays empty.
+      if (*content) {
+        ASSERT_EQ(::truncate(medium("licencja.txt").c_str(), 17 << 20), 0);
+      }
     }
     CLicenceDlg again(nullptr, "Polski", kIni);
     ui_.ForNextDialog({ScriptedUi::Do([](framework::CDialog& d) {
