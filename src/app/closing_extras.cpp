@@ -1,7 +1,7 @@
 // The main dialog's closing extras: the Start-menu folder opened, the shared
 // uninstaller placed, the extra programs offered, and DirectX.
 #include "app/install_dlg.h"
-#include "platform/framework/app.h"
+#include "framework/app.h"
 #include "platform/system_platform.h"
 #include "script/install_script.h"
 
@@ -30,7 +30,7 @@ void CInstallDlg::InstallSharedUninstaller() {
   const std::string source = InstallerDirectory(200) + "\\Kestrune.exe";
   const std::string target = dir + "Kestrune.exe";
   (void)P().SetFileAttributesArchive(target);
-  platform::Status copied = P().CopyFile(source, target, false);
+  base::Status copied = P().CopyFile(source, target, false);
   (void)P().SetFileAttributesArchive(target);
   Log("shared uninstaller " + target + (copied.ok() ? "" : " (failed: " + copied.ToString() + ")"));
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/install_dlg.h"
-#include "platform/framework/app.h"
+#include "framework/app.h"
 
 namespace cdsetup::app {
 

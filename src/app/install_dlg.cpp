@@ -2,15 +2,15 @@
 
 #include <cstdio>
 
+#include "base/ascii.h"
 #include "copy/copy_progress_dlg.h"
+#include "framework/app.h"
+#include "framework/data_exchange.h"
 #include "pages/install_type_dlg.h"
 #include "pages/language_dlg.h"
 #include "pages/licence_dlg.h"
 #include "pages/target_dir_dlg.h"
-#include "platform/ascii.h"
 #include "platform/create_directory_path.h"
-#include "platform/framework/app.h"
-#include "platform/framework/data_exchange.h"
 #include "platform/read_whole_file.h"
 #include "platform/system_platform.h"
 #include "resources/image.h"
@@ -187,11 +187,11 @@ void CInstallDlg::OnOK() {
   const std::string closing_text = Text("IDS_KONIEC_INST");
   const std::string caption = Text("IDS_NAZWA_GRY");
 
-  if (platform::EqualsIgnoreCaseAscii(Option("show_licence"), "true") &&
+  if (base::EqualsIgnoreCaseAscii(Option("show_licence"), "true") &&
       licence.DoModal() == IDCANCEL) {
     return EarlyEnd(Outcome::kCancelled, "the licence was not accepted");
   }
-  if (platform::EqualsIgnoreCaseAscii(Option("show_install_mode"), "true")) {
+  if (base::EqualsIgnoreCaseAscii(Option("show_install_mode"), "true")) {
     if (type_page.DoModal() == IDOK) copy_page.SetInstallType(type_page.GetInstallType());
   } else {
     Log("install type page not shown: \"std\"");
@@ -219,7 +219,7 @@ void CInstallDlg::OnOK() {
   (void)P().SetCurrentDirectory(saved);
 
   // While Wine runs for the prefix it owns the registry: stop before copying.
-  if (platform::Status writable = P().RegistryWritable(); !writable.ok()) {
+  if (base::Status writable = P().RegistryWritable(); !writable.ok()) {
     Ask(writable.message(), caption, MB_OK | MB_ICONERROR);
     return EarlyEnd(Outcome::kRegistrationFailed, writable.message());
   }
@@ -227,7 +227,7 @@ void CInstallDlg::OnOK() {
   if (copy_page.DoModal() != IDOK) {
     const std::string error = copy_page.GetErrorText();
     Ask(error, Text("IDS_E_COPYING_FILES"), MB_OK | MB_ICONERROR);
-    const platform::Status why = copy_page.GetFailure();
+    const base::Status why = copy_page.GetFailure();
     return EarlyEnd(Outcome::kCopyFailed,
                     why.ok() ? "the copy was stopped: " + error : error + ": " + why.ToString());
   }

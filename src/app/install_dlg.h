@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/Platform.h"
-#include "platform/framework/controls.h"
-#include "platform/framework/dialog.h"
+#include "framework/controls.h"
+#include "framework/dialog.h"
+#include "platform/platform.h"
 
 namespace cdsetup::copy {
 class SoundConverter;

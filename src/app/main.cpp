@@ -10,14 +10,14 @@
 #include <string>
 
 #include "app/install_app.h"
-#include "app/silent_policy.h"
 #include "copy/audio_sound_converter.h"
-#include "platform/console/console_backend.h"
-#include "platform/framework/window_manager.h"
+#include "framework/silent_policy.h"
+#include "framework/window_manager.h"
 #include "platform/prefix/code_page.h"
 #include "platform/prefix/prefix_platform.h"
-#include "platform/qt/qt_backend.h"
 #include "platform/system_platform.h"
+#include "ui/console/console_backend.h"
+#include "ui/qt/qt_backend.h"
 
 namespace fs = std::filesystem;
 using namespace cdsetup;
@@ -128,8 +128,8 @@ int main(int argc, char** argv) {
   if (!HasScript(medium)) return Fail("the medium " + medium + " holds no install.ini");
   // A display that cannot be opened ends the run here, with status 4, before
   // anything is written.
-  std::unique_ptr<qt::QtSession> qt_session;
-  if (windows) qt_session = qt::QtSession::Start(argv[0], kExitUsage);
+  std::unique_ptr<ui::qt::QtSession> qt_session;
+  if (windows) qt_session = ui::qt::QtSession::Start(argv[0], kExitUsage);
   if (prefix.empty()) {
     const char* env = std::getenv("WINEPREFIX");
     const char* home = std::getenv("HOME");
@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
   if (!opened.ok())
     return Fail("cannot use the prefix " + prefix + ": " + opened.status().ToString());
   platform::PrefixPlatform& platform = *opened.value();
-  if (platform::Status writable = platform.RegistryWritable(); !writable.ok()) {
+  if (base::Status writable = platform.RegistryWritable(); !writable.ok()) {
     return Fail(writable.message());
   }
   platform::SetSystemPlatform(&platform);
@@ -168,25 +168,25 @@ int main(int argc, char** argv) {
   wm.SetResourceTextDecoder([&](std::string_view utf8) { return cp.FromUtf8(utf8); });
   wm.SetDiagnostics([&](const std::string& line) { log("framework: " + line); });
 
-  app::SilentAnswers answers;
+  framework::SilentAnswers answers;
   answers.accept_licence = accept_licence;
   if (!type.empty()) answers.install_type = type;
   if (!dir.empty()) answers.directory = cp.FromUtf8(dir);
-  app::SilentPolicy policy(answers);
+  framework::SilentPolicy policy(answers);
 
-  console::ConsoleOptions console_options;
+  ui::console::ConsoleOptions console_options;
   console_options.log = log;
   console_options.to_terminal = [&](std::string_view ansi) { return cp.ToUtf8(ansi); };
   console_options.from_terminal = [&](std::string_view typed) { return cp.FromUtf8(typed); };
   if (silent) console_options.policy = &policy;
-  console::ConsoleBackend console_backend(console_options);
-  std::unique_ptr<qt::QtBackend> qt_backend;
+  ui::console::ConsoleBackend console_backend(console_options);
+  std::unique_ptr<ui::qt::QtBackend> qt_backend;
   if (windows) {
-    qt::QtOptions qt_options;
+    ui::qt::QtOptions qt_options;
     qt_options.log = log;
     qt_options.to_utf8 = console_options.to_terminal;
     qt_options.from_utf8 = console_options.from_terminal;
-    qt_backend = std::make_unique<qt::QtBackend>(qt_options);
+    qt_backend = std::make_unique<ui::qt::QtBackend>(qt_options);
     wm.SetBackend(qt_backend.get());
   } else {
     wm.SetBackend(&console_backend);

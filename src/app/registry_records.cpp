@@ -39,7 +39,7 @@ bool CInstallDlg::WriteRegString(RegRoot root, const std::string& key, const std
         created.status().ToString());
     return false;
   }
-  platform::Status set = P().RegSetValue(*created, name, value);
+  base::Status set = P().RegSetValue(*created, name, value);
   P().RegCloseKey(*created);
   Log("registry: " + std::string(RootName(root)) + "\\" + key + " " + name + " = " + value +
       (set.ok() ? "" : " (failed: " + set.ToString() + ")"));
@@ -49,7 +49,7 @@ bool CInstallDlg::WriteRegString(RegRoot root, const std::string& key, const std
 bool CInstallDlg::DeleteRegValue(RegRoot root, const std::string& key, const std::string& name) {
   auto opened = P().RegOpenKey(root, key);
   if (!opened.ok()) return false;
-  platform::Status deleted = P().RegDeleteValue(*opened, name);
+  base::Status deleted = P().RegDeleteValue(*opened, name);
   P().RegCloseKey(*opened);
   return deleted.ok();
 }

@@ -17,7 +17,7 @@ bool CInstallDlg::CreateShortcut(const std::string& target, const std::string& l
   link.description = description;
   if (arguments) link.arguments = *arguments;
   if (work_dir) link.working_directory = *work_dir;
-  platform::Status saved = P().WriteShellLink(link_file, link);
+  base::Status saved = P().WriteShellLink(link_file, link);
   Log("link " + link_file + " -> " + target + " in " + link.working_directory +
       (saved.ok() ? "" : " (failed: " + saved.ToString() + ")"));
   return saved.ok();

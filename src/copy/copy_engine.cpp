@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 #include "platform/create_directory_path.h"
 
 namespace cdsetup::copy {
 
-using platform::Status;
+using base::Status;
 
 namespace {
 
@@ -30,9 +30,9 @@ void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
 }
 
 // A path that does not fit its buffer is refused: cut, it would name another file.
-Status CheckPathLength(const std::string& path) {
-  if (path.size() > kMaxComposed) return Status::Refused("path too long: " + path);
-  return Status::Ok();
+base::Status CheckPathLength(const std::string& path) {
+  if (path.size() > kMaxComposed) return base::Status::Refused("path too long: " + path);
+  return base::Status::Ok();
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ void CopyEngine::Close() {
   archive_.reset();
 }
 
-StepResult CopyEngine::Fail(Status why) {
+StepResult CopyEngine::Fail(base::Status why) {
   failure_ = std::move(why);
   return StepResult::kFailed;
 }
@@ -85,7 +85,7 @@ StepResult CopyEngine::StepList() {
   error_text_ = JoinCut(write_error_text_, source);
 
   // Only A to Z: the name is found on the medium without regard to case anyway.
-  const std::string lower = platform::ToLowerAscii(source);
+  const std::string lower = base::ToLowerAscii(source);
   if (lower.find(".snd") != std::string::npos) {
     archive_path_ = lower;
     auto opened = platform_.OpenFile(lower, "rb");
@@ -97,7 +97,7 @@ StepResult CopyEngine::StepList() {
     return StepResult::kGoOn;
   }
 
-  Status copied = CheckPathLength(target_path);
+  base::Status copied = CheckPathLength(target_path);
   if (copied.ok()) copied = platform_.CopyFile(lower, target_path, false);
   ++next_index_;
   if (target_path.size() <= kMaxComposed) (void)platform_.SetFileAttributesArchive(target_path);
@@ -121,12 +121,12 @@ StepResult CopyEngine::UnpackArchiveEntry() {
   auto read = reader_->ReadHeader();
   if (!read.ok()) return Fail(read.status().WithContext(archive_path_));
   const ArchiveEntry& entry = read.value();
-  if (Status safe = CheckEntryName(entry.name); !safe.ok()) {
+  if (base::Status safe = CheckEntryName(entry.name); !safe.ok()) {
     return Fail(safe.WithContext(archive_path_));
   }
   const std::string entry_dir = target_dir_ + "\\" + archive_dir;
   const std::string temp_path = entry_dir + entry.name;
-  if (Status fits = CheckPathLength(temp_path); !fits.ok()) return Fail(fits);
+  if (base::Status fits = CheckPathLength(temp_path); !fits.ok()) return Fail(fits);
 
   const std::string lower_name = platform_.CharLower(entry.name);
   std::string display = lower_name;
@@ -137,7 +137,7 @@ StepResult CopyEngine::UnpackArchiveEntry() {
 
   if (entry.kind != kKindVorbis && entry.kind != kKindSpeex) {
     // Nothing would convert it; it would only be written and deleted again.
-    if (Status skipped = reader_->SkipData(); !skipped.ok()) {
+    if (base::Status skipped = reader_->SkipData(); !skipped.ok()) {
       return Fail(skipped.WithContext(archive_path_));
     }
     return StepResult::kGoOn;
@@ -148,18 +148,19 @@ StepResult CopyEngine::UnpackArchiveEntry() {
   std::string output_name = lower_name;
   ReplaceAll(output_name, entry.kind == kKindVorbis ? ".ogg" : ".spx", ".wav");
   if (output_name == lower_name) {
-    return Fail(Status::Refused("entry " + entry.name + " in " + archive_path_ +
-                                " lacks the extension of its kind and would be converted onto "
-                                "itself"));
+    return Fail(
+        base::Status::Refused("entry " + entry.name + " in " + archive_path_ +
+                              " lacks the extension of its kind and would be converted onto "
+                              "itself"));
   }
   const std::string output_path = platform_.CharLower(entry_dir) + output_name;
 
   auto opened = platform_.OpenFile(temp_path, "wb");
   if (!opened.ok()) return Fail(opened.status().WithContext("create " + temp_path));
-  Status written = reader_->CopyData(opened.value().get());
+  base::Status written = reader_->CopyData(opened.value().get());
   std::FILE* temp = opened.value().release();
   if (std::fclose(temp) != 0 && written.ok()) {
-    written = Status::IoError("write failed (is the disk full?)");
+    written = base::Status::IoError("write failed (is the disk full?)");
   }
   if (!written.ok()) {
     (void)platform_.DeleteFile(temp_path);

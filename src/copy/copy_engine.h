@@ -8,11 +8,11 @@
 #include <optional>
 #include <string>
 
+#include "base/result.h"
 #include "copy/runtime_random.h"
 #include "copy/sound_archive_reader.h"
 #include "copy/sound_converter.h"
-#include "platform/Platform.h"
-#include "platform/result.h"
+#include "platform/platform.h"
 #include "script/install_script.h"
 #include "script/localized_texts.h"
 
@@ -62,13 +62,13 @@ class CopyEngine {
   int progress_position() const { return position_; }
   int progress_range() const { return range_; }
   /// Why the last kFailed happened, for logs; Ok otherwise.
-  const platform::Status& failure() const { return failure_; }
+  const base::Status& failure() const { return failure_; }
 
  private:
   StepResult StepList();
   StepResult StepArchive();
   StepResult UnpackArchiveEntry();
-  StepResult Fail(platform::Status why);
+  StepResult Fail(base::Status why);
 
   const script::InstallScript& script_;
   platform::Platform& platform_;
@@ -85,7 +85,7 @@ class CopyEngine {
   std::string current_file_;
   int position_ = 0;
   int range_ = 0;
-  platform::Status failure_;
+  base::Status failure_;
 
   platform::FilePtr archive_;
   std::optional<SoundArchiveReader> reader_;

@@ -1,6 +1,6 @@
 #include "copy/copy_progress_dlg.h"
 
-#include "platform/framework/controls.h"
+#include "framework/controls.h"
 #include "platform/system_platform.h"
 
 namespace cdsetup::copy {
@@ -20,7 +20,7 @@ std::string CCopyProgressDlg::GetErrorText() const {
   return engine_ ? engine_->error_text() : error_text_;
 }
 
-platform::Status CCopyProgressDlg::GetFailure() const {
+base::Status CCopyProgressDlg::GetFailure() const {
   return engine_ ? engine_->failure() : failure_;
 }
 
@@ -28,7 +28,7 @@ bool CCopyProgressDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   platform::Platform* platform = platform::SystemPlatform();
   if (!platform) {
-    failure_ = platform::Status::Unsupported("no platform to copy on");
+    failure_ = base::Status::Unsupported("no platform to copy on");
     EndDialog(IDCANCEL);
     return true;
   }

@@ -8,7 +8,7 @@
 
 #include "copy/audio_sound_converter.h"
 #include "copy/copy_engine.h"
-#include "platform/framework/dialog.h"
+#include "framework/dialog.h"
 #include "script/install_script.h"
 
 namespace cdsetup::copy {
@@ -31,7 +31,7 @@ class CCopyProgressDlg : public framework::CDialog {
   /// "<IDS_E_WRITEOFILE> <file>" after a result of 2 (empty before any step).
   std::string GetErrorText() const;
   /// The cause of a failed copy, for the log; Ok otherwise.
-  platform::Status GetFailure() const;
+  base::Status GetFailure() const;
   /// The converter archive entries go to; the audio converters by default.
   void SetConverter(SoundConverter* converter) { converter_ = converter; }
   /// Receives one line per step (the file worked on); null for none.
@@ -52,7 +52,7 @@ class CCopyProgressDlg : public framework::CDialog {
   std::unique_ptr<CopyEngine> engine_;
   std::function<void(const std::string&)> step_log_;
   std::string error_text_;
-  platform::Status failure_;
+  base::Status failure_;
 };
 
 }  // namespace cdsetup::copy

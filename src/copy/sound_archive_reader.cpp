@@ -5,8 +5,8 @@
 
 namespace cdsetup::copy {
 
-using platform::Result;
-using platform::Status;
+using base::Result;
+using base::Status;
 
 namespace {
 
@@ -17,35 +17,37 @@ std::uint32_t Le32(const unsigned char* p) {
 
 }  // namespace
 
-Status CheckEntryName(std::string_view name) {
-  if (name.empty()) return Status::Refused("an archive entry has no name");
-  if (name == "." || name == "..") return Status::Refused("unsafe entry name " + std::string(name));
+base::Status CheckEntryName(std::string_view name) {
+  if (name.empty()) return base::Status::Refused("an archive entry has no name");
+  if (name == "." || name == "..")
+    return base::Status::Refused("unsafe entry name " + std::string(name));
   if (name.size() >= 2 && name[1] == ':') {
-    return Status::Refused("entry name with a drive: " + std::string(name));
+    return base::Status::Refused("entry name with a drive: " + std::string(name));
   }
   for (char c : name) {
     unsigned char u = static_cast<unsigned char>(c);
     if (c == '\\' || c == '/')
-      return Status::Refused("entry name with a directory: " + std::string(name));
-    if (u < 0x20 || u == 0x7F) return Status::Refused("entry name with a control character");
+      return base::Status::Refused("entry name with a directory: " + std::string(name));
+    if (u < 0x20 || u == 0x7F) return base::Status::Refused("entry name with a control character");
   }
-  return Status::Ok();
+  return base::Status::Ok();
 }
 
-Result<std::uint64_t> SoundArchiveReader::MeasureSize(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return Status::FromErrno(errno, "seek in the archive");
+base::Result<std::uint64_t> SoundArchiveReader::MeasureSize(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0)
+    return base::Status::FromErrno(errno, "seek in the archive");
   long end = std::ftell(file);
   if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-    return Status::FromErrno(errno, "seek in the archive");
+    return base::Status::FromErrno(errno, "seek in the archive");
   }
   return static_cast<std::uint64_t>(end);
 }
 
-Result<ArchiveEntry> SoundArchiveReader::ReadHeader() {
-  if (broken_ || pending_span_ != 0) return Status::Corrupt("archive read out of order");
+base::Result<ArchiveEntry> SoundArchiveReader::ReadHeader() {
+  if (broken_ || pending_span_ != 0) return base::Status::Corrupt("archive read out of order");
   auto fail = [this](std::string why) {
     broken_ = true;
-    return Status::Corrupt(std::move(why));
+    return base::Status::Corrupt(std::move(why));
   };
   std::uint64_t left = size_ - consumed_;
   if (left < kEntryHeaderSize) return fail("archive entry header cut short");
@@ -70,28 +72,28 @@ Result<ArchiveEntry> SoundArchiveReader::ReadHeader() {
   return entry;
 }
 
-Status SoundArchiveReader::CopyData(std::FILE* out) {
-  if (broken_ || pending_span_ == 0) return Status::Corrupt("no archive entry to copy");
+base::Status SoundArchiveReader::CopyData(std::FILE* out) {
+  if (broken_ || pending_span_ == 0) return base::Status::Corrupt("no archive entry to copy");
   std::unique_ptr<char[]> piece(new char[kPieceSize]);
   while (pending_ > 0) {
     std::size_t want = pending_ < kPieceSize ? static_cast<std::size_t>(pending_) : kPieceSize;
     std::size_t got = std::fread(piece.get(), 1, want, file_);
     if (got != want) {
       broken_ = true;
-      return Status::IoError("read error in the archive");
+      return base::Status::IoError("read error in the archive");
     }
     if (out != nullptr && std::fwrite(piece.get(), 1, got, out) != got) {
       broken_ = true;
-      return Status::IoError("write failed (is the disk full?)");
+      return base::Status::IoError("write failed (is the disk full?)");
     }
     pending_ -= got;
   }
   consumed_ += pending_span_;
   pending_span_ = 0;
-  return Status::Ok();
+  return base::Status::Ok();
 }
 
-Status SoundArchiveReader::SkipData() {
+base::Status SoundArchiveReader::SkipData() {
   return CopyData(nullptr);
 }
 

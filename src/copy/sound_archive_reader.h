@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Platform.h"
-#include "platform/result.h"
+#include "base/result.h"
+#include "platform/platform.h"
 
 namespace cdsetup::copy {
 
@@ -33,7 +33,7 @@ struct ArchiveEntry {
 /// Ok for a name that can only name a file inside the entry's directory;
 /// Refused for an empty name, one with "\", "/", a drive prefix ("x:"), a
 /// control character, or "." / ".." as the whole name.
-platform::Status CheckEntryName(std::string_view name);
+base::Status CheckEntryName(std::string_view name);
 
 class SoundArchiveReader {
  public:
@@ -46,7 +46,7 @@ class SoundArchiveReader {
 
   /// Measures a file's length (seek to the end and back to 0); IoError when
   /// it cannot be positioned.
-  static platform::Result<std::uint64_t> MeasureSize(std::FILE* file);
+  static base::Result<std::uint64_t> MeasureSize(std::FILE* file);
 
   /// True when the entries read so far reach or pass the archive's size.
   bool AtEnd() const { return consumed_ >= size_; }
@@ -57,14 +57,14 @@ class SoundArchiveReader {
   /// name runs past the end of the archive, when the name length is 260 or
   /// more, or when the data would run past the end; the reader is then
   /// unusable. The data must be taken with CopyData (or SkipData) next.
-  platform::Result<ArchiveEntry> ReadHeader();
+  base::Result<ArchiveEntry> ReadHeader();
 
   /// Streams the data of the entry just read into `out` in pieces of at most
   /// kPieceSize. IoError when a read or a write fails (out of space). On
   /// success the entry counts as consumed.
-  platform::Status CopyData(std::FILE* out);
+  base::Status CopyData(std::FILE* out);
   /// Steps over the data of the entry just read.
-  platform::Status SkipData();
+  base::Status SkipData();
 
  private:
   std::FILE* file_;

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "framework/app.h"
+#include "framework/dialog.h"
+#include "framework/window_manager.h"
 #include "pages/row_metrics.h"
 #include "pages/shared_images.h"
-#include "platform/framework/app.h"
-#include "platform/framework/dialog.h"
-#include "platform/framework/window_manager.h"
 #include "platform/system_platform.h"
 #include "resources/string_table.h"
 

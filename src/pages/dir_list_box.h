@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "framework/controls.h"
 #include "pages/dir_rows.h"
-#include "platform/framework/controls.h"
 
 namespace cdsetup::pages {
 

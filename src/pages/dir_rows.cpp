@@ -1,6 +1,6 @@
 #include "pages/dir_rows.h"
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 
 namespace cdsetup::pages {
 namespace {
@@ -50,8 +50,8 @@ int CompareDirItems(const DirItem& a, const DirItem& b) {
     const std::string& y = b.strName;
     const std::size_t n = std::min(x.size(), y.size());
     for (std::size_t i = 0; i < n; ++i) {
-      const auto cx = static_cast<unsigned char>(platform::ToLowerAscii(x[i]));
-      const auto cy = static_cast<unsigned char>(platform::ToLowerAscii(y[i]));
+      const auto cx = static_cast<unsigned char>(base::ToLowerAscii(x[i]));
+      const auto cy = static_cast<unsigned char>(base::ToLowerAscii(y[i]));
       if (cx != cy) return cx < cy ? -1 : 1;
     }
     return x.size() == y.size() ? 0 : (x.size() < y.size() ? -1 : 1);

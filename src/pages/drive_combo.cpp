@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/ascii.h"
 #include "pages/row_metrics.h"
 #include "pages/shared_images.h"
-#include "platform/ascii.h"
 #include "platform/system_platform.h"
 
 namespace cdsetup::pages {
@@ -60,7 +60,7 @@ void CDriveCombo::SelectDrive(const std::string& path) {
   for (int i = 0; i < GetCount(); ++i) {
     const std::string text = GetLBText(i);
     if (text.size() >= prefix.size() &&
-        platform::EqualsIgnoreCaseAscii(std::string_view(text).substr(0, prefix.size()), prefix)) {
+        base::EqualsIgnoreCaseAscii(std::string_view(text).substr(0, prefix.size()), prefix)) {
       SetCurSel(i);
       return;
     }

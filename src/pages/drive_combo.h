@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "framework/controls.h"
 #include "pages/drive_rows.h"
-#include "platform/framework/controls.h"
 
 namespace cdsetup::pages {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/platform.h"
 
 namespace cdsetup::pages {
 

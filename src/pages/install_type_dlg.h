@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "framework/dialog.h"
 #include "pages/page_texts.h"
-#include "platform/framework/dialog.h"
 
 namespace cdsetup::pages {
 

@@ -1,7 +1,7 @@
 #include "pages/language_dlg.h"
 
+#include "framework/data_exchange.h"
 #include "pages/page_texts.h"
-#include "platform/framework/data_exchange.h"
 #include "script/install_script.h"
 
 namespace cdsetup::pages {

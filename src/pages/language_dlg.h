@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/framework/controls.h"
-#include "platform/framework/dialog.h"
+#include "framework/controls.h"
+#include "framework/dialog.h"
 
 namespace cdsetup::pages {
 

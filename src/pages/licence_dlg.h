@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/dialog.h"
 #include "pages/page_texts.h"
-#include "platform/framework/dialog.h"
 
 namespace cdsetup::pages {
 

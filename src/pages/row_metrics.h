@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/framework/wnd.h"
+#include "framework/wnd.h"
 
 namespace cdsetup::pages {
 

@@ -2,7 +2,7 @@
 // the first control that asks, into slots that are never released.
 #pragma once
 
-#include "platform/framework/dc.h"
+#include "framework/dc.h"
 
 namespace cdsetup::pages {
 

@@ -1,6 +1,6 @@
 #include "pages/target_dir_dlg.h"
 
-#include "platform/framework/data_exchange.h"
+#include "framework/data_exchange.h"
 
 namespace cdsetup::pages {
 

@@ -4,11 +4,11 @@
 
 #include <string>
 
+#include "framework/controls.h"
+#include "framework/dialog.h"
 #include "pages/dir_list_box.h"
 #include "pages/drive_combo.h"
 #include "pages/page_texts.h"
-#include "platform/framework/controls.h"
-#include "platform/framework/dialog.h"
 
 namespace cdsetup::pages {
 

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "platform/Platform.h"
+#include "platform/platform.h"
 
 namespace cdsetup::platform {
 

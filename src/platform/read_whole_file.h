@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/platform.h"
 
 namespace cdsetup::platform {
 

@@ -2,7 +2,7 @@
 // are there for any code on Windows. main() sets it once; tests set their own.
 #pragma once
 
-#include "platform/Platform.h"
+#include "platform/platform.h"
 
 namespace cdsetup::platform {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <climits>
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 
 namespace cdsetup::script {
 
@@ -20,7 +20,7 @@ int InstallScript::ReadNumber(std::string_view section, std::string_view key) co
 }
 
 bool InstallScript::ReadSwitch(std::string_view section, std::string_view key) const {
-  return platform::EqualsIgnoreCaseAscii(ReadText(section, key), "true");
+  return base::EqualsIgnoreCaseAscii(ReadText(section, key), "true");
 }
 
 std::vector<std::string> InstallScript::ReadFamily(std::string_view section,

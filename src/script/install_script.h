@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/platform.h"
 
 namespace cdsetup::script {
 

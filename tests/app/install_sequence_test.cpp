@@ -6,7 +6,7 @@
 #include "app/install_dlg.h"
 #include "copy/audio_sound_converter.h"
 #include "demo_medium/demo_medium.h"
-#include "platform/framework/input.h"
+#include "framework/input.h"
 #include "support/page_fixture.h"
 #include "support/recording_runner.h"
 

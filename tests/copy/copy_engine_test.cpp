@@ -259,20 +259,18 @@ TEST_F(CopyEngineArchiveTest, BadArchivesEndTheCopyAndWriteNothingOutside) {
   struct Case {
     const char* what;
     std::string bytes;
-    platform::Status::Kind kind;
+    base::Status::Kind kind;
   } cases[] = {
-      {"separator", EntryBytes(0, "..\\..\\evil.ogg", "x"), platform::Status::Kind::kRefused},
-      {"slash", EntryBytes(0, "../evil.ogg", "x"), platform::Status::Kind::kRefused},
-      {"drive", EntryBytes(0, "c:evil.ogg", "x"), platform::Status::Kind::kRefused},
-      {"dot dot", EntryBytes(2, "..", "x"), platform::Status::Kind::kRefused},
-      {"control", EntryBytes(0, "ev\x01il.ogg", "x"), platform::Status::Kind::kRefused},
-      {"empty name", EntryBytes(0, "", "x"), platform::Status::Kind::kRefused},
-      {"no extension of its kind", EntryBytes(0, "music.spx", "x"),
-       platform::Status::Kind::kRefused},
-      {"name of 260", RawHeader(0, 0, 260) + std::string(260, 'a'),
-       platform::Status::Kind::kCorrupt},
+      {"separator", EntryBytes(0, "..\\..\\evil.ogg", "x"), base::Status::Kind::kRefused},
+      {"slash", EntryBytes(0, "../evil.ogg", "x"), base::Status::Kind::kRefused},
+      {"drive", EntryBytes(0, "c:evil.ogg", "x"), base::Status::Kind::kRefused},
+      {"dot dot", EntryBytes(2, "..", "x"), base::Status::Kind::kRefused},
+      {"control", EntryBytes(0, "ev\x01il.ogg", "x"), base::Status::Kind::kRefused},
+      {"empty name", EntryBytes(0, "", "x"), base::Status::Kind::kRefused},
+      {"no extension of its kind", EntryBytes(0, "music.spx", "x"), base::Status::Kind::kRefused},
+      {"name of 260", RawHeader(0, 0, 260) + std::string(260, 'a'), base::Status::Kind::kCorrupt},
       {"truncated", EntryBytes(0, "a.ogg", "x") + RawHeader(0, 100, 5) + "b.ogg" + "short",
-       platform::Status::Kind::kCorrupt},
+       base::Status::Kind::kCorrupt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -304,7 +302,7 @@ class FillingDisk : public testing::ForwardingPlatform {
   FillingDisk(platform::Platform& inner, std::size_t budget)
       : ForwardingPlatform(inner), budget_(budget) {}
 
-  platform::Status CopyFile(std::string_view from, std::string_view to, bool e) override {
+  base::Status CopyFile(std::string_view from, std::string_view to, bool e) override {
     auto info = GetFileInfo(from);
     if (info.ok() && info.value().size > budget_) {
       // What fits lands before the disk is full, as a real copy leaves it.
@@ -313,18 +311,18 @@ class FillingDisk : public testing::ForwardingPlatform {
         if (host.ok()) (void)::truncate(host.value().c_str(), static_cast<off_t>(budget_));
       }
       budget_ = 0;
-      return platform::Status::IoError("no space left on device");
+      return base::Status::IoError("no space left on device");
     }
     if (info.ok()) budget_ -= info.value().size;
     return ForwardingPlatform::CopyFile(from, to, e);
   }
 
-  platform::Result<platform::FilePtr> OpenFile(std::string_view path, const char* mode) override {
+  base::Result<platform::FilePtr> OpenFile(std::string_view path, const char* mode) override {
     if (mode[0] != 'w') return ForwardingPlatform::OpenFile(path, mode);
     auto host = HostPath(path);
     if (!host.ok()) return host.status();
     cookie_file_ = std::fopen(host.value().c_str(), mode);
-    if (!cookie_file_) return platform::Status::IoError("cannot create");
+    if (!cookie_file_) return base::Status::IoError("cannot create");
     cookie_io_functions_t io{};
     io.write = [](void* self, const char* buf, std::size_t n) -> ssize_t {
       auto* disk = static_cast<FillingDisk*>(self);

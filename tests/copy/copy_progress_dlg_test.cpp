@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/framework/controls.h"
+#include "framework/controls.h"
 #include "sndpack/sound_archive_writer.h"
 #include "support/page_fixture.h"
 

@@ -88,7 +88,7 @@ TEST(SoundArchiveReader, DamagedArchivesAreCorruptAndReadNothingOutside) {
     SCOPED_TRACE(c.what);
     ArchiveStream stream(c.bytes);
     SoundArchiveReader reader = stream.Reader();
-    platform::Status got;
+    base::Status got;
     while (!reader.AtEnd()) {
       auto entry = reader.ReadHeader();
       if (!entry.ok()) {

@@ -2,8 +2,8 @@
 // the keys it takes, and how its rows are drawn.
 #include <gtest/gtest.h>
 
+#include "framework/data_exchange.h"
 #include "pages/dir_list_box.h"
-#include "platform/framework/data_exchange.h"
 #include "support/forwarding_platform.h"
 #include "support/page_fixture.h"
 
@@ -18,9 +18,9 @@ using testing::WriteFile;
 class WithHiddenEntry : public testing::ForwardingPlatform {
  public:
   using ForwardingPlatform::ForwardingPlatform;
-  platform::Result<std::vector<platform::FindData>> FindFiles(std::string_view pattern,
-                                                              std::size_t filter) override {
-    if (fail) return platform::Status::NotFound("no medium");
+  base::Result<std::vector<platform::FindData>> FindFiles(std::string_view pattern,
+                                                          std::size_t filter) override {
+    if (fail) return base::Status::NotFound("no medium");
     auto found = ForwardingPlatform::FindFiles(pattern, filter);
     if (found.ok()) found->push_back({"Ukryty", true, true});
     return found;

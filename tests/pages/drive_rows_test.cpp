@@ -30,16 +30,16 @@ class FakeDrives : public testing::ForwardingPlatform {
     auto it = drives.find(root[0]);
     return it == drives.end() ? DriveType::kNoRootDir : it->second.type;
   }
-  platform::Result<platform::VolumeInfo> GetVolumeInformation(std::string_view root) override {
+  base::Result<platform::VolumeInfo> GetVolumeInformation(std::string_view root) override {
     queried.push_back("volume " + std::string(root));
     const Drive& d = drives.at(root[0]);
-    if (!d.volume) return platform::Status::NotFound("no medium");
+    if (!d.volume) return base::Status::NotFound("no medium");
     return *d.volume;
   }
-  platform::Result<platform::DiskSpace> GetDiskFreeSpace(std::string_view root) override {
+  base::Result<platform::DiskSpace> GetDiskFreeSpace(std::string_view root) override {
     queried.push_back("space " + std::string(root));
     const Drive& d = drives.at(root[0]);
-    if (!d.free_bytes) return platform::Status::NotFound("no medium");
+    if (!d.free_bytes) return base::Status::NotFound("no medium");
     // One-byte clusters keep the arithmetic visible in the test.
     return platform::DiskSpace{1, 1, *d.free_bytes, *d.free_bytes * 2};
   }

@@ -17,9 +17,9 @@ using testing::Exists;
 class RecordingDirs : public testing::ForwardingPlatform {
  public:
   using ForwardingPlatform::ForwardingPlatform;
-  Status CreateDirectory(std::string_view path) override {
+  base::Status CreateDirectory(std::string_view path) override {
     asked.emplace_back(path);
-    if (path == fail_on) return Status::IoError("injected");
+    if (path == fail_on) return base::Status::IoError("injected");
     return ForwardingPlatform::CreateDirectory(path);
   }
   std::vector<std::string> asked;

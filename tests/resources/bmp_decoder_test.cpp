@@ -10,7 +10,7 @@
 namespace cdsetup::resources {
 namespace {
 
-using platform::Status;
+using base::Status;
 
 void Put16(std::string& s, std::size_t at, std::uint32_t v) {
   s[at] = static_cast<char>(v & 0xFF);
@@ -390,11 +390,11 @@ TestBmp SmallRle() {
 struct DamageCase {
   std::string name;
   std::function<std::string()> bytes;
-  Status::Kind kind;
+  base::Status::Kind kind;
 };
 
 TEST(BmpDecoder, DamagedInputIsRefusedWithoutReadingOutside) {
-  using Kind = Status::Kind;
+  using Kind = base::Status::Kind;
   auto with = [](TestBmp bmp, std::function<void(TestBmp&)> change) {
     change(bmp);
     return WriteBmp(bmp);

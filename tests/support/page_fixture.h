@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/framework/app.h"
+#include "framework/app.h"
 #include "platform/system_platform.h"
 #include "support/prefix_fixture.h"
 #include "support/scripted_ui.h"

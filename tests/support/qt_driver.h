@@ -14,7 +14,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/qt/qt_backend.h"
+#include "ui/qt/qt_backend.h"
 
 namespace cdsetup::testing {
 
@@ -27,7 +27,7 @@ class QtDriver {
   using Action = std::function<void(QWidget& window)>;
   using Ready = std::function<bool(QWidget& window)>;
 
-  explicit QtDriver(qt::QtBackend& backend, int timeout_ms = 15000)
+  explicit QtDriver(ui::qt::QtBackend& backend, int timeout_ms = 15000)
       : backend_(backend), timeout_ms_(timeout_ms) {}
 
   /// Acts on dialog `template_id` once it is up (and `ready` says so).
@@ -84,7 +84,7 @@ class QtDriver {
     Arm();
   }
 
-  qt::QtBackend& backend_;
+  ui::qt::QtBackend& backend_;
   QObject context_;  // a poll still due when the driver goes is dropped with it
   int timeout_ms_;
   std::deque<Step> steps_;

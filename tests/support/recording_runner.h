@@ -19,11 +19,11 @@ class RecordingRunner : public platform::ProcessRunner {
     platform::Wait wait;
   };
 
-  platform::Result<int> Run(const std::vector<std::string>& argv,
-                            const std::vector<std::pair<std::string, std::string>>& env,
-                            platform::Wait wait) override {
+  base::Result<int> Run(const std::vector<std::string>& argv,
+                        const std::vector<std::pair<std::string, std::string>>& env,
+                        platform::Wait wait) override {
     starts.push_back({argv, env, wait});
-    if (fail) return platform::Status::NotFound("cannot start " + argv[0]);
+    if (fail) return base::Status::NotFound("cannot start " + argv[0]);
     return wait == platform::Wait::kYes ? exit_status : 0;
   }
   bool HasProgram(const std::string& name) override { return programs.count(name) > 0; }

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/framework/dialog.h"
-#include "platform/framework/input.h"
-#include "platform/framework/ui_backend.h"
-#include "platform/framework/window_manager.h"
+#include "framework/dialog.h"
+#include "framework/input.h"
+#include "framework/ui_backend.h"
+#include "framework/window_manager.h"
 
 namespace cdsetup::testing {
 

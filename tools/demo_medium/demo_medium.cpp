@@ -14,19 +14,19 @@
 
 namespace cdsetup::demo {
 namespace fs = std::filesystem;
-using platform::Status;
+using base::Status;
 
 namespace {
 
-Status Write(const fs::path& path, const std::string& bytes, bool executable = false) {
+base::Status Write(const fs::path& path, const std::string& bytes, bool executable = false) {
   std::error_code ec;
   fs::create_directories(path.parent_path(), ec);
   std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return Status::FromErrno(errno, "create " + path.string());
+  if (!f) return base::Status::FromErrno(errno, "create " + path.string());
   const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (std::fclose(f) != 0 || !ok) return Status::IoError("write " + path.string());
+  if (std::fclose(f) != 0 || !ok) return base::Status::IoError("write " + path.string());
   if (executable) ::chmod(path.c_str(), 0755);
-  return Status::Ok();
+  return base::Status::Ok();
 }
 
 void Put32(std::string& s, std::uint32_t v) {
@@ -168,7 +168,7 @@ std::string RecordingScript(const std::string& name) {
 
 }  // namespace
 
-Status BuildDemoMedium(const std::string& dir_text, const DemoOptions& options) {
+base::Status BuildDemoMedium(const std::string& dir_text, const DemoOptions& options) {
   const fs::path dir(dir_text);
   std::vector<std::pair<std::string, std::string>> files;  // relative path, bytes
 
@@ -203,7 +203,7 @@ Status BuildDemoMedium(const std::string& dir_text, const DemoOptions& options) 
 
   for (const auto& [rel, bytes] : files) {
     const bool exe = rel.ends_with(".exe") || rel.ends_with(".sh");
-    if (Status s = Write(dir / rel, bytes, exe); !s.ok()) return s;
+    if (base::Status s = Write(dir / rel, bytes, exe); !s.ok()) return s;
   }
 
   // Speech and music: Vorbis mono and stereo, Speex in all three bands.
@@ -234,8 +234,8 @@ Status BuildDemoMedium(const std::string& dir_text, const DemoOptions& options) 
     music += sndpack::EntryBytes(0, "Koniec.ogg",
                                  encoderkit::EncodeVorbis(stereo, Tune(44100, t / 2, 2, 1.5)));
   }
-  if (Status s = Write(dir / "Dane/Mowa.snd", speech); !s.ok()) return s;
-  if (Status s = Write(dir / "Muzyka/Muzyka.snd", music); !s.ok()) return s;
+  if (base::Status s = Write(dir / "Dane/Mowa.snd", speech); !s.ok()) return s;
+  if (base::Status s = Write(dir / "Muzyka/Muzyka.snd", music); !s.ok()) return s;
 
   std::vector<std::string> min = {"demo.exe", "odinstaluj.exe", "Dane\\Poziomy\\poziom1.dat",
                                   "Dane\\Mowa.snd"};

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/result.h"
+#include "base/result.h"
 
 namespace cdsetup::demo {
 
@@ -18,6 +18,6 @@ struct DemoOptions {
 };
 
 /// Writes the medium into `dir` (created; existing files are replaced).
-platform::Status BuildDemoMedium(const std::string& dir, const DemoOptions& options = {});
+base::Status BuildDemoMedium(const std::string& dir, const DemoOptions& options = {});
 
 }  // namespace cdsetup::demo

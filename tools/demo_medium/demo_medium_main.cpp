@@ -8,7 +8,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: make_demo_medium DIR\n");
     return 1;
   }
-  cdsetup::platform::Status s = cdsetup::demo::BuildDemoMedium(argv[1]);
+  cdsetup::base::Status s = cdsetup::demo::BuildDemoMedium(argv[1]);
   if (!s.ok()) {
     std::fprintf(stderr, "make_demo_medium: %s\n", s.ToString().c_str());
     return 1;

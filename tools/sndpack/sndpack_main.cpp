@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "copy/sound_archive_reader.h"
-#include "platform/Platform.h"
+#include "platform/platform.h"
 #include "sndpack/sound_archive_writer.h"
 
 namespace {
 
 using cdsetup::platform::FilePtr;
-using cdsetup::platform::Status;
+namespace base = cdsetup::base;
 
-int Report(const Status& status) {
+int Report(const base::Status& status) {
   std::fprintf(stderr, "sndpack: %s\n", status.message().c_str());
   return 1;
 }
@@ -26,15 +26,15 @@ FilePtr Open(const std::string& path, const char* mode) {
 }
 
 // Closes with a check: a full disk often shows only when the buffer is flushed.
-Status CloseWritten(FilePtr file, const std::string& path) {
-  if (std::fclose(file.release()) != 0) return Status::FromErrno(errno, "write " + path);
-  return Status::Ok();
+base::Status CloseWritten(FilePtr file, const std::string& path) {
+  if (std::fclose(file.release()) != 0) return base::Status::FromErrno(errno, "write " + path);
+  return base::Status::Ok();
 }
 
 // ARCHIVE then files, each optionally preceded by --kind N and --name NAME,
 // which apply to the next file only.
 int Create(const std::vector<std::string>& args) {
-  if (args.empty()) return Report(Status::Refused("create: no archive named"));
+  if (args.empty()) return Report(base::Status::Refused("create: no archive named"));
   const std::string& archive_path = args[0];
   struct Item {
     std::string path;
@@ -46,7 +46,7 @@ int Create(const std::vector<std::string>& args) {
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--kind" || a == "--name") {
-      if (i + 1 >= args.size()) return Report(Status::Refused(a + " needs a value"));
+      if (i + 1 >= args.size()) return Report(base::Status::Refused(a + " needs a value"));
       const std::string& value = args[++i];
       if (a == "--name") {
         next.name = value;
@@ -56,13 +56,14 @@ int Create(const std::vector<std::string>& args) {
       errno = 0;
       unsigned long kind = std::strtoul(value.c_str(), &end, 10);
       if (value.empty() || *end != '\0' || errno != 0 || kind > 0xFFFFFFFFul || value[0] == '-') {
-        return Report(Status::Refused("--kind takes a number from 0 to 4294967295, not " + value));
+        return Report(
+            base::Status::Refused("--kind takes a number from 0 to 4294967295, not " + value));
       }
       next.kind = static_cast<long>(kind);
       continue;
     }
     if (a.size() > 1 && a[0] == '-' && a != "-") {
-      return Report(Status::Refused("create: unknown option " + a));
+      return Report(base::Status::Refused("create: unknown option " + a));
     }
     next.path = a;
     if (next.name.empty()) next.name = std::filesystem::path(a).filename().string();
@@ -70,26 +71,27 @@ int Create(const std::vector<std::string>& args) {
     next = Item();
   }
   if (!next.name.empty() || next.kind >= 0) {
-    return Report(Status::Refused("--kind or --name given without a file after it"));
+    return Report(base::Status::Refused("--kind or --name given without a file after it"));
   }
-  if (items.empty()) return Report(Status::Refused("create: no files to pack"));
+  if (items.empty()) return Report(base::Status::Refused("create: no files to pack"));
   for (const Item& item : items) {
-    if (Status safe = cdsetup::copy::CheckEntryName(item.name); !safe.ok()) return Report(safe);
+    if (base::Status safe = cdsetup::copy::CheckEntryName(item.name); !safe.ok())
+      return Report(safe);
   }
 
   FilePtr archive = Open(archive_path, "wb");
-  if (!archive) return Report(Status::FromErrno(errno, "create " + archive_path));
+  if (!archive) return Report(base::Status::FromErrno(errno, "create " + archive_path));
   for (const Item& item : items) {
     std::uint32_t kind = item.kind >= 0 ? static_cast<std::uint32_t>(item.kind)
                                         : cdsetup::sndpack::KindForName(item.name);
-    Status s = cdsetup::sndpack::AppendFile(archive.get(), kind, item.name, item.path);
+    base::Status s = cdsetup::sndpack::AppendFile(archive.get(), kind, item.name, item.path);
     if (!s.ok()) {
       archive.reset();
       std::remove(archive_path.c_str());
       return Report(s);
     }
   }
-  if (Status s = CloseWritten(std::move(archive), archive_path); !s.ok()) {
+  if (base::Status s = CloseWritten(std::move(archive), archive_path); !s.ok()) {
     std::remove(archive_path.c_str());
     return Report(s);
   }
@@ -100,14 +102,14 @@ int Create(const std::vector<std::string>& args) {
 template <typename Each>
 int Walk(const std::string& archive_path, Each each) {
   FilePtr archive = Open(archive_path, "rb");
-  if (!archive) return Report(Status::FromErrno(errno, "open " + archive_path));
+  if (!archive) return Report(base::Status::FromErrno(errno, "open " + archive_path));
   auto size = cdsetup::copy::SoundArchiveReader::MeasureSize(archive.get());
   if (!size.ok()) return Report(size.status());
   cdsetup::copy::SoundArchiveReader reader(archive.get(), size.value());
   while (!reader.AtEnd()) {
     auto entry = reader.ReadHeader();
     if (!entry.ok()) return Report(entry.status().WithContext(archive_path));
-    if (Status s = each(reader, entry.value()); !s.ok()) return Report(s);
+    if (base::Status s = each(reader, entry.value()); !s.ok()) return Report(s);
   }
   return 0;
 }
@@ -123,15 +125,15 @@ int List(const std::string& archive_path) {
 int Extract(const std::string& archive_path, const std::string& dir) {
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec)) {
-    return Report(Status::NotFound("extract: " + dir + " is not a directory"));
+    return Report(base::Status::NotFound("extract: " + dir + " is not a directory"));
   }
   return Walk(archive_path, [&dir](cdsetup::copy::SoundArchiveReader& reader,
                                    const cdsetup::copy::ArchiveEntry& entry) {
-    if (Status safe = cdsetup::copy::CheckEntryName(entry.name); !safe.ok()) return safe;
+    if (base::Status safe = cdsetup::copy::CheckEntryName(entry.name); !safe.ok()) return safe;
     std::string path = (std::filesystem::path(dir) / entry.name).string();
     FilePtr out = Open(path, "wb");
-    if (!out) return Status::FromErrno(errno, "create " + path);
-    Status s = reader.CopyData(out.get());
+    if (!out) return base::Status::FromErrno(errno, "create " + path);
+    base::Status s = reader.CopyData(out.get());
     if (s.ok()) s = CloseWritten(std::move(out), path);
     if (!s.ok()) std::remove(path.c_str());  // no half-written entry left behind
     return s.WithContext(path);

@@ -5,7 +5,7 @@
 
 namespace cdsetup::sndpack {
 
-using platform::Status;
+using base::Status;
 
 namespace {
 
@@ -23,17 +23,17 @@ bool EndsWithIgnoreCase(std::string_view s, std::string_view suffix) {
   return true;
 }
 
-Status WriteBytes(std::FILE* f, std::string_view bytes) {
+base::Status WriteBytes(std::FILE* f, std::string_view bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
-    return Status::IoError("cannot write the archive");
+    return base::Status::IoError("cannot write the archive");
   }
-  return Status::Ok();
+  return base::Status::Ok();
 }
 
-Status CheckSizes(std::string_view name, std::uint64_t data_length) {
-  if (name.size() > 259) return Status::Refused("entry name longer than 259 characters");
-  if (data_length > 0xFFFFFFFFull) return Status::Refused("entry data of 4 GiB or more");
-  return Status::Ok();
+base::Status CheckSizes(std::string_view name, std::uint64_t data_length) {
+  if (name.size() > 259) return base::Status::Refused("entry name longer than 259 characters");
+  if (data_length > 0xFFFFFFFFull) return base::Status::Refused("entry data of 4 GiB or more");
+  return base::Status::Ok();
 }
 
 }  // namespace
@@ -60,21 +60,21 @@ std::string EntryBytes(std::uint32_t kind, std::string_view name, std::string_vi
   return out;
 }
 
-Status AppendEntry(std::FILE* archive, std::uint32_t kind, std::string_view name,
-                   std::string_view data) {
-  Status s = CheckSizes(name, data.size());
+base::Status AppendEntry(std::FILE* archive, std::uint32_t kind, std::string_view name,
+                         std::string_view data) {
+  base::Status s = CheckSizes(name, data.size());
   if (!s.ok()) return s;
   return WriteBytes(archive, EntryBytes(kind, name, data));
 }
 
-Status AppendFile(std::FILE* archive, std::uint32_t kind, std::string_view name,
-                  const std::string& path) {
+base::Status AppendFile(std::FILE* archive, std::uint32_t kind, std::string_view name,
+                        const std::string& path) {
   std::FILE* in = std::fopen(path.c_str(), "rb");
-  if (in == nullptr) return Status::FromErrno(errno, "open " + path);
+  if (in == nullptr) return base::Status::FromErrno(errno, "open " + path);
   std::uint64_t size = 0;
   if (std::fseek(in, 0, SEEK_END) == 0) size = static_cast<std::uint64_t>(std::ftell(in));
   std::rewind(in);
-  Status s = CheckSizes(name, size);
+  base::Status s = CheckSizes(name, size);
   if (s.ok()) {
     std::string header =
         RawHeader(kind, static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(name.size()));
@@ -86,7 +86,7 @@ Status AppendFile(std::FILE* archive, std::uint32_t kind, std::string_view name,
   while (s.ok() && left > 0) {
     std::size_t want = left < buf.size() ? static_cast<std::size_t>(left) : buf.size();
     std::size_t got = std::fread(buf.data(), 1, want, in);
-    if (got != want) s = Status::IoError("read error in " + path);
+    if (got != want) s = base::Status::IoError("read error in " + path);
     if (s.ok()) s = WriteBytes(archive, std::string_view(buf.data(), got));
     left -= got;
   }

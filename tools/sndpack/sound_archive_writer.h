@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/result.h"
+#include "base/result.h"
 
 namespace cdsetup::sndpack {
 
@@ -18,12 +18,12 @@ std::uint32_t KindForName(std::string_view name);
 
 /// Appends one entry whose data is `data`. Refused for a name longer than 259
 /// characters or data of 4 GiB or more; IoError when writing fails.
-platform::Status AppendEntry(std::FILE* archive, std::uint32_t kind, std::string_view name,
-                             std::string_view data);
+base::Status AppendEntry(std::FILE* archive, std::uint32_t kind, std::string_view name,
+                         std::string_view data);
 
 /// Appends one entry whose data is the whole file `path`, streamed.
-platform::Status AppendFile(std::FILE* archive, std::uint32_t kind, std::string_view name,
-                            const std::string& path);
+base::Status AppendFile(std::FILE* archive, std::uint32_t kind, std::string_view name,
+                        const std::string& path);
 
 /// The bytes of one entry, for tests that build archives in memory.
 std::string EntryBytes(std::uint32_t kind, std::string_view name, std::string_view data);

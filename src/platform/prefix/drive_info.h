@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/platform.h"
 
 namespace cdsetup::platform {
 

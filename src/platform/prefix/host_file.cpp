@@ -31,17 +31,17 @@ class Fd {
   int fd_;
 };
 
-Status WriteAll(int fd, const char* data, std::size_t size, const std::string& path) {
+base::Status WriteAll(int fd, const char* data, std::size_t size, const std::string& path) {
   while (size > 0) {
     ssize_t n = ::write(fd, data, size);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return Status::FromErrno(errno, "write " + path);
+      return base::Status::FromErrno(errno, "write " + path);
     }
     data += n;
     size -= static_cast<std::size_t>(n);
   }
-  return Status::Ok();
+  return base::Status::Ok();
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -51,30 +51,30 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-Status CopyByLoop(int in, int out, const std::string& to) {
+base::Status CopyByLoop(int in, int out, const std::string& to) {
   std::vector<char> buffer(1 << 20);
   for (;;) {
     ssize_t n = ::read(in, buffer.data(), buffer.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      return Status::FromErrno(errno, "read");
+      return base::Status::FromErrno(errno, "read");
     }
-    if (n == 0) return Status::Ok();
-    Status s = WriteAll(out, buffer.data(), static_cast<std::size_t>(n), to);
+    if (n == 0) return base::Status::Ok();
+    base::Status s = WriteAll(out, buffer.data(), static_cast<std::size_t>(n), to);
     if (!s.ok()) return s;
   }
 }
 
 // The kernel copies without a trip through our memory where it can; other
 // file systems and devices refuse, and a plain loop with a large buffer takes over.
-Status CopyData(int in, int out, std::uint64_t size, const std::string& to) {
+base::Status CopyData(int in, int out, std::uint64_t size, const std::string& to) {
   constexpr std::size_t kChunk = std::size_t{1} << 30;
   std::uint64_t done = 0;
   for (;;) {
     // Once the size measured at the start is copied the file is done, as a
     // copy program takes it; a short answer before that means "go on".
     const std::uint64_t left = size - std::min(size, done);
-    if (done > 0 && left == 0) return Status::Ok();
+    if (done > 0 && left == 0) return base::Status::Ok();
     std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left + 1, kChunk));
     ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, want, 0);
     if (n < 0) {
@@ -83,24 +83,24 @@ Status CopyData(int in, int out, std::uint64_t size, const std::string& to) {
                         errno == EOPNOTSUPP || errno == EBADF || errno == EPERM)) {
         return CopyByLoop(in, out, to);
       }
-      return Status::FromErrno(errno, "write " + to);
+      return base::Status::FromErrno(errno, "write " + to);
     }
     // Some file systems answer 0 at once when they cannot copy this way.
-    if (n == 0) return done == 0 && size > 0 ? CopyByLoop(in, out, to) : Status::Ok();
+    if (n == 0) return done == 0 && size > 0 ? CopyByLoop(in, out, to) : base::Status::Ok();
     done += static_cast<std::uint64_t>(n);
   }
 }
 
 }  // namespace
 
-Result<std::string> ReadHostFile(const std::string& path, std::uint64_t max_size) {
+base::Result<std::string> ReadHostFile(const std::string& path, std::uint64_t max_size) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) return Status::FromErrno(errno, "open " + path);
+  if (fd.get() < 0) return base::Status::FromErrno(errno, "open " + path);
   struct stat st;
-  if (::fstat(fd.get(), &st) != 0) return Status::FromErrno(errno, "stat " + path);
-  if (S_ISDIR(st.st_mode)) return Status::Refused("is a directory: " + path);
+  if (::fstat(fd.get(), &st) != 0) return base::Status::FromErrno(errno, "stat " + path);
+  if (S_ISDIR(st.st_mode)) return base::Status::Refused("is a directory: " + path);
   if (static_cast<std::uint64_t>(st.st_size) > max_size) {
-    return Status::Refused("file too large: " + path);
+    return base::Status::Refused("file too large: " + path);
   }
   std::string out;
   out.reserve(static_cast<std::size_t>(st.st_size));
@@ -109,47 +109,47 @@ Result<std::string> ReadHostFile(const std::string& path, std::uint64_t max_size
     ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return Status::FromErrno(errno, "read " + path);
+      return base::Status::FromErrno(errno, "read " + path);
     }
     if (n == 0) break;
     if (out.size() + static_cast<std::size_t>(n) > max_size) {
-      return Status::Refused("file too large: " + path);
+      return base::Status::Refused("file too large: " + path);
     }
     out.append(buffer, static_cast<std::size_t>(n));
   }
   return out;
 }
 
-Status WriteHostFileAtomically(const std::string& path, std::string_view content) {
+base::Status WriteHostFileAtomically(const std::string& path, std::string_view content) {
   std::string dir = DirectoryOf(path);
   std::string name = path.substr(path.rfind('/') + 1);
   std::string tmp = dir + "/." + name + ".XXXXXX";
   std::vector<char> templ(tmp.begin(), tmp.end());
   templ.push_back('\0');
   Fd fd(::mkstemp(templ.data()));
-  if (fd.get() < 0) return Status::FromErrno(errno, "create a temporary file in " + dir);
+  if (fd.get() < 0) return base::Status::FromErrno(errno, "create a temporary file in " + dir);
   tmp.assign(templ.data());
 
   mode_t mode = 0644;
   struct stat st;
   if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
-  Status s = WriteAll(fd.get(), content.data(), content.size(), tmp);
-  if (s.ok() && ::fchmod(fd.get(), mode) != 0) s = Status::FromErrno(errno, "chmod " + tmp);
-  if (s.ok() && ::fsync(fd.get()) != 0) s = Status::FromErrno(errno, "flush " + tmp);
-  if (s.ok() && ::close(fd.release()) != 0) s = Status::FromErrno(errno, "close " + tmp);
+  base::Status s = WriteAll(fd.get(), content.data(), content.size(), tmp);
+  if (s.ok() && ::fchmod(fd.get(), mode) != 0) s = base::Status::FromErrno(errno, "chmod " + tmp);
+  if (s.ok() && ::fsync(fd.get()) != 0) s = base::Status::FromErrno(errno, "flush " + tmp);
+  if (s.ok() && ::close(fd.release()) != 0) s = base::Status::FromErrno(errno, "close " + tmp);
   if (s.ok() && ::rename(tmp.c_str(), path.c_str()) != 0) {
-    s = Status::FromErrno(errno, "replace " + path);
+    s = base::Status::FromErrno(errno, "replace " + path);
   }
   if (!s.ok()) ::unlink(tmp.c_str());
   return s;
 }
 
-Status CopyHostFile(const std::string& from, const std::string& to) {
+base::Status CopyHostFile(const std::string& from, const std::string& to) {
   Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-  if (in.get() < 0) return Status::FromErrno(errno, "open " + from);
+  if (in.get() < 0) return base::Status::FromErrno(errno, "open " + from);
   struct stat st;
-  if (::fstat(in.get(), &st) != 0) return Status::FromErrno(errno, "stat " + from);
-  if (!S_ISREG(st.st_mode)) return Status::Refused("not a file: " + from);
+  if (::fstat(in.get(), &st) != 0) return base::Status::FromErrno(errno, "stat " + from);
+  if (!S_ISREG(st.st_mode)) return base::Status::Refused("not a file: " + from);
 
   int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
   int out_fd = ::open(to.c_str(), flags, st.st_mode & 0777);
@@ -159,10 +159,10 @@ Status CopyHostFile(const std::string& from, const std::string& to) {
     ::chmod(to.c_str(), (st.st_mode & 0777) | S_IWUSR);
     out_fd = ::open(to.c_str(), flags, st.st_mode & 0777);
   }
-  if (out_fd < 0) return Status::FromErrno(errno, "create " + to);
+  if (out_fd < 0) return base::Status::FromErrno(errno, "create " + to);
   Fd out(out_fd);
-  Status s = CopyData(in.get(), out.get(), static_cast<std::uint64_t>(st.st_size), to);
-  if (s.ok() && ::close(out.release()) != 0) s = Status::FromErrno(errno, "close " + to);
+  base::Status s = CopyData(in.get(), out.get(), static_cast<std::uint64_t>(st.st_size), to);
+  if (s.ok() && ::close(out.release()) != 0) s = base::Status::FromErrno(errno, "close " + to);
   if (!s.ok()) ::unlink(to.c_str());
   return s;
 }

@@ -6,24 +6,24 @@
 #include <string>
 #include <string_view>
 
-#include "platform/result.h"
+#include "base/result.h"
 
 namespace cdsetup::platform {
 
 /// Reads a whole file. NotFound when missing; Refused when it is larger than
 /// `max_size` bytes (nothing is read then).
-Result<std::string> ReadHostFile(const std::string& path, std::uint64_t max_size);
+base::Result<std::string> ReadHostFile(const std::string& path, std::uint64_t max_size);
 
 /// Replaces `path` with `content` atomically: writes a temporary file in the
 /// same directory, flushes it to disk, then renames it over `path`. An
 /// existing file keeps its permission bits. On failure `path` is untouched and
 /// the temporary file is removed.
-Status WriteHostFileAtomically(const std::string& path, std::string_view content);
+base::Status WriteHostFileAtomically(const std::string& path, std::string_view content);
 
 /// Copies a regular file, replacing an existing target (even a read-only one,
 /// as CopyFile does with a read-only attribute cleared by the caller first).
 /// Uses copy_file_range, falling back to a read/write loop with large buffers
 /// where the kernel refuses it. A failed copy removes the partial target.
-Status CopyHostFile(const std::string& from, const std::string& to);
+base::Status CopyHostFile(const std::string& from, const std::string& to);
 
 }  // namespace cdsetup::platform

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 
 namespace cdsetup::platform {
 namespace {
@@ -133,9 +133,9 @@ WindowsLocale LookUpWindowsLocale(std::string_view locale) {
     territory = locale.substr(sep + 1);
     locale = locale.substr(0, sep);
   }
-  std::string language = ToLowerAscii(locale);
+  std::string language = base::ToLowerAscii(locale);
   std::string country = ToUpperAscii(territory);
-  std::string mod = ToLowerAscii(modifier);
+  std::string mod = base::ToLowerAscii(modifier);
   if (!IsLetters(language) || language.size() > 3 || (!country.empty() && !IsLetters(country))) {
     return {};
   }

@@ -34,7 +34,7 @@ bool IsEmptyDir(const std::string& p) {
   return empty;
 }
 
-Status MakeDirs(const std::string& path) {
+base::Status MakeDirs(const std::string& path) {
   std::string cur;
   std::size_t pos = 0;
   while (pos != std::string::npos) {
@@ -43,19 +43,19 @@ Status MakeDirs(const std::string& path) {
     pos = next;
     if (cur.empty()) continue;
     if (::mkdir(cur.c_str(), 0777) != 0 && errno != EEXIST) {
-      return Status::FromErrno(errno, "create " + cur);
+      return base::Status::FromErrno(errno, "create " + cur);
     }
   }
-  return Status::Ok();
+  return base::Status::Ok();
 }
 
-Status Link(const std::string& target, const std::string& link) {
+base::Status Link(const std::string& target, const std::string& link) {
   struct stat st;
-  if (::lstat(link.c_str(), &st) == 0) return Status::Ok();
+  if (::lstat(link.c_str(), &st) == 0) return base::Status::Ok();
   if (::symlink(target.c_str(), link.c_str()) != 0) {
-    return Status::FromErrno(errno, "link " + link);
+    return base::Status::FromErrno(errno, "link " + link);
   }
-  return Status::Ok();
+  return base::Status::Ok();
 }
 
 // Registry files are ASCII: a user name outside it travels in escapes.
@@ -91,10 +91,10 @@ std::string ProgramsFolderFor(const std::string& user) {
   return "C:\\users\\" + user + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
 }
 
-Status EnsurePrefix(const std::string& prefix_dir, const std::string& user) {
+base::Status EnsurePrefix(const std::string& prefix_dir, const std::string& user) {
   bool fresh = !IsDir(prefix_dir) || IsEmptyDir(prefix_dir);
   if (!fresh && !IsDir(prefix_dir + "/drive_c")) {
-    return Status::Refused(prefix_dir + " is not a Wine prefix (it has no drive_c)");
+    return base::Status::Refused(prefix_dir + " is not a Wine prefix (it has no drive_c)");
   }
   if (fresh) {
     const std::string c = prefix_dir + "/drive_c";
@@ -103,17 +103,17 @@ Status EnsurePrefix(const std::string& prefix_dir, const std::string& user) {
          {c + "/windows/system32", c + "/Program Files", c + "/users/Public", home + "/Desktop",
           home + "/Documents",
           home + "/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Startup"}) {
-      Status s = MakeDirs(d);
+      base::Status s = MakeDirs(d);
       if (!s.ok()) return s;
     }
-    Status s = WriteHostFileAtomically(prefix_dir + "/system.reg", RegHeader("\\\\Machine"));
+    base::Status s = WriteHostFileAtomically(prefix_dir + "/system.reg", RegHeader("\\\\Machine"));
     if (s.ok()) s = WriteHostFileAtomically(prefix_dir + "/user.reg", UserReg(user));
     if (s.ok()) {
       s = WriteHostFileAtomically(prefix_dir + "/userdef.reg", RegHeader("\\\\User\\\\.Default"));
     }
     if (!s.ok()) return s;
   }
-  Status s = MakeDirs(prefix_dir + "/dosdevices");
+  base::Status s = MakeDirs(prefix_dir + "/dosdevices");
   if (s.ok()) s = Link("../drive_c", prefix_dir + "/dosdevices/c:");
   if (s.ok()) s = Link("/", prefix_dir + "/dosdevices/z:");
   return s;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/result.h"
+#include "base/result.h"
 
 namespace cdsetup::platform {
 
@@ -16,6 +16,6 @@ std::string ProgramsFolderFor(const std::string& user);
 /// drive_c/ is left as it is (missing dosdevices links c: and z: are added);
 /// a missing or empty directory gets the whole layout. Refused for a
 /// non-empty directory without drive_c/, which is not a prefix.
-Status EnsurePrefix(const std::string& prefix_dir, const std::string& user);
+base::Status EnsurePrefix(const std::string& prefix_dir, const std::string& user);
 
 }  // namespace cdsetup::platform

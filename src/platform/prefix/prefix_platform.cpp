@@ -66,30 +66,30 @@ struct PrefixPlatform::CachedProfile {
 PrefixPlatform::PrefixPlatform(PrefixOptions options) : options_(std::move(options)) {}
 PrefixPlatform::~PrefixPlatform() = default;
 
-Result<std::unique_ptr<PrefixPlatform>> PrefixPlatform::Open(const PrefixOptions& options) {
+base::Result<std::unique_ptr<PrefixPlatform>> PrefixPlatform::Open(const PrefixOptions& options) {
   std::unique_ptr<PrefixPlatform> p(new PrefixPlatform(options));
   if (p->options_.user.empty()) p->options_.user = LoginName();
   struct stat st;
   if (!StatPath(options.medium_dir, &st) || !S_ISDIR(st.st_mode)) {
-    return Status::NotFound("the medium " + options.medium_dir + " is not a directory");
+    return base::Status::NotFound("the medium " + options.medium_dir + " is not a directory");
   }
-  Status s = EnsurePrefix(options.prefix_dir, p->options_.user);
+  base::Status s = EnsurePrefix(options.prefix_dir, p->options_.user);
   if (!s.ok()) return s;
   p->drives_ = DriveMap::Load(options.prefix_dir);
   std::optional<char> cd = p->drives_.AddMedium(options.medium_dir);
-  if (!cd) return Status::Refused("no free drive letter for the medium");
+  if (!cd) return base::Status::Refused("no free drive letter for the medium");
   p->cwd_.drive = *cd;
   p->InitLocale();
   p->InitRegistry();
   return p;
 }
 
-Result<WindowsPath> PrefixPlatform::Parse(std::string_view path) const {
+base::Result<WindowsPath> PrefixPlatform::Parse(std::string_view path) const {
   return WindowsPath::Parse(path, cwd_);
 }
 
-Result<std::string> PrefixPlatform::Resolve(std::string_view path, bool* exists) {
-  Result<WindowsPath> parsed = Parse(path);
+base::Result<std::string> PrefixPlatform::Resolve(std::string_view path, bool* exists) {
+  base::Result<WindowsPath> parsed = Parse(path);
   if (!parsed.ok()) return parsed.status();
   return ResolveParsed(*parsed, exists);
 }
@@ -108,10 +108,10 @@ bool PrefixPlatform::StatOf(const std::string& host, const KnownStat& known, str
   return StatPath(host, st);
 }
 
-Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path, bool* exists,
-                                                  KnownStat* known) {
+base::Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path, bool* exists,
+                                                        KnownStat* known) {
   const std::string* root = drives_.Target(path.drive);
-  if (root == nullptr) return Status::NotFound("no drive " + path.Root());
+  if (root == nullptr) return base::Status::NotFound("no drive " + path.Root());
   std::string host = *root;
   if (!host.empty() && host.back() == '/') host.pop_back();
   std::vector<std::string> names;
@@ -187,7 +187,7 @@ const ProfileIndex* PrefixPlatform::LoadProfile(const std::string& host_path,
       slot->mtime.tv_nsec == st.st_mtim.tv_nsec) {
     return slot->index.get();
   }
-  Result<std::string> text = ReadHostFile(host_path, kMaxProfileSize);
+  base::Result<std::string> text = ReadHostFile(host_path, kMaxProfileSize);
   if (!text.ok()) return nullptr;
   if (!slot) slot = std::make_unique<CachedProfile>();
   slot->dev = st.st_dev;
@@ -203,9 +203,9 @@ std::size_t PrefixPlatform::GetPrivateProfileString(std::string_view section, st
                                                     std::string_view path) {
   std::string_view value = def;
   KnownStat known;
-  Result<WindowsPath> parsed = Parse(path);
-  Result<std::string> host =
-      parsed.ok() ? ResolveParsed(*parsed, nullptr, &known) : Result<std::string>(parsed.status());
+  base::Result<WindowsPath> parsed = Parse(path);
+  base::Result<std::string> host = parsed.ok() ? ResolveParsed(*parsed, nullptr, &known)
+                                               : base::Result<std::string>(parsed.status());
   if (host.ok()) {
     if (const ProfileIndex* index = LoadProfile(*host, known)) {
       if (auto found = index->Find(section, key)) value = *found;
@@ -214,103 +214,106 @@ std::size_t PrefixPlatform::GetPrivateProfileString(std::string_view section, st
   return CopyToBuffer(value, buffer.data(), buffer.size());
 }
 
-Status PrefixPlatform::WritePrivateProfileString(std::string_view section, std::string_view key,
-                                                 std::string_view value, std::string_view path) {
+base::Status PrefixPlatform::WritePrivateProfileString(std::string_view section,
+                                                       std::string_view key, std::string_view value,
+                                                       std::string_view path) {
   bool exists = false;
-  Result<std::string> host = Resolve(path, &exists);
+  base::Result<std::string> host = Resolve(path, &exists);
   if (!host.ok()) return host.status();
   std::string text;
   if (exists) {
     struct stat st;
     if (StatPath(*host, &st) && (st.st_mode & S_IWUSR) == 0) {
-      return Status::Refused("the file is read-only: " + std::string(path));
+      return base::Status::Refused("the file is read-only: " + std::string(path));
     }
-    Result<std::string> old = ReadHostFile(*host, kMaxProfileSize);
+    base::Result<std::string> old = ReadHostFile(*host, kMaxProfileSize);
     if (!old.ok()) return old.status();
     text = std::move(old).value();
   }
-  Result<std::string> updated = ProfileSetValue(text, section, key, value);
+  base::Result<std::string> updated = ProfileSetValue(text, section, key, value);
   if (!updated.ok()) return updated.status();
-  Status s = WriteHostFileAtomically(*host, *updated);
+  base::Status s = WriteHostFileAtomically(*host, *updated);
   profiles_.erase(*host);
   return s;
 }
 
 // --- Files -----------------------------------------------------------------------
 
-Status PrefixPlatform::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
+base::Status PrefixPlatform::CopyFile(std::string_view from, std::string_view to,
+                                      bool fail_if_exists) {
   bool from_exists = false, to_exists = false;
-  Result<std::string> src = Resolve(from, &from_exists);
+  base::Result<std::string> src = Resolve(from, &from_exists);
   if (!src.ok()) return src.status();
-  if (!from_exists) return Status::NotFound("no such file: " + std::string(from));
-  Result<WindowsPath> dst_path = Parse(to);
+  if (!from_exists) return base::Status::NotFound("no such file: " + std::string(from));
+  base::Result<WindowsPath> dst_path = Parse(to);
   if (!dst_path.ok()) return dst_path.status();
   if (dst_path->IsRoot() || HasWildcards(dst_path->parts.back())) {
-    return Status::Refused("not a file name: " + std::string(to));
+    return base::Status::Refused("not a file name: " + std::string(to));
   }
-  Result<std::string> dst = ResolveParsed(*dst_path, &to_exists);
+  base::Result<std::string> dst = ResolveParsed(*dst_path, &to_exists);
   if (!dst.ok()) return dst.status();
-  if (to_exists && fail_if_exists) return Status::AlreadyExists(std::string(to));
-  Status copied = CopyHostFile(*src, *dst);
+  if (to_exists && fail_if_exists) return base::Status::AlreadyExists(std::string(to));
+  base::Status copied = CopyHostFile(*src, *dst);
   if (copied.ok() && !to_exists) NoteCreated(*dst);
   return copied.WithContext("copy " + std::string(from) + " to " + std::string(to));
 }
 
-Status PrefixPlatform::SetFileAttributesArchive(std::string_view path) {
+base::Status PrefixPlatform::SetFileAttributesArchive(std::string_view path) {
   bool exists = false;
   KnownStat known;
-  Result<WindowsPath> parsed = Parse(path);
+  base::Result<WindowsPath> parsed = Parse(path);
   if (!parsed.ok()) return parsed.status();
-  Result<std::string> host = ResolveParsed(*parsed, &exists, &known);
+  base::Result<std::string> host = ResolveParsed(*parsed, &exists, &known);
   if (!host.ok()) return host.status();
   struct stat st;
-  if (!exists || !StatOf(*host, known, &st)) return Status::NotFound(std::string(path));
-  if ((st.st_mode & S_IWUSR) != 0) return Status::Ok();  // writable already
+  if (!exists || !StatOf(*host, known, &st)) return base::Status::NotFound(std::string(path));
+  if ((st.st_mode & S_IWUSR) != 0) return base::Status::Ok();  // writable already
   if (::chmod(host->c_str(), (st.st_mode & 07777) | S_IWUSR) != 0) {
-    return Status::FromErrno(errno, "change the attributes of " + std::string(path));
+    return base::Status::FromErrno(errno, "change the attributes of " + std::string(path));
   }
-  return Status::Ok();
+  return base::Status::Ok();
 }
 
-Status PrefixPlatform::DeleteFile(std::string_view path) {
+base::Status PrefixPlatform::DeleteFile(std::string_view path) {
   bool exists = false;
-  Result<std::string> host = Resolve(path, &exists);
+  base::Result<std::string> host = Resolve(path, &exists);
   if (!host.ok()) return host.status();
-  if (!exists) return Status::NotFound(std::string(path));
+  if (!exists) return base::Status::NotFound(std::string(path));
   struct stat st;
   if (::lstat(host->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    return Status::Refused("is a directory: " + std::string(path));
+    return base::Status::Refused("is a directory: " + std::string(path));
   }
-  if (::unlink(host->c_str()) != 0) return Status::FromErrno(errno, "delete " + std::string(path));
-  return Status::Ok();
+  if (::unlink(host->c_str()) != 0)
+    return base::Status::FromErrno(errno, "delete " + std::string(path));
+  return base::Status::Ok();
 }
 
-Status PrefixPlatform::CreateDirectory(std::string_view path) {
-  Result<WindowsPath> parsed = Parse(path);
+base::Status PrefixPlatform::CreateDirectory(std::string_view path) {
+  base::Result<WindowsPath> parsed = Parse(path);
   if (!parsed.ok()) return parsed.status();
   bool exists = false;
-  Result<std::string> host = ResolveParsed(*parsed, &exists);
+  base::Result<std::string> host = ResolveParsed(*parsed, &exists);
   if (!host.ok()) return host.status();
-  if (exists) return Status::AlreadyExists(std::string(path));
+  if (exists) return base::Status::AlreadyExists(std::string(path));
   if (HasWildcards(parsed->parts.back())) {
-    return Status::Refused("not a directory name: " + std::string(path));
+    return base::Status::Refused("not a directory name: " + std::string(path));
   }
   if (::mkdir(host->c_str(), 0777) != 0) {
-    return Status::FromErrno(errno, "create the directory " + std::string(path));
+    return base::Status::FromErrno(errno, "create the directory " + std::string(path));
   }
   NoteCreated(*host);
-  return Status::Ok();
+  return base::Status::Ok();
 }
 
-Result<FileInfo> PrefixPlatform::GetFileInfo(std::string_view path) {
+base::Result<FileInfo> PrefixPlatform::GetFileInfo(std::string_view path) {
   bool exists = false;
   KnownStat known;
-  Result<WindowsPath> parsed = Parse(path);
+  base::Result<WindowsPath> parsed = Parse(path);
   if (!parsed.ok()) return parsed.status();
-  Result<std::string> host = ResolveParsed(*parsed, &exists, &known);
+  base::Result<std::string> host = ResolveParsed(*parsed, &exists, &known);
   if (!host.ok()) return host.status();
   struct stat st;
-  if (!exists || !StatOf(*host, known, &st)) return Status::NotFound(std::string(path));
+  if (!exists || !StatOf(*host, known, &st)) return base::Status::NotFound(std::string(path));
   FileInfo info;
   info.is_directory = S_ISDIR(st.st_mode);
   info.is_read_only = (st.st_mode & S_IWUSR) == 0;
@@ -324,18 +327,18 @@ std::string PrefixPlatform::GetCurrentDirectory() {
   return cwd_.ToString();
 }
 
-Status PrefixPlatform::SetCurrentDirectory(std::string_view path) {
-  Result<WindowsPath> parsed = Parse(path);
+base::Status PrefixPlatform::SetCurrentDirectory(std::string_view path) {
+  base::Result<WindowsPath> parsed = Parse(path);
   if (!parsed.ok()) return parsed.status();
   bool exists = false;
-  Result<std::string> host = ResolveParsed(*parsed, &exists);
+  base::Result<std::string> host = ResolveParsed(*parsed, &exists);
   if (!host.ok()) return host.status();
   struct stat st;
   if (!exists || !StatPath(*host, &st) || !S_ISDIR(st.st_mode)) {
-    return Status::NotFound("no such directory: " + std::string(path));
+    return base::Status::NotFound("no such directory: " + std::string(path));
   }
   cwd_ = std::move(parsed).value();
-  return Status::Ok();
+  return base::Status::Ok();
 }
 
 std::string PrefixPlatform::GetModuleFileName() {
@@ -345,18 +348,18 @@ std::string PrefixPlatform::GetModuleFileName() {
   return module.ToString();
 }
 
-Result<std::vector<FindData>> PrefixPlatform::FindFiles(std::string_view pattern,
-                                                        std::size_t max_entries) {
-  Result<WindowsPath> parsed = Parse(pattern);
+base::Result<std::vector<FindData>> PrefixPlatform::FindFiles(std::string_view pattern,
+                                                              std::size_t max_entries) {
+  base::Result<WindowsPath> parsed = Parse(pattern);
   if (!parsed.ok()) return parsed.status();
-  if (parsed->IsRoot()) return Status::NotFound("nothing matches " + std::string(pattern));
+  if (parsed->IsRoot()) return base::Status::NotFound("nothing matches " + std::string(pattern));
   WindowsPath dir = *parsed;
   std::string last = dir.parts.back();
   dir.parts.pop_back();
   bool exists = false;
-  Result<std::string> host = ResolveParsed(dir, &exists);
+  base::Result<std::string> host = ResolveParsed(dir, &exists);
   if (!host.ok()) return host.status();
-  if (!exists) return Status::NotFound("no such directory: " + dir.ToString());
+  if (!exists) return base::Status::NotFound("no such directory: " + dir.ToString());
 
   std::u32string want = FoldedCodePoints(code_page_->ToUtf8(last == "*.*" ? "*" : last));
   std::vector<FindData> found;
@@ -374,7 +377,7 @@ Result<std::vector<FindData>> PrefixPlatform::FindFiles(std::string_view pattern
   }
   std::size_t fixed = found.size();
   DIR* d = ::opendir(host->c_str());
-  if (d == nullptr) return Status::FromErrno(errno, "list " + dir.ToString());
+  if (d == nullptr) return base::Status::FromErrno(errno, "list " + dir.ToString());
   while (dirent* e = ::readdir(d)) {
     std::string name = e->d_name;
     if (name == "." || name == "..") continue;
@@ -389,26 +392,26 @@ Result<std::vector<FindData>> PrefixPlatform::FindFiles(std::string_view pattern
               return FoldedCodePoints(a.name) < FoldedCodePoints(b.name);
             });
   if (found.size() > max_entries) found.resize(max_entries);
-  if (found.empty()) return Status::NotFound("nothing matches " + std::string(pattern));
+  if (found.empty()) return base::Status::NotFound("nothing matches " + std::string(pattern));
   return found;
 }
 
-Result<FilePtr> PrefixPlatform::OpenFile(std::string_view path, const char* mode) {
-  Result<WindowsPath> parsed = Parse(path);
+base::Result<FilePtr> PrefixPlatform::OpenFile(std::string_view path, const char* mode) {
+  base::Result<WindowsPath> parsed = Parse(path);
   if (!parsed.ok()) return parsed.status();
   if (parsed->IsRoot() || HasWildcards(parsed->parts.back())) {
-    return Status::Refused("not a file name: " + std::string(path));
+    return base::Status::Refused("not a file name: " + std::string(path));
   }
   bool exists = false;
-  Result<std::string> host = ResolveParsed(*parsed, &exists);
+  base::Result<std::string> host = ResolveParsed(*parsed, &exists);
   if (!host.ok()) return host.status();
   FilePtr f(std::fopen(host->c_str(), mode));
-  if (!f) return Status::FromErrno(errno, "open " + std::string(path));
+  if (!f) return base::Status::FromErrno(errno, "open " + std::string(path));
   if (!exists) NoteCreated(*host);
   return f;
 }
 
-Result<std::string> PrefixPlatform::HostPath(std::string_view path) {
+base::Result<std::string> PrefixPlatform::HostPath(std::string_view path) {
   return Resolve(path);
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/Platform.h"
+#include "platform/platform.h"
 #include "platform/prefix/code_page.h"
 #include "platform/prefix/drive_map.h"
 #include "platform/prefix/folded_name_cache.h"
@@ -41,13 +41,13 @@ class PrefixPlatform : public Platform {
   /// Opens (and when missing, creates) the prefix and shows the medium as a
   /// drive. The current directory starts at the medium's root. Fails when the
   /// prefix cannot be created or is not a prefix, or the medium is missing.
-  static Result<std::unique_ptr<PrefixPlatform>> Open(const PrefixOptions& options);
+  static base::Result<std::unique_ptr<PrefixPlatform>> Open(const PrefixOptions& options);
   ~PrefixPlatform() override;
 
   /// Resolves a Windows path to its host path: existing components matched
   /// without regard to case, missing ones appended as given (in UTF-8).
   /// `exists` tells whether the whole path was found.
-  Result<std::string> Resolve(std::string_view path, bool* exists = nullptr);
+  base::Result<std::string> Resolve(std::string_view path, bool* exists = nullptr);
 
   /// What a resolution learnt of the file it found, so that callers need
   /// not ask again: valid when the last part was found as it is spelt and
@@ -65,36 +65,37 @@ class PrefixPlatform : public Platform {
   std::size_t GetPrivateProfileString(std::string_view section, std::string_view key,
                                       std::string_view def, std::span<char> buffer,
                                       std::string_view path) override;
-  Status WritePrivateProfileString(std::string_view section, std::string_view key,
-                                   std::string_view value, std::string_view path) override;
+  base::Status WritePrivateProfileString(std::string_view section, std::string_view key,
+                                         std::string_view value, std::string_view path) override;
 
   // Registry
-  Result<RegKey> RegOpenKey(RegRoot root, std::string_view subkey) override;
-  Result<RegKey> RegCreateKey(RegRoot root, std::string_view subkey) override;
-  Result<std::string> RegQueryValue(RegKey key, std::string_view name) override;
-  Status RegSetValue(RegKey key, std::string_view name, std::string_view value) override;
-  Status RegDeleteValue(RegKey key, std::string_view name) override;
+  base::Result<RegKey> RegOpenKey(RegRoot root, std::string_view subkey) override;
+  base::Result<RegKey> RegCreateKey(RegRoot root, std::string_view subkey) override;
+  base::Result<std::string> RegQueryValue(RegKey key, std::string_view name) override;
+  base::Status RegSetValue(RegKey key, std::string_view name, std::string_view value) override;
+  base::Status RegDeleteValue(RegKey key, std::string_view name) override;
   void RegCloseKey(RegKey key) override;
-  Status RegistryWritable() override;
+  base::Status RegistryWritable() override;
 
   // Files
-  Status CopyFile(std::string_view from, std::string_view to, bool fail_if_exists = false) override;
-  Status SetFileAttributesArchive(std::string_view path) override;
-  Status DeleteFile(std::string_view path) override;
-  Status CreateDirectory(std::string_view path) override;
-  Result<FileInfo> GetFileInfo(std::string_view path) override;
+  base::Status CopyFile(std::string_view from, std::string_view to,
+                        bool fail_if_exists = false) override;
+  base::Status SetFileAttributesArchive(std::string_view path) override;
+  base::Status DeleteFile(std::string_view path) override;
+  base::Status CreateDirectory(std::string_view path) override;
+  base::Result<FileInfo> GetFileInfo(std::string_view path) override;
   std::string GetCurrentDirectory() override;
-  Status SetCurrentDirectory(std::string_view path) override;
+  base::Status SetCurrentDirectory(std::string_view path) override;
   std::string GetModuleFileName() override;
-  Result<std::vector<FindData>> FindFiles(std::string_view pattern,
-                                          std::size_t max_entries = SIZE_MAX) override;
-  Result<FilePtr> OpenFile(std::string_view path, const char* mode) override;
-  Result<std::string> HostPath(std::string_view path) override;
+  base::Result<std::vector<FindData>> FindFiles(std::string_view pattern,
+                                                std::size_t max_entries = SIZE_MAX) override;
+  base::Result<FilePtr> OpenFile(std::string_view path, const char* mode) override;
+  base::Result<std::string> HostPath(std::string_view path) override;
 
   // Drives
   DriveType GetDriveType(std::string_view root) override;
-  Result<VolumeInfo> GetVolumeInformation(std::string_view root) override;
-  Result<DiskSpace> GetDiskFreeSpace(std::string_view root) override;
+  base::Result<VolumeInfo> GetVolumeInformation(std::string_view root) override;
+  base::Result<DiskSpace> GetDiskFreeSpace(std::string_view root) override;
 
   // Locale and environment
   std::string GetSystemLanguageId() override;
@@ -103,21 +104,21 @@ class PrefixPlatform : public Platform {
   std::string GetEnvironmentVariable(std::string_view name) override;
 
   // Processes
-  Result<int> StartProcess(std::string_view path, const std::vector<std::string>& args,
-                           Wait wait) override;
+  base::Result<int> StartProcess(std::string_view path, const std::vector<std::string>& args,
+                                 Wait wait) override;
 
   // Shell links
-  Status WriteShellLink(std::string_view link_path, const ShellLinkSpec& link) override;
+  base::Status WriteShellLink(std::string_view link_path, const ShellLinkSpec& link) override;
   /// The fields of an existing link file, in ANSI. Corrupt when it is not one.
-  Result<ShellLinkSpec> ReadShellLink(std::string_view link_path);
+  base::Result<ShellLinkSpec> ReadShellLink(std::string_view link_path);
 
  private:
   struct CachedProfile;
 
   explicit PrefixPlatform(PrefixOptions options);
-  Result<WindowsPath> Parse(std::string_view path) const;
-  Result<std::string> ResolveParsed(const WindowsPath& path, bool* exists,
-                                    KnownStat* known = nullptr);
+  base::Result<WindowsPath> Parse(std::string_view path) const;
+  base::Result<std::string> ResolveParsed(const WindowsPath& path, bool* exists,
+                                          KnownStat* known = nullptr);
   /// The file's status: the one `known` holds, else asked of the host.
   static bool StatOf(const std::string& host, const KnownStat& known, struct stat* st);
   /// Keeps the name cache's listing of the host file's folder valid after

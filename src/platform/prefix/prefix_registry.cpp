@@ -31,7 +31,7 @@ PrefixRegistry::PrefixRegistry(std::string prefix_dir, const CodePage& code_page
   user_.relative_to = "\\\\User\\\\S-1-5-21-0-0-0-1000";
 }
 
-Result<std::u16string> PrefixRegistry::KeyPath(std::string_view subkey) const {
+base::Result<std::u16string> PrefixRegistry::KeyPath(std::string_view subkey) const {
   std::u16string path = Utf8ToUtf16(code_page_.ToUtf8(subkey));
   if (!path.empty() && path.back() == u'\\') path.pop_back();
   std::size_t level_start = 0;
@@ -39,21 +39,22 @@ Result<std::u16string> PrefixRegistry::KeyPath(std::string_view subkey) const {
     if (i < path.size() && path[i] != u'\\') continue;
     std::size_t length = i - level_start;
     if (!path.empty() && length == 0) {
-      return Status::Refused("a registry key path with an empty level: " + std::string(subkey));
+      return base::Status::Refused("a registry key path with an empty level: " +
+                                   std::string(subkey));
     }
     if (length > kMaxKeyNameLength) {
-      return Status::Refused("a registry key name longer than 255 characters");
+      return base::Status::Refused("a registry key name longer than 255 characters");
     }
     level_start = i + 1;
   }
   return path;
 }
 
-Result<RegistryDocument*> PrefixRegistry::Load(RegRoot root) {
+base::Result<RegistryDocument*> PrefixRegistry::Load(RegRoot root) {
   Hive& hive = HiveOf(root);
   struct stat st;
   if (::stat(hive.path.c_str(), &st) != 0) {
-    if (errno != ENOENT) return Status::FromErrno(errno, "read " + hive.path);
+    if (errno != ENOENT) return base::Status::FromErrno(errno, "read " + hive.path);
     // A prefix without this file yet: Wine would start it empty too.
     if (!hive.doc || hive.size != -1) {
       hive.doc = std::make_unique<RegistryDocument>(RegistryDocument::Empty(hive.relative_to));
@@ -66,7 +67,7 @@ Result<RegistryDocument*> PrefixRegistry::Load(RegRoot root) {
     return hive.doc.get();
   }
   hive.doc.reset();
-  Result<std::string> text = ReadHostFile(hive.path, kMaxRegistryFile);
+  base::Result<std::string> text = ReadHostFile(hive.path, kMaxRegistryFile);
   if (!text.ok()) return text.status();
   hive.doc = std::make_unique<RegistryDocument>(
       text->empty() ? RegistryDocument::Empty(hive.relative_to) : RegistryDocument::Parse(*text));
@@ -77,37 +78,37 @@ Result<RegistryDocument*> PrefixRegistry::Load(RegRoot root) {
   return hive.doc.get();
 }
 
-Result<const RegistryDocument*> PrefixRegistry::Document(RegRoot root) {
-  Result<RegistryDocument*> doc = Load(root);
+base::Result<const RegistryDocument*> PrefixRegistry::Document(RegRoot root) {
+  base::Result<RegistryDocument*> doc = Load(root);
   if (!doc.ok()) return doc.status();
   return static_cast<const RegistryDocument*>(*doc);
 }
 
-Status PrefixRegistry::Writable() {
+base::Status PrefixRegistry::Writable() {
   if (server_running_ && server_running_()) {
-    return Status::Busy("Wine is running for the prefix " + prefix_dir_ +
-                        " and owns its registry; close the prefix's Wine programs first "
-                        "(or end them with \"wineserver -k\"), then try again");
+    return base::Status::Busy("Wine is running for the prefix " + prefix_dir_ +
+                              " and owns its registry; close the prefix's Wine programs first "
+                              "(or end them with \"wineserver -k\"), then try again");
   }
-  return Status::Ok();
+  return base::Status::Ok();
 }
 
-Result<RegistryDocument*> PrefixRegistry::ForWrite(RegRoot root) {
-  Status writable = Writable();
+base::Result<RegistryDocument*> PrefixRegistry::ForWrite(RegRoot root) {
+  base::Status writable = Writable();
   if (!writable.ok()) return writable;
-  Result<RegistryDocument*> doc = Load(root);
+  base::Result<RegistryDocument*> doc = Load(root);
   if (!doc.ok()) return doc.status();
-  Status intact = (*doc)->Intact();
+  base::Status intact = (*doc)->Intact();
   if (!intact.ok()) {
-    return Status::Corrupt(HiveOf(root).path + ": " + intact.message() +
-                           "; it is not rewritten, so that nothing in it is lost");
+    return base::Status::Corrupt(HiveOf(root).path + ": " + intact.message() +
+                                 "; it is not rewritten, so that nothing in it is lost");
   }
   return doc;
 }
 
-Status PrefixRegistry::Save(RegRoot root) {
+base::Status PrefixRegistry::Save(RegRoot root) {
   Hive& hive = HiveOf(root);
-  Status s = WriteHostFileAtomically(hive.path, hive.doc->Serialize());
+  base::Status s = WriteHostFileAtomically(hive.path, hive.doc->Serialize());
   if (!s.ok()) {
     hive.doc.reset();  // memory must not hold what the file does not
     return s.WithContext(std::string("write the registry of ") + RootName(root));
@@ -121,35 +122,35 @@ Status PrefixRegistry::Save(RegRoot root) {
   } else {
     hive.doc.reset();
   }
-  return Status::Ok();
+  return base::Status::Ok();
 }
 
-Result<RegKey> PrefixRegistry::Open(RegRoot root, std::string_view subkey) {
-  Result<std::u16string> path = KeyPath(subkey);
+base::Result<RegKey> PrefixRegistry::Open(RegRoot root, std::string_view subkey) {
+  base::Result<std::u16string> path = KeyPath(subkey);
   if (!path.ok()) return path.status();
-  Result<RegistryDocument*> doc = Load(root);
+  base::Result<RegistryDocument*> doc = Load(root);
   if (!doc.ok()) return doc.status();
   if (!(*doc)->HasKey(*path)) {
-    return Status::NotFound(std::string("no registry key ") + RootName(root) + "\\" +
-                            std::string(subkey));
+    return base::Status::NotFound(std::string("no registry key ") + RootName(root) + "\\" +
+                                  std::string(subkey));
   }
   RegKey key = next_key_++;
   keys_[key] = {root, std::move(path).value()};
   return key;
 }
 
-Result<RegKey> PrefixRegistry::Create(RegRoot root, std::string_view subkey) {
-  Result<std::u16string> path = KeyPath(subkey);
+base::Result<RegKey> PrefixRegistry::Create(RegRoot root, std::string_view subkey) {
+  base::Result<std::u16string> path = KeyPath(subkey);
   if (!path.ok()) return path.status();
-  Status writable = Writable();
+  base::Status writable = Writable();
   if (!writable.ok()) return writable;
-  Result<RegistryDocument*> doc = Load(root);
+  base::Result<RegistryDocument*> doc = Load(root);
   if (!doc.ok()) return doc.status();
   if (!(*doc)->HasKey(*path)) {
     doc = ForWrite(root);
     if (!doc.ok()) return doc.status();
     (*doc)->CreateKey(*path, std::time(nullptr));
-    Status s = Save(root);
+    base::Status s = Save(root);
     if (!s.ok()) return s;
   }
   RegKey key = next_key_++;
@@ -157,37 +158,38 @@ Result<RegKey> PrefixRegistry::Create(RegRoot root, std::string_view subkey) {
   return key;
 }
 
-Result<std::string> PrefixRegistry::Query(RegKey key, std::string_view name) {
+base::Result<std::string> PrefixRegistry::Query(RegKey key, std::string_view name) {
   auto it = keys_.find(key);
-  if (it == keys_.end()) return Status::Refused("not an open registry key");
-  Result<RegistryDocument*> doc = Load(it->second.root);
+  if (it == keys_.end()) return base::Status::Refused("not an open registry key");
+  base::Result<RegistryDocument*> doc = Load(it->second.root);
   if (!doc.ok()) return doc.status();
   std::optional<RegistryValue> value =
       (*doc)->GetValue(it->second.path, Utf8ToUtf16(code_page_.ToUtf8(name)));
-  if (!value) return Status::NotFound("no registry value " + std::string(name));
+  if (!value) return base::Status::NotFound("no registry value " + std::string(name));
   std::optional<std::u16string> text = value->Text();
-  if (!text) return Status::Refused("the registry value " + std::string(name) + " is no string");
+  if (!text)
+    return base::Status::Refused("the registry value " + std::string(name) + " is no string");
   return code_page_.FromUtf8(Utf16ToUtf8(*text));
 }
 
-Status PrefixRegistry::Set(RegKey key, std::string_view name, std::string_view value) {
+base::Status PrefixRegistry::Set(RegKey key, std::string_view name, std::string_view value) {
   auto it = keys_.find(key);
-  if (it == keys_.end()) return Status::Refused("not an open registry key");
-  Result<RegistryDocument*> doc = ForWrite(it->second.root);
+  if (it == keys_.end()) return base::Status::Refused("not an open registry key");
+  base::Result<RegistryDocument*> doc = ForWrite(it->second.root);
   if (!doc.ok()) return doc.status();
   RegistryValue v = RegistryValue::String(Utf8ToUtf16(code_page_.ToUtf8(value)));
   (*doc)->SetValue(it->second.path, Utf8ToUtf16(code_page_.ToUtf8(name)), v, std::time(nullptr));
   return Save(it->second.root);
 }
 
-Status PrefixRegistry::Delete(RegKey key, std::string_view name) {
+base::Status PrefixRegistry::Delete(RegKey key, std::string_view name) {
   auto it = keys_.find(key);
-  if (it == keys_.end()) return Status::Refused("not an open registry key");
-  Result<RegistryDocument*> doc = ForWrite(it->second.root);
+  if (it == keys_.end()) return base::Status::Refused("not an open registry key");
+  base::Result<RegistryDocument*> doc = ForWrite(it->second.root);
   if (!doc.ok()) return doc.status();
   if (!(*doc)->DeleteValue(it->second.path, Utf8ToUtf16(code_page_.ToUtf8(name)),
                            std::time(nullptr))) {
-    return Status::NotFound("no registry value " + std::string(name));
+    return base::Status::NotFound("no registry value " + std::string(name));
   }
   return Save(it->second.root);
 }

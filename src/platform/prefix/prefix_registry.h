@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Platform.h"
+#include "platform/platform.h"
 #include "platform/prefix/code_page.h"
 #include "platform/prefix/wine_registry.h"
 
@@ -30,21 +30,21 @@ class PrefixRegistry {
   /// Names and values cross this interface in the ANSI code page. A key path
   /// uses "\" between levels (one final "\" is allowed); Refused for an empty
   /// level or one longer than 255 characters.
-  Result<RegKey> Open(RegRoot root, std::string_view subkey);
+  base::Result<RegKey> Open(RegRoot root, std::string_view subkey);
   /// Opens the key, creating it and its missing levels. Busy while a
   /// wineserver runs; Corrupt when the file could not be read whole.
-  Result<RegKey> Create(RegRoot root, std::string_view subkey);
+  base::Result<RegKey> Create(RegRoot root, std::string_view subkey);
   /// The text of a REG_SZ or REG_EXPAND_SZ value. NotFound when the value is
   /// missing, Refused for a value of another type.
-  Result<std::string> Query(RegKey key, std::string_view name);
-  Status Set(RegKey key, std::string_view name, std::string_view value);
-  Status Delete(RegKey key, std::string_view name);
+  base::Result<std::string> Query(RegKey key, std::string_view name);
+  base::Status Set(RegKey key, std::string_view name, std::string_view value);
+  base::Status Delete(RegKey key, std::string_view name);
   void Close(RegKey key);
-  Status Writable();
+  base::Status Writable();
 
   /// The document of a root as the file holds it now (re-read when the file
   /// changed). Fails when the file cannot be read, or is too large.
-  Result<const RegistryDocument*> Document(RegRoot root);
+  base::Result<const RegistryDocument*> Document(RegRoot root);
 
  private:
   struct Hive {
@@ -61,10 +61,10 @@ class PrefixRegistry {
     std::u16string path;
   };
 
-  Result<RegistryDocument*> Load(RegRoot root);
-  Status Save(RegRoot root);
-  Result<std::u16string> KeyPath(std::string_view subkey) const;
-  Result<RegistryDocument*> ForWrite(RegRoot root);
+  base::Result<RegistryDocument*> Load(RegRoot root);
+  base::Status Save(RegRoot root);
+  base::Result<std::u16string> KeyPath(std::string_view subkey) const;
+  base::Result<RegistryDocument*> ForWrite(RegRoot root);
   Hive& HiveOf(RegRoot root) { return root == RegRoot::kLocalMachine ? machine_ : user_; }
 
   const CodePage& code_page_;

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 #include "platform/prefix/drive_info.h"
 #include "platform/prefix/host_file.h"
 #include "platform/prefix/locale_table.h"
@@ -34,14 +34,14 @@ std::string RealPathOf(const std::string& path) {
 }  // namespace
 
 std::optional<DriveType> PrefixPlatform::ConfiguredDriveType(char letter) {
-  Result<const RegistryDocument*> doc = registry_->Document(RegRoot::kLocalMachine);
+  base::Result<const RegistryDocument*> doc = registry_->Document(RegRoot::kLocalMachine);
   if (!doc.ok()) return std::nullopt;
   const char16_t name[] = {static_cast<char16_t>(letter), u':', 0};
   std::optional<RegistryValue> value = (*doc)->GetValue(u"Software\\Wine\\Drives", name);
   std::optional<std::u16string> text = value ? value->Text() : std::nullopt;
   if (!text) return std::nullopt;
   // The names Wine's own configuration writes there.
-  std::string type = ToLowerAscii(Utf16ToUtf8(*text));
+  std::string type = base::ToLowerAscii(Utf16ToUtf8(*text));
   if (type == "cdrom") return DriveType::kCdRom;
   if (type == "floppy") return DriveType::kRemovable;
   if (type == "hd") return DriveType::kFixed;
@@ -67,25 +67,26 @@ void PrefixPlatform::InitRegistry() {
       prefix, *code_page_, [prefix, root] { return WineServerRunning(prefix, root); });
 }
 
-Result<RegKey> PrefixPlatform::RegOpenKey(RegRoot root, std::string_view subkey) {
+base::Result<RegKey> PrefixPlatform::RegOpenKey(RegRoot root, std::string_view subkey) {
   return registry_->Open(root, subkey);
 }
-Result<RegKey> PrefixPlatform::RegCreateKey(RegRoot root, std::string_view subkey) {
+base::Result<RegKey> PrefixPlatform::RegCreateKey(RegRoot root, std::string_view subkey) {
   return registry_->Create(root, subkey);
 }
-Result<std::string> PrefixPlatform::RegQueryValue(RegKey key, std::string_view name) {
+base::Result<std::string> PrefixPlatform::RegQueryValue(RegKey key, std::string_view name) {
   return registry_->Query(key, name);
 }
-Status PrefixPlatform::RegSetValue(RegKey key, std::string_view name, std::string_view value) {
+base::Status PrefixPlatform::RegSetValue(RegKey key, std::string_view name,
+                                         std::string_view value) {
   return registry_->Set(key, name, value);
 }
-Status PrefixPlatform::RegDeleteValue(RegKey key, std::string_view name) {
+base::Status PrefixPlatform::RegDeleteValue(RegKey key, std::string_view name) {
   return registry_->Delete(key, name);
 }
 void PrefixPlatform::RegCloseKey(RegKey key) {
   registry_->Close(key);
 }
-Status PrefixPlatform::RegistryWritable() {
+base::Status PrefixPlatform::RegistryWritable() {
   return registry_->Writable();
 }
 
@@ -102,24 +103,24 @@ std::optional<std::string> PrefixPlatform::DriveRoot(std::string_view root) cons
 DriveType PrefixPlatform::GetDriveType(std::string_view root) {
   std::optional<std::string> host = DriveRoot(root);
   if (!host) return DriveType::kNoRootDir;
-  char letter = ToLowerAscii(root[0]);
+  char letter = base::ToLowerAscii(root[0]);
   if (std::optional<DriveType> configured = ConfiguredDriveType(letter)) return *configured;
   if (letter == 'a' || letter == 'b') return DriveType::kRemovable;
   if (drives_.IsMedium(letter)) return DriveType::kCdRom;
-  Result<std::string> mounts = ReadHostFile(options_.mountinfo_path, 16u << 20);
+  base::Result<std::string> mounts = ReadHostFile(options_.mountinfo_path, 16u << 20);
   if (!mounts.ok()) return DriveType::kFixed;
   std::string real = RealPathOf(*host);
   std::optional<MountEntry> mount = FindMount(*mounts, real.empty() ? *host : real);
   return mount ? DriveTypeForFileSystem(mount->fs_type) : DriveType::kFixed;
 }
 
-Result<VolumeInfo> PrefixPlatform::GetVolumeInformation(std::string_view root) {
+base::Result<VolumeInfo> PrefixPlatform::GetVolumeInformation(std::string_view root) {
   std::optional<std::string> host = DriveRoot(root);
-  if (!host) return Status::NotFound("no medium in drive " + std::string(root));
+  if (!host) return base::Status::NotFound("no medium in drive " + std::string(root));
   VolumeInfo info;
   DriveType type = GetDriveType(root);
   bool cd = type == DriveType::kCdRom;
-  Result<std::string> mounts = ReadHostFile(options_.mountinfo_path, 16u << 20);
+  base::Result<std::string> mounts = ReadHostFile(options_.mountinfo_path, 16u << 20);
   if (mounts.ok()) {
     std::string real = RealPathOf(*host);
     if (auto mount = FindMount(*mounts, real.empty() ? *host : real)) {
@@ -127,7 +128,7 @@ Result<VolumeInfo> PrefixPlatform::GetVolumeInformation(std::string_view root) {
     }
   }
   if (info.name.empty()) {
-    Result<std::string> label = ReadHostFile(*host + "/.windows-label", 4096);
+    base::Result<std::string> label = ReadHostFile(*host + "/.windows-label", 4096);
     if (label.ok()) {
       std::string text = std::move(label).value();
       while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
@@ -140,12 +141,12 @@ Result<VolumeInfo> PrefixPlatform::GetVolumeInformation(std::string_view root) {
   return info;
 }
 
-Result<DiskSpace> PrefixPlatform::GetDiskFreeSpace(std::string_view root) {
+base::Result<DiskSpace> PrefixPlatform::GetDiskFreeSpace(std::string_view root) {
   std::optional<std::string> host = DriveRoot(root);
-  if (!host) return Status::NotFound("no medium in drive " + std::string(root));
+  if (!host) return base::Status::NotFound("no medium in drive " + std::string(root));
   struct statvfs st;
   if (::statvfs(host->c_str(), &st) != 0) {
-    return Status::FromErrno(errno, "free space of " + std::string(root));
+    return base::Status::FromErrno(errno, "free space of " + std::string(root));
   }
   return DiskSpaceFromBlocks(st.f_frsize, st.f_bavail, st.f_blocks);
 }
@@ -158,36 +159,37 @@ std::string PrefixPlatform::GetEnvironmentVariable(std::string_view name) {
   std::string n(name);
   if (const char* v = std::getenv(n.c_str())) return ToAnsi(v);
   // Windows always has its directory in the environment.
-  if (EqualsIgnoreCaseAscii(name, "WINDIR")) return "C:\\windows";
+  if (base::EqualsIgnoreCaseAscii(name, "WINDIR")) return "C:\\windows";
   return std::string();
 }
 
-Result<int> PrefixPlatform::StartProcess(std::string_view path,
-                                         const std::vector<std::string>& args, Wait wait) {
+base::Result<int> PrefixPlatform::StartProcess(std::string_view path,
+                                               const std::vector<std::string>& args, Wait wait) {
   bool exists = false;
-  Result<std::string> host = Resolve(path, &exists);
+  base::Result<std::string> host = Resolve(path, &exists);
   if (!host.ok()) return host.status();
   std::vector<std::pair<std::string, std::string>> env = {{"WINEPREFIX", options_.prefix_dir}};
   std::vector<std::string> argv;
   std::size_t slash = host->rfind('/');
-  std::string base = ToLowerAscii(host->substr(slash + 1));
+  const std::string program = base::ToLowerAscii(host->substr(slash + 1));
   if (!exists) {
     // A prefix without Wine's explorer still shows the folder, in the host's
     // file manager.
-    if (base != "explorer.exe" || args.empty()) {
-      return Status::NotFound("no such program: " + std::string(path));
+    if (program != "explorer.exe" || args.empty()) {
+      return base::Status::NotFound("no such program: " + std::string(path));
     }
-    Result<std::string> folder = Resolve(args.back());
+    base::Result<std::string> folder = Resolve(args.back());
     if (!folder.ok()) return folder.status();
     argv = {"xdg-open", *folder};
   } else {
     char magic[2] = {0, 0};
-    if (Result<FilePtr> f = OpenFile(path, "rb"); f.ok()) {
+    if (base::Result<FilePtr> f = OpenFile(path, "rb"); f.ok()) {
       if (std::fread(magic, 1, 2, f->get()) != 2) magic[0] = 0;
     }
     if (magic[0] == 'M' && magic[1] == 'Z') {
       if (!runner_->HasProgram("wine")) {
-        return Status::NotFound("cannot start " + std::string(path) + ": wine is not installed");
+        return base::Status::NotFound("cannot start " + std::string(path) +
+                                      ": wine is not installed");
       }
       argv = {"wine", *host};
     } else if (::access(host->c_str(), X_OK) == 0) {
@@ -195,44 +197,46 @@ Result<int> PrefixPlatform::StartProcess(std::string_view path,
     } else if (magic[0] == '#' && magic[1] == '!') {
       argv = {"/bin/sh", *host};  // a script from a medium that keeps no x bits
     } else {
-      return Status::Refused("not a program: " + std::string(path));
+      return base::Status::Refused("not a program: " + std::string(path));
     }
     argv.insert(argv.end(), args.begin(), args.end());
   }
   return runner_->Run(argv, env, wait);
 }
 
-Status PrefixPlatform::WriteShellLink(std::string_view link_path, const ShellLinkSpec& wanted) {
-  Result<WindowsPath> parsed = Parse(link_path);
+base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
+                                            const ShellLinkSpec& wanted) {
+  base::Result<WindowsPath> parsed = Parse(link_path);
   if (!parsed.ok()) return parsed.status();
   if (parsed->IsRoot() || HasWildcards(parsed->parts.back())) {
-    return Status::Refused("not a file name: " + std::string(link_path));
+    return base::Status::Refused("not a file name: " + std::string(link_path));
   }
   if (parsed->ToString().size() > kMaxLinkPath) {
-    return Status::Refused("a link path longer than 259 characters: " + std::string(link_path));
+    return base::Status::Refused("a link path longer than 259 characters: " +
+                                 std::string(link_path));
   }
   WindowsPath folder = *parsed;
   folder.parts.pop_back();
   bool folder_exists = false;
-  Result<std::string> host_folder = ResolveParsed(folder, &folder_exists);
+  base::Result<std::string> host_folder = ResolveParsed(folder, &folder_exists);
   struct stat st;
   if (!host_folder.ok() || !folder_exists || ::stat(host_folder->c_str(), &st) != 0 ||
       !S_ISDIR(st.st_mode)) {
-    return Status::NotFound("no folder for the link " + std::string(link_path));
+    return base::Status::NotFound("no folder for the link " + std::string(link_path));
   }
   bool exists = false;
-  Result<std::string> host = ResolveParsed(*parsed, &exists);
+  base::Result<std::string> host = ResolveParsed(*parsed, &exists);
   if (!host.ok()) return host.status();
   if (exists && ::stat(host->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    return Status::Refused("a folder has the link's name: " + std::string(link_path));
+    return base::Status::Refused("a folder has the link's name: " + std::string(link_path));
   }
 
-  Result<WindowsPath> target = Parse(wanted.target);
+  base::Result<WindowsPath> target = Parse(wanted.target);
   if (!target.ok()) return target.status().WithContext("link target");
   ShellLink link;
   link.target = code_page_->ToUtf8(target->ToString());
   if (!wanted.working_directory.empty()) {
-    Result<WindowsPath> work = Parse(wanted.working_directory);
+    base::Result<WindowsPath> work = Parse(wanted.working_directory);
     if (!work.ok()) return work.status().WithContext("link working directory");
     link.working_directory = code_page_->ToUtf8(work->ToString());
   }
@@ -240,7 +244,7 @@ Status PrefixPlatform::WriteShellLink(std::string_view link_path, const ShellLin
   link.description = code_page_->ToUtf8(wanted.description);
   link.drive_type = static_cast<std::uint32_t>(GetDriveType(target->Root()));
   bool target_exists = false;
-  Result<std::string> host_target = ResolveParsed(*target, &target_exists);
+  base::Result<std::string> host_target = ResolveParsed(*target, &target_exists);
   if (host_target.ok() && target_exists && ::stat(host_target->c_str(), &st) == 0) {
     // What Windows records of the target, so that a moved one can be found.
     link.file_attributes = S_ISDIR(st.st_mode) ? 0x10u : 0x20u;
@@ -249,20 +253,20 @@ Status PrefixPlatform::WriteShellLink(std::string_view link_path, const ShellLin
     link.write_time = (static_cast<std::uint64_t>(st.st_mtim.tv_sec) + 11644473600ull) * 10000000u +
                       static_cast<std::uint64_t>(st.st_mtim.tv_nsec) / 100u;
   }
-  Result<std::string> bytes = EncodeShellLink(link, *code_page_);
+  base::Result<std::string> bytes = EncodeShellLink(link, *code_page_);
   if (!bytes.ok()) return bytes.status();
   return WriteHostFileAtomically(*host, *bytes)
       .WithContext("save the link " + std::string(link_path));
 }
 
-Result<ShellLinkSpec> PrefixPlatform::ReadShellLink(std::string_view link_path) {
+base::Result<ShellLinkSpec> PrefixPlatform::ReadShellLink(std::string_view link_path) {
   bool exists = false;
-  Result<std::string> host = Resolve(link_path, &exists);
+  base::Result<std::string> host = Resolve(link_path, &exists);
   if (!host.ok()) return host.status();
-  if (!exists) return Status::NotFound("no link " + std::string(link_path));
-  Result<std::string> bytes = ReadHostFile(*host, kMaxLinkFile);
+  if (!exists) return base::Status::NotFound("no link " + std::string(link_path));
+  base::Result<std::string> bytes = ReadHostFile(*host, kMaxLinkFile);
   if (!bytes.ok()) return bytes.status();
-  Result<ShellLink> link = DecodeShellLink(*bytes, *code_page_);
+  base::Result<ShellLink> link = DecodeShellLink(*bytes, *code_page_);
   if (!link.ok()) return link.status().WithContext(std::string(link_path));
   ShellLinkSpec fields;
   fields.target = ToAnsi(link->target);

@@ -44,11 +44,11 @@ void PosixProcessRunner::ReapFinished() {
   }
 }
 
-Result<int> PosixProcessRunner::Run(const std::vector<std::string>& argv,
-                                    const std::vector<std::pair<std::string, std::string>>& env,
-                                    Wait wait) {
+base::Result<int> PosixProcessRunner::Run(
+    const std::vector<std::string>& argv,
+    const std::vector<std::pair<std::string, std::string>>& env, Wait wait) {
   ReapFinished();
-  if (argv.empty() || argv[0].empty()) return Status::Refused("no program to start");
+  if (argv.empty() || argv[0].empty()) return base::Status::Refused("no program to start");
 
   std::vector<std::string> env_strings;
   for (char** e = environ; e && *e; ++e) {
@@ -77,14 +77,14 @@ Result<int> PosixProcessRunner::Run(const std::vector<std::string>& argv,
 
   pid_t pid = 0;
   int err = ::posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), envp.data());
-  if (err != 0) return Status::FromErrno(err, "start " + argv[0]);
+  if (err != 0) return base::Status::FromErrno(err, "start " + argv[0]);
   if (wait == Wait::kNo) {
     running_.push_back(pid);
     return 0;
   }
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return Status::FromErrno(errno, "wait for " + argv[0]);
+    if (errno != EINTR) return base::Status::FromErrno(errno, "wait for " + argv[0]);
   }
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);

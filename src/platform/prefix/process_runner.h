@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/platform.h"
 
 namespace cdsetup::platform {
 
@@ -18,9 +18,9 @@ class ProcessRunner {
   /// "/"), with `env` added to the environment. With Wait::kYes returns the
   /// exit status (128 + the signal number when it was killed); otherwise 0
   /// once it started. NotFound when the program cannot be started.
-  virtual Result<int> Run(const std::vector<std::string>& argv,
-                          const std::vector<std::pair<std::string, std::string>>& env,
-                          Wait wait) = 0;
+  virtual base::Result<int> Run(const std::vector<std::string>& argv,
+                                const std::vector<std::pair<std::string, std::string>>& env,
+                                Wait wait) = 0;
 
   /// Whether `name` is an executable in PATH.
   virtual bool HasProgram(const std::string& name) = 0;
@@ -30,8 +30,9 @@ class ProcessRunner {
 /// waited for are reaped on later calls, so they leave no zombies behind.
 class PosixProcessRunner : public ProcessRunner {
  public:
-  Result<int> Run(const std::vector<std::string>& argv,
-                  const std::vector<std::pair<std::string, std::string>>& env, Wait wait) override;
+  base::Result<int> Run(const std::vector<std::string>& argv,
+                        const std::vector<std::pair<std::string, std::string>>& env,
+                        Wait wait) override;
   bool HasProgram(const std::string& name) override;
 
  private:

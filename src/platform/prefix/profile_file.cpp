@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 
 namespace cdsetup::platform {
 namespace {
@@ -20,7 +20,7 @@ std::string_view Trim(std::string_view s) {
 }
 
 std::string Lower(std::string_view s) {
-  return ToLowerAscii(s);
+  return base::ToLowerAscii(s);
 }
 
 // One line of the text: [begin, end) without its line end, and the line end.
@@ -123,18 +123,18 @@ std::optional<std::string_view> ProfileIndex::Find(std::string_view section,
   return k->second;
 }
 
-Result<std::string> ProfileSetValue(std::string_view text, std::string_view section,
-                                    std::string_view key, std::string_view value) {
+base::Result<std::string> ProfileSetValue(std::string_view text, std::string_view section,
+                                          std::string_view key, std::string_view value) {
   if (HasBreakOrNul(section) || HasBreakOrNul(key) || HasBreakOrNul(value)) {
-    return Status::Refused("profile names and values cannot hold line breaks");
+    return base::Status::Refused("profile names and values cannot hold line breaks");
   }
   std::string_view tkey = Trim(key);
   if (tkey.empty() || tkey.find('=') != std::string_view::npos || tkey.front() == '[' ||
       tkey.front() == ';') {
-    return Status::Refused("not a usable profile key: " + std::string(key));
+    return base::Status::Refused("not a usable profile key: " + std::string(key));
   }
   if (section.find(']') != std::string_view::npos) {
-    return Status::Refused("not a usable profile section: " + std::string(section));
+    return base::Status::Refused("not a usable profile section: " + std::string(section));
   }
   const std::string new_line = std::string(tkey) + "=" + std::string(value);
 

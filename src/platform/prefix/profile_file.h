@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/result.h"
+#include "base/result.h"
 
 namespace cdsetup::platform {
 
@@ -41,8 +41,8 @@ class ProfileIndex {
 /// are "key=value" with CR LF. Refused when a name or the value holds a line
 /// break or NUL, a key holds "=" or starts with "[" or ";", or a section name
 /// holds "]".
-Result<std::string> ProfileSetValue(std::string_view text, std::string_view section,
-                                    std::string_view key, std::string_view value);
+base::Result<std::string> ProfileSetValue(std::string_view text, std::string_view section,
+                                          std::string_view key, std::string_view value);
 
 /// Copies `value` into `buffer`, cut to size - 1 and NUL-terminated; returns
 /// the count copied (0 and nothing written for an empty buffer).

@@ -105,23 +105,23 @@ std::optional<std::u16string> Utf16At(std::string_view block, std::uint32_t offs
   return std::nullopt;
 }
 
-Status Truncated(const char* what) {
-  return Status::Corrupt(std::string("shell link cut off in its ") + what);
+base::Status Truncated(const char* what) {
+  return base::Status::Corrupt(std::string("shell link cut off in its ") + what);
 }
 
 }  // namespace
 
-Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage& code_page) {
+base::Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage& code_page) {
   std::u16string target = Utf8ToUtf16(link.target);
   std::u16string work = Utf8ToUtf16(link.working_directory);
   std::u16string args = Utf8ToUtf16(link.arguments);
   std::u16string name = Utf8ToUtf16(link.description);
-  if (target.empty()) return Status::Refused("a shell link needs a target");
+  if (target.empty()) return base::Status::Refused("a shell link needs a target");
   if (target.size() > kMaxPathLength || work.size() > kMaxPathLength) {
-    return Status::Refused("a shell link path longer than 259 characters");
+    return base::Status::Refused("a shell link path longer than 259 characters");
   }
   if (args.size() > 0xFFFF || name.size() > 0xFFFF) {
-    return Status::Refused("a shell link text longer than 65535 characters");
+    return base::Status::Refused("a shell link text longer than 65535 characters");
   }
   std::uint32_t flags = kLinkHasLinkInfo | kLinkIsUnicode;
   if (!name.empty()) flags |= kLinkHasName;
@@ -183,14 +183,14 @@ Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage& code_
   return out;
 }
 
-Result<ShellLink> DecodeShellLink(std::string_view bytes, const CodePage& code_page) {
+base::Result<ShellLink> DecodeShellLink(std::string_view bytes, const CodePage& code_page) {
   Reader r(bytes);
   ShellLink link;
   std::uint32_t header_size = 0;
   std::string_view clsid;
   if (!r.U32(&header_size) || header_size != kHeaderSize || !r.Bytes(16, &clsid) ||
       clsid != std::string_view(reinterpret_cast<const char*>(kLinkClsid.data()), 16)) {
-    return Status::Corrupt("not a shell link (wrong header size or class id)");
+    return base::Status::Corrupt("not a shell link (wrong header size or class id)");
   }
   std::uint64_t created = 0, accessed = 0;
   std::uint32_t icon = 0;

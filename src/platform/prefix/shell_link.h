@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "platform/prefix/code_page.h"
-#include "platform/result.h"
 
 namespace cdsetup::platform {
 
@@ -45,11 +45,11 @@ struct ShellLink {
 /// The bytes of a link file. Flags say which strings are present: the working
 /// directory, arguments and description only when not empty. Refused when the
 /// target is empty or a path is longer than 259 characters.
-Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage& code_page);
+base::Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage& code_page);
 
 /// Reads a link file's bytes. Corrupt when the header is not a shell link's or
 /// a structure runs past the end; ANSI strings are read in `code_page`. The
 /// target is the LinkInfo's local path (the Unicode one when present).
-Result<ShellLink> DecodeShellLink(std::string_view bytes, const CodePage& code_page);
+base::Result<ShellLink> DecodeShellLink(std::string_view bytes, const CodePage& code_page);
 
 }  // namespace cdsetup::platform

@@ -37,15 +37,16 @@ std::string WindowsPath::ToString() const {
   return s;
 }
 
-Result<WindowsPath> WindowsPath::Parse(std::string_view path, const WindowsPath& cwd) {
-  if (path.empty()) return Status::Refused("empty path");
+base::Result<WindowsPath> WindowsPath::Parse(std::string_view path, const WindowsPath& cwd) {
+  if (path.empty()) return base::Status::Refused("empty path");
   if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
-    return Status::Refused("network paths are not supported: " + std::string(path));
+    return base::Status::Refused("network paths are not supported: " + std::string(path));
   }
   WindowsPath out;
   std::string_view rest = path;
   if (rest.size() >= 2 && rest[1] == ':') {
-    if (!IsLetter(rest[0])) return Status::Refused("not a drive letter: " + std::string(path));
+    if (!IsLetter(rest[0]))
+      return base::Status::Refused("not a drive letter: " + std::string(path));
     out.drive = Lower(rest[0]);
     rest.remove_prefix(2);
     if (!rest.empty() && IsSeparator(rest[0])) {
@@ -72,7 +73,7 @@ Result<WindowsPath> WindowsPath::Parse(std::string_view path, const WindowsPath&
     }
     for (char c : part) {
       if (BadComponentChar(static_cast<unsigned char>(c))) {
-        return Status::Refused("invalid character in path: " + std::string(path));
+        return base::Status::Refused("invalid character in path: " + std::string(path));
       }
     }
     out.parts.emplace_back(part);

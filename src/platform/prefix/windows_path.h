@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/result.h"
+#include "base/result.h"
 
 namespace cdsetup::platform {
 
@@ -27,7 +27,7 @@ struct WindowsPath {
   /// dropped and ".." removes one component but never climbs above the root.
   /// Refused for an empty path, a UNC path ("\\server\share"), a component
   /// with a control character or one of `"<>|:`. "*" and "?" are accepted.
-  static Result<WindowsPath> Parse(std::string_view path, const WindowsPath& cwd);
+  static base::Result<WindowsPath> Parse(std::string_view path, const WindowsPath& cwd);
 };
 
 /// True when a component holds "*" or "?".

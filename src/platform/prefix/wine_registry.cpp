@@ -127,16 +127,16 @@ RegistryDocument RegistryDocument::Empty(std::string_view relative_to) {
   return Parse(text);
 }
 
-Status RegistryDocument::Intact() const {
+base::Status RegistryDocument::Intact() const {
   if (!has_header_)
-    return Status::Corrupt("not a Wine registry file (its first line is not \"" +
-                           std::string(kHeader) + "\")");
+    return base::Status::Corrupt("not a Wine registry file (its first line is not \"" +
+                                 std::string(kHeader) + "\")");
   if (bad_lines_ > 0) {
-    return Status::Corrupt(std::to_string(bad_lines_) +
-                           " line(s) cannot be read, the first at line " +
-                           std::to_string(first_bad_line_));
+    return base::Status::Corrupt(std::to_string(bad_lines_) +
+                                 " line(s) cannot be read, the first at line " +
+                                 std::to_string(first_bad_line_));
   }
-  return Status::Ok();
+  return base::Status::Ok();
 }
 
 void RegistryDocument::IndexBlock(std::size_t block) {

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/result.h"
 #include "platform/prefix/registry_value.h"
-#include "platform/result.h"
 
 namespace cdsetup::platform {
 
@@ -31,7 +31,7 @@ class RegistryDocument {
   /// Ok when the text was read whole; Corrupt, naming the first line that
   /// could not be read (or the missing header), otherwise. A document that is
   /// not intact must not be written back: Wine would drop what we skipped.
-  Status Intact() const;
+  base::Status Intact() const;
   std::size_t bad_lines() const { return bad_lines_; }
 
   /// Key paths use "\" between levels and match without regard to case. A

@@ -42,19 +42,19 @@ class PrefixRegistryTest : public testing::PrefixFixture {
     platform_ = std::move(p).value();
   }
 
-  Result<std::string> Read(RegRoot root, const std::string& key, const std::string& name) {
-    Result<RegKey> k = platform_->RegOpenKey(root, key);
+  base::Result<std::string> Read(RegRoot root, const std::string& key, const std::string& name) {
+    base::Result<RegKey> k = platform_->RegOpenKey(root, key);
     if (!k.ok()) return k.status();
-    Result<std::string> v = platform_->RegQueryValue(*k, name);
+    base::Result<std::string> v = platform_->RegQueryValue(*k, name);
     platform_->RegCloseKey(*k);
     return v;
   }
 
-  Status Write(RegRoot root, const std::string& key, const std::string& name,
-               const std::string& value) {
-    Result<RegKey> k = platform_->RegCreateKey(root, key);
+  base::Status Write(RegRoot root, const std::string& key, const std::string& name,
+                     const std::string& value) {
+    base::Result<RegKey> k = platform_->RegCreateKey(root, key);
     if (!k.ok()) return k.status();
-    Status s = platform_->RegSetValue(*k, name, value);
+    base::Status s = platform_->RegSetValue(*k, name, value);
     platform_->RegCloseKey(*k);
     return s;
   }
@@ -172,7 +172,8 @@ TEST_F(PrefixRegistryTest, AFailedWriteLeavesTheOldFile) {
   std::string before = ReadFile(user_reg());
   {
     FileSizeLimit limit(before.size());
-    Status s = Write(RegRoot::kCurrentUser, kProductKey, "ProgramPath", "C:\\A\\Longer\\Path");
+    base::Status s =
+        Write(RegRoot::kCurrentUser, kProductKey, "ProgramPath", "C:\\A\\Longer\\Path");
     EXPECT_TRUE(s.IsIoError()) << s.ToString();
   }
   EXPECT_EQ(ReadFile(user_reg()), before);
@@ -194,7 +195,7 @@ TEST_F(PrefixRegistryTest, DamagedOrHugeFilesAreReadAsFarAsPossibleButNotRewritt
   WriteFile(system_reg(), damaged);
   EXPECT_EQ(*Read(RegRoot::kLocalMachine, "Software\\Game", "Ok"), "yes");
   EXPECT_EQ(*Read(RegRoot::kLocalMachine, "Software\\Wine\\Drives", "d:"), "cdrom");
-  Status s = Write(RegRoot::kLocalMachine, "Software\\Game", "Ok", "no");
+  base::Status s = Write(RegRoot::kLocalMachine, "Software\\Game", "Ok", "no");
   EXPECT_TRUE(s.IsCorrupt()) << s.ToString();
   EXPECT_NE(s.message().find("line 12"), std::string::npos) << s.message();
   EXPECT_NE(s.message().find("not rewritten"), std::string::npos);
@@ -229,7 +230,7 @@ TEST_F(PrefixRegistryTest, WritesWaitForTheWineserverToEnd) {
   std::string server = WineServerDirectory(temp_ / "prefix", temp_ / "wine-root");
   ASSERT_FALSE(server.empty());
   WriteFile(server + "/socket", "");  // a socket whose server left no lock file
-  Status busy = platform_->RegistryWritable();
+  base::Status busy = platform_->RegistryWritable();
   EXPECT_TRUE(busy.IsBusy());
   EXPECT_NE(busy.message().find("close the prefix's Wine programs first"), std::string::npos)
       << busy.message();

@@ -261,7 +261,7 @@ TEST(WineRegistry, DamagedFilesReadWhatTheyCanAndAreNotIntact) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     RegistryDocument doc = RegistryDocument::Parse(c.text);
-    Status intact = doc.Intact();
+    base::Status intact = doc.Intact();
     EXPECT_TRUE(intact.IsCorrupt());
     EXPECT_NE(intact.message().find("at line " + std::to_string(c.first_bad_line)),
               std::string::npos)

@@ -1,0 +1,27 @@
+// ASCII letter case for names that Windows compares without regard to case:
+// profile sections and keys, registry key and value names, file extensions.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cdsetup::base {
+
+inline char ToLowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+inline std::string ToLowerAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = ToLowerAscii(c);
+  return out;
+}
+
+inline bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
+  return true;
+}
+
+}  // namespace cdsetup::base

@@ -1,0 +1,39 @@
+// The application object: its name (the installer's file name without its
+// extension), its main window, and the application's message box.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "framework/wnd.h"
+
+namespace cdsetup::framework {
+
+class CWinApp {
+ public:
+  explicit CWinApp(std::string app_name);
+  virtual ~CWinApp();
+  CWinApp(const CWinApp&) = delete;
+  CWinApp& operator=(const CWinApp&) = delete;
+
+  /// Runs the application; false ends the process once it returns.
+  virtual bool InitInstance() { return true; }
+  const std::string& app_name() const { return app_name_; }
+
+  CWnd* m_pMainWnd = nullptr;
+
+ private:
+  std::string app_name_;
+};
+
+/// The application object, or null when there is none.
+CWinApp* AfxGetApp();
+
+/// A message box captioned with the application's name, owned by the main
+/// window when there is one, else by the desktop's topmost window.
+int AfxMessageBox(std::string_view text, UINT type = MB_OK);
+
+/// A message box owned by the desktop's topmost window.
+int DesktopMessageBox(std::string_view text, std::string_view caption, UINT type);
+
+}  // namespace cdsetup::framework

@@ -1,0 +1,74 @@
+#include "framework/data_exchange.h"
+
+#include "framework/app.h"
+#include "framework/controls.h"
+#include "framework/window_manager.h"
+
+namespace cdsetup::framework {
+
+CWnd* CDataExchange::PrepareEditCtrl(int id) {
+  last_edit_ = m_pDlgWnd->GetDlgItem(id);
+  if (!last_edit_) {
+    WindowManager::Get().Diagnose("dialog " + std::to_string(m_pDlgWnd->template_id()) +
+                                  " has no control " + std::to_string(id));
+  }
+  return last_edit_;
+}
+
+void CDataExchange::Fail() {
+  failed_ = true;
+  if (auto* edit = dynamic_cast<CEdit*>(last_edit_)) {
+    edit->SetFocus();
+    edit->SetSel(0, static_cast<std::size_t>(edit->GetWindowTextLength()));
+  } else if (last_edit_) {
+    last_edit_->SetFocus();
+  }
+}
+
+void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
+  if (control.IsWindow()) return;  // bound at the first exchange
+  if (!control.SubclassDlgItem(id, dx->m_pDlgWnd)) dx->PrepareEditCtrl(id);
+}
+
+void DDX_Text(CDataExchange* dx, int id, std::string& value) {
+  if (dx->failed()) return;
+  CWnd* control = dx->PrepareEditCtrl(id);
+  if (!control) return;
+  if (dx->m_bSaveAndValidate) {
+    value = control->GetWindowText();
+  } else {
+    control->SetWindowText(value);
+  }
+}
+
+void DDX_CBString(CDataExchange* dx, int id, std::string& value) {
+  if (dx->failed()) return;
+  CWnd* control = dx->PrepareEditCtrl(id);
+  auto* combo = dynamic_cast<CComboBox*>(control);
+  if (!combo) return;
+  if (dx->m_bSaveAndValidate) {
+    value = combo->GetWindowText();
+  } else if (combo->SelectItem(-1, value, 0) < 0 && combo->HasEditField()) {
+    combo->SetWindowText(value);
+  }
+}
+
+void DDV_MaxChars(CDataExchange* dx, const std::string& value, int max) {
+  if (dx->failed()) return;
+  CWnd* control = dx->last_control();
+  if (!dx->m_bSaveAndValidate) {
+    if (auto* edit = dynamic_cast<CEdit*>(control)) {
+      edit->LimitText(static_cast<std::size_t>(max));
+    } else if (auto* combo = dynamic_cast<CComboBox*>(control)) {
+      combo->LimitText(static_cast<std::size_t>(max));
+    }
+    return;
+  }
+  if (value.size() <= static_cast<std::size_t>(max)) return;
+  std::string text = "Please enter no more than %1 characters.";
+  text.replace(text.find("%1"), 2, std::to_string(max));
+  AfxMessageBox(text, MB_ICONEXCLAMATION);
+  dx->Fail();
+}
+
+}  // namespace cdsetup::framework

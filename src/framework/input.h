@@ -1,0 +1,36 @@
+// A person's input, as the core receives it from a backend (or a test): each
+// call does what the system does for that click, key or choice, sending the
+// controls' notifications to their dialog.
+#pragma once
+
+#include <string_view>
+
+#include "framework/dialog.h"
+#include "framework/wnd.h"
+
+namespace cdsetup::framework {
+
+/// Clicks a button (push, radio, check). False when it is disabled or hidden.
+bool UserClick(WindowState& button);
+/// Replaces the whole text of an edit field (or a combo box's field) as if
+/// typed: stops at the field's limit; read-only fields refuse.
+bool UserType(WindowState& field, std::string_view text);
+/// Picks row `row` of a list box (a click on it).
+bool UserPickRow(WindowState& list, int row);
+/// Double-clicks row `row` of a list box.
+bool UserDoubleClickRow(WindowState& list, int row);
+/// Opens a combo box's list, picks row `row` and closes the list with OK.
+bool UserPickComboRow(WindowState& combo, int row);
+/// A key pressed while `dialog` is active.
+void UserKey(CDialog& dialog, UINT key);
+/// The caption's close box.
+void UserClose(CDialog& dialog);
+/// Minimises or restores a top-level window from the task bar.
+void UserMinimise(WindowState& window, bool minimise);
+
+/// The dialog `state` belongs to, or null.
+CDialog* DialogOf(WindowState& state);
+/// The child of `dialog` with `id`, or null.
+WindowState* FindChild(const WindowState& dialog, int id);
+
+}  // namespace cdsetup::framework

@@ -1,0 +1,95 @@
+// Owns every window's state, the queue of posted messages and the timers,
+// and delivers them one at a time. There is one per process, used from the
+// user-interface thread only.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/ui_backend.h"
+#include "framework/wnd.h"
+#include "resources/dialog_template.h"
+
+namespace cdsetup::framework {
+
+struct PostedMessage {
+  WindowState* target;
+  UINT message;
+  WPARAM wparam;
+  LPARAM lparam;
+};
+
+class WindowManager {
+ public:
+  static WindowManager& Get();
+
+  void SetBackend(UiBackend* backend) { backend_ = backend; }
+  UiBackend* backend() const { return backend_; }
+  /// Milliseconds of a monotonic clock; tests substitute their own.
+  void SetClock(std::function<std::uint64_t()> clock) { clock_ = std::move(clock); }
+  std::uint64_t Now() const;
+  /// Where failures of the framework's callers are written (a missing
+  /// template or control); the application points it at its log.
+  void SetDiagnostics(std::function<void(const std::string&)> sink) { diag_ = std::move(sink); }
+  void Diagnose(const std::string& line) const;
+
+  WindowState* Create(WindowClass cls, CWnd* wnd, WindowState* parent);
+  void Destroy(WindowState* window);
+  bool Alive(const WindowState* window) const;
+  /// Every top-level window, oldest first.
+  std::vector<WindowState*> TopLevel() const;
+
+  void Post(WindowState* target, UINT message, WPARAM wparam, LPARAM lparam);
+  /// Delivers one posted message, else one due timer message. False when
+  /// there was nothing to deliver.
+  bool PumpOnce();
+  /// Delivers everything that is due now (a bound keeps a timer that is
+  /// always due from holding the loop).
+  void PumpPending(int limit = 1000);
+  /// When the next timer falls due, or UINT64_MAX without timers.
+  std::uint64_t NextTimerDue() const;
+  bool HasPosted() const { return !posted_.empty(); }
+
+  /// Texts of templates are UTF-8; windows hold ANSI. The application sets
+  /// the conversion of its code page.
+  void SetResourceTextDecoder(std::function<std::string(std::string_view)> decode) {
+    decode_ = std::move(decode);
+  }
+  std::string ResourceText(std::string_view utf8) const {
+    return decode_ ? decode_(utf8) : std::string(utf8);
+  }
+
+  /// Where dialogs find their templates: the program's own, unless a test
+  /// supplies others.
+  void SetTemplateSource(std::function<const resources::DialogTemplate*(int)> source) {
+    templates_ = std::move(source);
+  }
+  const resources::DialogTemplate* FindTemplate(int id) const;
+
+  /// Asks the backend; with none, answers with the default button.
+  int AskMessageBox(const MessageBoxRequest& request);
+
+ private:
+  WindowManager() = default;
+  /// True when the dialog `window` belongs to has been ended.
+  static bool Ending(const WindowState& window);
+  UiBackend* backend_ = nullptr;
+  std::function<std::uint64_t()> clock_;
+  std::function<void(const std::string&)> diag_;
+  std::function<std::string(std::string_view)> decode_;
+  std::function<const resources::DialogTemplate*(int)> templates_;
+  std::list<std::unique_ptr<WindowState>> windows_;
+  std::deque<PostedMessage> posted_;
+};
+
+/// Sends a control's notification: first to the control itself, then, unless
+/// it stopped it there, to its parent as a command.
+void NotifyParent(WindowState& control, UINT code);
+
+}  // namespace cdsetup::framework

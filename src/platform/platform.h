@@ -1,0 +1,202 @@
+// The operating-system services that the installer's logic needs, as the
+// Windows side sees them: profile strings, registry, files, drives, locale and
+// environment, processes and shell links. Abstract so that the logic runs over
+// a Wine-style prefix, natively, or over a test's fake.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/result.h"
+
+namespace cdsetup::platform {
+
+/// A buffered stream that closes its file when it goes away.
+struct FileCloser {
+  void operator()(std::FILE* f) const {
+    if (f) std::fclose(f);
+  }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+/// One entry of a directory search.
+struct FindData {
+  std::string name;  // ANSI, as the directory holds it
+  bool is_directory = false;
+  bool is_hidden = false;
+};
+
+/// What is known of an existing file or directory.
+struct FileInfo {
+  bool is_directory = false;
+  bool is_hidden = false;
+  bool is_read_only = false;
+  std::uint64_t size = 0;
+};
+
+enum class RegRoot { kLocalMachine, kCurrentUser };
+
+/// An open registry key. 0 is never a valid handle.
+using RegKey = std::uint32_t;
+
+/// Drive types as GetDriveType numbers them.
+enum class DriveType : int {
+  kUnknown = 0,
+  kNoRootDir = 1,
+  kRemovable = 2,
+  kFixed = 3,
+  kRemote = 4,
+  kCdRom = 5,
+  kRamDisk = 6,
+};
+
+struct VolumeInfo {
+  std::string name;  // ANSI; empty when the volume has no label
+  std::uint32_t file_system_flags = 0;
+  std::string file_system_name;
+};
+
+/// Free space in the cluster terms of GetDiskFreeSpace. The counts are 64-bit,
+/// so their products stay right on volumes above 4 GiB and 2 TiB.
+struct DiskSpace {
+  std::uint32_t sectors_per_cluster = 0;
+  std::uint32_t bytes_per_sector = 0;
+  std::uint64_t free_clusters = 0;
+  std::uint64_t total_clusters = 0;
+
+  std::uint64_t FreeBytes() const { return free_clusters * sectors_per_cluster * bytes_per_sector; }
+  std::uint64_t TotalBytes() const {
+    return total_clusters * sectors_per_cluster * bytes_per_sector;
+  }
+};
+
+enum class Wait { kNo, kYes };
+
+/// The fields of a shell link that the installer writes.
+struct ShellLinkSpec {
+  std::string target;             // Windows path, ANSI
+  std::string working_directory;  // Windows path, ANSI
+  std::string description;        // ANSI; the installer leaves it empty
+  std::string arguments;          // ANSI; optional
+};
+
+/// The platform. Every path argument is a Windows path in the ANSI code page,
+/// with "\" (or "/") separators; relative paths resolve against the current
+/// directory, and names match existing files without regard to case.
+/// Every call is made from the one user-interface thread.
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // --- Profile strings -----------------------------------------------------
+
+  /// Copies the value of `key` in `section` of the file `path`, or `def` when
+  /// the file, section or key is missing, into `buffer`, cut to
+  /// buffer.size() - 1 characters and NUL-terminated. Returns the count of
+  /// characters copied (0 for an empty buffer).
+  virtual std::size_t GetPrivateProfileString(std::string_view section, std::string_view key,
+                                              std::string_view def, std::span<char> buffer,
+                                              std::string_view path) = 0;
+
+  /// Sets `key` in `section` of `path` to `value`, creating the file, the
+  /// section and the key when missing. The file is replaced atomically.
+  /// Fails (Refused) when the file is read-only.
+  virtual base::Status WritePrivateProfileString(std::string_view section, std::string_view key,
+                                                 std::string_view value, std::string_view path) = 0;
+
+  // --- Registry --------------------------------------------------------------
+
+  /// Opens an existing key. NotFound when it does not exist.
+  virtual base::Result<RegKey> RegOpenKey(RegRoot root, std::string_view subkey) = 0;
+  /// Opens a key, creating it with all missing levels. Busy when the registry
+  /// cannot be written now (see RegistryWritable).
+  virtual base::Result<RegKey> RegCreateKey(RegRoot root, std::string_view subkey) = 0;
+  /// The REG_SZ value `name` ("" is the default value), as stored, in ANSI.
+  /// NotFound when there is no such value; the caller's data is untouched.
+  virtual base::Result<std::string> RegQueryValue(RegKey key, std::string_view name) = 0;
+  /// Sets the REG_SZ value `name`; written to storage before returning.
+  virtual base::Status RegSetValue(RegKey key, std::string_view name, std::string_view value) = 0;
+  /// Removes the value `name`; NotFound when it was not there.
+  virtual base::Status RegDeleteValue(RegKey key, std::string_view name) = 0;
+  virtual void RegCloseKey(RegKey key) = 0;
+  /// Ok when registry writes can be made now; otherwise why not (Busy while
+  /// another program owns the registry), in words for the user.
+  virtual base::Status RegistryWritable() = 0;
+
+  // --- Files -------------------------------------------------------------------
+
+  /// Copies a file, overwriting an existing target unless `fail_if_exists`.
+  virtual base::Status CopyFile(std::string_view from, std::string_view to,
+                                bool fail_if_exists = false) = 0;
+  /// Leaves the file with the archive attribute alone: not read-only, not
+  /// hidden (on a POSIX host: writable by its owner again).
+  virtual base::Status SetFileAttributesArchive(std::string_view path) = 0;
+  virtual base::Status DeleteFile(std::string_view path) = 0;
+  /// Creates one directory; AlreadyExists when it is there, NotFound when its
+  /// parent is missing, another kind for other failures.
+  virtual base::Status CreateDirectory(std::string_view path) = 0;
+  virtual base::Result<FileInfo> GetFileInfo(std::string_view path) = 0;
+
+  /// The current directory as a full Windows path ("D:\" at a drive root).
+  virtual std::string GetCurrentDirectory() = 0;
+  /// Makes an existing directory current; NotFound when it is missing.
+  virtual base::Status SetCurrentDirectory(std::string_view path) = 0;
+  /// The full Windows path of the running installer.
+  virtual std::string GetModuleFileName() = 0;
+
+  /// Lists the entries that match `pattern`: a directory path, a separator
+  /// and a last component that may hold "*" and "?" ("*.*" matches every
+  /// name), or a plain path for that one entry. Below a drive root the
+  /// entries "." and ".." come first, as on Windows. Stops after
+  /// `max_entries`. NotFound when nothing matches or the directory is missing.
+  virtual base::Result<std::vector<FindData>> FindFiles(std::string_view pattern,
+                                                        std::size_t max_entries = SIZE_MAX) = 0;
+
+  /// Opens a buffered stream; `mode` as for fopen ("rb", "wb", "r+b", "ab").
+  virtual base::Result<FilePtr> OpenFile(std::string_view path, const char* mode) = 0;
+  /// The host file system's name for a Windows path, for libraries that open
+  /// files themselves. Missing trailing components are mapped as given.
+  virtual base::Result<std::string> HostPath(std::string_view path) = 0;
+
+  // --- Drives ------------------------------------------------------------------
+
+  /// The type of the drive whose root is `root` ("c:\"); kNoRootDir for a
+  /// letter without a target.
+  virtual DriveType GetDriveType(std::string_view root) = 0;
+  /// Fails quietly (NotFound) for a drive without a medium.
+  virtual base::Result<VolumeInfo> GetVolumeInformation(std::string_view root) = 0;
+  virtual base::Result<DiskSpace> GetDiskFreeSpace(std::string_view root) = 0;
+
+  // --- Locale and environment --------------------------------------------------
+
+  /// The system language id as 4 upper-case hexadecimal digits ("0415").
+  virtual std::string GetSystemLanguageId() = 0;
+  /// The ANSI code page in which paths and texts are given (1250, 1252, ...).
+  virtual int AnsiCodePage() = 0;
+  /// `text` with every upper-case letter of the ANSI code page in lower case
+  /// (accented letters included), as CharLower gives it.
+  virtual std::string CharLower(std::string_view text) = 0;
+  /// An environment variable of the Windows side ("WINDIR"); empty when unset.
+  virtual std::string GetEnvironmentVariable(std::string_view name) = 0;
+
+  // --- Processes ---------------------------------------------------------------
+
+  /// Starts the program `path` with `args` (argv[1...], passed as given, never
+  /// through a shell). With Wait::kYes returns its exit status after it ended;
+  /// otherwise 0 once it started. A program that cannot be started is a failure.
+  virtual base::Result<int> StartProcess(std::string_view path,
+                                         const std::vector<std::string>& args, Wait wait) = 0;
+
+  // --- Shell links -------------------------------------------------------------
+
+  /// Writes the link file `link_path`, replacing one that exists. Fails when
+  /// its directory is missing or the name is not allowed.
+  virtual base::Status WriteShellLink(std::string_view link_path, const ShellLinkSpec& link) = 0;
+};
+
+}  // namespace cdsetup::platform

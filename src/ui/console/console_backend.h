@@ -1,0 +1,60 @@
+// The terminal presentation of the core's dialogs. Interactive: each dialog
+// is printed as a page (caption, texts, fields, rows, buttons, each control
+// with a number) and a line of input picks what to do. Unattended: a policy
+// answers every page and message box. Every page and answer goes to the log.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "framework/dialog.h"
+#include "framework/ui_backend.h"
+#include "framework/unattended_policy.h"
+
+namespace cdsetup::ui::console {
+
+namespace fw = framework;
+
+struct ConsoleOptions {
+  std::FILE* in = stdin;
+  std::FILE* out = stdout;
+  /// One line per page shown and answer given; null for none.
+  std::function<void(const std::string&)> log;
+  /// ANSI text to the terminal's encoding, and typed text back.
+  std::function<std::string(std::string_view)> to_terminal;
+  std::function<std::string(std::string_view)> from_terminal;
+  fw::UnattendedPolicy* policy = nullptr;  // null: ask the person
+  /// Rows of a long text shown at once before "more".
+  int page_lines = 20;
+};
+
+class ConsoleBackend : public fw::UiBackend {
+ public:
+  explicit ConsoleBackend(ConsoleOptions options) : o_(std::move(options)) {}
+
+  void RunModalLoop(fw::CDialog& dialog) override;
+  int MessageBox(const fw::MessageBoxRequest& request) override;
+
+  /// The page as printed: exposed for the tests and for the log.
+  std::string RenderPage(fw::CDialog& dialog);
+
+ private:
+  void RunInteractive(fw::CDialog& dialog);
+  void RunUnattended(fw::CDialog& dialog);
+  /// Runs the timers of a page that works by itself (the copy), showing its
+  /// progress bar on one line, until it ends or needs nothing more.
+  void RunTimers(fw::CDialog& dialog);
+  /// Carries out one line of input; false when it was not understood.
+  bool Command(fw::CDialog& dialog, const std::string& line);
+  void Log(const std::string& line) const;
+  std::string Term(std::string_view ansi) const;
+  std::string RowText(fw::WindowState& list, int row, int* indent);
+  bool ReadLine(std::string* line);
+
+  ConsoleOptions o_;
+  std::string last_progress_;
+  int last_percent_ = -1;
+};
+
+}  // namespace cdsetup::ui::console

@@ -1,0 +1,315 @@
+#include "ui/qt/qt_backend.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyleFactory>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "framework/input.h"
+#include "framework/window_manager.h"
+#include "resources/image.h"
+#include "ui/qt/dc_replay.h"
+#include "ui/qt/dialog_window.h"
+
+namespace cdsetup::ui::qt {
+
+namespace {
+
+int g_fail_status = 4;
+
+// Qt ends the process when its platform cannot start: one line saying so,
+// in place of Qt's own several, and the status the caller chose.
+void StartupMessages(QtMsgType type, const QMessageLogContext&, const QString&) {
+  if (type != QtFatalMsg) return;
+  const char* display = std::getenv("WAYLAND_DISPLAY");
+  if (!display || !*display) display = std::getenv("DISPLAY");
+  std::fprintf(stderr,
+               "cdsetup: cannot open the display%s%s for the Qt interface; use --ui console\n",
+               display && *display ? " " : "", display && *display ? display : "");
+  std::_Exit(g_fail_status);
+}
+
+struct BoxButton {
+  int answer;
+  QMessageBox::StandardButton button;
+};
+
+std::vector<BoxButton> ButtonsOf(const fw::MessageBoxRequest& r) {
+  switch (r.buttons()) {
+    case fw::MB_OKCANCEL:
+      return {{fw::IDOK, QMessageBox::Ok}, {fw::IDCANCEL, QMessageBox::Cancel}};
+    case fw::MB_YESNO:
+      return {{fw::IDYES, QMessageBox::Yes}, {fw::IDNO, QMessageBox::No}};
+    case fw::MB_RETRYCANCEL:
+      return {{fw::IDRETRY, QMessageBox::Retry}, {fw::IDCANCEL, QMessageBox::Cancel}};
+    default:
+      return {{fw::IDOK, QMessageBox::Ok}};
+  }
+}
+
+QMessageBox::Icon IconOf(fw::UINT icon) {
+  switch (icon) {
+    case fw::MB_ICONSTOP:
+      return QMessageBox::Critical;
+    case fw::MB_ICONQUESTION:
+      return QMessageBox::Question;
+    case fw::MB_ICONEXCLAMATION:
+      return QMessageBox::Warning;
+    case fw::MB_ICONINFORMATION:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
+  }
+}
+
+// A Yes/No box has no close box, and Escape does not answer it.
+class NoEscape : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Close) {
+      event->ignore();
+      return true;
+    }
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+      return true;
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<QtSession> QtSession::Start(const char* argv0, int fail_status) {
+  std::unique_ptr<QtSession> session(new QtSession());
+  session->name_ = argv0 ? argv0 : "cdsetup";
+  session->argv_[0] = session->name_.data();
+  g_fail_status = fail_status;
+  QtMessageHandler previous = qInstallMessageHandler(StartupMessages);
+  session->app_ = std::make_unique<QApplication>(session->argc_, session->argv_);
+  qInstallMessageHandler(previous);
+  return session;
+}
+
+QtSession::~QtSession() = default;
+
+QtBackend::QtBackend(QtOptions options) : o_(std::move(options)) {
+  // The classic look of the system the pages were drawn for.
+  if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows")))
+    QApplication::setStyle(style);
+  QIcon icon;
+  for (bool large : {false, true}) {
+    const QImage image = ToQImage(resources::LoadIcon(128, large));
+    if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
+  }
+  QApplication::setWindowIcon(icon);
+  pump_.setSingleShot(true);
+  QObject::connect(&pump_, &QTimer::timeout, [this] { Pump(); });
+  key_filter_ = MakeInputFilter();
+  qApp->installEventFilter(key_filter_.get());
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, key_filter_.get(), [this] { Abandon(); });
+}
+
+QtBackend::~QtBackend() {
+  qApp->removeEventFilter(key_filter_.get());
+  for (auto& [state, window] : windows_) delete window;
+}
+
+void QtBackend::Log(const std::string& line) const {
+  if (o_.log) o_.log(line);
+}
+
+QString QtBackend::Text(std::string_view ansi) const {
+  const std::string utf8 = o_.to_utf8 ? o_.to_utf8(ansi) : std::string(ansi);
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string QtBackend::Ansi(const QString& text) const {
+  const QByteArray utf8 = text.toUtf8();
+  const std::string_view view(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+  return o_.from_utf8 ? o_.from_utf8(view) : std::string(view);
+}
+
+double QtBackend::Scale() const {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+  return dpi > 0 ? dpi / 96.0 : 1.0;
+}
+
+QFont QtBackend::FontFor(const fw::CFont& font) const {
+  // The templates' fonts are not on this system: a sans serif with every
+  // letter of the code pages, at the size the template's points give at 96 dpi.
+  QFont f;
+  f.setFamilies({QStringLiteral("DejaVu Sans"), QString::fromStdString(font.name)});
+  f.setPixelSize(std::max(1, static_cast<int>(std::lround(font.points * 96.0 / 72.0 * Scale()))));
+  f.setHintingPreference(QFont::PreferFullHinting);
+  return f;
+}
+
+fw::CSize QtBackend::MeasureText(const fw::CFont& font, const std::string& text) {
+  const QFontMetrics metrics(FontFor(font));
+  return {metrics.horizontalAdvance(Text(text)), metrics.height()};
+}
+
+fw::CSize QtBackend::DialogBaseUnits() {
+  const double s = Scale();
+  return {static_cast<int>(std::lround(6 * s)), static_cast<int>(std::lround(13 * s))};
+}
+
+DialogWindow* QtBackend::FindWindow(const fw::WindowState& window) const {
+  const fw::WindowState* top = &window;
+  while (top->parent) top = top->parent;
+  auto it = windows_.find(top);
+  return it == windows_.end() ? nullptr : it->second;
+}
+
+QWidget* QtBackend::WindowOf(const fw::WindowState* state) const {
+  auto it = windows_.find(state);
+  return it == windows_.end() ? nullptr : it->second;
+}
+
+void QtBackend::WindowChanged(fw::WindowState& window) {
+  DialogWindow* w = FindWindow(window);
+  if (!w) return;  // not shown yet: it is built whole when its loop starts
+  if (&window == &w->state()) {
+    w->SyncAll();
+  } else {
+    w->SyncControl(window);
+  }
+}
+
+void QtBackend::WindowDestroyed(fw::WindowState& window) {
+  auto it = windows_.find(&window);
+  if (it != windows_.end()) {
+    DialogWindow* w = it->second;
+    windows_.erase(it);
+    w->hide();
+    // Its loop has returned: no event of the window is being handled.
+    delete w;
+    return;
+  }
+  if (DialogWindow* w = FindWindow(window)) w->RemoveControl(window);
+}
+
+void QtBackend::CheckFrames() {
+  for (const Frame& f : frames_) {
+    fw::WindowState* s = f.dialog->state();
+    if (gone_ || !s || s->end_modal) f.loop->quit();
+  }
+}
+
+void QtBackend::Schedule() {
+  fw::WindowManager& wm = fw::WindowManager::Get();
+  if (frames_.empty()) return;
+  // A change made by a handler arms no timer of ours: look again soon.
+  std::uint64_t delay = 50;
+  if (wm.HasPosted()) {
+    delay = 0;
+  } else if (const std::uint64_t due = wm.NextTimerDue(); due != UINT64_MAX) {
+    const std::uint64_t now = wm.Now();
+    delay = due <= now ? 0 : std::min<std::uint64_t>(due - now, 50);
+  }
+  pump_.start(static_cast<int>(delay));
+}
+
+void QtBackend::Pump() {
+  const int frame = static_cast<int>(frames_.size()) - 1;
+  // Delivery is never entered again from a box a handler shows; a dialog
+  // that a handler runs gets its own.
+  if (frame >= 0 && pumping_frame_ < frame) {
+    const int saved = pumping_frame_;
+    pumping_frame_ = frame;
+    fw::WindowManager::Get().PumpPending();
+    pumping_frame_ = saved;
+    CheckFrames();
+  }
+  Schedule();
+}
+
+void QtBackend::AfterInput() {
+  CheckFrames();
+  // Input changes the state without telling (a radio group, a typed text).
+  for (auto& [state, window] : windows_) window->SyncAll();
+  Schedule();
+}
+
+void QtBackend::Abandon() {
+  gone_ = true;
+  CheckFrames();
+}
+
+void QtBackend::RunModalLoop(fw::CDialog& dialog) {
+  fw::WindowState* state = dialog.state();
+  Log("page " + std::to_string(dialog.template_id()) + " shown: " + dialog.GetWindowText());
+  if (gone_) {
+    fw::UserClose(dialog);
+    return;
+  }
+  auto* window = new DialogWindow(*this, *state);
+  windows_[state] = window;
+  if (state->show_state == fw::SW_SHOWMINIMIZED) {
+    window->showMinimized();
+  } else {
+    window->show();
+  }
+  window->SyncAll();
+  window->activateWindow();
+  QEventLoop loop;
+  frames_.push_back({&dialog, &loop});
+  Schedule();
+  while (!gone_ && dialog.state() && !dialog.state()->end_modal) loop.exec();
+  frames_.pop_back();
+  if (!frames_.empty()) Schedule();
+  if (gone_ && dialog.state() && !dialog.state()->end_modal) {
+    Log("page " + std::to_string(dialog.template_id()) + ": the display went away; closed");
+    fw::UserClose(dialog);
+  }
+}
+
+int QtBackend::MessageBox(const fw::MessageBoxRequest& request) {
+  const std::string head = "message " + request.caption + ": " + request.text;
+  if (gone_) {
+    Log(head + " -> " + fw::MessageBoxRequest::AnswerName(request.CancelAnswer()) +
+        " (no display)");
+    return request.CancelAnswer();
+  }
+  // The owner's window, when it is up; a minimised one would hide the box.
+  QWidget* parent = nullptr;
+  if (request.owner && request.owner->state()) {
+    const fw::WindowState* top = request.owner->state();
+    while (top->parent) top = top->parent;
+    QWidget* w = WindowOf(top);
+    if (w && w->isVisible() && !w->isMinimized()) parent = w;
+  }
+  QMessageBox box(IconOf(request.icon()), Text(request.caption), Text(request.text),
+                  QMessageBox::NoButton, parent);
+  box.setObjectName(QStringLiteral("message-box"));
+  box.setTextFormat(Qt::PlainText);
+  if (!parent) box.setWindowModality(Qt::ApplicationModal);
+  const std::vector<BoxButton> buttons = ButtonsOf(request);
+  for (const BoxButton& b : buttons) {
+    QPushButton* button = box.addButton(b.button);
+    if (b.answer == request.DefaultAnswer()) box.setDefaultButton(button);
+    if (b.answer == request.CancelAnswer() && request.buttons() != fw::MB_YESNO) {
+      box.setEscapeButton(button);
+    }
+  }
+  NoEscape no_escape;
+  if (request.buttons() == fw::MB_YESNO) box.installEventFilter(&no_escape);
+  box.exec();
+  int answer = request.CancelAnswer();
+  for (const BoxButton& b : buttons) {
+    if (box.clickedButton() && box.clickedButton() == box.button(b.button)) answer = b.answer;
+  }
+  Log(head + " -> " + fw::MessageBoxRequest::AnswerName(answer));
+  return answer;
+}
+
+}  // namespace cdsetup::ui::qt

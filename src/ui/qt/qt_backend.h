@@ -1,0 +1,106 @@
+// The framework's dialogs as real Qt windows: each modal dialog becomes a
+// window built from its state, kept in step with it, and a person's clicks
+// and keys go back through the core's input functions. Modal loops, timers
+// and posted messages run on Qt's event loop.
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/dialog.h"
+#include "framework/ui_backend.h"
+
+class QApplication;
+class QEventLoop;
+class QWidget;
+
+namespace cdsetup::ui::qt {
+
+namespace fw = framework;
+
+class DialogWindow;
+
+/// The Qt application the windows need. Start() opens the display; when it
+/// cannot be opened, Qt gives no way back, so one line goes to stderr and the
+/// process ends with `fail_status`.
+class QtSession {
+ public:
+  static std::unique_ptr<QtSession> Start(const char* argv0, int fail_status);
+  ~QtSession();
+  QtSession(const QtSession&) = delete;
+  QtSession& operator=(const QtSession&) = delete;
+
+ private:
+  QtSession() = default;
+  int argc_ = 1;
+  char* argv_[2] = {nullptr, nullptr};
+  std::string name_;
+  std::unique_ptr<QApplication> app_;
+};
+
+struct QtOptions {
+  /// ANSI text to UTF-8 for the windows, and typed text back.
+  std::function<std::string(std::string_view)> to_utf8;
+  std::function<std::string(std::string_view)> from_utf8;
+  /// One line per page shown and message box answered; null for none.
+  std::function<void(const std::string&)> log;
+};
+
+/// Needs a QApplication for its whole life (a QtSession, or the tests' own).
+class QtBackend : public fw::UiBackend {
+ public:
+  explicit QtBackend(QtOptions options);
+  ~QtBackend() override;
+
+  void RunModalLoop(fw::CDialog& dialog) override;
+  int MessageBox(const fw::MessageBoxRequest& request) override;
+  fw::CSize MeasureText(const fw::CFont& font, const std::string& text) override;
+  /// The template fonts' 6 x 13 pixels at 96 dpi, times the screen's scale.
+  fw::CSize DialogBaseUnits() override;
+  void WindowChanged(fw::WindowState& window) override;
+  void WindowDestroyed(fw::WindowState& window) override;
+
+  /// The window showing the dialog `state`, or null while it has none.
+  QWidget* WindowOf(const fw::WindowState* state) const;
+  /// The display is gone: every running loop ends as by its close box, and
+  /// later dialogs and message boxes are closed at once.
+  void Abandon();
+
+  // For the windows.
+  QString Text(std::string_view ansi) const;
+  std::string Ansi(const QString& text) const;
+  QFont FontFor(const fw::CFont& font) const;
+  /// Logical dots per inch over 96.
+  double Scale() const;
+  /// After every input handed to the core: ends loops whose dialog ended,
+  /// brings focus in step and delivers what was posted.
+  void AfterInput();
+
+ private:
+  struct Frame {
+    fw::CDialog* dialog;
+    QEventLoop* loop;
+  };
+  DialogWindow* FindWindow(const fw::WindowState& window) const;
+  void CheckFrames();
+  void Pump();
+  void Schedule();
+  void Log(const std::string& line) const;
+
+  QtOptions o_;
+  std::map<const fw::WindowState*, DialogWindow*> windows_;
+  std::vector<Frame> frames_;
+  QTimer pump_;
+  int pumping_frame_ = -1;
+  bool gone_ = false;
+  std::unique_ptr<QObject> key_filter_;
+};
+
+}  // namespace cdsetup::ui::qt

@@ -1,0 +1,233 @@
+// A whole installation through the real windows on the offscreen platform:
+// mouse clicks and key presses on the widgets, from the main dialog's install
+// button to the closing message, with a picture of every page and message box
+// (saved under $CDSETUP_SCREENSHOTS_DIR when set, which `make screenshots` does).
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <filesystem>
+
+#include "base/ascii.h"
+#include "framework/input.h"
+#include "pages/dir_rows.h"
+#include "pages/language_dlg.h"
+#include "qt_fixture.h"
+#include "ui/qt/row_widgets.h"
+
+namespace cdsetup::app {
+namespace {
+
+using framework::IDCANCEL;
+using framework::IDOK;
+using testing::QtFixture;
+
+class QtInstall : public QtFixture {
+ protected:
+  void SetUp() override {
+    QtFixture::SetUp();
+    const char* dir = std::getenv("CDSETUP_SCREENSHOTS_DIR");
+    shots_ = dir && *dir ? std::string(dir) : temp_ / "shots";
+    std::filesystem::create_directories(shots_);
+  }
+
+  void Shot(const QImage& image, const std::string& name) {
+    ASSERT_FALSE(image.isNull()) << name;
+    const std::string path = shots_ + "/" + name + ".png";
+    EXPECT_TRUE(image.save(QString::fromStdString(path))) << path;
+    saved_.push_back(name);
+  }
+  void Shot(QWidget& window, const std::string& name) { Shot(window.grab().toImage(), name); }
+  // The window with a combo box's open list, which is a window of its own.
+  static QImage WithOpenList(QWidget& window, QComboBox& combo) {
+    const QImage base = window.grab().toImage();
+    QWidget* popup = combo.view()->window();
+    if (!popup->isVisible()) return base;
+    const QImage list = popup->grab().toImage();
+    const QPoint at = window.mapFromGlobal(popup->mapToGlobal(QPoint(0, 0)));
+    const QRect all = QRect(QPoint(0, 0), base.size()).united(QRect(at, list.size()));
+    QImage out(all.size(), QImage::Format_ARGB32);
+    out.fill(Qt::white);
+    QPainter painter(&out);
+    painter.drawImage(-all.topLeft(), base);
+    painter.drawImage(at - all.topLeft(), list);
+    return out;
+  }
+
+  // The directory list's row naming `name`, or -1.
+  static int DirRow(QWidget& window, const std::string& name) {
+    framework::WindowState* list = framework::FindChild(StateOf(window), 1010);
+    if (!list) return -1;
+    for (std::size_t i = 0; i < list->items.size(); ++i) {
+      auto* item = reinterpret_cast<const pages::DirItem*>(list->items[i].data);
+      if (base::EqualsIgnoreCaseAscii(item->strName, name) ||
+          base::EqualsIgnoreCaseAscii(item->strName, name + "\\")) {
+        return static_cast<int>(i);
+      }
+    }
+    return -1;
+  }
+  static void OpenDirRow(QWidget& window, const std::string& name) {
+    auto* list = Control<ui::qt::RowList>(window, 1010);
+    ASSERT_TRUE(list);
+    const int row = DirRow(window, name);
+    std::string rows;
+    for (const auto& item : framework::FindChild(StateOf(window), 1010)->items) {
+      rows += reinterpret_cast<const pages::DirItem*>(item.data)->strName + "|";
+    }
+    ASSERT_GE(row, 0) << name << " among " << rows;
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(row).center());
+  }
+
+  std::string shots_;
+  std::vector<std::string> saved_;
+};
+
+TEST_F(QtInstall, WholeInstallationThroughTheWindows) {
+  // The language page first, as start-up shows it when the system's language
+  // has no section: the list opened and a row clicked.
+  pages::CLanguageDlg language(nullptr, "D:\\install.ini");
+  driver_->Dialog(179, [&](QWidget& w) {
+    auto* combo = Control<QComboBox>(w, 1017);
+    ASSERT_TRUE(combo);
+    QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(combo->width() - 6, combo->height() / 2));
+    ASSERT_TRUE(combo->view()->isVisible());
+    Shot(WithOpenList(w, *combo), "01-language");
+    const int row = combo->findText(QStringLiteral("Polski"));
+    ASSERT_GE(row, 0);
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(combo->view()->viewport(), Qt::LeftButton, {},
+                      combo->view()->visualRect(combo->model()->index(row, 0)).center());
+    Click(Control(w, IDOK));
+  });
+  driver_->Start();
+  ASSERT_EQ(language.DoModal(), IDOK);
+  EXPECT_EQ(language.GetLanguage(), "Polski");
+
+  CInstallDlg main(nullptr, Polish());
+  // 1: Enter on the main dialog; a folder on a drive that is not there.
+  driver_->Dialog(102, [&](QWidget& w) {
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Demo Żółw Światła - instalacja"));
+    EXPECT_EQ(Control<QPushButton>(w, IDCANCEL)->text(), QStringLiteral("Wyjście"));
+    Shot(w, "02-main");
+    QTest::keyClick(&w, Qt::Key_Return);
+  });
+  driver_->Dialog(165, [&](QWidget& w) {
+    Shot(w, "03-licence");
+    Click(Control(w, IDOK));
+  });
+  driver_->Dialog(182, [&](QWidget& w) {
+    Click(Control<QRadioButton>(w, 1024));
+    EXPECT_TRUE(Control<QRadioButton>(w, 1024)->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(w, 1023)->isChecked());
+    Shot(w, "04-install-type");
+    QTest::keyClick(&w, Qt::Key_Return);
+  });
+  driver_->Dialog(134, [&](QWidget& w) {
+    TypeInto(Control(w, 1009), QStringLiteral("Q:\\Gry"));
+    QTest::keyClick(Control(w, 1009), Qt::Key_Return);
+  });
+  driver_->Box([&](QWidget& box) {
+    Shot(box, "06-box-create-directory");
+    ClickBox(box, QMessageBox::Yes);
+  });
+  driver_->Box([&](QWidget& box) {
+    Shot(box, "07-box-cannot-create-directory");
+    ClickBox(box, QMessageBox::Ok);
+  });
+  // 2: the copy stopped with the page's close box.
+  driver_->Dialog(102, [&](QWidget& w) { Click(Control(w, IDOK)); });
+  driver_->Dialog(165, [&](QWidget& w) { Click(Control(w, IDOK)); });
+  driver_->Dialog(182, [&](QWidget& w) { Click(Control(w, IDOK)); });
+  driver_->Dialog(134, [&](QWidget& w) {
+    TypeInto(Control(w, 1009), QStringLiteral("C:\\windows"));
+    Click(Control(w, IDOK));
+  });
+  driver_->Dialog(135, [&](QWidget& w) { w.close(); });
+  driver_->Box([&](QWidget& box) {
+    Shot(box, "08-box-copy-error");
+    ClickBox(box, QMessageBox::Ok);
+  });
+  // 3: the whole installation.
+  driver_->Dialog(102, [&](QWidget& w) { Click(Control(w, IDOK)); });
+  driver_->Dialog(165, [&](QWidget& w) { Click(Control(w, IDOK)); });
+  driver_->Dialog(182, [&](QWidget& w) {
+    Click(Control(w, 1024));
+    Click(Control(w, IDOK));
+  });
+  driver_->Dialog(134, [&](QWidget& w) {
+    // The drive C: from the drive list, then three folders down.
+    auto* drives = Control<QComboBox>(w, 1007);
+    ASSERT_TRUE(drives);
+    Click(drives);
+    ASSERT_TRUE(drives->view()->isVisible());
+    int c_row = -1;
+    for (int i = 0; i < drives->count(); ++i) {
+      if (drives->itemText(i).startsWith(QStringLiteral("c:"), Qt::CaseInsensitive)) c_row = i;
+    }
+    ASSERT_GE(c_row, 0);
+    // A release soon after the press that opened the list is not a pick.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(drives->view()->viewport(), Qt::LeftButton, {},
+                      drives->view()->visualRect(drives->model()->index(c_row, 0)).center());
+    EXPECT_FALSE(drives->view()->isVisible());
+    OpenDirRow(w, "users");
+    OpenDirRow(w, "tester");
+    // A click and Enter, which the list takes for itself.
+    auto* list = Control<ui::qt::RowList>(w, 1010);
+    const int row = DirRow(w, "AppData");
+    ASSERT_GE(row, 0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(row).center());
+    QTest::keyClick(list, Qt::Key_Return);
+    // The double-clicks set the path field; Enter moved the list only.
+    EXPECT_EQ(Control<QLineEdit>(w, 1009)->text(), QStringLiteral("c:\\users\\tester\\"));
+    EXPECT_GE(DirRow(w, "Roaming"), 0);
+    Click(drives);
+    Shot(WithOpenList(w, *drives), "05-target-directory");
+    QTest::keyClick(drives->view(), Qt::Key_Escape);
+    TypeInto(Control(w, 1009), QStringLiteral("C:\\Gry\\Demo"));
+    Click(Control(w, IDOK));
+  });
+  driver_->Box([&](QWidget& box) { ClickBox(box, QMessageBox::Yes); });
+  driver_->Dialog(
+      135, [&](QWidget& w) { Shot(w, "09-copy-progress"); },
+      [](QWidget& w) {
+        auto* bar = Control<QProgressBar>(w, 1001);
+        return bar && bar->value() * 3 >= bar->maximum() && bar->value() < bar->maximum();
+      });
+  driver_->Box([&](QWidget& box) {
+    Shot(box, "10-box-installation-complete");
+    ClickBox(box, QMessageBox::Ok);
+  });
+  driver_->Box([&](QWidget& box) {
+    Shot(box, "11-box-extra-program");
+    ClickBox(box, QMessageBox::No);
+  });
+  driver_->Box([&](QWidget& box) { ClickBox(box, QMessageBox::No); });
+  driver_->Box([&](QWidget& box) {
+    Shot(box, "12-box-directx");
+    ClickBox(box, QMessageBox::No);
+  });
+  driver_->Start();
+  EXPECT_EQ(main.DoModal(), IDCANCEL);
+  EXPECT_FALSE(driver_->stalled()) << "waiting for " << driver_->waiting_for();
+  EXPECT_EQ(driver_->steps_left(), 0u);
+  EXPECT_EQ(main.outcome(), Outcome::kInstalled) << main.reason();
+  EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/czytaj.txt")));
+  EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/Dodatki")));  // the full install's
+  EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/Muzyka/temat.wav")));
+  EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/install.ini")));
+  auto key = platform_->RegOpenKey(platform::RegRoot::kCurrentUser, main.m_strRegKey);
+  ASSERT_TRUE(key.ok());
+  auto path = platform_->RegQueryValue(*key, "ProgramPath");
+  platform_->RegCloseKey(*key);
+  ASSERT_TRUE(path.ok());
+  EXPECT_EQ(*path, "C:\\Gry\\Demo");
+  EXPECT_EQ(saved_.size(), 12u);
+  EXPECT_TRUE(diagnostics_.empty()) << diagnostics_[0];
+}
+
+}  // namespace
+}  // namespace cdsetup::app
