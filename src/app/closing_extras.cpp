@@ -1,8 +1,10 @@
 // The main dialog's closing extras: the Start-menu folder opened, the shared
 // uninstaller placed, the extra programs offered, and DirectX.
 #include "app/install_dlg.h"
+#include "base/limits.h"
 #include "framework/app.h"
 #include "platform/system_platform.h"
+#include "resources/resource_ids.h"
 #include "script/install_script.h"
 
 namespace cdsetup::app {
@@ -14,7 +16,7 @@ void CInstallDlg::OpenProgramsFolder() {
   std::string programs;
   ReadRegString(platform::RegRoot::kCurrentUser, kShellFolders, "Programs", programs);
   const std::string folder = programs + "\\" + m_szCompanyName + "\\" + m_szProgramName;
-  if (folder.size() > 259) {
+  if (folder.size() > base::kMaxPath) {
     Log("Start-menu folder not opened, its path is too long");
     return;
   }
@@ -27,7 +29,7 @@ void CInstallDlg::InstallSharedUninstaller() {
   const std::string windir = P().GetEnvironmentVariable("WINDIR");
   const std::string dir = windir + "\\TV\\";
   (void)P().CreateDirectory(dir);
-  const std::string source = InstallerDirectory(200) + "\\Kestrune.exe";
+  const std::string source = InstallerDirectory(base::kShortBuffer) + "\\Kestrune.exe";
   const std::string target = dir + "Kestrune.exe";
   (void)P().SetFileAttributesArchive(target);
   base::Status copied = P().CopyFile(source, target, false);
@@ -36,14 +38,14 @@ void CInstallDlg::InstallSharedUninstaller() {
 }
 
 void CInstallDlg::RunOtherFiles() {
-  const std::string base = InstallerDirectory(script::kTextBufferSize) + "\\";
+  const std::string base = InstallerDirectory(base::kTextBuffer) + "\\";
   const std::string count = Text("OTHERFILES");
   if (count.empty()) return;
   const int n_files = script::ParseNumber(count);
   for (int n = 0; n < n_files; ++n) {
     const std::string message = Text(script::FamilyKey("Message%d", n));
-    if (DesktopMessageBox(message, "Uwaga !", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
-        IDYES) {
+    if (DesktopMessageBox(message, "Uwaga !", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
+                          resources::IDP_RUN_EXTRA_PROGRAM) != IDYES) {
       continue;
     }
     const std::string exe = Text(script::FamilyKey("Exe%d", n));

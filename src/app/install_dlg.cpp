@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/ascii.h"
+#include "base/limits.h"
 #include "copy/copy_progress_dlg.h"
 #include "framework/app.h"
 #include "framework/data_exchange.h"
@@ -23,7 +24,6 @@ using namespace framework;
 
 namespace {
 
-constexpr std::size_t kMaxComposed = script::kTextBufferSize - 1;
 // The background file is read whole; a picture needs far less than this.
 constexpr std::uint64_t kMaxBackgroundFile = 64u * 1024 * 1024;
 
@@ -34,7 +34,7 @@ CInstallDlg::CInstallDlg(CWnd* parent, InstallSettings settings)
   m_hIcon = kAppIcon;
   m_szCdDrive = "X";
   // The script is always the one beside the installer, wherever it was started.
-  m_strIniPath = InstallerDirectory(script::kTextBufferSize) + "\\install.ini";
+  m_strIniPath = InstallerDirectory(base::kTextBuffer) + "\\install.ini";
   m_strRegKey = "Software\\Torvanel\\";
   m_strUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 }
@@ -62,8 +62,8 @@ void CInstallDlg::Log(const std::string& line) const {
   if (settings_.log) settings_.log(line);
 }
 
-int CInstallDlg::Ask(const std::string& text, const std::string& caption, UINT type) {
-  return MessageBox(text, caption, type);
+int CInstallDlg::Ask(const std::string& text, const std::string& caption, UINT type, int id) {
+  return MessageBox(text, caption, type, id);
 }
 
 void CInstallDlg::DoDataExchange(CDataExchange* dx) {
@@ -202,16 +202,18 @@ void CInstallDlg::OnOK() {
   std::string saved = P().GetCurrentDirectory();
   m_szTargetDir = target_page.m_strPath;
   // Paths the original buffers cannot hold are refused, not cut.
-  if (saved.size() > 255 || m_szTargetDir.size() > kMaxComposed) {
-    Ask(Text("IDS_E_CREATING_DIR"), caption, MB_OK | MB_ICONERROR);
+  if (saved.size() > base::kMaxDirectory || m_szTargetDir.size() > base::kMaxText) {
+    Ask(Text("IDS_E_CREATING_DIR"), caption, MB_OK | MB_ICONERROR, resources::IDP_PATH_TOO_LONG);
     return EarlyEnd(Outcome::kCancelled, "the path is too long: " + m_szTargetDir);
   }
   if (!P().SetCurrentDirectory(m_szTargetDir).ok()) {
-    if (Ask(Text("IDS_E_DIR_DOESNOT_EXIST"), caption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    if (Ask(Text("IDS_E_DIR_DOESNOT_EXIST"), caption, MB_YESNO | MB_ICONQUESTION,
+            resources::IDP_CREATE_DIRECTORY) != IDYES) {
       return EarlyEnd(Outcome::kCancelled, "the target directory was not created");
     }
     if (!platform::CreateDirectoryPath(P(), m_szTargetDir)) {
-      Ask(Text("IDS_E_CREATING_DIR"), caption, MB_OK | MB_ICONERROR);
+      Ask(Text("IDS_E_CREATING_DIR"), caption, MB_OK | MB_ICONERROR,
+          resources::IDP_CANNOT_CREATE_DIRECTORY);
       return EarlyEnd(Outcome::kCancelled, "cannot create " + m_szTargetDir);
     }
     Log("created " + m_szTargetDir);
@@ -220,24 +222,26 @@ void CInstallDlg::OnOK() {
 
   // While Wine runs for the prefix it owns the registry: stop before copying.
   if (base::Status writable = P().RegistryWritable(); !writable.ok()) {
-    Ask(writable.message(), caption, MB_OK | MB_ICONERROR);
+    Ask(writable.message(), caption, MB_OK | MB_ICONERROR, resources::IDP_REGISTRY_BUSY);
     return EarlyEnd(Outcome::kRegistrationFailed, writable.message());
   }
 
   if (copy_page.DoModal() != IDOK) {
     const std::string error = copy_page.GetErrorText();
-    Ask(error, Text("IDS_E_COPYING_FILES"), MB_OK | MB_ICONERROR);
+    Ask(error, Text("IDS_E_COPYING_FILES"), MB_OK | MB_ICONERROR, resources::IDP_COPY_FAILED);
     const base::Status why = copy_page.GetFailure();
     return EarlyEnd(Outcome::kCopyFailed,
                     why.ok() ? "the copy was stopped: " + error : error + ": " + why.ToString());
   }
   if (!CreateShortcutsAndUninstallEntry(m_szTargetDir, m_strLanguage)) {
-    Ask(Text("IDS_E_CREATING_SHORTCUT"), caption, MB_OK | MB_ICONERROR);
+    Ask(Text("IDS_E_CREATING_SHORTCUT"), caption, MB_OK | MB_ICONERROR,
+        resources::IDP_SHORTCUTS_FAILED);
     SaveProgramAndLanguage(m_szTargetDir, m_strLanguage);
     return EarlyEnd(Outcome::kRegistrationFailed, "the Start-menu shortcuts could not be made");
   }
 
-  Ask(closing_text, Text("IDS_NAZWA_GRY2"), MB_OK | MB_ICONINFORMATION);
+  Ask(closing_text, Text("IDS_NAZWA_GRY2"), MB_OK | MB_ICONINFORMATION,
+      resources::IDP_SETUP_COMPLETE);
   OpenProgramsFolder();
   InstallSharedUninstaller();
 
@@ -253,7 +257,8 @@ void CInstallDlg::OnOK() {
 
   RunOtherFiles();
   // This one question belongs to the desktop's topmost window, not to us.
-  if (DesktopMessageBox(Text("IDS_INST_DX"), "DirectX", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+  if (DesktopMessageBox(Text("IDS_INST_DX"), "DirectX", MB_YESNO | MB_ICONQUESTION,
+                        resources::IDP_INSTALL_DIRECTX) == IDYES) {
     RunDirectXSetup();
   }
   outcome_ = Outcome::kInstalled;

@@ -11,6 +11,7 @@
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "platform/platform.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::copy {
 class SoundConverter;
@@ -44,7 +45,7 @@ struct InstallSettings {
 
 class CInstallDlg : public framework::CDialog {
  public:
-  static constexpr int IDD = 102;
+  static constexpr int IDD = resources::IDD_MAIN;
   static constexpr int kMaxShortcuts = 10;
   static constexpr int kAppIcon = 128;
   static constexpr int kBackgroundWidth = 350;
@@ -109,7 +110,7 @@ class CInstallDlg : public framework::CDialog {
   /// The installer's own directory (its path cut at the last "\").
   std::string InstallerDirectory(std::size_t buffer) const;
   void Log(const std::string& line) const;
-  int Ask(const std::string& text, const std::string& caption, framework::UINT type);
+  int Ask(const std::string& text, const std::string& caption, framework::UINT type, int id);
   /// The sequence's early end: the main dialog comes back.
   void EarlyEnd(Outcome outcome, std::string reason);
   void LoadBackground();

@@ -1,6 +1,7 @@
 // The main dialog's registry records: the uninstall entry, the per-user
 // product key, and the registration that also makes the shortcuts.
 #include "app/install_dlg.h"
+#include "base/limits.h"
 #include "platform/create_directory_path.h"
 #include "platform/system_platform.h"
 #include "script/install_script.h"
@@ -11,7 +12,7 @@ using platform::RegRoot;
 
 namespace {
 
-constexpr std::size_t kRegBuffer = 200;
+constexpr std::size_t kRegBuffer = base::kShortBuffer;
 
 const char* RootName(RegRoot root) {
   return root == RegRoot::kLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";

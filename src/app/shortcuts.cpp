@@ -1,5 +1,6 @@
 // The main dialog's shortcuts: one link file per entry of the shortcut table.
 #include "app/install_dlg.h"
+#include "base/limits.h"
 #include "platform/system_platform.h"
 
 namespace cdsetup::app {
@@ -7,8 +8,8 @@ namespace cdsetup::app {
 bool CInstallDlg::CreateShortcut(const std::string& target, const std::string& link_file,
                                  const std::string* arguments, const std::string* work_dir,
                                  const std::string& description) {
-  // The link's file name goes through a 260-character wide buffer.
-  if (link_file.size() > 259) {
+  // The link's file name goes through a MAX_PATH wide buffer.
+  if (link_file.size() > base::kMaxPath) {
     Log("link not made, its path is too long: " + link_file);
     return false;
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/ascii.h"
+#include "base/limits.h"
 #include "platform/create_directory_path.h"
 
 namespace cdsetup::copy {
@@ -11,15 +12,12 @@ using base::Status;
 
 namespace {
 
-// Texts and paths are composed in 260-byte buffers.
-constexpr std::size_t kMaxComposed = script::kTextBufferSize - 1;
-
 // "%s %s" into a 260-byte buffer: what does not fit is cut.
 std::string JoinCut(std::string_view a, std::string_view b) {
   std::string s;
   s.reserve(a.size() + 1 + b.size());
   s.append(a).append(" ").append(b);
-  if (s.size() > kMaxComposed) s.resize(kMaxComposed);
+  if (s.size() > base::kMaxText) s.resize(base::kMaxText);
   return s;
 }
 
@@ -31,7 +29,7 @@ void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
 
 // A path that does not fit its buffer is refused: cut, it would name another file.
 base::Status CheckPathLength(const std::string& path) {
-  if (path.size() > kMaxComposed) return base::Status::Refused("path too long: " + path);
+  if (path.size() > base::kMaxText) return base::Status::Refused("path too long: " + path);
   return base::Status::Ok();
 }
 
@@ -100,7 +98,7 @@ StepResult CopyEngine::StepList() {
   base::Status copied = CheckPathLength(target_path);
   if (copied.ok()) copied = platform_.CopyFile(lower, target_path, false);
   ++next_index_;
-  if (target_path.size() <= kMaxComposed) (void)platform_.SetFileAttributesArchive(target_path);
+  if (target_path.size() <= base::kMaxText) (void)platform_.SetFileAttributesArchive(target_path);
   position_ = next_index_;
   if (!copied.ok()) return Fail(copied);
   return StepResult::kGoOn;

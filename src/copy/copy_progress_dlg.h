@@ -9,15 +9,16 @@
 #include "copy/audio_sound_converter.h"
 #include "copy/copy_engine.h"
 #include "framework/dialog.h"
+#include "resources/resource_ids.h"
 #include "script/install_script.h"
 
 namespace cdsetup::copy {
 
 class CCopyProgressDlg : public framework::CDialog {
  public:
-  static constexpr int IDD = 135;
-  static constexpr int IDC_PROGRESS = 1001;
-  static constexpr int IDC_CURRENT_FILE = 1012;
+  static constexpr int IDD = resources::IDD_COPY_PROGRESS;
+  static constexpr int IDC_PROGRESS = resources::IDC_PROGRESS;
+  static constexpr int IDC_CURRENT_FILE = resources::IDC_CURRENT_FILE;
   static constexpr framework::UINT kCopyTimer = 1;
   static constexpr framework::UINT kCopyPeriodMs = 10;
 

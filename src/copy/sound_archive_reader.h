@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/limits.h"
 #include "base/result.h"
 #include "platform/platform.h"
 
@@ -18,7 +19,7 @@ inline constexpr std::uint32_t kKindVorbis = 0;
 inline constexpr std::uint32_t kKindSpeex = 1;
 
 /// Names are read into 260-byte buffers: 259 characters at most.
-inline constexpr std::uint32_t kMaxEntryName = 259;
+inline constexpr std::uint32_t kMaxEntryName = base::kMaxText;
 /// Size of the 12-byte entry header before the name.
 inline constexpr std::uint64_t kEntryHeaderSize = 12;
 

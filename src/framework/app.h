@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "framework/wnd.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::framework {
 
@@ -31,9 +32,9 @@ CWinApp* AfxGetApp();
 
 /// A message box captioned with the application's name, owned by the main
 /// window when there is one, else by the desktop's topmost window.
-int AfxMessageBox(std::string_view text, UINT type = MB_OK);
+int AfxMessageBox(std::string_view text, UINT type, int id);
 
 /// A message box owned by the desktop's topmost window.
-int DesktopMessageBox(std::string_view text, std::string_view caption, UINT type);
+int DesktopMessageBox(std::string_view text, std::string_view caption, UINT type, int id);
 
 }  // namespace cdsetup::framework

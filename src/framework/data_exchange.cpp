@@ -3,6 +3,7 @@
 #include "framework/app.h"
 #include "framework/controls.h"
 #include "framework/window_manager.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::framework {
 
@@ -67,7 +68,7 @@ void DDV_MaxChars(CDataExchange* dx, const std::string& value, int max) {
   if (value.size() <= static_cast<std::size_t>(max)) return;
   std::string text = "Please enter no more than %1 characters.";
   text.replace(text.find("%1"), 2, std::to_string(max));
-  AfxMessageBox(text, MB_ICONEXCLAMATION);
+  AfxMessageBox(text, MB_ICONEXCLAMATION, resources::IDP_VALIDATION);
   dx->Fail();
 }
 

@@ -1,6 +1,7 @@
 #include "framework/silent_policy.h"
 
 #include "framework/input.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::framework {
 
@@ -16,7 +17,7 @@ bool Click(CDialog& dialog, int id) {
 bool SilentPolicy::AnswerDialog(CDialog& dialog,
                                 const std::function<void(const std::string&)>& announce) {
   switch (dialog.template_id()) {
-    case 102:  // the main dialog: install once, then leave
+    case resources::IDD_MAIN:  // the main dialog: install once, then leave
       if (main_dialog_started_) {
         announce("exit");
         return Click(dialog, IDCANCEL);
@@ -24,25 +25,28 @@ bool SilentPolicy::AnswerDialog(CDialog& dialog,
       main_dialog_started_ = true;
       announce("install");
       return Click(dialog, IDOK);
-    case 179:  // the language page: the row it shows first
-      announce("language " + dialog.GetDlgItem(1017)->GetWindowText());
+    case resources::IDD_LANGUAGE:  // the language page: the row it shows first
+      announce("language " + dialog.GetDlgItem(resources::IDC_LANGUAGE)->GetWindowText());
       return Click(dialog, IDOK);
-    case 165:
+    case resources::IDD_LICENCE:
       if (!answers_.accept_licence) {
         announce("licence not accepted (no --accept-licence)");
         return Click(dialog, IDCANCEL);
       }
       announce("licence accepted");
       return Click(dialog, IDOK);
-    case 182: {
+    case resources::IDD_INSTALL_TYPE: {
       type_page_seen_ = true;
       const std::string type = answers_.install_type.value_or("std");
-      const int radio = type == "min" ? 1022 : type == "max" ? 1024 : 1023;
+      const int radio = type == "min"   ? resources::IDC_TYPE_MIN
+                        : type == "max" ? resources::IDC_TYPE_MAX
+                                        : resources::IDC_TYPE_STD;
       announce("install type " + type);
       return Click(dialog, radio) && Click(dialog, IDOK);
     }
-    case 134: {
-      WindowState* field = dialog.state() ? FindChild(*dialog.state(), 1009) : nullptr;
+    case resources::IDD_TARGET_DIR: {
+      WindowState* field =
+          dialog.state() ? FindChild(*dialog.state(), resources::IDC_PATH) : nullptr;
       if (answers_.directory && field) UserType(*field, *answers_.directory);
       announce("directory " + (field ? field->text : std::string()));
       return Click(dialog, IDOK);
@@ -53,13 +57,18 @@ bool SilentPolicy::AnswerDialog(CDialog& dialog,
 }
 
 int SilentPolicy::AnswerMessageBox(const MessageBoxRequest& request) {
-  if (request.buttons() == MB_YESNO) {
-    // Extra programs and DirectX are declined; creating the directory is not.
-    if (request.caption == "DirectX" || request.caption == "Uwaga !") return IDNO;
-    return IDYES;
+  switch (request.id) {
+    case resources::IDP_CREATE_DIRECTORY:
+      return IDYES;
+    case resources::IDP_RUN_EXTRA_PROGRAM:
+    case resources::IDP_INSTALL_DIRECTX:
+      return IDNO;
+    case resources::IDP_DIRECTORY_UNREADABLE:
+      return IDCANCEL;
+    default:
+      // The rest only inform; their default button closes them.
+      return request.DefaultAnswer();
   }
-  if (request.buttons() == MB_RETRYCANCEL) return IDCANCEL;
-  return request.DefaultAnswer();
 }
 
 }  // namespace cdsetup::framework

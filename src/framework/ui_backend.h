@@ -19,6 +19,7 @@ struct MessageBoxRequest {
   std::string text;       // ANSI
   std::string caption;    // ANSI
   UINT type = MB_OK;
+  int id = 0;  // what the question is: an IDP_ of resources/resource_ids.h
 
   UINT buttons() const { return type & MB_TYPEMASK; }
   UINT icon() const { return type & MB_ICONMASK; }

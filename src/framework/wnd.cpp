@@ -222,8 +222,8 @@ bool CWnd::DestroyWindow() {
   return true;
 }
 
-int CWnd::MessageBox(std::string_view text, std::string_view caption, UINT type) {
-  MessageBoxRequest request{this, std::string(text), std::string(caption), type};
+int CWnd::MessageBox(std::string_view text, std::string_view caption, UINT type, int id) {
+  MessageBoxRequest request{this, std::string(text), std::string(caption), type, id};
   return WindowManager::Get().AskMessageBox(request);
 }
 

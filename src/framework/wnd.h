@@ -13,6 +13,7 @@
 
 #include "framework/dc.h"
 #include "framework/win_types.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::framework {
 
@@ -149,7 +150,8 @@ class CWnd {
   /// A device context that measures text as the backend's windows do.
   CDC GetDC() const;
 
-  int MessageBox(std::string_view text, std::string_view caption, UINT type = MB_OK);
+  /// `id` names the question (an IDP_ id) for the unattended answers and logs.
+  int MessageBox(std::string_view text, std::string_view caption, UINT type, int id);
   UINT SetTimer(UINT id, UINT period_ms);
   bool KillTimer(UINT id);
   /// Queues a message; it is handled after the current handler returns.

@@ -8,6 +8,7 @@
 #include "pages/row_metrics.h"
 #include "pages/shared_images.h"
 #include "platform/system_platform.h"
+#include "resources/resource_ids.h"
 #include "resources/string_table.h"
 
 namespace cdsetup::pages {
@@ -112,9 +113,11 @@ void CDirListBox::SetPath(const std::string& requested, bool redraw) {
   for (;;) {
     if (Fill(path)) break;
     std::string text = WindowManager::Get().ResourceText(
-        resources::LoadResourceString(resources::kIdsCannotReadDirectory));
+        resources::LoadResourceString(resources::IDS_CANNOT_READ_DIRECTORY));
     if (std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, path);
-    if (AfxMessageBox(text, MB_RETRYCANCEL | MB_ICONSTOP) == IDRETRY) continue;
+    if (AfxMessageBox(text, MB_RETRYCANCEL | MB_ICONSTOP, resources::IDP_DIRECTORY_UNREADABLE) ==
+        IDRETRY)
+      continue;
     if (path != old) {
       path = old;
       continue;

@@ -6,16 +6,17 @@
 
 #include "framework/dialog.h"
 #include "pages/page_texts.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::pages {
 
 class CInstallTypeDlg : public framework::CDialog {
  public:
-  static constexpr int IDD = 182;
-  static constexpr int IDC_MIN = 1022;
-  static constexpr int IDC_STD = 1023;
-  static constexpr int IDC_MAX = 1024;
-  static constexpr int IDC_GROUP = 1025;
+  static constexpr int IDD = resources::IDD_INSTALL_TYPE;
+  static constexpr int IDC_MIN = resources::IDC_TYPE_MIN;
+  static constexpr int IDC_STD = resources::IDC_TYPE_STD;
+  static constexpr int IDC_MAX = resources::IDC_TYPE_MAX;
+  static constexpr int IDC_GROUP = resources::IDC_TYPE_GROUP;
 
   CInstallTypeDlg(framework::CWnd* parent, std::string language, std::string ini_path);
 

@@ -6,13 +6,14 @@
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::pages {
 
 class CLanguageDlg : public framework::CDialog {
  public:
-  static constexpr int IDD = 179;
-  static constexpr int IDC_LANGUAGE = 1017;
+  static constexpr int IDD = resources::IDD_LANGUAGE;
+  static constexpr int IDC_LANGUAGE = resources::IDC_LANGUAGE;
 
   CLanguageDlg(framework::CWnd* parent, std::string ini_path);
 

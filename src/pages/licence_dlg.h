@@ -7,13 +7,14 @@
 
 #include "framework/dialog.h"
 #include "pages/page_texts.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::pages {
 
 class CLicenceDlg : public framework::CDialog {
  public:
-  static constexpr int IDD = 165;
-  static constexpr int IDC_AGREEMENT = 1013;
+  static constexpr int IDD = resources::IDD_LICENCE;
+  static constexpr int IDC_AGREEMENT = resources::IDC_AGREEMENT;
   /// A larger agreement file is not read: the box stays empty.
   static constexpr std::uint64_t kMaxAgreementSize = 16u * 1024 * 1024;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/limits.h"
 #include "platform/system_platform.h"
 
 namespace cdsetup::pages {
@@ -32,7 +33,7 @@ std::string CurrentDirectory() {
   platform::Platform* platform = platform::SystemPlatform();
   if (!platform) return {};
   std::string dir = platform->GetCurrentDirectory();
-  if (dir.size() > 259) dir.resize(259);
+  if (dir.size() > base::kMaxPath) dir.resize(base::kMaxPath);
   return dir;
 }
 

@@ -9,17 +9,18 @@
 #include "pages/dir_list_box.h"
 #include "pages/drive_combo.h"
 #include "pages/page_texts.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::pages {
 
 class CTargetDirDlg : public framework::CDialog {
  public:
-  static constexpr int IDD = 134;
-  static constexpr int IDC_DRIVES = 1007;
-  static constexpr int IDC_PATH = 1009;
-  static constexpr int IDC_DIRECTORIES = 1010;
-  static constexpr int IDC_DIRECTORY_LABEL = 1011;
-  static constexpr int IDC_DRIVE_LABEL = 1026;
+  static constexpr int IDD = resources::IDD_TARGET_DIR;
+  static constexpr int IDC_DRIVES = resources::IDC_DRIVES;
+  static constexpr int IDC_PATH = resources::IDC_PATH;
+  static constexpr int IDC_DIRECTORIES = resources::IDC_DIRECTORIES;
+  static constexpr int IDC_DIRECTORY_LABEL = resources::IDC_DIRECTORY_LABEL;
+  static constexpr int IDC_DRIVE_LABEL = resources::IDC_DRIVE_LABEL;
   static constexpr int kMaxPath = 256;
 
   CTargetDirDlg(framework::CWnd* parent, std::string initial_dir, std::string unused1,

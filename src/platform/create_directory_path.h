@@ -5,13 +5,14 @@
 
 #include <string_view>
 
+#include "base/limits.h"
 #include "platform/platform.h"
 
 namespace cdsetup::platform {
 
 /// Paths of this many characters or more are refused: the prefixes are built
 /// in a 256-byte buffer, and a cut path would name another directory.
-inline constexpr std::size_t kMaxDirectoryPath = 256;
+inline constexpr std::size_t kMaxDirectoryPath = base::kDirectoryBuffer;
 
 /// Creates each prefix of `path` that ends before a "\" (after the drive
 /// prefix "x:" and one leading "\"), then the whole path; a level that already

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "resources/dialog_template.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::resources {
 namespace {
@@ -12,6 +13,8 @@ using K = ControlKind;
 
 // Push buttons and input fields take part in Tab navigation, as the resource
 // compiler's statements give them by default; the tables below spell that out.
+// 1 and 2 are IDOK and IDCANCEL, the ids the framework gives the pages' push
+// buttons.
 constexpr std::uint32_t kPage = kPopup | kCaption | kSysMenu | kModalFrame;
 
 // 102: the main dialog. No system menu, so the only way out is the exit button;
@@ -27,21 +30,21 @@ constexpr std::array kMain{
 constexpr std::array kTargetDir{
     ControlTemplate{1, K::kPushButton, "Dalej >>", 105, 176, 50, 14, kDefault | kTabStop},
     ControlTemplate{2, K::kPushButton, "<< Powrót", 166, 176, 50, 14, kTabStop},
-    ControlTemplate{1007, K::kComboBox, "", 50, 151, 166, 62,
+    ControlTemplate{IDC_DRIVES, K::kComboBox, "", 50, 151, 166, 62,
                     kDropDownList | kSort | kVScroll | kTabStop},
     ControlTemplate{kNoId, K::kStatic, "", 7, 30, 209, 1, kBlackRect},
-    ControlTemplate{1009, K::kEdit, "", 7, 12, 209, 14, kBorder | kTabStop | kAutoHScroll},
-    ControlTemplate{1010, K::kListBox, "", 7, 46, 209, 92,
+    ControlTemplate{IDC_PATH, K::kEdit, "", 7, 12, 209, 14, kBorder | kTabStop | kAutoHScroll},
+    ControlTemplate{IDC_DIRECTORIES, K::kListBox, "", 7, 46, 209, 92,
                     kNotify | kSort | kNoIntegralHeight | kVScroll | kTabStop},
-    ControlTemplate{1026, K::kStatic, "Dysk", 14, 153, 17, 8, kGroup},
-    ControlTemplate{1011, K::kStatic, "Katalog", 7, 34, 209, 12, kCenter | kGroup},
+    ControlTemplate{IDC_DRIVE_LABEL, K::kStatic, "Dysk", 14, 153, 17, 8, kGroup},
+    ControlTemplate{IDC_DIRECTORY_LABEL, K::kStatic, "Katalog", 7, 34, 209, 12, kCenter | kGroup},
     ControlTemplate{kNoId, K::kStatic, "", 7, 146, 209, 1, kBlackRect},
 };
 
 // 135: the copy progress page. The label 1012 shows the file being copied.
 constexpr std::array kCopyProgress{
-    ControlTemplate{1001, K::kProgress, "Progress1", 35, 26, 168, 14, kBorder},
-    ControlTemplate{1012, K::kStatic, "", 15, 13, 196, 8, kNone},
+    ControlTemplate{IDC_PROGRESS, K::kProgress, "Progress1", 35, 26, 168, 14, kBorder},
+    ControlTemplate{IDC_CURRENT_FILE, K::kStatic, "", 15, 13, 196, 8, kNone},
     ControlTemplate{2, K::kPushButton, "Przerwij", 93, 50, 50, 14, kTabStop},
 };
 
@@ -61,7 +64,8 @@ constexpr std::array kLicence{
 constexpr std::array kLanguage{
     ControlTemplate{1, K::kPushButton, "Next", 22, 47, 50, 14, kDefault | kTabStop},
     ControlTemplate{2, K::kPushButton, "Cancel", 87, 47, 50, 14, kTabStop},
-    ControlTemplate{1017, K::kComboBox, "", 41, 23, 70, 47, kDropDown | kVScroll | kTabStop},
+    ControlTemplate{IDC_LANGUAGE, K::kComboBox, "", 41, 23, 70, 47,
+                    kDropDown | kVScroll | kTabStop},
     ControlTemplate{kNoId, K::kStatic, "Choose language:", 7, 7, 79, 8, kNone},
 };
 
@@ -70,10 +74,12 @@ constexpr std::array kLanguage{
 constexpr std::array kInstallType{
     ControlTemplate{1, K::kPushButton, "OK", 29, 116, 50, 14, kDefault | kTabStop},
     ControlTemplate{2, K::kPushButton, "Cancel", 102, 116, 50, 14, kTabStop},
-    ControlTemplate{1025, K::kGroupBox, "Wybierz rodzaj instalacji :", 21, 15, 140, 91, kNone},
-    ControlTemplate{1022, K::kRadioButton, "Wersja minimalna", 31, 36, 90, 10, kGroup | kTabStop},
-    ControlTemplate{1023, K::kRadioButton, "Wersja standardowa", 31, 59, 91, 10, kNone},
-    ControlTemplate{1024, K::kRadioButton, "Wersja pełna", 32, 82, 90, 10, kNone},
+    ControlTemplate{IDC_TYPE_GROUP, K::kGroupBox, "Wybierz rodzaj instalacji :", 21, 15, 140, 91,
+                    kNone},
+    ControlTemplate{IDC_TYPE_MIN, K::kRadioButton, "Wersja minimalna", 31, 36, 90, 10,
+                    kGroup | kTabStop},
+    ControlTemplate{IDC_TYPE_STD, K::kRadioButton, "Wersja standardowa", 31, 59, 91, 10, kNone},
+    ControlTemplate{IDC_TYPE_MAX, K::kRadioButton, "Wersja pełna", 32, 82, 90, 10, kNone},
 };
 
 constexpr std::string_view kSansSerif = "MS Sans Serif";
@@ -82,15 +88,16 @@ constexpr std::string_view kArial = "Arial";
 // The main dialog's resource caption is only a stand-in: the product title
 // from the install script replaces it before the dialog is shown.
 constexpr std::array kDialogs{
-    DialogTemplate{102, "Instalacja", 0, 0, 232, 150, kSansSerif, 8, kPopup | kCaption | kAppWindow,
-                   kMain},
-    DialogTemplate{134, "", 0, 0, 223, 197, kSansSerif, 8, kPage | kMinimizeBox | kMaximizeBox,
-                   kTargetDir},
-    DialogTemplate{135, "Kopiowanie plików.", 0, 0, 237, 83, kArial, 8, kPage | kMinimizeBox,
-                   kCopyProgress},
-    DialogTemplate{165, "Umowa licencyjna.", 0, 0, 391, 231, kArial, 8, kPage, kLicence},
-    DialogTemplate{179, "LANGUAGE", 0, 0, 155, 71, kSansSerif, 8, kPage, kLanguage},
-    DialogTemplate{182, "Rodzaj instalacji:", 0, 0, 185, 143, kSansSerif, 8, kPage, kInstallType},
+    DialogTemplate{IDD_MAIN, "Instalacja", 0, 0, 232, 150, kSansSerif, 8,
+                   kPopup | kCaption | kAppWindow, kMain},
+    DialogTemplate{IDD_TARGET_DIR, "", 0, 0, 223, 197, kSansSerif, 8,
+                   kPage | kMinimizeBox | kMaximizeBox, kTargetDir},
+    DialogTemplate{IDD_COPY_PROGRESS, "Kopiowanie plików.", 0, 0, 237, 83, kArial, 8,
+                   kPage | kMinimizeBox, kCopyProgress},
+    DialogTemplate{IDD_LICENCE, "Umowa licencyjna.", 0, 0, 391, 231, kArial, 8, kPage, kLicence},
+    DialogTemplate{IDD_LANGUAGE, "LANGUAGE", 0, 0, 155, 71, kSansSerif, 8, kPage, kLanguage},
+    DialogTemplate{IDD_INSTALL_TYPE, "Rodzaj instalacji:", 0, 0, 185, 143, kSansSerif, 8, kPage,
+                   kInstallType},
 };
 
 }  // namespace

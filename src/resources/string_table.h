@@ -4,10 +4,9 @@
 
 #include <string_view>
 
-namespace cdsetup::resources {
+#include "resources/resource_ids.h"
 
-/// "%s" is the path of a directory that cannot be read.
-inline constexpr int kIdsCannotReadDirectory = 146;
+namespace cdsetup::resources {
 
 /// The string with `id`, or an empty text when the table has none.
 std::string_view LoadResourceString(int id);

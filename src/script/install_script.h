@@ -7,12 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/limits.h"
 #include "platform/platform.h"
 
 namespace cdsetup::script {
-
-/// The buffer every script read goes through; values are cut to one less.
-inline constexpr std::size_t kTextBufferSize = 260;
 
 class InstallScript {
  public:

@@ -7,6 +7,7 @@
 #include "copy/audio_sound_converter.h"
 #include "demo_medium/demo_medium.h"
 #include "framework/input.h"
+#include "resources/resource_ids.h"
 #include "support/page_fixture.h"
 #include "support/recording_runner.h"
 
@@ -90,23 +91,26 @@ TEST_F(InstallSequenceTest, RefusalsAndFailuresComeBackToTheMainDialog) {
   // 1: the licence is refused.
   ui_.ForNextDialog({ScriptedUi::Click(IDCANCEL)});
   // 2: a new folder, and No to making it.
-  UpToTarget({ScriptedUi::Type(1009, "C:\\Nowy\\Katalog"), ScriptedUi::Click(IDOK)});
+  UpToTarget({ScriptedUi::Type(resources::IDC_PATH, "C:\\Nowy\\Katalog"), ScriptedUi::Click(IDOK)});
   ui_.AnswerNextBox(IDNO);
   // 3: the page proposes the folder chosen before; a drive that is not there.
   UpToTarget({ScriptedUi::Do([](CDialog& d) {
-                EXPECT_EQ(d.GetDlgItem(1009)->GetWindowText(), "C:\\Nowy\\Katalog");
+                EXPECT_EQ(d.GetDlgItem(resources::IDC_PATH)->GetWindowText(), "C:\\Nowy\\Katalog");
               }),
-              ScriptedUi::Type(1009, "Q:\\Gry"), ScriptedUi::Click(IDOK)});
+              ScriptedUi::Type(resources::IDC_PATH, "Q:\\Gry"), ScriptedUi::Click(IDOK)});
   ui_.AnswerNextBox(IDYES);
   ui_.AnswerNextBox(IDOK);
   // 4: an existing folder (no question), then the copy is aborted at once.
-  UpToTarget({ScriptedUi::Type(1009, "C:\\windows"), ScriptedUi::Click(IDOK)});
+  UpToTarget({ScriptedUi::Type(resources::IDC_PATH, "C:\\windows"), ScriptedUi::Click(IDOK)});
   ui_.ForNextDialog({ScriptedUi::Click(IDCANCEL)});
   ui_.AnswerNextBox(IDOK);
 
   EXPECT_EQ(main.DoModal(), IDCANCEL);
   EXPECT_TRUE(ui_.diagnostics.empty()) << ui_.diagnostics[0];
   ASSERT_EQ(ui_.boxes.size(), 4u);
+  const int expected_ids[] = {resources::IDP_CREATE_DIRECTORY, resources::IDP_CREATE_DIRECTORY,
+                              resources::IDP_CANNOT_CREATE_DIRECTORY, resources::IDP_COPY_FAILED};
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(ui_.boxes[i].id, expected_ids[i]) << i;
   EXPECT_EQ(ui_.boxes[0].text, "Katalog nie istnieje. Utworzy\xE6 go?");
   EXPECT_EQ(ui_.boxes[0].caption, "Demo");
   EXPECT_EQ(ui_.boxes[2].text, "Nie mo\xBFna utworzy\xE6 katalogu.");
@@ -121,7 +125,8 @@ TEST_F(InstallSequenceTest, RefusalsAndFailuresComeBackToTheMainDialog) {
 TEST_F(InstallSequenceTest, CancelledTypeStillCopiesTheStandardList) {
   CInstallDlg main(nullptr, Polish());
   ui_.ForNextDialog({ScriptedUi::Click(IDOK)});
-  UpToTarget({ScriptedUi::Click(IDOK)}, {ScriptedUi::Click(1024), ScriptedUi::Click(IDCANCEL)});
+  UpToTarget({ScriptedUi::Click(IDOK)},
+             {ScriptedUi::Click(resources::IDC_TYPE_MAX), ScriptedUi::Click(IDCANCEL)});
   ui_.ForNextDialog({ui_.Wait(5000)});
   for (int answer : {IDYES, IDOK, IDNO, IDNO, IDNO}) ui_.AnswerNextBox(answer);
   EXPECT_EQ(main.DoModal(), IDCANCEL);
@@ -136,7 +141,10 @@ TEST_F(InstallSequenceTest, CancelledTypeStillCopiesTheStandardList) {
   EXPECT_EQ(recorder_->starts[0].wait, platform::Wait::kNo);
   // The DirectX question belongs to the desktop, the extra programs' too.
   EXPECT_EQ(ui_.boxes.back().caption, "DirectX");
+  EXPECT_EQ(ui_.boxes.back().id, resources::IDP_INSTALL_DIRECTX);
   EXPECT_EQ(ui_.boxes.back().owner, nullptr);
+  EXPECT_EQ(ui_.boxes[1].id, resources::IDP_SETUP_COMPLETE);
+  EXPECT_EQ(ui_.boxes[2].id, resources::IDP_RUN_EXTRA_PROGRAM);
   EXPECT_EQ(ui_.boxes[2].caption, "Uwaga !");
   EXPECT_EQ(ui_.boxes[2].DefaultAnswer(), IDNO);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/controls.h"
+#include "resources/resource_ids.h"
 #include "sndpack/sound_archive_writer.h"
 #include "support/page_fixture.h"
 
@@ -43,7 +44,7 @@ class CopyPageTest : public testing::PageFixture {
         list);
   }
   static framework::CProgressCtrl& Bar(CDialog& d) {
-    return *static_cast<framework::CProgressCtrl*>(d.GetDlgItem(1001));
+    return *static_cast<framework::CProgressCtrl*>(d.GetDlgItem(resources::IDC_PROGRESS));
   }
   std::string target_ = "C:\\Gra";
   NoConverter converter_;
@@ -62,19 +63,23 @@ TEST_F(CopyPageTest, StepsOnTheTimerAndEndsWithOneAfterTheList) {
         Bar(d).GetRange(lo, hi);
         EXPECT_EQ(lo, 0);
         EXPECT_EQ(hi, 3);
-        EXPECT_EQ(d.GetDlgItem(1012)->GetWindowText(), "");  // nothing before the first tick
+        EXPECT_EQ(d.GetDlgItem(resources::IDC_CURRENT_FILE)->GetWindowText(),
+                  "");  // nothing before the first tick
       }),
       ui_.Wait(9),  // not yet a tick
-      ScriptedUi::Do([](CDialog& d) { EXPECT_EQ(d.GetDlgItem(1012)->GetWindowText(), ""); }),
+      ScriptedUi::Do([](CDialog& d) {
+        EXPECT_EQ(d.GetDlgItem(resources::IDC_CURRENT_FILE)->GetWindowText(), "");
+      }),
       ui_.Wait(1),
       ScriptedUi::Do([](CDialog& d) {
-        EXPECT_EQ(d.GetDlgItem(1012)->GetWindowText(), "Kopiuj\xEA a.txt");
+        EXPECT_EQ(d.GetDlgItem(resources::IDC_CURRENT_FILE)->GetWindowText(), "Kopiuj\xEA a.txt");
         EXPECT_EQ(Bar(d).GetPos(), 1);
       }),
       ui_.Wait(10),  // opens the archive
       ui_.Wait(10),  // first entry
-      ScriptedUi::Do(
-          [](CDialog& d) { EXPECT_EQ(d.GetDlgItem(1012)->GetWindowText(), "Kopiuj\xEA x.wav"); }),
+      ScriptedUi::Do([](CDialog& d) {
+        EXPECT_EQ(d.GetDlgItem(resources::IDC_CURRENT_FILE)->GetWindowText(), "Kopiuj\xEA x.wav");
+      }),
       ui_.Wait(1000),
   });
   EXPECT_EQ(page.DoModal(), IDOK);

@@ -150,7 +150,8 @@ TEST_F(CdsetupTest, SilentFullInstallLeavesEverythingInPlace) {
   }
   // Silent runs decline the extra programs and DirectX.
   EXPECT_FALSE(Exists(temp_ / "ran.txt"));
-  EXPECT_NE(ReadFile(temp_ / "log.txt").find("message (question) DirectX"), std::string::npos);
+  EXPECT_NE(ReadFile(temp_ / "log.txt").find("message install-directx (question) DirectX"),
+            std::string::npos);
 }
 
 TEST_F(CdsetupTest, APersonAtTheConsoleSaysYesToAnExtraAndToDirectX) {

@@ -281,7 +281,7 @@ TEST_F(FrameworkTest, MissingTemplatesControlsAndAnswersAreReportedNotFatal) {
                      }),
                      ScriptedUi::Do([](CDialog& dlg) {
                        // Retry is no button of an OK box: its cancel answer stands.
-                       EXPECT_EQ(dlg.MessageBox("t", "c", MB_OK), IDOK);
+                       EXPECT_EQ(dlg.MessageBox("t", "c", MB_OK, resources::IDP_UNNAMED), IDOK);
                      })});
   ui_.AnswerNextBox(IDRETRY);
   EXPECT_EQ(d.DoModal(), IDCANCEL);  // the script ran out: closed

@@ -4,6 +4,7 @@
 
 #include "framework/data_exchange.h"
 #include "pages/dir_list_box.h"
+#include "resources/resource_ids.h"
 #include "support/forwarding_platform.h"
 #include "support/page_fixture.h"
 
@@ -67,7 +68,8 @@ class DirListTest : public testing::PageFixture {
 
 TEST_F(DirListTest, ShowsTheLongestExistingPartWithItsSubdirectoriesInOrder) {
   CDirListBox list;
-  ASSERT_TRUE(list.Create(0, {0, 0, 200, 100}, &host_, 1010, "E:\\Games\\Missing\\Deeper"));
+  ASSERT_TRUE(list.Create(0, {0, 0, 200, 100}, &host_, resources::IDC_DIRECTORIES,
+                          "E:\\Games\\Missing\\Deeper"));
   EXPECT_EQ(Names(list),
             (std::vector<std::string>{"E:\\", "Games\\", "_data", "Alpha", "beta", "Foo"}));
   EXPECT_EQ(list.current_path(), "E:\\Games\\Missing\\Deeper");
@@ -78,7 +80,8 @@ TEST_F(DirListTest, ShowsTheLongestExistingPartWithItsSubdirectoriesInOrder) {
   EXPECT_TRUE(host_.commands.empty());
   framework::WindowManager::Get().PumpPending();
   ASSERT_EQ(host_.commands.size(), 1u);
-  EXPECT_EQ(host_.commands[0], std::make_pair(framework::UINT{1010}, kDirListChanged));
+  EXPECT_EQ(host_.commands[0],
+            std::make_pair(framework::UINT{resources::IDC_DIRECTORIES}, kDirListChanged));
 
   // Without the trailing backslash the same rows; a hidden folder never shows.
   WithHiddenEntry hidden(*platform_);
@@ -96,7 +99,7 @@ TEST_F(DirListTest, ShowsTheLongestExistingPartWithItsSubdirectoriesInOrder) {
 
 TEST_F(DirListTest, ActivatingRowsMovesUpAndDown) {
   CDirListBox list;
-  ASSERT_TRUE(list.Create(0, {0, 0, 200, 100}, &host_, 1010, "E:\\Games\\"));
+  ASSERT_TRUE(list.Create(0, {0, 0, 200, 100}, &host_, resources::IDC_DIRECTORIES, "E:\\Games\\"));
   framework::WindowState& w = *list.state();
   // Into the subdirectory Foo: its part is selected.
   ASSERT_TRUE(framework::UserDoubleClickRow(w, 5));
@@ -132,7 +135,7 @@ TEST_F(DirListTest, ActivatingRowsMovesUpAndDown) {
 
 TEST_F(DirListTest, TakesTabEnterAndEscapeItself) {
   CDirListBox list;
-  ASSERT_TRUE(list.Create(0, {0, 0, 200, 100}, &host_, 1010, "E:\\Games\\"));
+  ASSERT_TRUE(list.Create(0, {0, 0, 200, 100}, &host_, resources::IDC_DIRECTORIES, "E:\\Games\\"));
   EXPECT_TRUE(list.OnGetDlgCode() & framework::DLGC_WANTALLKEYS);
   framework::WindowManager::Get().PumpPending();
   host_.commands.clear();
@@ -150,7 +153,7 @@ TEST_F(DirListTest, TakesTabEnterAndEscapeItself) {
 
 TEST_F(DirListTest, RetryCancelFallsBackToTheDirectoryShownBefore) {
   CDirListBox list;
-  ASSERT_TRUE(list.Create(0, {0, 0, 200, 100}, &host_, 1010, "E:\\Games\\"));
+  ASSERT_TRUE(list.Create(0, {0, 0, 200, 100}, &host_, resources::IDC_DIRECTORIES, "E:\\Games\\"));
   ui_.AnswerNextBox(framework::IDRETRY);
   ui_.AnswerNextBox(framework::IDCANCEL);
   list.SetPath("q:\\", true);
@@ -178,7 +181,8 @@ TEST_F(DirListTest, RetryCancelFallsBackToTheDirectoryShownBefore) {
 
 TEST_F(DirListTest, RowsAreIndentedByLevel) {
   CDirListBox list;
-  ASSERT_TRUE(list.Create(0, {0, 0, 200, 100}, &host_, 1010, "E:\\Games\\Foo\\"));
+  ASSERT_TRUE(
+      list.Create(0, {0, 0, 200, 100}, &host_, resources::IDC_DIRECTORIES, "E:\\Games\\Foo\\"));
   ASSERT_EQ(list.item_height(), 16);
   struct Expect {
     int row;

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "pages/drive_combo.h"
+#include "resources/resource_ids.h"
 #include "support/forwarding_platform.h"
 #include "support/page_fixture.h"
 
@@ -117,7 +118,7 @@ TEST_F(DriveRowsTest, RowsAreDrawnAtTheirPlaces) {
   ASSERT_TRUE(host.Make());
   for (unsigned options : {7u, 3u}) {
     CDriveCombo combo;
-    ASSERT_TRUE(combo.Create(options, {10, 10, 200, 100}, &host, 1007));
+    ASSERT_TRUE(combo.Create(options, {10, 10, 200, 100}, &host, resources::IDC_DRIVES));
     EXPECT_EQ(combo.text_height(), 13);
     EXPECT_EQ(combo.item_height(), 16);
     ASSERT_EQ(combo.GetCount(), 1);

@@ -6,6 +6,7 @@
 #include "pages/install_type_dlg.h"
 #include "pages/language_dlg.h"
 #include "pages/licence_dlg.h"
+#include "resources/resource_ids.h"
 #include "support/page_fixture.h"
 
 namespace cdsetup::pages {
@@ -21,7 +22,8 @@ TEST_F(SimplePagesTest, LanguagePageListsTheScriptsLanguagesAndTakesATypedName) 
   WriteScript("[Language]\nNr=2\n0=Polski\n1=English\n0415=Polski\n");
   CLanguageDlg page(nullptr, kIni);
   ui_.ForNextDialog({ScriptedUi::Do([](framework::CDialog& d) {
-                       auto* combo = static_cast<framework::CComboBox*>(d.GetDlgItem(1017));
+                       auto* combo = static_cast<framework::CComboBox*>(
+                           d.GetDlgItem(resources::IDC_LANGUAGE));
                        ASSERT_EQ(combo->GetCount(), 2);
                        EXPECT_EQ(combo->GetLBText(0), "Polski");
                        EXPECT_EQ(combo->GetLBText(1), "English");
@@ -33,17 +35,19 @@ TEST_F(SimplePagesTest, LanguagePageListsTheScriptsLanguagesAndTakesATypedName) 
   EXPECT_EQ(page.GetLanguage(), "Polski");
 
   CLanguageDlg typed(nullptr, kIni);
-  ui_.ForNextDialog({ScriptedUi::Type(1017, "Klingon"), ScriptedUi::Click(1)});
+  ui_.ForNextDialog({ScriptedUi::Type(resources::IDC_LANGUAGE, "Klingon"), ScriptedUi::Click(1)});
   EXPECT_EQ(typed.DoModal(), IDOK);
   EXPECT_EQ(typed.GetLanguage(), "Klingon");
 
   WriteScript("[Language]\n");
   CLanguageDlg empty(nullptr, kIni);
-  ui_.ForNextDialog({ScriptedUi::Do([](framework::CDialog& d) {
-                       EXPECT_EQ(
-                           static_cast<framework::CComboBox*>(d.GetDlgItem(1017))->GetCurSel(), -1);
-                     }),
-                     ScriptedUi::Click(1)});
+  ui_.ForNextDialog(
+      {ScriptedUi::Do([](framework::CDialog& d) {
+         EXPECT_EQ(
+             static_cast<framework::CComboBox*>(d.GetDlgItem(resources::IDC_LANGUAGE))->GetCurSel(),
+             -1);
+       }),
+       ScriptedUi::Click(1)});
   EXPECT_EQ(empty.DoModal(), IDOK);
   EXPECT_EQ(empty.GetLanguage(), "");
 
@@ -66,7 +70,7 @@ TEST_F(SimplePagesTest, LicenceBoxShowsTheFileAsItIs) {
                        EXPECT_EQ(d.GetWindowText(), "Umowa");
                        EXPECT_EQ(d.GetDlgItem(1)->GetWindowText(), "Akceptuj\xEA");
                        EXPECT_EQ(d.GetDlgItem(2)->GetWindowText(), "Nie");
-                       EXPECT_EQ(d.GetDlgItem(1013)->GetWindowText(), text);
+                       EXPECT_EQ(d.GetDlgItem(resources::IDC_AGREEMENT)->GetWindowText(), text);
                        // The first control in tab order, "back", has the focus.
                        EXPECT_EQ(d.state()->focus->id, 2);
                      }),
@@ -86,7 +90,7 @@ TEST_F(SimplePagesTest, LicenceBoxShowsTheFileAsItIs) {
     }
     CLicenceDlg again(nullptr, "Polski", kIni);
     ui_.ForNextDialog({ScriptedUi::Do([](framework::CDialog& d) {
-                         EXPECT_EQ(d.GetDlgItem(1013)->GetWindowText(), "");
+                         EXPECT_EQ(d.GetDlgItem(resources::IDC_AGREEMENT)->GetWindowText(), "");
                        }),
                        ScriptedUi::Click(1)});
     EXPECT_EQ(again.DoModal(), IDOK);
@@ -102,16 +106,20 @@ TEST_F(SimplePagesTest, InstallTypeFollowsTheRadios) {
   };
   std::vector<Case> cases;
   cases.push_back({{ScriptedUi::Click(1)}, IDOK, "std"});
-  cases.push_back({{ScriptedUi::Click(1024), ScriptedUi::Click(1)}, IDOK, "max"});
-  cases.push_back({{ScriptedUi::Click(1022), ScriptedUi::Click(2)}, IDCANCEL, "min"});
+  cases.push_back(
+      {{ScriptedUi::Click(resources::IDC_TYPE_MAX), ScriptedUi::Click(1)}, IDOK, "max"});
+  cases.push_back(
+      {{ScriptedUi::Click(resources::IDC_TYPE_MIN), ScriptedUi::Click(2)}, IDCANCEL, "min"});
   for (Case& c : cases) {
     CInstallTypeDlg page(nullptr, "Polski", kIni);
     c.steps.insert(c.steps.begin(), ScriptedUi::Do([](framework::CDialog& d) {
                      EXPECT_EQ(d.GetWindowText(), "Rodzaj");
-                     EXPECT_EQ(d.GetDlgItem(1022)->GetWindowText(), "Minimalna");
-                     EXPECT_EQ(d.GetDlgItem(1024)->GetWindowText(),
+                     EXPECT_EQ(d.GetDlgItem(resources::IDC_TYPE_MIN)->GetWindowText(), "Minimalna");
+                     EXPECT_EQ(d.GetDlgItem(resources::IDC_TYPE_MAX)->GetWindowText(),
                                "");  // missing key: empty, still usable
-                     EXPECT_EQ(d.GetCheckedRadioButton(1022, 1024), 1023);
+                     EXPECT_EQ(
+                         d.GetCheckedRadioButton(resources::IDC_TYPE_MIN, resources::IDC_TYPE_MAX),
+                         resources::IDC_TYPE_STD);
                    }));
     ui_.ForNextDialog(std::move(c.steps));
     EXPECT_EQ(page.DoModal(), c.result);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "resources/resource_ids.h"
 #include "support/page_fixture.h"
 
 namespace cdsetup::pages {
@@ -25,7 +26,9 @@ class TargetDirTest : public testing::PageFixture {
     MakeDirs(temp_ / "e/Games/Foo");
     AddDrive('e', "e");
   }
-  static std::string Field(CDialog& d) { return d.GetDlgItem(1009)->GetWindowText(); }
+  static std::string Field(CDialog& d) {
+    return d.GetDlgItem(resources::IDC_PATH)->GetWindowText();
+  }
   static CTargetDirDlg& Page(CDialog& d) { return static_cast<CTargetDirDlg&>(d); }
 };
 
@@ -34,19 +37,20 @@ TEST_F(TargetDirTest, StartsWithTheProposalAndItsLongestExistingPart) {
   ui_.ForNextDialog(
       {ScriptedUi::Do([](CDialog& d) {
          EXPECT_EQ(d.GetWindowText(), "Gra");
-         EXPECT_EQ(d.GetDlgItem(1026)->GetWindowText(), "Dysk:");
+         EXPECT_EQ(d.GetDlgItem(resources::IDC_DRIVE_LABEL)->GetWindowText(), "Dysk:");
          EXPECT_EQ(d.GetDlgItem(2)->GetWindowText(), "");  // no IDS_POWROT
          EXPECT_EQ(Field(d), "E:\\Program Files\\X\\Y");
          EXPECT_EQ(Page(d).m_dirList.GetPath(), "E:\\Program Files\\");
          EXPECT_EQ(Page(d).m_driveList.GetDrive(), "e:\\");
          // The list follows the directory label in the tab order.
          auto& order = d.state()->children;
-         auto label =
-             std::find_if(order.begin(), order.end(), [](auto* c) { return c->id == 1011; });
+         auto label = std::find_if(order.begin(), order.end(),
+                                   [](auto* c) { return c->id == resources::IDC_DIRECTORY_LABEL; });
          ASSERT_NE(label + 1, order.end());
          EXPECT_EQ((*(label + 1))->wnd, &Page(d).m_dirList);
          // One control per id: the placeholders are gone.
-         EXPECT_EQ(std::count_if(order.begin(), order.end(), [](auto* c) { return c->id == 1007; }),
+         EXPECT_EQ(std::count_if(order.begin(), order.end(),
+                                 [](auto* c) { return c->id == resources::IDC_DRIVES; }),
                    1);
        }),
        ScriptedUi::Click(1)});
@@ -123,9 +127,9 @@ TEST_F(TargetDirTest, APathLongerThan256IsRefusedWithTheFrameworksMessage) {
                        ASSERT_EQ(ui_.boxes.size(), 1u);
                        EXPECT_EQ(ui_.boxes[0].text, "Please enter no more than 256 characters.");
                        EXPECT_EQ(ui_.boxes[0].caption, "setup");
-                       EXPECT_EQ(d.state()->focus->id, 1009);
+                       EXPECT_EQ(d.state()->focus->id, resources::IDC_PATH);
                      }),
-                     ScriptedUi::Type(1009, deep),  // typing stops at 256
+                     ScriptedUi::Type(resources::IDC_PATH, deep),  // typing stops at 256
                      ScriptedUi::Click(1)});
   EXPECT_EQ(page.DoModal(), IDOK);
   EXPECT_EQ(page.m_strPath, deep.substr(0, 256));

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "base/ascii.h"
+#include "base/limits.h"
 #include "platform/prefix/drive_info.h"
 #include "platform/prefix/host_file.h"
 #include "platform/prefix/locale_table.h"
@@ -22,7 +23,6 @@ namespace cdsetup::platform {
 namespace {
 
 // A link file's path, like every path the shell takes, fits in MAX_PATH.
-constexpr std::size_t kMaxLinkPath = 259;
 // Link files are a few hundred bytes; this is far above any real one.
 constexpr std::uint64_t kMaxLinkFile = 1u << 20;
 
@@ -211,7 +211,7 @@ base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
   if (parsed->IsRoot() || HasWildcards(parsed->parts.back())) {
     return base::Status::Refused("not a file name: " + std::string(link_path));
   }
-  if (parsed->ToString().size() > kMaxLinkPath) {
+  if (parsed->ToString().size() > base::kMaxPath) {
     return base::Status::Refused("a link path longer than 259 characters: " +
                                  std::string(link_path));
   }

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "base/limits.h"
 #include "platform/prefix/utf16.h"
 
 namespace cdsetup::platform {
@@ -13,7 +14,6 @@ constexpr std::array<std::uint8_t, 16> kLinkClsid = {
     0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 constexpr std::uint32_t kLinkInfoHeaderWithUnicode = 0x24;
 constexpr std::uint32_t kVolumeIdAndLocalBasePath = 0x1;
-constexpr std::size_t kMaxPathLength = 259;
 
 void Put16(std::string& out, std::uint32_t v) {
   out += static_cast<char>(v & 0xFF);
@@ -117,7 +117,7 @@ base::Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage&
   std::u16string args = Utf8ToUtf16(link.arguments);
   std::u16string name = Utf8ToUtf16(link.description);
   if (target.empty()) return base::Status::Refused("a shell link needs a target");
-  if (target.size() > kMaxPathLength || work.size() > kMaxPathLength) {
+  if (target.size() > base::kMaxPath || work.size() > base::kMaxPath) {
     return base::Status::Refused("a shell link path longer than 259 characters");
   }
   if (args.size() > 0xFFFF || name.size() > 0xFFFF) {

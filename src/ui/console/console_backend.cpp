@@ -12,6 +12,7 @@
 #include "framework/controls.h"
 #include "framework/input.h"
 #include "framework/window_manager.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::ui::console {
 namespace {
@@ -371,8 +372,9 @@ void ConsoleBackend::RunModalLoop(fw::CDialog& dialog) {
 
 int ConsoleBackend::MessageBox(const fw::MessageBoxRequest& request) {
   const char* icon = IconName(request.icon());
-  const std::string head = "message (" + std::string(icon ? icon : "plain") + ") " +
-                           request.caption + ": " + request.text;
+  const std::string head = "message " + std::string(resources::MessageName(request.id)) + " (" +
+                           std::string(icon ? icon : "plain") + ") " + request.caption + ": " +
+                           request.text;
   if (o_.policy) {
     int answer = o_.policy->AnswerMessageBox(request);
     Log(head + " -> " + fw::MessageBoxRequest::AnswerName(answer));

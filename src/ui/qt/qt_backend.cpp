@@ -15,6 +15,7 @@
 #include "framework/input.h"
 #include "framework/window_manager.h"
 #include "resources/image.h"
+#include "resources/resource_ids.h"
 #include "ui/qt/dc_replay.h"
 #include "ui/qt/dialog_window.h"
 
@@ -274,7 +275,8 @@ void QtBackend::RunModalLoop(fw::CDialog& dialog) {
 }
 
 int QtBackend::MessageBox(const fw::MessageBoxRequest& request) {
-  const std::string head = "message " + request.caption + ": " + request.text;
+  const std::string head = "message " + std::string(resources::MessageName(request.id)) + " " +
+                           request.caption + ": " + request.text;
   if (gone_) {
     Log(head + " -> " + fw::MessageBoxRequest::AnswerName(request.CancelAnswer()) +
         " (no display)");

@@ -48,7 +48,8 @@ class Page : public CDialog {
   }
   bool OnCommand(fw::UINT id, fw::UINT code, fw::CWnd* source) override {
     if (id == 3 && code == fw::BN_CLICKED) {
-      answer = MessageBox("Utworzy\xE6 katalog?", "Pytanie", fw::MB_YESNO | fw::MB_ICONQUESTION);
+      answer = MessageBox("Utworzy\xE6 katalog?", "Pytanie", fw::MB_YESNO | fw::MB_ICONQUESTION,
+                          resources::IDP_CREATE_DIRECTORY);
       return true;
     }
     return CDialog::OnCommand(id, code, source);
@@ -180,7 +181,7 @@ TEST_F(ConsoleTest, UnattendedPagesAreAnsweredByThePolicyAndLogged) {
   ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[0], "page 901 shown: Strona");
   EXPECT_EQ(log[1], "page 901: typed D:\\Gry, Dalej");
-  EXPECT_EQ(log[2], "message (question) Pytanie: Utworzy\xE6 katalog? -> No");
+  EXPECT_EQ(log[2], "message create-directory (question) Pytanie: Utworzy\xE6 katalog? -> No");
 
   policy.answers = false;
   log.clear();
