@@ -62,7 +62,7 @@ double RunEngine(platform::Platform& platform, const std::string& type, const st
   script::InstallScript script(platform, "D:\\install.ini");
   NoConverter converter;
   if (!platform::CreateDirectoryPath(platform, target)) std::exit(1);
-  copy::CopyEngine engine(script, target, "English", converter);
+  copy::CopyEngine engine(script::LocalizedTexts(script, "English"), target, converter);
   engine.SetInstallType(type);
   engine.Start();
   copy::StepResult r;

@@ -39,16 +39,16 @@ void CInstallDlg::InstallSharedUninstaller() {
 
 void CInstallDlg::RunOtherFiles() {
   const std::string base = InstallerDirectory(base::kTextBuffer) + "\\";
-  const std::string count = Text("OTHERFILES");
+  const std::string count = Texts().Get("OTHERFILES");
   if (count.empty()) return;
   const int n_files = script::ParseNumber(count);
   for (int n = 0; n < n_files; ++n) {
-    const std::string message = Text(script::FamilyKey("Message%d", n));
+    const std::string message = Texts().Get(script::FamilyKey("Message%d", n));
     if (DesktopMessageBox(message, "Uwaga !", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
                           resources::IDP_RUN_EXTRA_PROGRAM) != IDYES) {
       continue;
     }
-    const std::string exe = Text(script::FamilyKey("Exe%d", n));
+    const std::string exe = Texts().Get(script::FamilyKey("Exe%d", n));
     auto ran = P().StartProcess(base + exe, {}, platform::Wait::kYes);
     Log("ran " + base + exe +
         (ran.ok() ? ", exit status " + std::to_string(*ran)
@@ -57,7 +57,7 @@ void CInstallDlg::RunOtherFiles() {
 }
 
 bool CInstallDlg::RunDirectXSetup() {
-  std::string path = Text("IDS_DXINSTALL_PATH");
+  std::string path = Texts().Get("IDS_DXINSTALL_PATH");
   // The path's first character is the CD's letter, whatever the script says.
   if (path.empty()) {
     path = m_szCdDrive.substr(0, 1);

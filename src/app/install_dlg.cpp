@@ -50,12 +50,8 @@ std::string CInstallDlg::InstallerDirectory(std::size_t buffer) const {
   return slash == std::string::npos ? std::string() : module.substr(0, slash);
 }
 
-std::string CInstallDlg::Text(std::string_view key) const {
-  return script::InstallScript(P(), m_strIniPath).ReadText(m_strLanguage, key);
-}
-
-std::string CInstallDlg::Option(std::string_view key) const {
-  return script::InstallScript(P(), m_strIniPath).ReadText("Option", key);
+script::LocalizedTexts CInstallDlg::Texts() const {
+  return script::LocalizedTexts(P(), m_strIniPath, m_strLanguage);
 }
 
 void CInstallDlg::Log(const std::string& line) const {
@@ -72,7 +68,7 @@ void CInstallDlg::DoDataExchange(CDataExchange* dx) {
 }
 
 bool CInstallDlg::OnInitDialog() {
-  pages::CLanguageDlg language_page(nullptr, m_strIniPath);
+  pages::CLanguageDlg language_page(nullptr, Texts());
   CDialog::OnInitDialog();
   const script::InstallScript script(P(), m_strIniPath);
 
@@ -100,7 +96,7 @@ bool CInstallDlg::OnInitDialog() {
   SetIcon(kAppIcon);
   LoadBackground();
 
-  m_nShortcuts = script::ParseNumber(Text("Shortcuts"));
+  m_nShortcuts = script::ParseNumber(Texts().Get("Shortcuts"));
   // The table holds ten entries; a larger count is cut to what fits.
   if (m_nShortcuts > kMaxShortcuts) {
     Log("Shortcuts = " + std::to_string(m_nShortcuts) + " cut to " + std::to_string(kMaxShortcuts));
@@ -108,24 +104,24 @@ bool CInstallDlg::OnInitDialog() {
   }
   for (int n = 0; n < m_nShortcuts; ++n) {
     ShortcutEntry& e = m_shortcuts[static_cast<std::size_t>(n)];
-    e.szDescription = Text(script::FamilyKey("Description%d", n));
-    e.szFile = Text(script::FamilyKey("File%d", n));
-    e.szWorkDir = Text(script::FamilyKey("Work%d", n));
+    e.szDescription = Texts().Get(script::FamilyKey("Description%d", n));
+    e.szFile = Texts().Get(script::FamilyKey("File%d", n));
+    e.szWorkDir = Texts().Get(script::FamilyKey("Work%d", n));
   }
-  m_szCompanyName = Text("IDS_COMPANY_NAME");
-  m_szProgramName = Text("IDS_PROGRAM_NAME");
-  m_szTargetDir = Text("IDS_DOMYSLNY_KATALOG");
+  m_szCompanyName = Texts().Get("IDS_COMPANY_NAME");
+  m_szProgramName = Texts().Get("IDS_PROGRAM_NAME");
+  m_szTargetDir = Texts().Get("IDS_DOMYSLNY_KATALOG");
 
-  SetWindowText(Text("IDS_NAZWA_GRY2"));
-  m_btnInstall.SetWindowText(Text("IDS_DALEJ"));
-  m_btnExit.SetWindowText(Text("IDS_WYJSCIE"));
+  SetWindowText(Texts().Get("IDS_NAZWA_GRY2"));
+  m_btnInstall.SetWindowText(Texts().Get("IDS_DALEJ"));
+  m_btnExit.SetWindowText(Texts().Get("IDS_WYJSCIE"));
   FindCdDrive();
   return true;
 }
 
 void CInstallDlg::LoadBackground() {
   m_hBackground = nullptr;
-  const std::string name = Text("Bitmap");
+  const std::string name = Texts().Get("Bitmap");
   if (name.empty()) return;
   auto image = resources::DecodeBmp(platform::ReadWholeFile(P(), name, kMaxBackgroundFile));
   if (!image.ok()) {
@@ -177,21 +173,22 @@ void CInstallDlg::EarlyEnd(Outcome outcome, std::string reason) {
 
 void CInstallDlg::OnOK() {
   // The pages live for this run only, and are destroyed in reverse order.
-  pages::CLicenceDlg licence(nullptr, m_strLanguage, m_strIniPath);
-  copy::CCopyProgressDlg copy_page(m_szTargetDir, nullptr, m_strLanguage, m_strIniPath);
-  pages::CTargetDirDlg target_page(this, m_szTargetDir, "", "", m_strLanguage, m_strIniPath);
-  pages::CInstallTypeDlg type_page(nullptr, m_strLanguage, m_strIniPath);
+  const script::LocalizedTexts texts = Texts();
+  pages::CLicenceDlg licence(nullptr, texts);
+  copy::CCopyProgressDlg copy_page(m_szTargetDir, nullptr, texts);
+  pages::CTargetDirDlg target_page(this, m_szTargetDir, texts);
+  pages::CInstallTypeDlg type_page(nullptr, texts);
   if (settings_.converter) copy_page.SetConverter(settings_.converter);
   copy_page.SetStepLog(settings_.log);
   ShowWindow(SW_MINIMIZE);
-  const std::string closing_text = Text("IDS_KONIEC_INST");
-  const std::string caption = Text("IDS_NAZWA_GRY");
+  const std::string closing_text = Texts().Get("IDS_KONIEC_INST");
+  const std::string caption = Texts().Get("IDS_NAZWA_GRY");
 
-  if (base::EqualsIgnoreCaseAscii(Option("show_licence"), "true") &&
+  if (base::EqualsIgnoreCaseAscii(Texts().Option("show_licence"), "true") &&
       licence.DoModal() == IDCANCEL) {
     return EarlyEnd(Outcome::kCancelled, "the licence was not accepted");
   }
-  if (base::EqualsIgnoreCaseAscii(Option("show_install_mode"), "true")) {
+  if (base::EqualsIgnoreCaseAscii(Texts().Option("show_install_mode"), "true")) {
     if (type_page.DoModal() == IDOK) copy_page.SetInstallType(type_page.GetInstallType());
   } else {
     Log("install type page not shown: \"std\"");
@@ -203,16 +200,17 @@ void CInstallDlg::OnOK() {
   m_szTargetDir = target_page.m_strPath;
   // Paths the original buffers cannot hold are refused, not cut.
   if (saved.size() > base::kMaxDirectory || m_szTargetDir.size() > base::kMaxText) {
-    Ask(Text("IDS_E_CREATING_DIR"), caption, MB_OK | MB_ICONERROR, resources::IDP_PATH_TOO_LONG);
+    Ask(Texts().Get("IDS_E_CREATING_DIR"), caption, MB_OK | MB_ICONERROR,
+        resources::IDP_PATH_TOO_LONG);
     return EarlyEnd(Outcome::kCancelled, "the path is too long: " + m_szTargetDir);
   }
   if (!P().SetCurrentDirectory(m_szTargetDir).ok()) {
-    if (Ask(Text("IDS_E_DIR_DOESNOT_EXIST"), caption, MB_YESNO | MB_ICONQUESTION,
+    if (Ask(Texts().Get("IDS_E_DIR_DOESNOT_EXIST"), caption, MB_YESNO | MB_ICONQUESTION,
             resources::IDP_CREATE_DIRECTORY) != IDYES) {
       return EarlyEnd(Outcome::kCancelled, "the target directory was not created");
     }
     if (!platform::CreateDirectoryPath(P(), m_szTargetDir)) {
-      Ask(Text("IDS_E_CREATING_DIR"), caption, MB_OK | MB_ICONERROR,
+      Ask(Texts().Get("IDS_E_CREATING_DIR"), caption, MB_OK | MB_ICONERROR,
           resources::IDP_CANNOT_CREATE_DIRECTORY);
       return EarlyEnd(Outcome::kCancelled, "cannot create " + m_szTargetDir);
     }
@@ -228,19 +226,20 @@ void CInstallDlg::OnOK() {
 
   if (copy_page.DoModal() != IDOK) {
     const std::string error = copy_page.GetErrorText();
-    Ask(error, Text("IDS_E_COPYING_FILES"), MB_OK | MB_ICONERROR, resources::IDP_COPY_FAILED);
+    Ask(error, Texts().Get("IDS_E_COPYING_FILES"), MB_OK | MB_ICONERROR,
+        resources::IDP_COPY_FAILED);
     const base::Status why = copy_page.GetFailure();
     return EarlyEnd(Outcome::kCopyFailed,
                     why.ok() ? "the copy was stopped: " + error : error + ": " + why.ToString());
   }
   if (!CreateShortcutsAndUninstallEntry(m_szTargetDir, m_strLanguage)) {
-    Ask(Text("IDS_E_CREATING_SHORTCUT"), caption, MB_OK | MB_ICONERROR,
+    Ask(Texts().Get("IDS_E_CREATING_SHORTCUT"), caption, MB_OK | MB_ICONERROR,
         resources::IDP_SHORTCUTS_FAILED);
     SaveProgramAndLanguage(m_szTargetDir, m_strLanguage);
     return EarlyEnd(Outcome::kRegistrationFailed, "the Start-menu shortcuts could not be made");
   }
 
-  Ask(closing_text, Text("IDS_NAZWA_GRY2"), MB_OK | MB_ICONINFORMATION,
+  Ask(closing_text, Texts().Get("IDS_NAZWA_GRY2"), MB_OK | MB_ICONINFORMATION,
       resources::IDP_SETUP_COMPLETE);
   OpenProgramsFolder();
   InstallSharedUninstaller();
@@ -250,14 +249,14 @@ void CInstallDlg::OnOK() {
   (void)P().SetFileAttributesArchive(script_copy);
   (void)P().WritePrivateProfileString("Option", "Language", m_strLanguage, script_copy);
   Log("script copied to " + script_copy);
-  const std::string bitmap = Text("Bitmap");
+  const std::string bitmap = Texts().Get("Bitmap");
   const std::string bitmap_copy = m_szTargetDir + "\\" + bitmap;
   (void)P().CopyFile(bitmap, bitmap_copy, false);
   (void)P().SetFileAttributesArchive(bitmap_copy);
 
   RunOtherFiles();
   // This one question belongs to the desktop's topmost window, not to us.
-  if (DesktopMessageBox(Text("IDS_INST_DX"), "DirectX", MB_YESNO | MB_ICONQUESTION,
+  if (DesktopMessageBox(Texts().Get("IDS_INST_DX"), "DirectX", MB_YESNO | MB_ICONQUESTION,
                         resources::IDP_INSTALL_DIRECTX) == IDYES) {
     RunDirectXSetup();
   }

@@ -12,6 +12,7 @@
 #include "framework/dialog.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
+#include "script/localized_texts.h"
 
 namespace cdsetup::copy {
 class SoundConverter;
@@ -105,8 +106,8 @@ class CInstallDlg : public framework::CDialog {
 
  private:
   platform::Platform& P() const;
-  std::string Text(std::string_view key) const;
-  std::string Option(std::string_view key) const;
+  /// The script's texts in the chosen language (none before it is chosen).
+  script::LocalizedTexts Texts() const;
   /// The installer's own directory (its path cut at the last "\").
   std::string InstallerDirectory(std::size_t buffer) const;
   void Log(const std::string& line) const;

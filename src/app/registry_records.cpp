@@ -86,7 +86,7 @@ std::string CInstallDlg::StartMenuFolder() {
 bool CInstallDlg::CreateShortcutsAndUninstallEntry(const std::string& target_dir,
                                                    const std::string& language) {
   const std::string folder = StartMenuFolder();
-  const std::string uninstaller = Option("DEINSTALLEXE_NAME");
+  const std::string uninstaller = Texts().Option("DEINSTALLEXE_NAME");
   WriteRegString(RegRoot::kLocalMachine, m_strUninstallKey, "DisplayName", m_szProgramName);
   WriteRegString(RegRoot::kLocalMachine, m_strUninstallKey, "UninstallString",
                  target_dir + "\\" + uninstaller);

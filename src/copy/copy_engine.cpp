@@ -35,12 +35,12 @@ base::Status CheckPathLength(const std::string& path) {
 
 }  // namespace
 
-CopyEngine::CopyEngine(const script::InstallScript& script, const std::string& target_dir,
-                       std::string language, SoundConverter& converter)
-    : script_(script),
-      platform_(script.platform()),
+CopyEngine::CopyEngine(script::LocalizedTexts texts, const std::string& target_dir,
+                       SoundConverter& converter)
+    : texts_(std::move(texts)),
+      script_(texts_.script()),
+      platform_(texts_.platform()),
       target_dir_(target_dir),
-      texts_(script, std::move(language)),
       converter_(converter) {}
 
 CopyEngine::~CopyEngine() = default;

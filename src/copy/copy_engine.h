@@ -26,11 +26,11 @@ enum class StepResult {
 
 class CopyEngine {
  public:
-  /// `target_dir` is read afresh at every step, so it must outlive the engine;
-  /// so must `script` and `converter`. `language` names the section the texts
-  /// come from. The install type is "std" until SetInstallType.
-  CopyEngine(const script::InstallScript& script, const std::string& target_dir,
-             std::string language, SoundConverter& converter);
+  /// The file lists and texts come from `texts`. `target_dir` is read afresh
+  /// at every step, so it must outlive the engine; so must `converter`. The
+  /// install type is "std" until SetInstallType.
+  CopyEngine(script::LocalizedTexts texts, const std::string& target_dir,
+             SoundConverter& converter);
   ~CopyEngine();
   CopyEngine(const CopyEngine&) = delete;
   CopyEngine& operator=(const CopyEngine&) = delete;
@@ -70,10 +70,10 @@ class CopyEngine {
   StepResult UnpackArchiveEntry();
   StepResult Fail(base::Status why);
 
+  const script::LocalizedTexts texts_;
   const script::InstallScript& script_;
   platform::Platform& platform_;
   const std::string& target_dir_;
-  script::LocalizedTexts texts_;
   std::string copying_text_;
   std::string write_error_text_;
   SoundConverter& converter_;

@@ -1,18 +1,14 @@
 #include "copy/copy_progress_dlg.h"
 
 #include "framework/controls.h"
-#include "platform/system_platform.h"
 
 namespace cdsetup::copy {
 
 using namespace framework;
 
 CCopyProgressDlg::CCopyProgressDlg(const std::string& target_dir, CWnd* parent,
-                                   std::string language, std::string ini_path)
-    : CDialog(IDD, parent),
-      target_dir_(target_dir),
-      m_strLanguage(std::move(language)),
-      m_strIniPath(std::move(ini_path)) {}
+                                   script::LocalizedTexts texts)
+    : CDialog(IDD, parent), target_dir_(target_dir), m_texts(std::move(texts)) {}
 
 CCopyProgressDlg::~CCopyProgressDlg() = default;
 
@@ -21,23 +17,15 @@ std::string CCopyProgressDlg::GetErrorText() const {
 }
 
 base::Status CCopyProgressDlg::GetFailure() const {
-  return engine_ ? engine_->failure() : failure_;
+  return engine_ ? engine_->failure() : base::Status();
 }
 
 bool CCopyProgressDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  platform::Platform* platform = platform::SystemPlatform();
-  if (!platform) {
-    failure_ = base::Status::Unsupported("no platform to copy on");
-    EndDialog(IDCANCEL);
-    return true;
-  }
-  script_ = std::make_unique<script::InstallScript>(*platform, m_strIniPath);
-  engine_ = std::make_unique<CopyEngine>(*script_, target_dir_, m_strLanguage, *converter_);
+  engine_ = std::make_unique<CopyEngine>(m_texts, target_dir_, *converter_);
   engine_->SetInstallType(m_strInstallType);
-  const script::LocalizedTexts texts(*script_, m_strLanguage);
-  SetWindowText(texts.Get("IDS_KOPIOWANIE_PLIKOW"));
-  if (CWnd* abort = GetDlgItem(IDCANCEL)) abort->SetWindowText(texts.Get("IDS_PRZERWIJ"));
+  SetWindowText(m_texts.Get("IDS_KOPIOWANIE_PLIKOW"));
+  if (CWnd* abort = GetDlgItem(IDCANCEL)) abort->SetWindowText(m_texts.Get("IDS_PRZERWIJ"));
   engine_->Start();
   if (auto* bar = dynamic_cast<CProgressCtrl*>(GetDlgItem(IDC_PROGRESS))) {
     bar->SetRange(0, engine_->progress_range());

@@ -10,7 +10,7 @@
 #include "copy/copy_engine.h"
 #include "framework/dialog.h"
 #include "resources/resource_ids.h"
-#include "script/install_script.h"
+#include "script/localized_texts.h"
 
 namespace cdsetup::copy {
 
@@ -23,8 +23,8 @@ class CCopyProgressDlg : public framework::CDialog {
   static constexpr framework::UINT kCopyPeriodMs = 10;
 
   /// `target_dir` is the install sequence's own text, read at every step.
-  CCopyProgressDlg(const std::string& target_dir, framework::CWnd* parent, std::string language,
-                   std::string ini_path);
+  CCopyProgressDlg(const std::string& target_dir, framework::CWnd* parent,
+                   script::LocalizedTexts texts);
   ~CCopyProgressDlg() override;
 
   void SetInstallType(const std::string& name) { m_strInstallType = name; }
@@ -44,16 +44,13 @@ class CCopyProgressDlg : public framework::CDialog {
 
  private:
   const std::string& target_dir_;
-  std::string m_strLanguage;
-  std::string m_strIniPath;
+  script::LocalizedTexts m_texts;
   std::string m_strInstallType = "std";
   AudioSoundConverter default_converter_;
   SoundConverter* converter_ = &default_converter_;
-  std::unique_ptr<script::InstallScript> script_;
   std::unique_ptr<CopyEngine> engine_;
   std::function<void(const std::string&)> step_log_;
   std::string error_text_;
-  base::Status failure_;
 };
 
 }  // namespace cdsetup::copy

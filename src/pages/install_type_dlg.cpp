@@ -4,8 +4,8 @@ namespace cdsetup::pages {
 
 using namespace framework;
 
-CInstallTypeDlg::CInstallTypeDlg(CWnd* parent, std::string language, std::string ini_path)
-    : CDialog(IDD, parent), m_strLanguage(language), m_texts(std::move(ini_path), language) {}
+CInstallTypeDlg::CInstallTypeDlg(CWnd* parent, script::LocalizedTexts texts)
+    : CDialog(IDD, parent), m_texts(std::move(texts)) {}
 
 bool CInstallTypeDlg::OnInitDialog() {
   CDialog::OnInitDialog();

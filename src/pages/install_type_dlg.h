@@ -5,8 +5,8 @@
 #include <string>
 
 #include "framework/dialog.h"
-#include "pages/page_texts.h"
 #include "resources/resource_ids.h"
+#include "script/localized_texts.h"
 
 namespace cdsetup::pages {
 
@@ -18,7 +18,7 @@ class CInstallTypeDlg : public framework::CDialog {
   static constexpr int IDC_MAX = resources::IDC_TYPE_MAX;
   static constexpr int IDC_GROUP = resources::IDC_TYPE_GROUP;
 
-  CInstallTypeDlg(framework::CWnd* parent, std::string language, std::string ini_path);
+  CInstallTypeDlg(framework::CWnd* parent, script::LocalizedTexts texts);
 
   std::string GetInstallType() const { return m_strInstallType; }
 
@@ -29,9 +29,8 @@ class CInstallTypeDlg : public framework::CDialog {
   void OnFull() { m_strInstallType = "max"; }
 
  private:
-  std::string m_strLanguage;
   std::string m_strInstallType = "std";
-  PageTexts m_texts;
+  script::LocalizedTexts m_texts;
 };
 
 }  // namespace cdsetup::pages

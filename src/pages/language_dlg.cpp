@@ -1,13 +1,12 @@
 #include "pages/language_dlg.h"
 
 #include "framework/data_exchange.h"
-#include "pages/page_texts.h"
 #include "script/install_script.h"
 
 namespace cdsetup::pages {
 
-CLanguageDlg::CLanguageDlg(framework::CWnd* parent, std::string ini_path)
-    : CDialog(IDD, parent), m_strIniPath(std::move(ini_path)) {}
+CLanguageDlg::CLanguageDlg(framework::CWnd* parent, script::LocalizedTexts texts)
+    : CDialog(IDD, parent), m_texts(std::move(texts)) {}
 
 void CLanguageDlg::DoDataExchange(framework::CDataExchange* dx) {
   framework::DDX_Control(dx, IDC_LANGUAGE, m_comboLanguage);
@@ -17,10 +16,9 @@ void CLanguageDlg::DoDataExchange(framework::CDataExchange* dx) {
 
 bool CLanguageDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  PageTexts script(m_strIniPath, "");
-  const int count = script.ReadNumber("Language", "Nr");
+  const int count = m_texts.ReadNumber("Language", "Nr");
   for (int i = 0; i < count; ++i) {
-    m_comboLanguage.AddString(script.Read("Language", script::FamilyKey("%d", i)));
+    m_comboLanguage.AddString(m_texts.Read("Language", script::FamilyKey("%d", i)));
   }
   m_comboLanguage.SetCurSel(0);
   return true;

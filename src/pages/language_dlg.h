@@ -7,6 +7,7 @@
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "resources/resource_ids.h"
+#include "script/localized_texts.h"
 
 namespace cdsetup::pages {
 
@@ -15,7 +16,8 @@ class CLanguageDlg : public framework::CDialog {
   static constexpr int IDD = resources::IDD_LANGUAGE;
   static constexpr int IDC_LANGUAGE = resources::IDC_LANGUAGE;
 
-  CLanguageDlg(framework::CWnd* parent, std::string ini_path);
+  /// The language list comes from `script`'s [Language] section.
+  CLanguageDlg(framework::CWnd* parent, script::LocalizedTexts texts);
 
   /// The name picked or typed; read after a result of 1.
   const std::string& GetLanguage() const { return m_strLanguage; }
@@ -26,7 +28,7 @@ class CLanguageDlg : public framework::CDialog {
  private:
   framework::CComboBox m_comboLanguage;
   std::string m_strLanguage;
-  std::string m_strIniPath;
+  script::LocalizedTexts m_texts;
 };
 
 }  // namespace cdsetup::pages

@@ -22,8 +22,8 @@ std::string ReadAgreement(const std::string& name) {
 
 }  // namespace
 
-CLicenceDlg::CLicenceDlg(framework::CWnd* parent, std::string language, std::string ini_path)
-    : CDialog(IDD, parent), m_texts(std::move(ini_path), std::move(language)) {}
+CLicenceDlg::CLicenceDlg(framework::CWnd* parent, script::LocalizedTexts texts)
+    : CDialog(IDD, parent), m_texts(std::move(texts)) {}
 
 bool CLicenceDlg::OnInitDialog() {
   CDialog::OnInitDialog();

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "framework/dialog.h"
-#include "pages/page_texts.h"
 #include "resources/resource_ids.h"
+#include "script/localized_texts.h"
 
 namespace cdsetup::pages {
 
@@ -18,12 +18,12 @@ class CLicenceDlg : public framework::CDialog {
   /// A larger agreement file is not read: the box stays empty.
   static constexpr std::uint64_t kMaxAgreementSize = 16u * 1024 * 1024;
 
-  CLicenceDlg(framework::CWnd* parent, std::string language, std::string ini_path);
+  CLicenceDlg(framework::CWnd* parent, script::LocalizedTexts texts);
 
   bool OnInitDialog() override;
 
  private:
-  PageTexts m_texts;
+  script::LocalizedTexts m_texts;
 };
 
 }  // namespace cdsetup::pages

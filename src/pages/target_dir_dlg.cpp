@@ -10,15 +10,8 @@ namespace {
 constexpr std::uint64_t kListStyle = WS_VISIBLE | WS_BORDER | WS_TABSTOP;
 }
 
-CTargetDirDlg::CTargetDirDlg(CWnd* parent, std::string initial_dir, std::string unused1,
-                             std::string unused2, std::string language, std::string ini_path)
-    : CDialog(IDD, parent),
-      m_strLanguage(language),
-      m_strIniPath(ini_path),
-      m_strInitialDir(std::move(initial_dir)),
-      m_strUnused1(std::move(unused1)),
-      m_strUnused2(std::move(unused2)),
-      m_texts(std::move(ini_path), std::move(language)) {}
+CTargetDirDlg::CTargetDirDlg(CWnd* parent, std::string initial_dir, script::LocalizedTexts texts)
+    : CDialog(IDD, parent), m_strInitialDir(std::move(initial_dir)), m_texts(std::move(texts)) {}
 
 void CTargetDirDlg::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDC_DIRECTORY_LABEL, m_lblDirectory);

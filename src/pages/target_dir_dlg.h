@@ -8,8 +8,8 @@
 #include "framework/dialog.h"
 #include "pages/dir_list_box.h"
 #include "pages/drive_combo.h"
-#include "pages/page_texts.h"
 #include "resources/resource_ids.h"
+#include "script/localized_texts.h"
 
 namespace cdsetup::pages {
 
@@ -23,8 +23,8 @@ class CTargetDirDlg : public framework::CDialog {
   static constexpr int IDC_DRIVE_LABEL = resources::IDC_DRIVE_LABEL;
   static constexpr int kMaxPath = 256;
 
-  CTargetDirDlg(framework::CWnd* parent, std::string initial_dir, std::string unused1,
-                std::string unused2, std::string language, std::string ini_path);
+  /// `initial_dir` is the path proposed in the field.
+  CTargetDirDlg(framework::CWnd* parent, std::string initial_dir, script::LocalizedTexts texts);
 
   bool OnInitDialog() override;
   void DoDataExchange(framework::CDataExchange* dx) override;
@@ -36,16 +36,12 @@ class CTargetDirDlg : public framework::CDialog {
 
   framework::CStatic m_lblDirectory;
   std::string m_strPath;
-  std::string m_strLanguage;
-  std::string m_strIniPath;
   std::string m_strInitialDir;
   CDriveCombo m_driveList;
   CDirListBox m_dirList;
 
  private:
-  std::string m_strUnused1;  // given by the caller, never read
-  std::string m_strUnused2;
-  PageTexts m_texts;
+  script::LocalizedTexts m_texts;
 };
 
 }  // namespace cdsetup::pages

@@ -56,7 +56,8 @@ class CopyEngineTest : public testing::PrefixFixture {
     EXPECT_TRUE(platform::CreateDirectoryPath(*platform_, target_));
     script_ = std::make_unique<script::InstallScript>(platform ? *platform : *platform_,
                                                       "D:\\install.ini");
-    engine_ = std::make_unique<CopyEngine>(*script_, target_, "Polski", converter_);
+    engine_ = std::make_unique<CopyEngine>(script::LocalizedTexts(*script_, "Polski"), target_,
+                                           converter_);
     engine_->Start();
     return *engine_;
   }

@@ -52,7 +52,7 @@ class CopyPageTest : public testing::PageFixture {
 
 TEST_F(CopyPageTest, StepsOnTheTimerAndEndsWithOneAfterTheList) {
   Script("files=3\n0=a.txt\n1=Dane\\m.snd\n2=b.txt\n");
-  CCopyProgressDlg page(target_, nullptr, "Polski", kIni);
+  CCopyProgressDlg page(target_, nullptr, Texts("Polski"));
   page.SetInstallType("max");
   page.SetConverter(&converter_);
   ui_.ForNextDialog({
@@ -92,7 +92,7 @@ TEST_F(CopyPageTest, StepsOnTheTimerAndEndsWithOneAfterTheList) {
 
 TEST_F(CopyPageTest, AFailedCopyEndsWithTwoAndItsErrorText) {
   Script("files=3\n0=a.txt\n1=brak.txt\n2=b.txt\n");
-  CCopyProgressDlg page(target_, nullptr, "Polski", kIni);
+  CCopyProgressDlg page(target_, nullptr, Texts("Polski"));
   page.SetInstallType("max");
   ui_.ForNextDialog({ui_.Wait(1000)});
   EXPECT_EQ(page.DoModal(), IDCANCEL);
@@ -106,7 +106,7 @@ TEST_F(CopyPageTest, AFailedCopyEndsWithTwoAndItsErrorText) {
 
 TEST_F(CopyPageTest, AbortMidArchiveEndsWithTwoAndClosesTheArchive) {
   Script("files=2\n0=Dane\\m.snd\n1=a.txt\n");
-  CCopyProgressDlg page(target_, nullptr, "Polski", kIni);
+  CCopyProgressDlg page(target_, nullptr, Texts("Polski"));
   page.SetInstallType("max");
   page.SetConverter(&converter_);
   ui_.ForNextDialog({ui_.Wait(10), ui_.Wait(10), ScriptedUi::Click(IDCANCEL)});
@@ -120,7 +120,7 @@ TEST_F(CopyPageTest, AbortMidArchiveEndsWithTwoAndClosesTheArchive) {
   EXPECT_EQ(framework::WindowManager::Get().NextTimerDue(), UINT64_MAX);
 
   // Closing the window in the first 10 ms: an empty error text.
-  CCopyProgressDlg early(target_, nullptr, "Polski", kIni);
+  CCopyProgressDlg early(target_, nullptr, Texts("Polski"));
   early.SetInstallType("max");
   ui_.ForNextDialog({ScriptedUi::Close()});
   EXPECT_EQ(early.DoModal(), IDCANCEL);

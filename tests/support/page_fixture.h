@@ -8,6 +8,7 @@
 
 #include "framework/app.h"
 #include "platform/system_platform.h"
+#include "script/localized_texts.h"
 #include "support/prefix_fixture.h"
 #include "support/scripted_ui.h"
 
@@ -34,6 +35,10 @@ class PageFixture : public PrefixFixture {
   /// The install script on the medium, as D:\install.ini.
   void WriteScript(const std::string& text) { WriteFile(medium("install.ini"), text); }
   static constexpr const char* kIni = "D:\\install.ini";
+  /// The script's texts in `language`, as the pages are given them.
+  script::LocalizedTexts Texts(std::string language) const {
+    return script::LocalizedTexts(*platform_, kIni, std::move(language));
+  }
 
   framework::CWinApp app_{"setup"};
   ScriptedUi ui_;

@@ -20,6 +20,7 @@
 #include "framework/window_manager.h"
 #include "platform/prefix/code_page.h"
 #include "platform/system_platform.h"
+#include "script/localized_texts.h"
 #include "support/prefix_fixture.h"
 #include "support/qt_driver.h"
 #include "support/recording_runner.h"
@@ -54,6 +55,11 @@ class QtFixture : public PrefixFixture {
     driver_.reset();
     backend_.reset();
     platform::SetSystemPlatform(nullptr);
+  }
+
+  /// The demo script's texts in `language`, as the pages are given them.
+  script::LocalizedTexts Texts(std::string language) const {
+    return script::LocalizedTexts(*platform_, "D:\\install.ini", std::move(language));
   }
 
   app::InstallSettings Polish() {

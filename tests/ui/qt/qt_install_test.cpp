@@ -88,7 +88,7 @@ class QtInstall : public QtFixture {
 TEST_F(QtInstall, WholeInstallationThroughTheWindows) {
   // The language page first, as start-up shows it when the system's language
   // has no section: the list opened and a row clicked.
-  pages::CLanguageDlg language(nullptr, "D:\\install.ini");
+  pages::CLanguageDlg language(nullptr, Texts(""));
   driver_->Dialog(179, [&](QWidget& w) {
     auto* combo = Control<QComboBox>(w, 1017);
     ASSERT_TRUE(combo);

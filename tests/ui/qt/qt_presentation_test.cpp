@@ -41,7 +41,7 @@ TEST_F(QtPresentation, MainDialogClientAreaAndPicture) {
 }
 
 TEST_F(QtPresentation, DriveRowsIconTextAndRowHeight) {
-  pages::CTargetDirDlg page(nullptr, "C:\\windows", "", "", "Polski", "D:\\install.ini");
+  pages::CTargetDirDlg page(nullptr, "C:\\windows", Texts("Polski"));
   driver_->Dialog(134, [&](QWidget& w) {
     EXPECT_EQ(page.m_driveList.item_height(), 16);
     EXPECT_LT(page.m_driveList.text_height(), 16);  // the rows keep their 16-pixel minimum
@@ -93,7 +93,7 @@ TEST_F(QtPresentation, DriveRowsIconTextAndRowHeight) {
 }
 
 TEST_F(QtPresentation, CloseBoxOnEveryPage) {
-  pages::CLanguageDlg language(nullptr, "D:\\install.ini");
+  pages::CLanguageDlg language(nullptr, Texts(""));
   driver_->Dialog(179, [](QWidget& w) { w.close(); });
   driver_->Start();
   EXPECT_EQ(language.DoModal(), IDCANCEL);
