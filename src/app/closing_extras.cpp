@@ -11,30 +11,32 @@ namespace cdsetup::app {
 
 using namespace framework;
 
-void CInstallDlg::OpenProgramsFolder() {
+base::Status CInstallDlg::OpenProgramsFolder() {
   const std::string windir = P().GetEnvironmentVariable("WINDIR");
   std::string programs;
   ReadRegString(platform::RegRoot::kCurrentUser, kShellFolders, "Programs", programs);
   const std::string folder = programs + "\\" + m_szCompanyName + "\\" + m_szProgramName;
   if (folder.size() > base::kMaxPath) {
-    Log("Start-menu folder not opened, its path is too long");
-    return;
+    return base::Status::Refused("the Start-menu folder's path is too long: " + folder);
   }
   auto started = P().StartProcess(windir + "\\explorer.exe", {folder}, platform::Wait::kNo);
-  Log("started explorer.exe " + folder +
-      (started.ok() ? "" : " (failed: " + started.status().ToString() + ")"));
+  Log("started explorer.exe " + folder);
+  return started.status();
 }
 
-void CInstallDlg::InstallSharedUninstaller() {
+base::Status CInstallDlg::InstallSharedUninstaller() {
   const std::string windir = P().GetEnvironmentVariable("WINDIR");
   const std::string dir = windir + "\\TV\\";
+  // The folder may be there from another product: only the copy counts.
   (void)P().CreateDirectory(dir);
   const std::string source = InstallerDirectory(base::kShortBuffer) + "\\Kestrune.exe";
   const std::string target = dir + "Kestrune.exe";
+  // An older copy may be read-only; a missing one is no failure here.
   (void)P().SetFileAttributesArchive(target);
   base::Status copied = P().CopyFile(source, target, false);
   (void)P().SetFileAttributesArchive(target);
-  Log("shared uninstaller " + target + (copied.ok() ? "" : " (failed: " + copied.ToString() + ")"));
+  Log("shared uninstaller " + target);
+  return copied;
 }
 
 void CInstallDlg::RunOtherFiles() {

@@ -55,7 +55,7 @@ script::LocalizedTexts CInstallDlg::Texts() const {
 }
 
 void CInstallDlg::Log(const std::string& line) const {
-  if (settings_.log) settings_.log(line);
+  base::WriteTo(settings_.log, line);
 }
 
 int CInstallDlg::Ask(const std::string& text, const std::string& caption, UINT type, int id) {
@@ -169,100 +169,6 @@ void CInstallDlg::EarlyEnd(Outcome outcome, std::string reason) {
   reason_ = std::move(reason);
   Log("installation stopped: " + reason_);
   ShowWindow(SW_RESTORE);
-}
-
-void CInstallDlg::OnOK() {
-  // The pages live for this run only, and are destroyed in reverse order.
-  const script::LocalizedTexts texts = Texts();
-  pages::CLicenceDlg licence(nullptr, texts);
-  copy::CCopyProgressDlg copy_page(m_szTargetDir, nullptr, texts);
-  pages::CTargetDirDlg target_page(this, m_szTargetDir, texts);
-  pages::CInstallTypeDlg type_page(nullptr, texts);
-  if (settings_.converter) copy_page.SetConverter(settings_.converter);
-  copy_page.SetStepLog(settings_.log);
-  ShowWindow(SW_MINIMIZE);
-  const std::string closing_text = Texts().Get("IDS_KONIEC_INST");
-  const std::string caption = Texts().Get("IDS_NAZWA_GRY");
-
-  if (base::EqualsIgnoreCaseAscii(Texts().Option("show_licence"), "true") &&
-      licence.DoModal() == IDCANCEL) {
-    return EarlyEnd(Outcome::kCancelled, "the licence was not accepted");
-  }
-  if (base::EqualsIgnoreCaseAscii(Texts().Option("show_install_mode"), "true")) {
-    if (type_page.DoModal() == IDOK) copy_page.SetInstallType(type_page.GetInstallType());
-  } else {
-    Log("install type page not shown: \"std\"");
-  }
-  if (target_page.DoModal() != IDOK) {
-    return EarlyEnd(Outcome::kCancelled, "no target directory was chosen");
-  }
-  std::string saved = P().GetCurrentDirectory();
-  m_szTargetDir = target_page.m_strPath;
-  // Paths the original buffers cannot hold are refused, not cut.
-  if (saved.size() > base::kMaxDirectory || m_szTargetDir.size() > base::kMaxText) {
-    Ask(Texts().Get("IDS_E_CREATING_DIR"), caption, MB_OK | MB_ICONERROR,
-        resources::IDP_PATH_TOO_LONG);
-    return EarlyEnd(Outcome::kCancelled, "the path is too long: " + m_szTargetDir);
-  }
-  if (!P().SetCurrentDirectory(m_szTargetDir).ok()) {
-    if (Ask(Texts().Get("IDS_E_DIR_DOESNOT_EXIST"), caption, MB_YESNO | MB_ICONQUESTION,
-            resources::IDP_CREATE_DIRECTORY) != IDYES) {
-      return EarlyEnd(Outcome::kCancelled, "the target directory was not created");
-    }
-    if (!platform::CreateDirectoryPath(P(), m_szTargetDir)) {
-      Ask(Texts().Get("IDS_E_CREATING_DIR"), caption, MB_OK | MB_ICONERROR,
-          resources::IDP_CANNOT_CREATE_DIRECTORY);
-      return EarlyEnd(Outcome::kCancelled, "cannot create " + m_szTargetDir);
-    }
-    Log("created " + m_szTargetDir);
-  }
-  (void)P().SetCurrentDirectory(saved);
-
-  // While Wine runs for the prefix it owns the registry: stop before copying.
-  if (base::Status writable = P().RegistryWritable(); !writable.ok()) {
-    Ask(writable.message(), caption, MB_OK | MB_ICONERROR, resources::IDP_REGISTRY_BUSY);
-    return EarlyEnd(Outcome::kRegistrationFailed, writable.message());
-  }
-
-  if (copy_page.DoModal() != IDOK) {
-    const std::string error = copy_page.GetErrorText();
-    Ask(error, Texts().Get("IDS_E_COPYING_FILES"), MB_OK | MB_ICONERROR,
-        resources::IDP_COPY_FAILED);
-    const base::Status why = copy_page.GetFailure();
-    return EarlyEnd(Outcome::kCopyFailed,
-                    why.ok() ? "the copy was stopped: " + error : error + ": " + why.ToString());
-  }
-  if (!CreateShortcutsAndUninstallEntry(m_szTargetDir, m_strLanguage)) {
-    Ask(Texts().Get("IDS_E_CREATING_SHORTCUT"), caption, MB_OK | MB_ICONERROR,
-        resources::IDP_SHORTCUTS_FAILED);
-    SaveProgramAndLanguage(m_szTargetDir, m_strLanguage);
-    return EarlyEnd(Outcome::kRegistrationFailed, "the Start-menu shortcuts could not be made");
-  }
-
-  Ask(closing_text, Texts().Get("IDS_NAZWA_GRY2"), MB_OK | MB_ICONINFORMATION,
-      resources::IDP_SETUP_COMPLETE);
-  OpenProgramsFolder();
-  InstallSharedUninstaller();
-
-  const std::string script_copy = m_szTargetDir + "\\install.ini";
-  (void)P().CopyFile("install.ini", script_copy, false);
-  (void)P().SetFileAttributesArchive(script_copy);
-  (void)P().WritePrivateProfileString("Option", "Language", m_strLanguage, script_copy);
-  Log("script copied to " + script_copy);
-  const std::string bitmap = Texts().Get("Bitmap");
-  const std::string bitmap_copy = m_szTargetDir + "\\" + bitmap;
-  (void)P().CopyFile(bitmap, bitmap_copy, false);
-  (void)P().SetFileAttributesArchive(bitmap_copy);
-
-  RunOtherFiles();
-  // This one question belongs to the desktop's topmost window, not to us.
-  if (DesktopMessageBox(Texts().Get("IDS_INST_DX"), "DirectX", MB_YESNO | MB_ICONQUESTION,
-                        resources::IDP_INSTALL_DIRECTX) == IDYES) {
-    RunDirectXSetup();
-  }
-  outcome_ = Outcome::kInstalled;
-  reason_.clear();
-  OnCancel();
 }
 
 }  // namespace cdsetup::app

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "base/action_log.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "platform/platform.h"
@@ -39,7 +40,7 @@ enum class Outcome {
 struct InstallSettings {
   std::optional<std::string> language;  // the language section to use
   /// One line per action; null for none.
-  std::function<void(const std::string&)> log;
+  base::ActionLog* log = nullptr;
   /// Where archive entries are converted; the audio converters when null.
   copy::SoundConverter* converter = nullptr;
 };
@@ -79,8 +80,8 @@ class CInstallDlg : public framework::CDialog {
                       const std::string* arguments, const std::string* work_dir,
                       const std::string& description);
   // Closing extras.
-  void OpenProgramsFolder();
-  void InstallSharedUninstaller();
+  base::Status OpenProgramsFolder();
+  base::Status InstallSharedUninstaller();
   void RunOtherFiles();
   bool RunDirectXSetup();
 
@@ -100,6 +101,9 @@ class CInstallDlg : public framework::CDialog {
   framework::CButton m_btnInstall;
   framework::CButton m_btnExit;
 
+  /// One run of the install sequence: its pages.
+  struct Run;
+
   Outcome outcome() const { return outcome_; }
   /// Why the last run ended without installing; empty otherwise.
   const std::string& reason() const { return reason_; }
@@ -112,6 +116,22 @@ class CInstallDlg : public framework::CDialog {
   std::string InstallerDirectory(std::size_t buffer) const;
   void Log(const std::string& line) const;
   int Ask(const std::string& text, const std::string& caption, framework::UINT type, int id);
+  // The install sequence's steps, in the order OnOK runs them.
+  base::Status ShowLicence(Run& run);
+  base::Status ChooseInstallType(Run& run);
+  base::Status ChooseTargetDirectory(Run& run);
+  base::Status MakeTargetDirectory(Run& run);
+  base::Status CheckRegistry(Run& run);
+  base::Status CopyFiles(Run& run);
+  base::Status RegisterInstallation(Run& run);
+  base::Status ShowClosingMessage(Run& run);
+  base::Status OpenProgramsFolderStep(Run& run);
+  base::Status InstallSharedUninstallerStep(Run& run);
+  base::Status CopyScript(Run& run);
+  base::Status CopyBackground(Run& run);
+  base::Status RunOtherFilesStep(Run& run);
+  base::Status OfferDirectX(Run& run);
+
   /// The sequence's early end: the main dialog comes back.
   void EarlyEnd(Outcome outcome, std::string reason);
   void LoadBackground();

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "app/file_log.h"
 #include "app/install_app.h"
 #include "copy/audio_sound_converter.h"
 #include "framework/silent_policy.h"
@@ -136,16 +137,13 @@ int main(int argc, char** argv) {
     prefix = env && *env ? env : std::string(home ? home : ".") + "/.wine";
   }
 
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> log_file(nullptr, &std::fclose);
+  app::FileLog action_log;
   if (!log_path.empty()) {
-    log_file.reset(std::fopen(log_path.c_str(), "a"));
-    if (!log_file) return Fail("cannot write the log " + log_path);
+    if (base::Status opened = action_log.Open(log_path); !opened.ok()) {
+      return Fail("cannot write the log " + log_path + ": " + opened.ToString());
+    }
   }
-  auto log = [&](const std::string& line) {
-    if (!log_file) return;
-    std::fprintf(log_file.get(), "%s\n", line.c_str());
-    std::fflush(log_file.get());
-  };
+  auto log = [&](const std::string& line) { action_log.Write(line); };
 
   platform::PrefixOptions options;
   options.prefix_dir = prefix;
@@ -175,7 +173,7 @@ int main(int argc, char** argv) {
   framework::SilentPolicy policy(answers);
 
   ui::console::ConsoleOptions console_options;
-  console_options.log = log;
+  console_options.log = &action_log;
   console_options.to_terminal = [&](std::string_view ansi) { return cp.ToUtf8(ansi); };
   console_options.from_terminal = [&](std::string_view typed) { return cp.FromUtf8(typed); };
   if (silent) console_options.policy = &policy;
@@ -183,7 +181,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<ui::qt::QtBackend> qt_backend;
   if (windows) {
     ui::qt::QtOptions qt_options;
-    qt_options.log = log;
+    qt_options.log = &action_log;
     qt_options.to_utf8 = console_options.to_terminal;
     qt_options.from_utf8 = console_options.from_terminal;
     qt_backend = std::make_unique<ui::qt::QtBackend>(qt_options);
@@ -195,12 +193,12 @@ int main(int argc, char** argv) {
   // The converters' own lines would garble the pages: they go to the log.
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> null_sink(std::fopen("/dev/null", "w"),
                                                             &std::fclose);
-  std::FILE* diag = log_file ? log_file.get() : null_sink.get();
+  std::FILE* diag = action_log.file() ? action_log.file() : null_sink.get();
   copy::AudioSoundConverter converter(audio::AudioDiagnostics{diag, diag});
 
   app::InstallSettings settings;
   if (!lang.empty()) settings.language = cp.FromUtf8(lang);
-  settings.log = log;
+  settings.log = &action_log;
   settings.converter = &converter;
   app::CInstallApp application(fs::path(exe).stem().string(), settings);
   application.InitInstance();

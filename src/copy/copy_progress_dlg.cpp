@@ -39,7 +39,7 @@ void CCopyProgressDlg::OnTimer(UINT id) {
   if (id != kCopyTimer || !engine_) return;
   const StepResult result = engine_->Step();
   if (step_log_) {
-    step_log_(
+    step_log_->Write(
         "copy step: " + engine_->current_file_text() +
         (result == StepResult::kFailed ? " (failed: " + engine_->failure().ToString() + ")" : ""));
   }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "base/action_log.h"
 #include "copy/audio_sound_converter.h"
 #include "copy/copy_engine.h"
 #include "framework/dialog.h"
@@ -36,7 +37,7 @@ class CCopyProgressDlg : public framework::CDialog {
   /// The converter archive entries go to; the audio converters by default.
   void SetConverter(SoundConverter* converter) { converter_ = converter; }
   /// Receives one line per step (the file worked on); null for none.
-  void SetStepLog(std::function<void(const std::string&)> log) { step_log_ = std::move(log); }
+  void SetStepLog(base::ActionLog* log) { step_log_ = log; }
 
   bool OnInitDialog() override;
   void OnTimer(framework::UINT id) override;
@@ -49,7 +50,7 @@ class CCopyProgressDlg : public framework::CDialog {
   AudioSoundConverter default_converter_;
   SoundConverter* converter_ = &default_converter_;
   std::unique_ptr<CopyEngine> engine_;
-  std::function<void(const std::string&)> step_log_;
+  base::ActionLog* step_log_ = nullptr;
   std::string error_text_;
 };
 

@@ -90,7 +90,7 @@ std::vector<WindowState*> Actionable(const WindowState& dialog) {
 }  // namespace
 
 void ConsoleBackend::Log(const std::string& line) const {
-  if (o_.log) o_.log(line);
+  base::WriteTo(o_.log, line);
 }
 
 std::string ConsoleBackend::Term(std::string_view ansi) const {

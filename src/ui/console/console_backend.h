@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "base/action_log.h"
 #include "framework/dialog.h"
 #include "framework/ui_backend.h"
 #include "framework/unattended_policy.h"
@@ -20,7 +21,7 @@ struct ConsoleOptions {
   std::FILE* in = stdin;
   std::FILE* out = stdout;
   /// One line per page shown and answer given; null for none.
-  std::function<void(const std::string&)> log;
+  base::ActionLog* log = nullptr;
   /// ANSI text to the terminal's encoding, and typed text back.
   std::function<std::string(std::string_view)> to_terminal;
   std::function<std::string(std::string_view)> from_terminal;

@@ -124,7 +124,7 @@ QtBackend::~QtBackend() {
 }
 
 void QtBackend::Log(const std::string& line) const {
-  if (o_.log) o_.log(line);
+  base::WriteTo(o_.log, line);
 }
 
 QString QtBackend::Text(std::string_view ansi) const {

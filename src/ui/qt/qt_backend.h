@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/action_log.h"
 #include "framework/dialog.h"
 #include "framework/ui_backend.h"
 
@@ -50,7 +51,7 @@ struct QtOptions {
   std::function<std::string(std::string_view)> to_utf8;
   std::function<std::string(std::string_view)> from_utf8;
   /// One line per page shown and message box answered; null for none.
-  std::function<void(const std::string&)> log;
+  base::ActionLog* log = nullptr;
 };
 
 /// Needs a QApplication for its whole life (a QtSession, or the tests' own).

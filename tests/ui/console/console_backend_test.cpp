@@ -91,7 +91,7 @@ class ConsoleTest : public ::testing::Test {
     ConsoleOptions o;
     o.in = in;
     o.out = out;
-    o.log = [this](const std::string& line) { log.push_back(line); };
+    o.log = &log_;
     // The terminal speaks UTF-8: "ó" and "ć" of code page 1250.
     o.to_terminal = [](std::string_view ansi) {
       std::string t;
@@ -118,7 +118,9 @@ class ConsoleTest : public ::testing::Test {
   }
 
   fw::CWinApp app_{"cdsetup"};
-  std::vector<std::string> log;
+  /// The lines logged so far.
+  const std::vector<std::string>& log() const { return log_.lines(); }
+  base::MemoryLog log_;
   int result = 0;
 };
 
@@ -146,8 +148,8 @@ TEST_F(ConsoleTest, EndOfInputCancelsPagesAndBoxes) {
   RunPiped(page, "3\n");
   EXPECT_EQ(page.answer, fw::IDNO);  // a Yes/No box cancelled answers No
   EXPECT_EQ(result, fw::IDCANCEL);
-  EXPECT_FALSE(log.empty());
-  EXPECT_EQ(log.back(), "input ended: page cancelled");
+  EXPECT_FALSE(log().empty());
+  EXPECT_EQ(log().back(), "input ended: page cancelled");
 
   Page unknown;
   RunPiped(unknown, "99\nfoo\n2\n");
@@ -178,17 +180,17 @@ TEST_F(ConsoleTest, UnattendedPagesAreAnsweredByThePolicyAndLogged) {
   EXPECT_EQ(result, fw::IDOK);
   EXPECT_EQ(page.path, "D:\\Gry");
   EXPECT_EQ(page.answer, fw::IDNO);
-  ASSERT_EQ(log.size(), 3u);
-  EXPECT_EQ(log[0], "page 901 shown: Strona");
-  EXPECT_EQ(log[1], "page 901: typed D:\\Gry, Dalej");
-  EXPECT_EQ(log[2], "message create-directory (question) Pytanie: Utworzy\xE6 katalog? -> No");
+  ASSERT_EQ(log().size(), 3u);
+  EXPECT_EQ(log()[0], "page 901 shown: Strona");
+  EXPECT_EQ(log()[1], "page 901: typed D:\\Gry, Dalej");
+  EXPECT_EQ(log()[2], "message create-directory (question) Pytanie: Utworzy\xE6 katalog? -> No");
 
   policy.answers = false;
-  log.clear();
+  log_ = base::MemoryLog();
   Page refused;
   RunPiped(refused, "", &policy);
   EXPECT_EQ(result, fw::IDCANCEL);
-  EXPECT_EQ(log.back(), "page 901: no answer; cancelled");
+  EXPECT_EQ(log().back(), "page 901: no answer; cancelled");
 }
 
 }  // namespace

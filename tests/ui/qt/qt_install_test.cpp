@@ -15,6 +15,7 @@
 #include "pages/dir_rows.h"
 #include "pages/language_dlg.h"
 #include "qt_fixture.h"
+#include "resources/resource_ids.h"
 #include "ui/qt/row_widgets.h"
 
 namespace cdsetup::app {
@@ -58,7 +59,8 @@ class QtInstall : public QtFixture {
 
   // The directory list's row naming `name`, or -1.
   static int DirRow(QWidget& window, const std::string& name) {
-    framework::WindowState* list = framework::FindChild(StateOf(window), 1010);
+    framework::WindowState* list =
+        framework::FindChild(StateOf(window), resources::IDC_DIRECTORIES);
     if (!list) return -1;
     for (std::size_t i = 0; i < list->items.size(); ++i) {
       auto* item = reinterpret_cast<const pages::DirItem*>(list->items[i].data);
@@ -70,11 +72,12 @@ class QtInstall : public QtFixture {
     return -1;
   }
   static void OpenDirRow(QWidget& window, const std::string& name) {
-    auto* list = Control<ui::qt::RowList>(window, 1010);
+    auto* list = Control<ui::qt::RowList>(window, resources::IDC_DIRECTORIES);
     ASSERT_TRUE(list);
     const int row = DirRow(window, name);
     std::string rows;
-    for (const auto& item : framework::FindChild(StateOf(window), 1010)->items) {
+    for (const auto& item :
+         framework::FindChild(StateOf(window), resources::IDC_DIRECTORIES)->items) {
       rows += reinterpret_cast<const pages::DirItem*>(item.data)->strName + "|";
     }
     ASSERT_GE(row, 0) << name << " among " << rows;
@@ -89,8 +92,8 @@ TEST_F(QtInstall, WholeInstallationThroughTheWindows) {
   // The language page first, as start-up shows it when the system's language
   // has no section: the list opened and a row clicked.
   pages::CLanguageDlg language(nullptr, Texts(""));
-  driver_->Dialog(179, [&](QWidget& w) {
-    auto* combo = Control<QComboBox>(w, 1017);
+  driver_->Dialog(resources::IDD_LANGUAGE, [&](QWidget& w) {
+    auto* combo = Control<QComboBox>(w, resources::IDC_LANGUAGE);
     ASSERT_TRUE(combo);
     QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(combo->width() - 6, combo->height() / 2));
     ASSERT_TRUE(combo->view()->isVisible());
@@ -108,26 +111,26 @@ TEST_F(QtInstall, WholeInstallationThroughTheWindows) {
 
   CInstallDlg main(nullptr, Polish());
   // 1: Enter on the main dialog; a folder on a drive that is not there.
-  driver_->Dialog(102, [&](QWidget& w) {
+  driver_->Dialog(resources::IDD_MAIN, [&](QWidget& w) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Demo Żółw Światła - instalacja"));
     EXPECT_EQ(Control<QPushButton>(w, IDCANCEL)->text(), QStringLiteral("Wyjście"));
     Shot(w, "02-main");
     QTest::keyClick(&w, Qt::Key_Return);
   });
-  driver_->Dialog(165, [&](QWidget& w) {
+  driver_->Dialog(resources::IDD_LICENCE, [&](QWidget& w) {
     Shot(w, "03-licence");
     Click(Control(w, IDOK));
   });
-  driver_->Dialog(182, [&](QWidget& w) {
-    Click(Control<QRadioButton>(w, 1024));
-    EXPECT_TRUE(Control<QRadioButton>(w, 1024)->isChecked());
-    EXPECT_FALSE(Control<QRadioButton>(w, 1023)->isChecked());
+  driver_->Dialog(resources::IDD_INSTALL_TYPE, [&](QWidget& w) {
+    Click(Control<QRadioButton>(w, resources::IDC_TYPE_MAX));
+    EXPECT_TRUE(Control<QRadioButton>(w, resources::IDC_TYPE_MAX)->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(w, resources::IDC_TYPE_STD)->isChecked());
     Shot(w, "04-install-type");
     QTest::keyClick(&w, Qt::Key_Return);
   });
-  driver_->Dialog(134, [&](QWidget& w) {
-    TypeInto(Control(w, 1009), QStringLiteral("Q:\\Gry"));
-    QTest::keyClick(Control(w, 1009), Qt::Key_Return);
+  driver_->Dialog(resources::IDD_TARGET_DIR, [&](QWidget& w) {
+    TypeInto(Control(w, resources::IDC_PATH), QStringLiteral("Q:\\Gry"));
+    QTest::keyClick(Control(w, resources::IDC_PATH), Qt::Key_Return);
   });
   driver_->Box([&](QWidget& box) {
     Shot(box, "06-box-create-directory");
@@ -138,28 +141,28 @@ TEST_F(QtInstall, WholeInstallationThroughTheWindows) {
     ClickBox(box, QMessageBox::Ok);
   });
   // 2: the copy stopped with the page's close box.
-  driver_->Dialog(102, [&](QWidget& w) { Click(Control(w, IDOK)); });
-  driver_->Dialog(165, [&](QWidget& w) { Click(Control(w, IDOK)); });
-  driver_->Dialog(182, [&](QWidget& w) { Click(Control(w, IDOK)); });
-  driver_->Dialog(134, [&](QWidget& w) {
-    TypeInto(Control(w, 1009), QStringLiteral("C:\\windows"));
+  driver_->Dialog(resources::IDD_MAIN, [&](QWidget& w) { Click(Control(w, IDOK)); });
+  driver_->Dialog(resources::IDD_LICENCE, [&](QWidget& w) { Click(Control(w, IDOK)); });
+  driver_->Dialog(resources::IDD_INSTALL_TYPE, [&](QWidget& w) { Click(Control(w, IDOK)); });
+  driver_->Dialog(resources::IDD_TARGET_DIR, [&](QWidget& w) {
+    TypeInto(Control(w, resources::IDC_PATH), QStringLiteral("C:\\windows"));
     Click(Control(w, IDOK));
   });
-  driver_->Dialog(135, [&](QWidget& w) { w.close(); });
+  driver_->Dialog(resources::IDD_COPY_PROGRESS, [&](QWidget& w) { w.close(); });
   driver_->Box([&](QWidget& box) {
     Shot(box, "08-box-copy-error");
     ClickBox(box, QMessageBox::Ok);
   });
   // 3: the whole installation.
-  driver_->Dialog(102, [&](QWidget& w) { Click(Control(w, IDOK)); });
-  driver_->Dialog(165, [&](QWidget& w) { Click(Control(w, IDOK)); });
-  driver_->Dialog(182, [&](QWidget& w) {
-    Click(Control(w, 1024));
+  driver_->Dialog(resources::IDD_MAIN, [&](QWidget& w) { Click(Control(w, IDOK)); });
+  driver_->Dialog(resources::IDD_LICENCE, [&](QWidget& w) { Click(Control(w, IDOK)); });
+  driver_->Dialog(resources::IDD_INSTALL_TYPE, [&](QWidget& w) {
+    Click(Control(w, resources::IDC_TYPE_MAX));
     Click(Control(w, IDOK));
   });
-  driver_->Dialog(134, [&](QWidget& w) {
+  driver_->Dialog(resources::IDD_TARGET_DIR, [&](QWidget& w) {
     // The drive C: from the drive list, then three folders down.
-    auto* drives = Control<QComboBox>(w, 1007);
+    auto* drives = Control<QComboBox>(w, resources::IDC_DRIVES);
     ASSERT_TRUE(drives);
     Click(drives);
     ASSERT_TRUE(drives->view()->isVisible());
@@ -176,25 +179,26 @@ TEST_F(QtInstall, WholeInstallationThroughTheWindows) {
     OpenDirRow(w, "users");
     OpenDirRow(w, "tester");
     // A click and Enter, which the list takes for itself.
-    auto* list = Control<ui::qt::RowList>(w, 1010);
+    auto* list = Control<ui::qt::RowList>(w, resources::IDC_DIRECTORIES);
     const int row = DirRow(w, "AppData");
     ASSERT_GE(row, 0);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(row).center());
     QTest::keyClick(list, Qt::Key_Return);
     // The double-clicks set the path field; Enter moved the list only.
-    EXPECT_EQ(Control<QLineEdit>(w, 1009)->text(), QStringLiteral("c:\\users\\tester\\"));
+    EXPECT_EQ(Control<QLineEdit>(w, resources::IDC_PATH)->text(),
+              QStringLiteral("c:\\users\\tester\\"));
     EXPECT_GE(DirRow(w, "Roaming"), 0);
     Click(drives);
     Shot(WithOpenList(w, *drives), "05-target-directory");
     QTest::keyClick(drives->view(), Qt::Key_Escape);
-    TypeInto(Control(w, 1009), QStringLiteral("C:\\Gry\\Demo"));
+    TypeInto(Control(w, resources::IDC_PATH), QStringLiteral("C:\\Gry\\Demo"));
     Click(Control(w, IDOK));
   });
   driver_->Box([&](QWidget& box) { ClickBox(box, QMessageBox::Yes); });
   driver_->Dialog(
       135, [&](QWidget& w) { Shot(w, "09-copy-progress"); },
       [](QWidget& w) {
-        auto* bar = Control<QProgressBar>(w, 1001);
+        auto* bar = Control<QProgressBar>(w, resources::IDC_PROGRESS);
         return bar && bar->value() * 3 >= bar->maximum() && bar->value() < bar->maximum();
       });
   driver_->Box([&](QWidget& box) {

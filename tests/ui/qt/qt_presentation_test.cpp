@@ -9,6 +9,7 @@
 #include "pages/language_dlg.h"
 #include "pages/target_dir_dlg.h"
 #include "qt_fixture.h"
+#include "resources/resource_ids.h"
 #include "ui/qt/row_widgets.h"
 
 namespace cdsetup::app {
@@ -22,7 +23,7 @@ using QtPresentation = QtFixture;
 
 TEST_F(QtPresentation, MainDialogClientAreaAndPicture) {
   CInstallDlg main(nullptr, Polish());
-  driver_->Dialog(102, [&](QWidget& w) {
+  driver_->Dialog(resources::IDD_MAIN, [&](QWidget& w) {
     EXPECT_EQ(backend_->DialogBaseUnits(), (framework::CSize{6, 13}));
     // 232 x 150 dialog units at 6 x 13 base units.
     EXPECT_EQ(w.size(), QSize(348, 244));
@@ -42,14 +43,14 @@ TEST_F(QtPresentation, MainDialogClientAreaAndPicture) {
 
 TEST_F(QtPresentation, DriveRowsIconTextAndRowHeight) {
   pages::CTargetDirDlg page(nullptr, "C:\\windows", Texts("Polski"));
-  driver_->Dialog(134, [&](QWidget& w) {
+  driver_->Dialog(resources::IDD_TARGET_DIR, [&](QWidget& w) {
     EXPECT_EQ(page.m_driveList.item_height(), 16);
     EXPECT_LT(page.m_driveList.text_height(), 16);  // the rows keep their 16-pixel minimum
     EXPECT_EQ(page.m_dirList.item_height(), 16);
-    auto* list = Control<ui::qt::RowList>(w, 1010);
+    auto* list = Control<ui::qt::RowList>(w, resources::IDC_DIRECTORIES);
     ASSERT_TRUE(list);
     EXPECT_EQ(list->RowRect(1).top() - list->RowRect(0).top(), 16);
-    auto* drives = Control<QComboBox>(w, 1007);
+    auto* drives = Control<QComboBox>(w, resources::IDC_DRIVES);
     ASSERT_TRUE(drives);
     Click(drives);
     ASSERT_TRUE(drives->view()->isVisible());
@@ -94,7 +95,7 @@ TEST_F(QtPresentation, DriveRowsIconTextAndRowHeight) {
 
 TEST_F(QtPresentation, CloseBoxOnEveryPage) {
   pages::CLanguageDlg language(nullptr, Texts(""));
-  driver_->Dialog(179, [](QWidget& w) { w.close(); });
+  driver_->Dialog(resources::IDD_LANGUAGE, [](QWidget& w) { w.close(); });
   driver_->Start();
   EXPECT_EQ(language.DoModal(), IDCANCEL);
 
@@ -109,23 +110,26 @@ TEST_F(QtPresentation, CloseBoxOnEveryPage) {
       Click(Control(w, IDOK));
     };
   };
-  driver_->Dialog(102, [](QWidget& w) { QTest::keyClick(&w, Qt::Key_Return); });
-  driver_->Dialog(165, [](QWidget& w) { w.close(); });
-  driver_->Dialog(102, back_at_main(Outcome::kCancelled));
-  driver_->Dialog(165, [](QWidget& w) { Click(Control(w, IDOK)); });
-  driver_->Dialog(182, [](QWidget& w) { w.close(); });  // the standard list, then
-  driver_->Dialog(134, [](QWidget& w) { w.close(); });
-  driver_->Dialog(102, back_at_main(Outcome::kCancelled));
-  driver_->Dialog(165, [](QWidget& w) { Click(Control(w, IDOK)); });
-  driver_->Dialog(182, [](QWidget& w) { QTest::keyClick(&w, Qt::Key_Escape); });
-  driver_->Dialog(134, [](QWidget& w) {
-    TypeInto(Control(w, 1009), QStringLiteral("C:\\windows"));
-    QTest::keyClick(Control(w, 1009), Qt::Key_Return);
+  driver_->Dialog(resources::IDD_MAIN, [](QWidget& w) { QTest::keyClick(&w, Qt::Key_Return); });
+  driver_->Dialog(resources::IDD_LICENCE, [](QWidget& w) { w.close(); });
+  driver_->Dialog(resources::IDD_MAIN, back_at_main(Outcome::kCancelled));
+  driver_->Dialog(resources::IDD_LICENCE, [](QWidget& w) { Click(Control(w, IDOK)); });
+  driver_->Dialog(resources::IDD_INSTALL_TYPE,
+                  [](QWidget& w) { w.close(); });  // the standard list, then
+  driver_->Dialog(resources::IDD_TARGET_DIR, [](QWidget& w) { w.close(); });
+  driver_->Dialog(resources::IDD_MAIN, back_at_main(Outcome::kCancelled));
+  driver_->Dialog(resources::IDD_LICENCE, [](QWidget& w) { Click(Control(w, IDOK)); });
+  driver_->Dialog(resources::IDD_INSTALL_TYPE,
+                  [](QWidget& w) { QTest::keyClick(&w, Qt::Key_Escape); });
+  driver_->Dialog(resources::IDD_TARGET_DIR, [](QWidget& w) {
+    TypeInto(Control(w, resources::IDC_PATH), QStringLiteral("C:\\windows"));
+    QTest::keyClick(Control(w, resources::IDC_PATH), Qt::Key_Return);
   });
-  driver_->Dialog(135, [](QWidget& w) { w.close(); });
+  driver_->Dialog(resources::IDD_COPY_PROGRESS, [](QWidget& w) { w.close(); });
   driver_->Box([](QWidget& box) { box.close(); });  // an OK box: its close box is OK
-  driver_->Dialog(102, [&](QWidget& w) {
-    EXPECT_EQ(main.outcome(), Outcome::kCopyFailed) << main.reason();
+  driver_->Dialog(resources::IDD_MAIN, [&](QWidget& w) {
+    // Closing the copy page aborts it: the user's choice, not a failure.
+    EXPECT_EQ(main.outcome(), Outcome::kCancelled) << main.reason();
     QTest::keyClick(&w, Qt::Key_Tab);  // to the exit button, which Enter then presses
     QTest::keyClick(&w, Qt::Key_Return);
   });
@@ -133,13 +137,13 @@ TEST_F(QtPresentation, CloseBoxOnEveryPage) {
   EXPECT_EQ(main.DoModal(), IDCANCEL);
   EXPECT_FALSE(driver_->stalled()) << driver_->waiting_for();
   EXPECT_EQ(driver_->steps_left(), 0u);
-  EXPECT_EQ(main.outcome(), Outcome::kCopyFailed);
+  EXPECT_EQ(main.outcome(), Outcome::kCancelled);
 }
 
 TEST_F(QtPresentation, AbandonedDisplayEndsEveryLoop) {
   CInstallDlg main(nullptr, Polish());
-  driver_->Dialog(102, [](QWidget& w) { Click(Control(w, IDOK)); });
-  driver_->Dialog(165, [&](QWidget&) { backend_->Abandon(); });
+  driver_->Dialog(resources::IDD_MAIN, [](QWidget& w) { Click(Control(w, IDOK)); });
+  driver_->Dialog(resources::IDD_LICENCE, [&](QWidget&) { backend_->Abandon(); });
   driver_->Start();
   EXPECT_EQ(main.DoModal(), IDCANCEL);
   EXPECT_EQ(main.outcome(), Outcome::kCancelled);

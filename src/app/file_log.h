@@ -1,0 +1,29 @@
+// The --log file: the action log appended to a file, one line each, flushed
+// as it is written so that a run that ends abruptly still leaves its lines.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "base/action_log.h"
+#include "base/result.h"
+
+namespace cdsetup::app {
+
+class FileLog : public base::ActionLog {
+ public:
+  /// Opens `path` for appending. Until then (or when it failed) lines go nowhere.
+  base::Status Open(const std::string& path);
+  void Write(std::string_view line) override;
+  /// The open file, for libraries that print to a stream; null when none.
+  std::FILE* file() const { return file_.get(); }
+
+ private:
+  struct Closer {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  std::unique_ptr<std::FILE, Closer> file_;
+};
+
+}  // namespace cdsetup::app

@@ -1,0 +1,214 @@
+// The main dialog's install sequence: a table of named steps, each returning
+// its result. A step whose failure ends the run names the outcome; the rest
+// are logged with their result and the sequence goes on.
+#include <iterator>
+
+#include "app/install_dlg.h"
+#include "base/ascii.h"
+#include "base/limits.h"
+#include "copy/copy_progress_dlg.h"
+#include "framework/app.h"
+#include "pages/install_type_dlg.h"
+#include "pages/licence_dlg.h"
+#include "pages/target_dir_dlg.h"
+#include "platform/create_directory_path.h"
+
+namespace cdsetup::app {
+
+using namespace framework;
+using base::Status;
+
+// The pages live for one run of the sequence and are destroyed in reverse
+// order of their making, after it.
+struct CInstallDlg::Run {
+  Run(CInstallDlg& dlg, const script::LocalizedTexts& texts)
+      : licence(nullptr, texts),
+        copy_page(dlg.m_szTargetDir, nullptr, texts),
+        target_page(&dlg, dlg.m_szTargetDir, texts),
+        type_page(nullptr, texts),
+        closing_text(texts.Get("IDS_KONIEC_INST")),
+        caption(texts.Get("IDS_NAZWA_GRY")) {}
+
+  pages::CLicenceDlg licence;
+  copy::CCopyProgressDlg copy_page;
+  pages::CTargetDirDlg target_page;
+  pages::CInstallTypeDlg type_page;
+  const std::string closing_text;
+  const std::string caption;
+};
+
+namespace {
+
+struct Step {
+  const char* name;
+  Status (CInstallDlg::*run)(CInstallDlg::Run&);
+  /// A failure ends the run with this outcome (a cancellation by the user
+  /// with kCancelled); with kNotRun the failure is logged and the run goes on.
+  Outcome on_failure;
+};
+
+}  // namespace
+
+Status CInstallDlg::ShowLicence(Run& run) {
+  if (!base::EqualsIgnoreCaseAscii(Texts().Option("show_licence"), "true")) {
+    return Status::Ok();
+  }
+  if (run.licence.DoModal() == IDCANCEL) return Status::Cancelled("the licence was not accepted");
+  return Status::Ok();
+}
+
+Status CInstallDlg::ChooseInstallType(Run& run) {
+  if (!base::EqualsIgnoreCaseAscii(Texts().Option("show_install_mode"), "true")) {
+    Log("install type page not shown: \"std\"");
+    return Status::Ok();
+  }
+  if (run.type_page.DoModal() == IDOK) run.copy_page.SetInstallType(run.type_page.GetInstallType());
+  return Status::Ok();
+}
+
+Status CInstallDlg::ChooseTargetDirectory(Run& run) {
+  if (run.target_page.DoModal() != IDOK) {
+    return Status::Cancelled("no target directory was chosen");
+  }
+  m_szTargetDir = run.target_page.m_strPath;
+  return Status::Ok();
+}
+
+Status CInstallDlg::MakeTargetDirectory(Run& run) {
+  const std::string saved = P().GetCurrentDirectory();
+  // Paths the original buffers cannot hold are refused, not cut.
+  if (saved.size() > base::kMaxDirectory || m_szTargetDir.size() > base::kMaxText) {
+    Ask(Texts().Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
+        resources::IDP_PATH_TOO_LONG);
+    return Status::Refused("the path is too long: " + m_szTargetDir);
+  }
+  if (!P().SetCurrentDirectory(m_szTargetDir).ok()) {
+    if (Ask(Texts().Get("IDS_E_DIR_DOESNOT_EXIST"), run.caption, MB_YESNO | MB_ICONQUESTION,
+            resources::IDP_CREATE_DIRECTORY) != IDYES) {
+      return Status::Cancelled("the target directory was not created");
+    }
+    if (!platform::CreateDirectoryPath(P(), m_szTargetDir)) {
+      Ask(Texts().Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
+          resources::IDP_CANNOT_CREATE_DIRECTORY);
+      return Status::IoError("cannot create " + m_szTargetDir);
+    }
+    Log("created " + m_szTargetDir);
+  }
+  // Going back to where the run started is not part of the result.
+  (void)P().SetCurrentDirectory(saved);
+  return Status::Ok();
+}
+
+Status CInstallDlg::CheckRegistry(Run& run) {
+  // While Wine runs for the prefix it owns the registry: stop before copying.
+  Status writable = P().RegistryWritable();
+  if (!writable.ok()) {
+    Ask(writable.message(), run.caption, MB_OK | MB_ICONERROR, resources::IDP_REGISTRY_BUSY);
+  }
+  return writable;
+}
+
+Status CInstallDlg::CopyFiles(Run& run) {
+  if (settings_.converter) run.copy_page.SetConverter(settings_.converter);
+  run.copy_page.SetStepLog(settings_.log);
+  if (run.copy_page.DoModal() == IDOK) return Status::Ok();
+  const std::string error = run.copy_page.GetErrorText();
+  Ask(error, Texts().Get("IDS_E_COPYING_FILES"), MB_OK | MB_ICONERROR, resources::IDP_COPY_FAILED);
+  const Status why = run.copy_page.GetFailure();
+  // No failure behind the end: the user pressed the abort button.
+  if (why.ok()) return Status::Cancelled("the copy was stopped: " + error);
+  return Status::IoError(error + ": " + why.ToString());
+}
+
+Status CInstallDlg::RegisterInstallation(Run& run) {
+  if (CreateShortcutsAndUninstallEntry(m_szTargetDir, m_strLanguage)) return Status::Ok();
+  Ask(Texts().Get("IDS_E_CREATING_SHORTCUT"), run.caption, MB_OK | MB_ICONERROR,
+      resources::IDP_SHORTCUTS_FAILED);
+  // The product is still found by its fallback record.
+  SaveProgramAndLanguage(m_szTargetDir, m_strLanguage);
+  return Status::IoError("the Start-menu shortcuts could not be made");
+}
+
+Status CInstallDlg::ShowClosingMessage(Run& run) {
+  Ask(run.closing_text, Texts().Get("IDS_NAZWA_GRY2"), MB_OK | MB_ICONINFORMATION,
+      resources::IDP_SETUP_COMPLETE);
+  return Status::Ok();
+}
+
+Status CInstallDlg::OpenProgramsFolderStep(Run&) {
+  return OpenProgramsFolder();
+}
+
+Status CInstallDlg::InstallSharedUninstallerStep(Run&) {
+  return InstallSharedUninstaller();
+}
+
+Status CInstallDlg::CopyScript(Run&) {
+  const std::string script_copy = m_szTargetDir + "\\install.ini";
+  Status copied = P().CopyFile("install.ini", script_copy, false);
+  // The attributes and the language are set on whatever is there now.
+  Status attributes = P().SetFileAttributesArchive(script_copy);
+  Status language = P().WritePrivateProfileString("Option", "Language", m_strLanguage, script_copy);
+  if (!copied.ok()) return copied.WithContext("copy install.ini to " + script_copy);
+  if (!attributes.ok()) return attributes;
+  return language.WithContext("write Language to " + script_copy);
+}
+
+Status CInstallDlg::CopyBackground(Run&) {
+  const std::string bitmap = Texts().Get("Bitmap");
+  const std::string bitmap_copy = m_szTargetDir + "\\" + bitmap;
+  Status copied = P().CopyFile(bitmap, bitmap_copy, false);
+  Status attributes = P().SetFileAttributesArchive(bitmap_copy);
+  if (!copied.ok()) return copied.WithContext("copy " + bitmap + " to " + bitmap_copy);
+  return attributes;
+}
+
+Status CInstallDlg::RunOtherFilesStep(Run&) {
+  RunOtherFiles();
+  return Status::Ok();
+}
+
+Status CInstallDlg::OfferDirectX(Run&) {
+  // This one question belongs to the desktop's topmost window, not to us.
+  if (DesktopMessageBox(Texts().Get("IDS_INST_DX"), "DirectX", MB_YESNO | MB_ICONQUESTION,
+                        resources::IDP_INSTALL_DIRECTX) != IDYES) {
+    return Status::Ok();
+  }
+  if (!RunDirectXSetup()) return Status::IoError("the DirectX setup did not succeed");
+  return Status::Ok();
+}
+
+void CInstallDlg::OnOK() {
+  static constexpr Step kSteps[] = {
+      {"licence", &CInstallDlg::ShowLicence, Outcome::kCancelled},
+      {"install type", &CInstallDlg::ChooseInstallType, Outcome::kNotRun},
+      {"target directory", &CInstallDlg::ChooseTargetDirectory, Outcome::kCancelled},
+      {"create the target directory", &CInstallDlg::MakeTargetDirectory, Outcome::kCancelled},
+      {"registry check", &CInstallDlg::CheckRegistry, Outcome::kRegistrationFailed},
+      {"copy", &CInstallDlg::CopyFiles, Outcome::kCopyFailed},
+      {"shortcuts and records", &CInstallDlg::RegisterInstallation, Outcome::kRegistrationFailed},
+      {"closing message", &CInstallDlg::ShowClosingMessage, Outcome::kNotRun},
+      {"open the Start-menu folder", &CInstallDlg::OpenProgramsFolderStep, Outcome::kNotRun},
+      {"shared uninstaller", &CInstallDlg::InstallSharedUninstallerStep, Outcome::kNotRun},
+      {"script copy", &CInstallDlg::CopyScript, Outcome::kNotRun},
+      {"background copy", &CInstallDlg::CopyBackground, Outcome::kNotRun},
+      {"extra programs", &CInstallDlg::RunOtherFilesStep, Outcome::kNotRun},
+      {"DirectX", &CInstallDlg::OfferDirectX, Outcome::kNotRun},
+  };
+  Run run(*this, Texts());
+  ShowWindow(SW_MINIMIZE);
+  for (const Step& step : kSteps) {
+    const Status result = (this->*step.run)(run);
+    Log(std::string("step ") + step.name + ": " +
+        (result.ok() ? "done" : "failed: " + result.ToString()));
+    if (result.ok() || step.on_failure == Outcome::kNotRun) continue;
+    return EarlyEnd(
+        result.kind() == Status::Kind::kCancelled ? Outcome::kCancelled : step.on_failure,
+        result.message());
+  }
+  outcome_ = Outcome::kInstalled;
+  reason_.clear();
+  OnCancel();
+}
+
+}  // namespace cdsetup::app
