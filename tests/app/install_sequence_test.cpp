@@ -149,6 +149,50 @@ TEST_F(InstallSequenceTest, CancelledTypeStillCopiesTheStandardList) {
   EXPECT_EQ(ui_.boxes[2].DefaultAnswer(), IDNO);
 }
 
+TEST_F(InstallSequenceTest, EveryStepIsLoggedWithItsResultAndIgnoredFailuresDoNotEndTheRun) {
+  // The script's copy cannot be written: a folder stands where it goes.
+  testing::MakeDirs(c_drive("Gry/Demo/install.ini"));
+  base::MemoryLog log;
+  InstallSettings settings = Polish();
+  settings.log = &log;
+  CInstallDlg main(nullptr, settings);
+  ui_.ForNextDialog({ScriptedUi::Click(IDOK)});
+  UpToTarget({ScriptedUi::Click(IDOK)});
+  ui_.ForNextDialog({ui_.Wait(5000)});
+  for (int answer : {IDOK, IDNO, IDNO, IDNO}) ui_.AnswerNextBox(answer);
+  EXPECT_EQ(main.DoModal(), IDCANCEL);
+  EXPECT_EQ(main.outcome(), Outcome::kInstalled) << main.reason();
+  std::vector<std::string> steps;
+  for (const std::string& line : log.lines()) {
+    if (line.rfind("step ", 0) == 0) steps.push_back(line.substr(0, line.find(':')));
+  }
+  const std::vector<std::string> expected = {"step licence",
+                                             "step install type",
+                                             "step target directory",
+                                             "step create the target directory",
+                                             "step registry check",
+                                             "step copy",
+                                             "step shortcuts and records",
+                                             "step closing message",
+                                             "step open the Start-menu folder",
+                                             "step shared uninstaller",
+                                             "step script copy",
+                                             "step background copy",
+                                             "step extra programs",
+                                             "step DirectX"};
+  EXPECT_EQ(steps, expected);
+  auto line_of = [&](const std::string& step) {
+    for (const std::string& line : log.lines())
+      if (line.rfind(step + ":", 0) == 0) return line;
+    return std::string();
+  };
+  EXPECT_EQ(line_of("step copy"), "step copy: done");
+  EXPECT_EQ(line_of("step script copy").rfind("step script copy: failed: ", 0), 0u)
+      << line_of("step script copy");
+  EXPECT_EQ(line_of("step background copy"), "step background copy: done");
+  EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/tlo.bmp")));
+}
+
 TEST_F(InstallSequenceTest, ShortcutFailureLeavesTheFallbackRecord) {
   // A company name that cannot be a folder name.
   EditScript("IDS_COMPANY_NAME=Torvanel", "IDS_COMPANY_NAME=Tor*vanel");
