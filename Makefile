@@ -1,7 +1,7 @@
 # The README's commands. Each one installs what it needs, configures and builds.
 JOBS ?= 2
 
-.PHONY: all deps test asan demo screenshots bench bench-audio bench-copy fuzz fuzz-run format lint clean
+.PHONY: all deps test test-noqt asan demo screenshots bench bench-audio bench-copy fuzz fuzz-run format lint clean
 
 all: deps
 	cmake --preset release
@@ -14,6 +14,13 @@ test: deps
 	cmake --preset ci
 	cmake --build --preset ci -j $(JOBS)
 	ctest --preset ci -j $(JOBS)
+
+# Everything but the Qt windows: the console is then the only interface.
+test-noqt: deps
+	cmake -S . -B build/noqt -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCDSETUP_WERROR=ON \
+	  -DCDSETUP_WITH_QT=OFF
+	cmake --build build/noqt -j $(JOBS)
+	ctest --test-dir build/noqt -j $(JOBS) --output-on-failure
 
 asan: deps
 	cmake --preset asan

@@ -18,7 +18,9 @@
 #include "platform/prefix/prefix_platform.h"
 #include "platform/system_platform.h"
 #include "ui/console/console_backend.h"
+#if CDSETUP_WITH_QT
 #include "ui/qt/qt_backend.h"
+#endif
 
 namespace fs = std::filesystem;
 using namespace cdsetup;
@@ -88,11 +90,18 @@ int main(int argc, char** argv) {
   cli.add_option("--prefix", prefix,
                  "The Wine prefix to install into (default: $WINEPREFIX, else ~/.wine); "
                  "created when missing");
+#if CDSETUP_WITH_QT
   cli.add_option("--ui", ui,
                  "The interface: qt (windows) or console (text pages on the terminal). "
                  "Default: qt when DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set, else "
                  "console. --silent always answers on the console")
       ->check(CLI::IsMember({"console", "qt"}));
+#else
+  cli.add_option("--ui", ui,
+                 "The interface: console (text pages on the terminal), the only one this "
+                 "build has")
+      ->check(CLI::IsMember({"console"}));
+#endif
   cli.add_flag("--silent", silent, "Answer every page and question without asking (see below)");
   cli.add_option("--lang", lang,
                  "The language section of install.ini to use, in place of the system language's "
@@ -120,17 +129,19 @@ int main(int argc, char** argv) {
     const int status = cli.exit(e);
     return status == 0 ? 0 : kExitUsage;
   }
-  if (ui.empty()) ui = DisplayAvailable() ? "qt" : "console";
-  const bool windows = ui == "qt" && !silent;
+  if (ui.empty()) ui = CDSETUP_WITH_QT && DisplayAvailable() ? "qt" : "console";
+  [[maybe_unused]] const bool windows = ui == "qt" && !silent;
 
   const std::string exe = ExecutablePath(argv[0]);
   medium = FindMedium(medium, exe);
   if (!fs::is_directory(medium)) return Fail("no medium at " + medium);
   if (!HasScript(medium)) return Fail("the medium " + medium + " holds no install.ini");
-  // A display that cannot be opened ends the run here, with status 4, before
-  // anything is written.
+    // A display that cannot be opened ends the run here, with status 4, before
+    // anything is written.
+#if CDSETUP_WITH_QT
   std::unique_ptr<ui::qt::QtSession> qt_session;
   if (windows) qt_session = ui::qt::QtSession::Start(argv[0], kExitUsage);
+#endif
   if (prefix.empty()) {
     const char* env = std::getenv("WINEPREFIX");
     const char* home = std::getenv("HOME");
@@ -178,6 +189,7 @@ int main(int argc, char** argv) {
   console_options.from_terminal = [&](std::string_view typed) { return cp.FromUtf8(typed); };
   if (silent) console_options.policy = &policy;
   ui::console::ConsoleBackend console_backend(console_options);
+#if CDSETUP_WITH_QT
   std::unique_ptr<ui::qt::QtBackend> qt_backend;
   if (windows) {
     ui::qt::QtOptions qt_options;
@@ -189,6 +201,9 @@ int main(int argc, char** argv) {
   } else {
     wm.SetBackend(&console_backend);
   }
+#else
+  wm.SetBackend(&console_backend);
+#endif
 
   // The converters' own lines would garble the pages: they go to the log.
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> null_sink(std::fopen("/dev/null", "w"),

@@ -208,6 +208,7 @@ TEST_F(CdsetupTest, GivingUpOrBadInputEndsWithAReasonAndItsStatus) {
   }
 }
 
+#if CDSETUP_WITH_QT
 TEST_F(CdsetupTest, WindowsNeedADisplaySilentRunsDoNot) {
   const std::string no_display = "QT_QPA_PLATFORM=xcb DISPLAY=:97";
   ProgramRun windows = Cdsetup(Common() + " --lang English", "", no_display);
@@ -221,6 +222,7 @@ TEST_F(CdsetupTest, WindowsNeedADisplaySilentRunsDoNot) {
   EXPECT_EQ(silent.status, 0) << silent.err;
   EXPECT_TRUE(Exists(C("Games/Demo")));
 }
+#endif
 
 }  // namespace
 }  // namespace cdsetup
