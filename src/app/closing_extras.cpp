@@ -12,7 +12,7 @@ namespace cdsetup::app {
 using namespace framework;
 
 base::Status CInstallDlg::OpenProgramsFolder() {
-  const std::string windir = P().GetEnvironmentVariable("WINDIR");
+  const std::string windir = P().GetEnvironmentVariableA("WINDIR");
   std::string programs;
   ReadRegString(platform::RegRoot::kCurrentUser, kShellFolders, "Programs", programs);
   const std::string folder = programs + "\\" + m_szCompanyName + "\\" + m_szProgramName;
@@ -25,15 +25,15 @@ base::Status CInstallDlg::OpenProgramsFolder() {
 }
 
 base::Status CInstallDlg::InstallSharedUninstaller() {
-  const std::string windir = P().GetEnvironmentVariable("WINDIR");
+  const std::string windir = P().GetEnvironmentVariableA("WINDIR");
   const std::string dir = windir + "\\TV\\";
   // The folder may be there from another product: only the copy counts.
-  (void)P().CreateDirectory(dir);
+  (void)P().CreateDirectoryA(dir);
   const std::string source = InstallerDirectory(base::kShortBuffer) + "\\Kestrune.exe";
   const std::string target = dir + "Kestrune.exe";
   // An older copy may be read-only; a missing one is no failure here.
   (void)P().SetFileAttributesArchive(target);
-  base::Status copied = P().CopyFile(source, target, false);
+  base::Status copied = P().CopyFileA(source, target, false);
   (void)P().SetFileAttributesArchive(target);
   Log("shared uninstaller " + target);
   return copied;

@@ -44,7 +44,7 @@ platform::Platform& CInstallDlg::P() const {
 }
 
 std::string CInstallDlg::InstallerDirectory(std::size_t buffer) const {
-  std::string module = P().GetModuleFileName();
+  std::string module = P().GetModuleFileNameA();
   if (module.size() > buffer - 1) module.resize(buffer - 1);
   const std::size_t slash = module.rfind('\\');
   return slash == std::string::npos ? std::string() : module.substr(0, slash);
@@ -136,7 +136,7 @@ void CInstallDlg::FindCdDrive() {
   for (char letter = 'a'; letter <= 'z'; ++letter) {
     std::string root = "x:\\";
     root[0] = letter;
-    if (P().GetDriveType(root) != platform::DriveType::kCdRom) continue;
+    if (P().GetDriveTypeA(root) != platform::DriveType::kCdRom) continue;
     std::string ini = "x:\\install.ini";
     ini[0] = letter;
     if (P().OpenFile(ini, "rb").ok()) {
@@ -155,7 +155,7 @@ void CInstallDlg::Paint(CDC& dc) {
   if (IsIconic()) {
     const CRect client = GetClientRect();
     const int cx = 32, cy = 32;  // the system's icon size
-    resources::Image icon = resources::LoadIcon(kAppIcon, true);
+    resources::Image icon = resources::LoadIconImage(kAppIcon, true);
     dc.DrawIcon((client.Width() - cx + 1) / 2, (client.Height() - cy + 1) / 2,
                 std::make_shared<const resources::Image>(std::move(icon)), cx, cy,
                 GetSysColor(COLOR_WINDOW));

@@ -75,14 +75,14 @@ Status CInstallDlg::ChooseTargetDirectory(Run& run) {
 }
 
 Status CInstallDlg::MakeTargetDirectory(Run& run) {
-  const std::string saved = P().GetCurrentDirectory();
+  const std::string saved = P().GetCurrentDirectoryA();
   // Paths the original buffers cannot hold are refused, not cut.
   if (saved.size() > base::kMaxDirectory || m_szTargetDir.size() > base::kMaxText) {
     Ask(Texts().Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
         resources::IDP_PATH_TOO_LONG);
     return Status::Refused("the path is too long: " + m_szTargetDir);
   }
-  if (!P().SetCurrentDirectory(m_szTargetDir).ok()) {
+  if (!P().SetCurrentDirectoryA(m_szTargetDir).ok()) {
     if (Ask(Texts().Get("IDS_E_DIR_DOESNOT_EXIST"), run.caption, MB_YESNO | MB_ICONQUESTION,
             resources::IDP_CREATE_DIRECTORY) != IDYES) {
       return Status::Cancelled("the target directory was not created");
@@ -95,7 +95,7 @@ Status CInstallDlg::MakeTargetDirectory(Run& run) {
     Log("created " + m_szTargetDir);
   }
   // Going back to where the run started is not part of the result.
-  (void)P().SetCurrentDirectory(saved);
+  (void)P().SetCurrentDirectoryA(saved);
   return Status::Ok();
 }
 
@@ -145,10 +145,11 @@ Status CInstallDlg::InstallSharedUninstallerStep(Run&) {
 
 Status CInstallDlg::CopyScript(Run&) {
   const std::string script_copy = m_szTargetDir + "\\install.ini";
-  Status copied = P().CopyFile("install.ini", script_copy, false);
+  Status copied = P().CopyFileA("install.ini", script_copy, false);
   // The attributes and the language are set on whatever is there now.
   Status attributes = P().SetFileAttributesArchive(script_copy);
-  Status language = P().WritePrivateProfileString("Option", "Language", m_strLanguage, script_copy);
+  Status language =
+      P().WritePrivateProfileStringA("Option", "Language", m_strLanguage, script_copy);
   if (!copied.ok()) return copied.WithContext("copy install.ini to " + script_copy);
   if (!attributes.ok()) return attributes;
   return language.WithContext("write Language to " + script_copy);
@@ -157,7 +158,7 @@ Status CInstallDlg::CopyScript(Run&) {
 Status CInstallDlg::CopyBackground(Run&) {
   const std::string bitmap = Texts().Get("Bitmap");
   const std::string bitmap_copy = m_szTargetDir + "\\" + bitmap;
-  Status copied = P().CopyFile(bitmap, bitmap_copy, false);
+  Status copied = P().CopyFileA(bitmap, bitmap_copy, false);
   Status attributes = P().SetFileAttributesArchive(bitmap_copy);
   if (!copied.ok()) return copied.WithContext("copy " + bitmap + " to " + bitmap_copy);
   return attributes;

@@ -22,9 +22,9 @@ const char* RootName(RegRoot root) {
 
 bool CInstallDlg::ReadRegString(RegRoot root, const std::string& key, const std::string& name,
                                 std::string& value) {
-  auto opened = P().RegOpenKey(root, key);
+  auto opened = P().RegOpenKeyA(root, key);
   if (!opened.ok()) return false;
-  auto read = P().RegQueryValue(*opened, name);
+  auto read = P().RegQueryValueA(*opened, name);
   P().RegCloseKey(*opened);
   // The value is read into a 200-byte buffer: a longer one is not taken.
   if (!read.ok() || read->size() > kRegBuffer - 1) return false;
@@ -34,13 +34,13 @@ bool CInstallDlg::ReadRegString(RegRoot root, const std::string& key, const std:
 
 bool CInstallDlg::WriteRegString(RegRoot root, const std::string& key, const std::string& name,
                                  const std::string& value) {
-  auto created = P().RegCreateKey(root, key);
+  auto created = P().RegCreateKeyA(root, key);
   if (!created.ok()) {
     Log("registry: cannot open " + std::string(RootName(root)) + "\\" + key + ": " +
         created.status().ToString());
     return false;
   }
-  base::Status set = P().RegSetValue(*created, name, value);
+  base::Status set = P().RegSetValueA(*created, name, value);
   P().RegCloseKey(*created);
   Log("registry: " + std::string(RootName(root)) + "\\" + key + " " + name + " = " + value +
       (set.ok() ? "" : " (failed: " + set.ToString() + ")"));
@@ -48,9 +48,9 @@ bool CInstallDlg::WriteRegString(RegRoot root, const std::string& key, const std
 }
 
 bool CInstallDlg::DeleteRegValue(RegRoot root, const std::string& key, const std::string& name) {
-  auto opened = P().RegOpenKey(root, key);
+  auto opened = P().RegOpenKeyA(root, key);
   if (!opened.ok()) return false;
-  base::Status deleted = P().RegDeleteValue(*opened, name);
+  base::Status deleted = P().RegDeleteValueA(*opened, name);
   P().RegCloseKey(*opened);
   return deleted.ok();
 }

@@ -96,7 +96,7 @@ StepResult CopyEngine::StepList() {
   }
 
   base::Status copied = CheckPathLength(target_path);
-  if (copied.ok()) copied = platform_.CopyFile(lower, target_path, false);
+  if (copied.ok()) copied = platform_.CopyFileA(lower, target_path, false);
   ++next_index_;
   if (target_path.size() <= base::kMaxText) (void)platform_.SetFileAttributesArchive(target_path);
   position_ = next_index_;
@@ -126,7 +126,7 @@ StepResult CopyEngine::UnpackArchiveEntry() {
   const std::string temp_path = entry_dir + entry.name;
   if (base::Status fits = CheckPathLength(temp_path); !fits.ok()) return Fail(fits);
 
-  const std::string lower_name = platform_.CharLower(entry.name);
+  const std::string lower_name = platform_.CharLowerA(entry.name);
   std::string display = lower_name;
   ReplaceAll(display, ".ogg", ".wav");
   ReplaceAll(display, ".spx", ".wav");
@@ -151,7 +151,7 @@ StepResult CopyEngine::UnpackArchiveEntry() {
                               " lacks the extension of its kind and would be converted onto "
                               "itself"));
   }
-  const std::string output_path = platform_.CharLower(entry_dir) + output_name;
+  const std::string output_path = platform_.CharLowerA(entry_dir) + output_name;
 
   auto opened = platform_.OpenFile(temp_path, "wb");
   if (!opened.ok()) return Fail(opened.status().WithContext("create " + temp_path));
@@ -161,7 +161,7 @@ StepResult CopyEngine::UnpackArchiveEntry() {
     written = base::Status::IoError("write failed (is the disk full?)");
   }
   if (!written.ok()) {
-    (void)platform_.DeleteFile(temp_path);
+    (void)platform_.DeleteFileA(temp_path);
     return Fail(written.WithContext(temp_path));
   }
 
@@ -170,7 +170,7 @@ StepResult CopyEngine::UnpackArchiveEntry() {
   if (input_host.ok() && output_host.ok()) {
     converter_.Convert(entry.kind, input_host.value(), output_host.value());
   }
-  (void)platform_.DeleteFile(temp_path);
+  (void)platform_.DeleteFileA(temp_path);
   if (!input_host.ok()) return Fail(input_host.status());
   if (!output_host.ok()) return Fail(output_host.status());
   return StepResult::kGoOn;

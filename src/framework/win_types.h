@@ -1,9 +1,19 @@
 // The window system's small types and numbers, with the names and values the
-// pages are written against.
+// pages are written against. On Windows they are <windows.h>'s own macros,
+// which this header includes, so every translation unit sees the same names;
+// elsewhere they are defined here with the same values.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#if defined(_WIN32) && !defined(CDSETUP_WINDOWS_NAMES)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#define CDSETUP_WINDOWS_NAMES 1
+#endif
 
 namespace cdsetup::framework {
 
@@ -13,9 +23,11 @@ using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using COLORREF = std::uint32_t;  // 0x00BBGGRR
 
+#if !defined(CDSETUP_WINDOWS_NAMES)
 constexpr COLORREF RGB(int r, int g, int b) {
   return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
+#endif
 
 struct CPoint {
   int x = 0, y = 0;
@@ -40,6 +52,7 @@ struct CRect {
   bool operator==(const CRect&) const = default;
 };
 
+#if !defined(CDSETUP_WINDOWS_NAMES)
 // Modal results and message box answers.
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
@@ -126,8 +139,10 @@ inline constexpr int COLOR_WINDOW = 5;
 inline constexpr int COLOR_WINDOWTEXT = 8;
 inline constexpr int COLOR_HIGHLIGHT = 13;
 inline constexpr int COLOR_HIGHLIGHTTEXT = 14;
+#endif
 COLORREF GetSysColor(int index);
 
+#if !defined(CDSETUP_WINDOWS_NAMES)
 // List answers.
 inline constexpr int LB_ERR = -1;
 inline constexpr int CB_ERR = -1;
@@ -141,6 +156,7 @@ constexpr UINT HIWORD(WPARAM w) {
 constexpr WPARAM MAKEWPARAM(UINT lo, UINT hi) {
   return static_cast<WPARAM>((lo & 0xFFFF) | ((hi & 0xFFFF) << 16));
 }
+#endif
 
 class CDC;
 class CWnd;
@@ -188,7 +204,9 @@ struct DELETEITEMSTRUCT {
 };
 using LPDELETEITEMSTRUCT = DELETEITEMSTRUCT*;
 
+#if !defined(CDSETUP_WINDOWS_NAMES)
 inline constexpr UINT ODT_LISTBOX = 2;
 inline constexpr UINT ODT_COMBOBOX = 3;
+#endif
 
 }  // namespace cdsetup::framework

@@ -50,23 +50,23 @@ std::vector<DriveRow> ListDrives(platform::Platform& platform, unsigned options)
   std::vector<DriveRow> rows;
   for (char letter = 'a'; letter <= 'z'; ++letter) {
     const std::string root = std::string(1, letter) + ":\\";
-    const int type = static_cast<int>(platform.GetDriveType(root));
+    const int type = static_cast<int>(platform.GetDriveTypeA(root));
     if (type == 0 || type == 1) continue;
     int kind = type - 1;
     if (kind == kDriveFloppy && letter > 'b') kind = kDriveRemovable;
     if (kind == kDriveFloppy || kind == kDriveCdRom) continue;
     std::string text = root;
     if (options & kShowVolumeName) {
-      if (auto volume = platform.GetVolumeInformation(root); volume.ok()) {
+      if (auto volume = platform.GetVolumeInformationA(root); volume.ok()) {
         std::string name = volume->name;
         if (name.size() > kVolumeNameBuffer - 1) name.resize(kVolumeNameBuffer - 1);
         text += " " + name;
         if (volume->file_system_flags & kCompressedVolume) kind = kDriveCompressed;
       }
     }
-    text = platform.CharLower(text);
+    text = platform.CharLowerA(text);
     if (options & kShowFreeSpace) {
-      if (auto space = platform.GetDiskFreeSpace(root); space.ok()) {
+      if (auto space = platform.GetDiskFreeSpaceA(root); space.ok()) {
         text += " (" + FormatFreeSpace(space->FreeBytes()) + ")";
       }
     }

@@ -8,6 +8,9 @@
 
 namespace cdsetup::pages {
 
+// The framework's ids are macros where <windows.h> is seen: never qualified.
+using namespace framework;
+
 namespace {
 
 // The file's bytes up to the first zero byte; empty when it cannot be read
@@ -28,9 +31,8 @@ CLicenceDlg::CLicenceDlg(framework::CWnd* parent, script::LocalizedTexts texts)
 bool CLicenceDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   SetWindowText(m_texts.Get("IDS_LICENCJA"));
-  if (CWnd* accept = GetDlgItem(framework::IDOK))
-    accept->SetWindowText(m_texts.Get("IDS_AKCEPT_UMOWE"));
-  if (CWnd* back = GetDlgItem(framework::IDCANCEL)) back->SetWindowText(m_texts.Get("IDS_NIE"));
+  if (CWnd* accept = GetDlgItem(IDOK)) accept->SetWindowText(m_texts.Get("IDS_AKCEPT_UMOWE"));
+  if (CWnd* back = GetDlgItem(IDCANCEL)) back->SetWindowText(m_texts.Get("IDS_NIE"));
   const std::string file = m_texts.Get("IDS_LICENCE_FILE_NAME");
   if (CWnd* box = GetDlgItem(IDC_AGREEMENT)) box->SetWindowText(ReadAgreement(file));
   return true;

@@ -32,7 +32,7 @@ RowColours ColoursFor(UINT item_state) {
 std::string CurrentDirectory() {
   platform::Platform* platform = platform::SystemPlatform();
   if (!platform) return {};
-  std::string dir = platform->GetCurrentDirectory();
+  std::string dir = platform->GetCurrentDirectoryA();
   if (dir.size() > base::kMaxPath) dir.resize(base::kMaxPath);
   return dir;
 }

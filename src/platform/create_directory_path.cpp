@@ -15,7 +15,7 @@ bool CreateDirectoryPath(Platform& platform, std::string_view path) {
   for (;;) {
     std::size_t sep = path.find('\\', pos);
     std::string_view prefix = sep == std::string_view::npos ? path : path.substr(0, sep);
-    base::Status s = platform.CreateDirectory(prefix);
+    base::Status s = platform.CreateDirectoryA(prefix);
     if (!s.ok() && !s.IsAlreadyExists()) return false;
     if (sep == std::string_view::npos) return true;
     pos = sep + 1;

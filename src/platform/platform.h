@@ -99,30 +99,31 @@ class Platform {
   /// the file, section or key is missing, into `buffer`, cut to
   /// buffer.size() - 1 characters and NUL-terminated. Returns the count of
   /// characters copied (0 for an empty buffer).
-  virtual std::size_t GetPrivateProfileString(std::string_view section, std::string_view key,
-                                              std::string_view def, std::span<char> buffer,
-                                              std::string_view path) = 0;
+  virtual std::size_t GetPrivateProfileStringA(std::string_view section, std::string_view key,
+                                               std::string_view def, std::span<char> buffer,
+                                               std::string_view path) = 0;
 
   /// Sets `key` in `section` of `path` to `value`, creating the file, the
   /// section and the key when missing. The file is replaced atomically.
   /// Fails (Refused) when the file is read-only.
-  virtual base::Status WritePrivateProfileString(std::string_view section, std::string_view key,
-                                                 std::string_view value, std::string_view path) = 0;
+  virtual base::Status WritePrivateProfileStringA(std::string_view section, std::string_view key,
+                                                  std::string_view value,
+                                                  std::string_view path) = 0;
 
   // --- Registry --------------------------------------------------------------
 
   /// Opens an existing key. NotFound when it does not exist.
-  virtual base::Result<RegKey> RegOpenKey(RegRoot root, std::string_view subkey) = 0;
+  virtual base::Result<RegKey> RegOpenKeyA(RegRoot root, std::string_view subkey) = 0;
   /// Opens a key, creating it with all missing levels. Busy when the registry
   /// cannot be written now (see RegistryWritable).
-  virtual base::Result<RegKey> RegCreateKey(RegRoot root, std::string_view subkey) = 0;
+  virtual base::Result<RegKey> RegCreateKeyA(RegRoot root, std::string_view subkey) = 0;
   /// The REG_SZ value `name` ("" is the default value), as stored, in ANSI.
   /// NotFound when there is no such value; the caller's data is untouched.
-  virtual base::Result<std::string> RegQueryValue(RegKey key, std::string_view name) = 0;
+  virtual base::Result<std::string> RegQueryValueA(RegKey key, std::string_view name) = 0;
   /// Sets the REG_SZ value `name`; written to storage before returning.
-  virtual base::Status RegSetValue(RegKey key, std::string_view name, std::string_view value) = 0;
+  virtual base::Status RegSetValueA(RegKey key, std::string_view name, std::string_view value) = 0;
   /// Removes the value `name`; NotFound when it was not there.
-  virtual base::Status RegDeleteValue(RegKey key, std::string_view name) = 0;
+  virtual base::Status RegDeleteValueA(RegKey key, std::string_view name) = 0;
   virtual void RegCloseKey(RegKey key) = 0;
   /// Ok when registry writes can be made now; otherwise why not (Busy while
   /// another program owns the registry), in words for the user.
@@ -131,23 +132,23 @@ class Platform {
   // --- Files -------------------------------------------------------------------
 
   /// Copies a file, overwriting an existing target unless `fail_if_exists`.
-  virtual base::Status CopyFile(std::string_view from, std::string_view to,
-                                bool fail_if_exists = false) = 0;
+  virtual base::Status CopyFileA(std::string_view from, std::string_view to,
+                                 bool fail_if_exists = false) = 0;
   /// Leaves the file with the archive attribute alone: not read-only, not
   /// hidden (on a POSIX host: writable by its owner again).
   virtual base::Status SetFileAttributesArchive(std::string_view path) = 0;
-  virtual base::Status DeleteFile(std::string_view path) = 0;
+  virtual base::Status DeleteFileA(std::string_view path) = 0;
   /// Creates one directory; AlreadyExists when it is there, NotFound when its
   /// parent is missing, another kind for other failures.
-  virtual base::Status CreateDirectory(std::string_view path) = 0;
+  virtual base::Status CreateDirectoryA(std::string_view path) = 0;
   virtual base::Result<FileInfo> GetFileInfo(std::string_view path) = 0;
 
   /// The current directory as a full Windows path ("D:\" at a drive root).
-  virtual std::string GetCurrentDirectory() = 0;
+  virtual std::string GetCurrentDirectoryA() = 0;
   /// Makes an existing directory current; NotFound when it is missing.
-  virtual base::Status SetCurrentDirectory(std::string_view path) = 0;
+  virtual base::Status SetCurrentDirectoryA(std::string_view path) = 0;
   /// The full Windows path of the running installer.
-  virtual std::string GetModuleFileName() = 0;
+  virtual std::string GetModuleFileNameA() = 0;
 
   /// Lists the entries that match `pattern`: a directory path, a separator
   /// and a last component that may hold "*" and "?" ("*.*" matches every
@@ -167,10 +168,10 @@ class Platform {
 
   /// The type of the drive whose root is `root` ("c:\"); kNoRootDir for a
   /// letter without a target.
-  virtual DriveType GetDriveType(std::string_view root) = 0;
+  virtual DriveType GetDriveTypeA(std::string_view root) = 0;
   /// Fails quietly (NotFound) for a drive without a medium.
-  virtual base::Result<VolumeInfo> GetVolumeInformation(std::string_view root) = 0;
-  virtual base::Result<DiskSpace> GetDiskFreeSpace(std::string_view root) = 0;
+  virtual base::Result<VolumeInfo> GetVolumeInformationA(std::string_view root) = 0;
+  virtual base::Result<DiskSpace> GetDiskFreeSpaceA(std::string_view root) = 0;
 
   // --- Locale and environment --------------------------------------------------
 
@@ -180,9 +181,9 @@ class Platform {
   virtual int AnsiCodePage() = 0;
   /// `text` with every upper-case letter of the ANSI code page in lower case
   /// (accented letters included), as CharLower gives it.
-  virtual std::string CharLower(std::string_view text) = 0;
+  virtual std::string CharLowerA(std::string_view text) = 0;
   /// An environment variable of the Windows side ("WINDIR"); empty when unset.
-  virtual std::string GetEnvironmentVariable(std::string_view name) = 0;
+  virtual std::string GetEnvironmentVariableA(std::string_view name) = 0;
 
   // --- Processes ---------------------------------------------------------------
 

@@ -338,7 +338,7 @@ Image Paint(const Art<N>& art) {
 
 }  // namespace
 
-Image LoadIcon(int id, bool large) {
+Image LoadIconImage(int id, bool large) {
   switch (id) {
     case 128:
       return large ? Paint(kAppLarge) : Paint(kAppSmall);

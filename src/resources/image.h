@@ -29,7 +29,7 @@ struct Image {
 /// large form when `large`; the other icons have one size only), with a
 /// transparent background. Id 141 is the lists' focus pattern: an opaque 8 x 8
 /// checkerboard, used as a brush. An empty image for an unknown id.
-Image LoadIcon(int id, bool large = false);
+Image LoadIconImage(int id, bool large = false);
 
 /// Decodes a Windows BMP file (1, 4, 8, 24 and 32 bits per pixel, bottom-up or
 /// top-down, uncompressed or RLE8/RLE4). Damaged or oversized input is a

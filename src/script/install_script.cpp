@@ -10,7 +10,7 @@ namespace cdsetup::script {
 std::string InstallScript::ReadText(std::string_view section, std::string_view key,
                                     std::size_t* count) const {
   std::array<char, base::kTextBuffer> buffer{};
-  std::size_t n = platform_->GetPrivateProfileString(section, key, "", buffer, path_);
+  std::size_t n = platform_->GetPrivateProfileStringA(section, key, "", buffer, path_);
   if (count) *count = n;
   return std::string(buffer.data(), n);
 }

@@ -38,9 +38,9 @@ class InstallSequenceTest : public testing::PageFixture {
   }
 
   std::optional<std::string> UserValue(const std::string& key, const std::string& name) {
-    auto k = platform_->RegOpenKey(platform::RegRoot::kCurrentUser, key);
+    auto k = platform_->RegOpenKeyA(platform::RegRoot::kCurrentUser, key);
     if (!k.ok()) return std::nullopt;
-    auto v = platform_->RegQueryValue(*k, name);
+    auto v = platform_->RegQueryValueA(*k, name);
     platform_->RegCloseKey(*k);
     if (!v.ok()) return std::nullopt;
     return *v;
@@ -208,9 +208,9 @@ TEST_F(InstallSequenceTest, ShortcutFailureLeavesTheFallbackRecord) {
   EXPECT_EQ(UserValue(main.m_strRegKey, "Program"), "C:\\Gry\\Demo");
   EXPECT_EQ(UserValue(main.m_strRegKey, "Lang"), "Polski");
   EXPECT_EQ(UserValue(main.m_strRegKey, "ProgramPath"), std::nullopt);
-  auto hklm = platform_->RegOpenKey(platform::RegRoot::kLocalMachine, main.m_strUninstallKey);
+  auto hklm = platform_->RegOpenKeyA(platform::RegRoot::kLocalMachine, main.m_strUninstallKey);
   ASSERT_TRUE(hklm.ok());  // the uninstall entry stays
-  auto uninstall = platform_->RegQueryValue(*hklm, "UninstallString");
+  auto uninstall = platform_->RegQueryValueA(*hklm, "UninstallString");
   ASSERT_TRUE(uninstall.ok());
   EXPECT_EQ(*uninstall, "C:\\Gry\\Demo\\odinstaluj.exe");
   platform_->RegCloseKey(*hklm);

@@ -303,11 +303,11 @@ class FillingDisk : public testing::ForwardingPlatform {
   FillingDisk(platform::Platform& inner, std::size_t budget)
       : ForwardingPlatform(inner), budget_(budget) {}
 
-  base::Status CopyFile(std::string_view from, std::string_view to, bool e) override {
+  base::Status CopyFileA(std::string_view from, std::string_view to, bool e) override {
     auto info = GetFileInfo(from);
     if (info.ok() && info.value().size > budget_) {
       // What fits lands before the disk is full, as a real copy leaves it.
-      if (ForwardingPlatform::CopyFile(from, to, e).ok()) {
+      if (ForwardingPlatform::CopyFileA(from, to, e).ok()) {
         auto host = HostPath(to);
         if (host.ok()) (void)::truncate(host.value().c_str(), static_cast<off_t>(budget_));
       }
@@ -315,7 +315,7 @@ class FillingDisk : public testing::ForwardingPlatform {
       return base::Status::IoError("no space left on device");
     }
     if (info.ok()) budget_ -= info.value().size;
-    return ForwardingPlatform::CopyFile(from, to, e);
+    return ForwardingPlatform::CopyFileA(from, to, e);
   }
 
   base::Result<platform::FilePtr> OpenFile(std::string_view path, const char* mode) override {

@@ -69,9 +69,9 @@ class CdsetupTest : public ::testing::Test {
   }
   static std::optional<std::string> Value(platform::Platform& p, platform::RegRoot root,
                                           const std::string& key, const std::string& name) {
-    auto k = p.RegOpenKey(root, key);
+    auto k = p.RegOpenKeyA(root, key);
     if (!k.ok()) return std::nullopt;
-    auto v = p.RegQueryValue(*k, name);
+    auto v = p.RegQueryValueA(*k, name);
     p.RegCloseKey(*k);
     return v.ok() ? std::optional<std::string>(*v) : std::nullopt;
   }

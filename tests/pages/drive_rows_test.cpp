@@ -27,17 +27,17 @@ class FakeDrives : public testing::ForwardingPlatform {
   std::map<char, Drive> drives;
   std::vector<std::string> queried;
 
-  DriveType GetDriveType(std::string_view root) override {
+  DriveType GetDriveTypeA(std::string_view root) override {
     auto it = drives.find(root[0]);
     return it == drives.end() ? DriveType::kNoRootDir : it->second.type;
   }
-  base::Result<platform::VolumeInfo> GetVolumeInformation(std::string_view root) override {
+  base::Result<platform::VolumeInfo> GetVolumeInformationA(std::string_view root) override {
     queried.push_back("volume " + std::string(root));
     const Drive& d = drives.at(root[0]);
     if (!d.volume) return base::Status::NotFound("no medium");
     return *d.volume;
   }
-  base::Result<platform::DiskSpace> GetDiskFreeSpace(std::string_view root) override {
+  base::Result<platform::DiskSpace> GetDiskFreeSpaceA(std::string_view root) override {
     queried.push_back("space " + std::string(root));
     const Drive& d = drives.at(root[0]);
     if (!d.free_bytes) return base::Status::NotFound("no medium");

@@ -59,7 +59,7 @@ TEST_F(TargetDirTest, StartsWithTheProposalAndItsLongestExistingPart) {
 }
 
 TEST_F(TargetDirTest, AnEmptyProposalShowsTheCurrentDirectory) {
-  ASSERT_TRUE(platform_->SetCurrentDirectory("C:\\windows").ok());
+  ASSERT_TRUE(platform_->SetCurrentDirectoryA("C:\\windows").ok());
   CTargetDirDlg page(nullptr, "", Texts("Polski"));
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& d) {
                        EXPECT_EQ(Field(d), "");
@@ -72,7 +72,7 @@ TEST_F(TargetDirTest, AnEmptyProposalShowsTheCurrentDirectory) {
 
 TEST_F(TargetDirTest, ADriveNotOfferedKeepsTheCurrentDrive) {
   // The medium (a CD-ROM) is never offered; the current directory is on it.
-  ASSERT_TRUE(platform_->SetCurrentDirectory("C:\\").ok());
+  ASSERT_TRUE(platform_->SetCurrentDirectoryA("C:\\").ok());
   CTargetDirDlg page(nullptr, "D:\\", Texts("Polski"));
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& d) {
                        EXPECT_EQ(Page(d).m_driveList.GetDrive(), "c:\\");

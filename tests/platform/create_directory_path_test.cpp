@@ -17,10 +17,10 @@ using testing::Exists;
 class RecordingDirs : public testing::ForwardingPlatform {
  public:
   using ForwardingPlatform::ForwardingPlatform;
-  base::Status CreateDirectory(std::string_view path) override {
+  base::Status CreateDirectoryA(std::string_view path) override {
     asked.emplace_back(path);
     if (path == fail_on) return base::Status::IoError("injected");
-    return ForwardingPlatform::CreateDirectory(path);
+    return ForwardingPlatform::CreateDirectoryA(path);
   }
   std::vector<std::string> asked;
   std::string fail_on;
@@ -55,7 +55,7 @@ TEST_F(CreateDirectoryPathTest, ExistingLevelsAreNoFailure) {
 }
 
 TEST_F(CreateDirectoryPathTest, RootedAndRelativePathsStartAtTheirFirstLevel) {
-  ASSERT_TRUE(platform_->SetCurrentDirectory("C:\\").ok());
+  ASSERT_TRUE(platform_->SetCurrentDirectoryA("C:\\").ok());
   ASSERT_TRUE(CreateDirectoryPath(*dirs_, "\\A\\B"));
   ASSERT_TRUE(CreateDirectoryPath(*dirs_, "R\\S"));
   EXPECT_EQ(dirs_->asked, (std::vector<std::string>{"\\A", "\\A\\B", "R", "R\\S"}));

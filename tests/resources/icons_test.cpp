@@ -22,7 +22,7 @@ int Count(const Image& image, std::uint32_t argb, int x0 = 0, int x1 = 1 << 30) 
 TEST(Icons, EveryListedIconIs16By16WithPictureAndTransparentBackground) {
   for (int id : kIconIds) {
     SCOPED_TRACE(id);
-    const Image icon = LoadIcon(id);
+    const Image icon = LoadIconImage(id);
     ASSERT_EQ(icon.width, 16);
     ASSERT_EQ(icon.height, 16);
     ASSERT_EQ(icon.pixels.size(), 256u);
@@ -46,27 +46,27 @@ TEST(Icons, EveryListedIconIs16By16WithPictureAndTransparentBackground) {
 
 TEST(Icons, NoTwoIconsAreTheSame) {
   std::set<std::vector<std::uint32_t>> seen;
-  for (int id : kIconIds) EXPECT_TRUE(seen.insert(LoadIcon(id).pixels).second) << id;
+  for (int id : kIconIds) EXPECT_TRUE(seen.insert(LoadIconImage(id).pixels).second) << id;
 }
 
 TEST(Icons, ApplicationIconHasALargeForm) {
-  const Image large = LoadIcon(128, true);
+  const Image large = LoadIconImage(128, true);
   ASSERT_EQ(large.width, 32);
   ASSERT_EQ(large.height, 32);
   ASSERT_EQ(large.pixels.size(), 1024u);
   EXPECT_GT(Count(large, 0), 0);
   EXPECT_GT(1024 - Count(large, 0), 200);
-  EXPECT_NE(LoadIcon(128, false).pixels, LoadIcon(128, true).pixels);
+  EXPECT_NE(LoadIconImage(128, false).pixels, LoadIconImage(128, true).pixels);
 }
 
 TEST(Icons, OtherIconsHaveOneSize) {
   for (int id : {155, 158, 164}) {
-    EXPECT_EQ(LoadIcon(id, true).pixels, LoadIcon(id, false).pixels) << id;
+    EXPECT_EQ(LoadIconImage(id, true).pixels, LoadIconImage(id, false).pixels) << id;
   }
 }
 
 TEST(Icons, FocusPatternIsABlackAndCyanCheckerboard) {
-  const Image pattern = LoadIcon(141);
+  const Image pattern = LoadIconImage(141);
   ASSERT_EQ(pattern.width, 8);
   ASSERT_EQ(pattern.height, 8);
   for (int y = 0; y < 8; ++y) {
@@ -79,23 +79,23 @@ TEST(Icons, FocusPatternIsABlackAndCyanCheckerboard) {
 TEST(Icons, PicturesShowWhatTheirRowsMean) {
   constexpr std::uint32_t kYellow = 0xFFFFFF00, kRed = 0xFFFF0000, kMagenta = 0xFFFF00FF;
   // Folders are yellow.
-  EXPECT_GT(Count(LoadIcon(158), kYellow), 60);
-  EXPECT_GT(Count(LoadIcon(160), kYellow), 40);
+  EXPECT_GT(Count(LoadIconImage(158), kYellow), 60);
+  EXPECT_GT(Count(LoadIconImage(160), kYellow), 40);
   // The floppy's lamp is red and at the left, the fixed disk's is at the right.
-  const Image floppy = LoadIcon(156);
+  const Image floppy = LoadIconImage(156);
   EXPECT_GT(Count(floppy, kRed, 0, 8), 0);
   EXPECT_EQ(Count(floppy, kRed, 8), 0);
-  const Image fixed = LoadIcon(164);
+  const Image fixed = LoadIconImage(164);
   EXPECT_GT(Count(fixed, 0xFF00FF00, 8), 0);
   EXPECT_EQ(Count(fixed, 0xFF00FF00, 0, 8), 0);
   // The compressed volume is pink.
-  EXPECT_GT(Count(LoadIcon(157), kMagenta), 3);
+  EXPECT_GT(Count(LoadIconImage(157), kMagenta), 3);
 }
 
 TEST(Icons, UnknownIdsGiveAnEmptyImage) {
   for (int id : {-1, 0, 1, 102, 127, 129, 140, 142, 154, 165, 1000}) {
-    EXPECT_TRUE(LoadIcon(id).empty()) << id;
-    EXPECT_TRUE(LoadIcon(id, true).empty()) << id;
+    EXPECT_TRUE(LoadIconImage(id).empty()) << id;
+    EXPECT_TRUE(LoadIconImage(id, true).empty()) << id;
   }
 }
 

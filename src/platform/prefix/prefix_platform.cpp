@@ -198,9 +198,9 @@ const ProfileIndex* PrefixPlatform::LoadProfile(const std::string& host_path,
   return slot->index.get();
 }
 
-std::size_t PrefixPlatform::GetPrivateProfileString(std::string_view section, std::string_view key,
-                                                    std::string_view def, std::span<char> buffer,
-                                                    std::string_view path) {
+std::size_t PrefixPlatform::GetPrivateProfileStringA(std::string_view section, std::string_view key,
+                                                     std::string_view def, std::span<char> buffer,
+                                                     std::string_view path) {
   std::string_view value = def;
   KnownStat known;
   base::Result<WindowsPath> parsed = Parse(path);
@@ -214,9 +214,10 @@ std::size_t PrefixPlatform::GetPrivateProfileString(std::string_view section, st
   return CopyToBuffer(value, buffer.data(), buffer.size());
 }
 
-base::Status PrefixPlatform::WritePrivateProfileString(std::string_view section,
-                                                       std::string_view key, std::string_view value,
-                                                       std::string_view path) {
+base::Status PrefixPlatform::WritePrivateProfileStringA(std::string_view section,
+                                                        std::string_view key,
+                                                        std::string_view value,
+                                                        std::string_view path) {
   bool exists = false;
   base::Result<std::string> host = Resolve(path, &exists);
   if (!host.ok()) return host.status();
@@ -239,8 +240,8 @@ base::Status PrefixPlatform::WritePrivateProfileString(std::string_view section,
 
 // --- Files -----------------------------------------------------------------------
 
-base::Status PrefixPlatform::CopyFile(std::string_view from, std::string_view to,
-                                      bool fail_if_exists) {
+base::Status PrefixPlatform::CopyFileA(std::string_view from, std::string_view to,
+                                       bool fail_if_exists) {
   bool from_exists = false, to_exists = false;
   base::Result<std::string> src = Resolve(from, &from_exists);
   if (!src.ok()) return src.status();
@@ -274,7 +275,7 @@ base::Status PrefixPlatform::SetFileAttributesArchive(std::string_view path) {
   return base::Status::Ok();
 }
 
-base::Status PrefixPlatform::DeleteFile(std::string_view path) {
+base::Status PrefixPlatform::DeleteFileA(std::string_view path) {
   bool exists = false;
   base::Result<std::string> host = Resolve(path, &exists);
   if (!host.ok()) return host.status();
@@ -288,7 +289,7 @@ base::Status PrefixPlatform::DeleteFile(std::string_view path) {
   return base::Status::Ok();
 }
 
-base::Status PrefixPlatform::CreateDirectory(std::string_view path) {
+base::Status PrefixPlatform::CreateDirectoryA(std::string_view path) {
   base::Result<WindowsPath> parsed = Parse(path);
   if (!parsed.ok()) return parsed.status();
   bool exists = false;
@@ -323,11 +324,11 @@ base::Result<FileInfo> PrefixPlatform::GetFileInfo(std::string_view path) {
   return info;
 }
 
-std::string PrefixPlatform::GetCurrentDirectory() {
+std::string PrefixPlatform::GetCurrentDirectoryA() {
   return cwd_.ToString();
 }
 
-base::Status PrefixPlatform::SetCurrentDirectory(std::string_view path) {
+base::Status PrefixPlatform::SetCurrentDirectoryA(std::string_view path) {
   base::Result<WindowsPath> parsed = Parse(path);
   if (!parsed.ok()) return parsed.status();
   bool exists = false;
@@ -341,7 +342,7 @@ base::Status PrefixPlatform::SetCurrentDirectory(std::string_view path) {
   return base::Status::Ok();
 }
 
-std::string PrefixPlatform::GetModuleFileName() {
+std::string PrefixPlatform::GetModuleFileNameA() {
   WindowsPath module;
   module.drive = drives_.medium().value_or('d');
   module.parts.push_back(ToAnsi(options_.program_name));

@@ -62,46 +62,46 @@ class PrefixPlatform : public Platform {
   const CodePage& code_page() const { return *code_page_; }
 
   // Profile strings
-  std::size_t GetPrivateProfileString(std::string_view section, std::string_view key,
-                                      std::string_view def, std::span<char> buffer,
-                                      std::string_view path) override;
-  base::Status WritePrivateProfileString(std::string_view section, std::string_view key,
-                                         std::string_view value, std::string_view path) override;
+  std::size_t GetPrivateProfileStringA(std::string_view section, std::string_view key,
+                                       std::string_view def, std::span<char> buffer,
+                                       std::string_view path) override;
+  base::Status WritePrivateProfileStringA(std::string_view section, std::string_view key,
+                                          std::string_view value, std::string_view path) override;
 
   // Registry
-  base::Result<RegKey> RegOpenKey(RegRoot root, std::string_view subkey) override;
-  base::Result<RegKey> RegCreateKey(RegRoot root, std::string_view subkey) override;
-  base::Result<std::string> RegQueryValue(RegKey key, std::string_view name) override;
-  base::Status RegSetValue(RegKey key, std::string_view name, std::string_view value) override;
-  base::Status RegDeleteValue(RegKey key, std::string_view name) override;
+  base::Result<RegKey> RegOpenKeyA(RegRoot root, std::string_view subkey) override;
+  base::Result<RegKey> RegCreateKeyA(RegRoot root, std::string_view subkey) override;
+  base::Result<std::string> RegQueryValueA(RegKey key, std::string_view name) override;
+  base::Status RegSetValueA(RegKey key, std::string_view name, std::string_view value) override;
+  base::Status RegDeleteValueA(RegKey key, std::string_view name) override;
   void RegCloseKey(RegKey key) override;
   base::Status RegistryWritable() override;
 
   // Files
-  base::Status CopyFile(std::string_view from, std::string_view to,
-                        bool fail_if_exists = false) override;
+  base::Status CopyFileA(std::string_view from, std::string_view to,
+                         bool fail_if_exists = false) override;
   base::Status SetFileAttributesArchive(std::string_view path) override;
-  base::Status DeleteFile(std::string_view path) override;
-  base::Status CreateDirectory(std::string_view path) override;
+  base::Status DeleteFileA(std::string_view path) override;
+  base::Status CreateDirectoryA(std::string_view path) override;
   base::Result<FileInfo> GetFileInfo(std::string_view path) override;
-  std::string GetCurrentDirectory() override;
-  base::Status SetCurrentDirectory(std::string_view path) override;
-  std::string GetModuleFileName() override;
+  std::string GetCurrentDirectoryA() override;
+  base::Status SetCurrentDirectoryA(std::string_view path) override;
+  std::string GetModuleFileNameA() override;
   base::Result<std::vector<FindData>> FindFiles(std::string_view pattern,
                                                 std::size_t max_entries = SIZE_MAX) override;
   base::Result<FilePtr> OpenFile(std::string_view path, const char* mode) override;
   base::Result<std::string> HostPath(std::string_view path) override;
 
   // Drives
-  DriveType GetDriveType(std::string_view root) override;
-  base::Result<VolumeInfo> GetVolumeInformation(std::string_view root) override;
-  base::Result<DiskSpace> GetDiskFreeSpace(std::string_view root) override;
+  DriveType GetDriveTypeA(std::string_view root) override;
+  base::Result<VolumeInfo> GetVolumeInformationA(std::string_view root) override;
+  base::Result<DiskSpace> GetDiskFreeSpaceA(std::string_view root) override;
 
   // Locale and environment
   std::string GetSystemLanguageId() override;
   int AnsiCodePage() override { return code_page_->number(); }
-  std::string CharLower(std::string_view text) override { return code_page_->Lower(text); }
-  std::string GetEnvironmentVariable(std::string_view name) override;
+  std::string CharLowerA(std::string_view text) override { return code_page_->Lower(text); }
+  std::string GetEnvironmentVariableA(std::string_view name) override;
 
   // Processes
   base::Result<int> StartProcess(std::string_view path, const std::vector<std::string>& args,

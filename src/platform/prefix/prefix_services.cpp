@@ -67,20 +67,20 @@ void PrefixPlatform::InitRegistry() {
       prefix, *code_page_, [prefix, root] { return WineServerRunning(prefix, root); });
 }
 
-base::Result<RegKey> PrefixPlatform::RegOpenKey(RegRoot root, std::string_view subkey) {
+base::Result<RegKey> PrefixPlatform::RegOpenKeyA(RegRoot root, std::string_view subkey) {
   return registry_->Open(root, subkey);
 }
-base::Result<RegKey> PrefixPlatform::RegCreateKey(RegRoot root, std::string_view subkey) {
+base::Result<RegKey> PrefixPlatform::RegCreateKeyA(RegRoot root, std::string_view subkey) {
   return registry_->Create(root, subkey);
 }
-base::Result<std::string> PrefixPlatform::RegQueryValue(RegKey key, std::string_view name) {
+base::Result<std::string> PrefixPlatform::RegQueryValueA(RegKey key, std::string_view name) {
   return registry_->Query(key, name);
 }
-base::Status PrefixPlatform::RegSetValue(RegKey key, std::string_view name,
-                                         std::string_view value) {
+base::Status PrefixPlatform::RegSetValueA(RegKey key, std::string_view name,
+                                          std::string_view value) {
   return registry_->Set(key, name, value);
 }
-base::Status PrefixPlatform::RegDeleteValue(RegKey key, std::string_view name) {
+base::Status PrefixPlatform::RegDeleteValueA(RegKey key, std::string_view name) {
   return registry_->Delete(key, name);
 }
 void PrefixPlatform::RegCloseKey(RegKey key) {
@@ -100,7 +100,7 @@ std::optional<std::string> PrefixPlatform::DriveRoot(std::string_view root) cons
   return *target;
 }
 
-DriveType PrefixPlatform::GetDriveType(std::string_view root) {
+DriveType PrefixPlatform::GetDriveTypeA(std::string_view root) {
   std::optional<std::string> host = DriveRoot(root);
   if (!host) return DriveType::kNoRootDir;
   char letter = base::ToLowerAscii(root[0]);
@@ -114,11 +114,11 @@ DriveType PrefixPlatform::GetDriveType(std::string_view root) {
   return mount ? DriveTypeForFileSystem(mount->fs_type) : DriveType::kFixed;
 }
 
-base::Result<VolumeInfo> PrefixPlatform::GetVolumeInformation(std::string_view root) {
+base::Result<VolumeInfo> PrefixPlatform::GetVolumeInformationA(std::string_view root) {
   std::optional<std::string> host = DriveRoot(root);
   if (!host) return base::Status::NotFound("no medium in drive " + std::string(root));
   VolumeInfo info;
-  DriveType type = GetDriveType(root);
+  DriveType type = GetDriveTypeA(root);
   bool cd = type == DriveType::kCdRom;
   base::Result<std::string> mounts = ReadHostFile(options_.mountinfo_path, 16u << 20);
   if (mounts.ok()) {
@@ -141,7 +141,7 @@ base::Result<VolumeInfo> PrefixPlatform::GetVolumeInformation(std::string_view r
   return info;
 }
 
-base::Result<DiskSpace> PrefixPlatform::GetDiskFreeSpace(std::string_view root) {
+base::Result<DiskSpace> PrefixPlatform::GetDiskFreeSpaceA(std::string_view root) {
   std::optional<std::string> host = DriveRoot(root);
   if (!host) return base::Status::NotFound("no medium in drive " + std::string(root));
   struct statvfs st;
@@ -155,7 +155,7 @@ std::string PrefixPlatform::GetSystemLanguageId() {
   return language_id_;
 }
 
-std::string PrefixPlatform::GetEnvironmentVariable(std::string_view name) {
+std::string PrefixPlatform::GetEnvironmentVariableA(std::string_view name) {
   std::string n(name);
   if (const char* v = std::getenv(n.c_str())) return ToAnsi(v);
   // Windows always has its directory in the environment.
@@ -242,7 +242,7 @@ base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
   }
   link.arguments = code_page_->ToUtf8(wanted.arguments);
   link.description = code_page_->ToUtf8(wanted.description);
-  link.drive_type = static_cast<std::uint32_t>(GetDriveType(target->Root()));
+  link.drive_type = static_cast<std::uint32_t>(GetDriveTypeA(target->Root()));
   bool target_exists = false;
   base::Result<std::string> host_target = ResolveParsed(*target, &target_exists);
   if (host_target.ok() && target_exists && ::stat(host_target->c_str(), &st) == 0) {

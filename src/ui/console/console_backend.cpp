@@ -15,6 +15,9 @@
 #include "resources/resource_ids.h"
 
 namespace cdsetup::ui::console {
+
+// The framework's ids are macros where <windows.h> is seen: never qualified.
+using namespace framework;
 namespace {
 
 using fw::WindowClass;
@@ -28,13 +31,13 @@ struct Button {
 std::vector<Button> ButtonsOf(const fw::MessageBoxRequest& r) {
   switch (r.buttons()) {
     case fw::MB_OKCANCEL:
-      return {{fw::IDOK, "OK"}, {fw::IDCANCEL, "Cancel"}};
+      return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
     case fw::MB_YESNO:
-      return {{fw::IDYES, "Yes"}, {fw::IDNO, "No"}};
+      return {{IDYES, "Yes"}, {IDNO, "No"}};
     case fw::MB_RETRYCANCEL:
-      return {{fw::IDRETRY, "Retry"}, {fw::IDCANCEL, "Cancel"}};
+      return {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
     default:
-      return {{fw::IDOK, "OK"}};
+      return {{IDOK, "OK"}};
   }
 }
 

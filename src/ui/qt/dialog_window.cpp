@@ -82,7 +82,7 @@ DialogWindow::DialogWindow(QtBackend& backend, fw::WindowState& state)
   const int icon_id = state.icon_id ? state.icon_id : 128;
   QIcon icon;
   for (bool large : {false, true}) {
-    const QImage image = ToQImage(resources::LoadIcon(icon_id, large));
+    const QImage image = ToQImage(resources::LoadIconImage(icon_id, large));
     if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
   }
   setWindowIcon(icon);
@@ -127,7 +127,7 @@ QWidget* DialogWindow::MakeWidget(fw::WindowState& c) {
       }
       auto* label = new QLabel(this);
       if (c.style & fw::SS_ICON) {
-        label->setPixmap(QPixmap::fromImage(ToQImage(resources::LoadIcon(c.icon_id, true))));
+        label->setPixmap(QPixmap::fromImage(ToQImage(resources::LoadIconImage(c.icon_id, true))));
         return label;
       }
       label->setWordWrap(true);

@@ -39,11 +39,11 @@ class FoldedLookupTest : public testing::PrefixFixture {};
 // Files made through the platform one after another, and one slipped in
 // beside them in another case, are all found under any case.
 TEST_F(FoldedLookupTest, ManyNewFilesInOneFolderStayFindable) {
-  ASSERT_TRUE(platform_->CreateDirectory("C:\\Dane").ok());
+  ASSERT_TRUE(platform_->CreateDirectoryA("C:\\Dane").ok());
   WriteFile(medium("src.bin"), "s");
   for (int i = 0; i < 50; ++i) {
     std::string name = "C:\\Dane\\Plik" + std::to_string(i) + ".Bin";
-    ASSERT_TRUE(platform_->CopyFile("D:\\src.bin", name, false).ok()) << name;
+    ASSERT_TRUE(platform_->CopyFileA("D:\\src.bin", name, false).ok()) << name;
     if (i == 25) WriteFile(c_drive("Dane/OBCY.TXT"), "x");
   }
   for (int i = 0; i < 50; ++i) {
@@ -51,7 +51,7 @@ TEST_F(FoldedLookupTest, ManyNewFilesInOneFolderStayFindable) {
   }
   EXPECT_TRUE(platform_->GetFileInfo("C:\\DANE\\obcy.txt").ok());
   // A name differing only in case replaces the stored file instead of adding one.
-  ASSERT_TRUE(platform_->CopyFile("D:\\src.bin", "C:\\dane\\plik3.bin", false).ok());
+  ASSERT_TRUE(platform_->CopyFileA("D:\\src.bin", "C:\\dane\\plik3.bin", false).ok());
   auto listed = platform_->FindFiles("C:\\Dane\\*");
   ASSERT_TRUE(listed.ok());
   EXPECT_EQ(listed.value().size(), 51u + 2u);  // with "." and ".."

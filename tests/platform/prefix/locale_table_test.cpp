@@ -178,20 +178,20 @@ TEST_F(PrefixLocale, WindowsDirectoryIsInTheEnvironment) {
   OpenWith("pl_PL", 0);
   {
     ScopedEnv env{{"WINDIR", std::nullopt}, {"windir", std::nullopt}};
-    EXPECT_EQ(platform_->GetEnvironmentVariable("WINDIR"), "C:\\windows");
-    EXPECT_EQ(platform_->GetEnvironmentVariable("windir"), "C:\\windows");
+    EXPECT_EQ(platform_->GetEnvironmentVariableA("WINDIR"), "C:\\windows");
+    EXPECT_EQ(platform_->GetEnvironmentVariableA("windir"), "C:\\windows");
   }
   {
     // "D:\Okna\Łódź" from a UTF-8 environment, in code page 1250.
     ScopedEnv env{{"WINDIR",
                    "D:\\Okna\\\xC5\x81\xC3\xB3"
                    "d\xC5\xBA"}};
-    EXPECT_EQ(platform_->GetEnvironmentVariable("WINDIR"),
+    EXPECT_EQ(platform_->GetEnvironmentVariableA("WINDIR"),
               "D:\\Okna\\\xA3\xF3"
               "d\x9F");
   }
   ScopedEnv env{{"CDSETUP_NOT_SET", std::nullopt}};
-  EXPECT_EQ(platform_->GetEnvironmentVariable("CDSETUP_NOT_SET"), "");
+  EXPECT_EQ(platform_->GetEnvironmentVariableA("CDSETUP_NOT_SET"), "");
 }
 
 }  // namespace

@@ -88,35 +88,35 @@ TEST_F(PrefixDrives, TypesFollowLettersMediumAndMountTable) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.root);
-    EXPECT_EQ(platform_->GetDriveType(c.root), c.type);
+    EXPECT_EQ(platform_->GetDriveTypeA(c.root), c.type);
   }
 }
 
 TEST_F(PrefixDrives, VolumeNameFromDiscLabelOrLabelFile) {
-  auto cd = platform_->GetVolumeInformation("G:\\");
+  auto cd = platform_->GetVolumeInformationA("G:\\");
   ASSERT_TRUE(cd.ok());
   EXPECT_EQ(cd->name, "GAME CD");
   EXPECT_EQ(cd->file_system_name, "CDFS");
   // "Dysk Ł" in UTF-8 on the host, CP1250 on the Windows side.
   WriteFile(temp_ / "hd/.windows-label", "Dysk \xC5\x81\n");
-  auto hd = platform_->GetVolumeInformation("h:\\");
+  auto hd = platform_->GetVolumeInformationA("h:\\");
   ASSERT_TRUE(hd.ok());
   EXPECT_EQ(hd->name, "Dysk \xA3");
-  auto none = platform_->GetVolumeInformation("e:\\");
+  auto none = platform_->GetVolumeInformationA("e:\\");
   ASSERT_TRUE(none.ok());
   EXPECT_EQ(none->name, "");
-  EXPECT_TRUE(platform_->GetVolumeInformation("x:\\").status().IsNotFound());
-  EXPECT_TRUE(platform_->GetVolumeInformation("q:\\").status().IsNotFound());
+  EXPECT_TRUE(platform_->GetVolumeInformationA("x:\\").status().IsNotFound());
+  EXPECT_TRUE(platform_->GetVolumeInformationA("q:\\").status().IsNotFound());
 }
 
 TEST_F(PrefixDrives, FreeSpaceMatchesTheHost) {
-  auto space = platform_->GetDiskFreeSpace("C:\\");
+  auto space = platform_->GetDiskFreeSpaceA("C:\\");
   ASSERT_TRUE(space.ok());
   struct statvfs st;
   ASSERT_EQ(::statvfs(c_drive().c_str(), &st), 0);
   EXPECT_EQ(space->TotalBytes(), static_cast<std::uint64_t>(st.f_blocks) * st.f_frsize);
   EXPECT_LE(space->FreeBytes(), space->TotalBytes());
-  EXPECT_TRUE(platform_->GetDiskFreeSpace("x:\\").status().IsNotFound());
+  EXPECT_TRUE(platform_->GetDiskFreeSpaceA("x:\\").status().IsNotFound());
 }
 
 TEST(DiskSpace, ProductsStayRightAboveFourGibAndTwoTib) {

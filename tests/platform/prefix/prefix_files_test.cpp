@@ -18,23 +18,23 @@ using PrefixFiles = PrefixFixture;
 TEST_F(PrefixFiles, CopyOverwritesAndCanRefuse) {
   WriteFile(medium("Data/a.txt"), "new content");
   WriteFile(c_drive("Game/a.txt"), "old");
-  EXPECT_TRUE(platform_->CopyFile("data\\A.TXT", "C:\\Game\\a.txt").ok());
+  EXPECT_TRUE(platform_->CopyFileA("data\\A.TXT", "C:\\Game\\a.txt").ok());
   EXPECT_EQ(ReadFile(c_drive("Game/a.txt")), "new content");
-  EXPECT_TRUE(platform_->CopyFile("data\\a.txt", "C:\\Game\\a.txt", true).IsAlreadyExists());
-  EXPECT_TRUE(platform_->CopyFile("missing.txt", "C:\\Game\\b.txt").IsNotFound());
-  EXPECT_FALSE(platform_->CopyFile("data\\a.txt", "C:\\NoDir\\b.txt").ok());
+  EXPECT_TRUE(platform_->CopyFileA("data\\a.txt", "C:\\Game\\a.txt", true).IsAlreadyExists());
+  EXPECT_TRUE(platform_->CopyFileA("missing.txt", "C:\\Game\\b.txt").IsNotFound());
+  EXPECT_FALSE(platform_->CopyFileA("data\\a.txt", "C:\\NoDir\\b.txt").ok());
   EXPECT_FALSE(Exists(c_drive("NoDir")));
 }
 
 TEST_F(PrefixFiles, ReadOnlyCopyIsReplacedAndMadeWritable) {
   WriteFile(medium("install.ini"), "[Option]\r\n");
   ::chmod(medium("install.ini").c_str(), 0444);
-  ASSERT_TRUE(platform_->CopyFile("install.ini", "C:\\install.ini").ok());
+  ASSERT_TRUE(platform_->CopyFileA("install.ini", "C:\\install.ini").ok());
   auto info = platform_->GetFileInfo("C:\\install.ini");
   ASSERT_TRUE(info.ok());
   EXPECT_TRUE(info->is_read_only);
   // A second copy replaces the read-only file.
-  EXPECT_TRUE(platform_->CopyFile("install.ini", "C:\\install.ini").ok());
+  EXPECT_TRUE(platform_->CopyFileA("install.ini", "C:\\install.ini").ok());
   ASSERT_TRUE(platform_->SetFileAttributesArchive("C:\\install.ini").ok());
   EXPECT_FALSE(platform_->GetFileInfo("C:\\install.ini")->is_read_only);
   EXPECT_TRUE(platform_->SetFileAttributesArchive("C:\\nothing.ini").IsNotFound());
@@ -42,19 +42,19 @@ TEST_F(PrefixFiles, ReadOnlyCopyIsReplacedAndMadeWritable) {
 
 TEST_F(PrefixFiles, DeleteAFileButNotADirectory) {
   WriteFile(c_drive("x/intro.ogg"), "o");
-  EXPECT_TRUE(platform_->DeleteFile("C:\\X\\INTRO.OGG").ok());
+  EXPECT_TRUE(platform_->DeleteFileA("C:\\X\\INTRO.OGG").ok());
   EXPECT_FALSE(Exists(c_drive("x/intro.ogg")));
-  EXPECT_TRUE(platform_->DeleteFile("C:\\x\\intro.ogg").IsNotFound());
-  EXPECT_TRUE(platform_->DeleteFile("C:\\x").IsRefused());
+  EXPECT_TRUE(platform_->DeleteFileA("C:\\x\\intro.ogg").IsNotFound());
+  EXPECT_TRUE(platform_->DeleteFileA("C:\\x").IsRefused());
 }
 
 TEST_F(PrefixFiles, CreateDirectoryTellsAlreadyExistsApart) {
-  EXPECT_TRUE(platform_->CreateDirectory("C:\\Games").ok());
-  EXPECT_TRUE(platform_->CreateDirectory("c:\\GAMES").IsAlreadyExists());
-  EXPECT_TRUE(platform_->CreateDirectory("C:\\").IsAlreadyExists());
-  EXPECT_TRUE(platform_->CreateDirectory("C:\\No\\Parent").IsNotFound());
-  EXPECT_TRUE(platform_->CreateDirectory("Q:\\x").IsNotFound());
-  EXPECT_TRUE(platform_->CreateDirectory("C:\\a*b").IsRefused());
+  EXPECT_TRUE(platform_->CreateDirectoryA("C:\\Games").ok());
+  EXPECT_TRUE(platform_->CreateDirectoryA("c:\\GAMES").IsAlreadyExists());
+  EXPECT_TRUE(platform_->CreateDirectoryA("C:\\").IsAlreadyExists());
+  EXPECT_TRUE(platform_->CreateDirectoryA("C:\\No\\Parent").IsNotFound());
+  EXPECT_TRUE(platform_->CreateDirectoryA("Q:\\x").IsNotFound());
+  EXPECT_TRUE(platform_->CreateDirectoryA("C:\\a*b").IsRefused());
 }
 
 TEST_F(PrefixFiles, FindFilesListsDirectoriesAndHiddenNames) {
@@ -100,33 +100,33 @@ TEST_F(PrefixFiles, StreamsOpenByWindowsPath) {
 TEST_F(PrefixFiles, ProfileStringsThroughThePlatform) {
   WriteFile(medium("install.ini"), "[Option]\r\nPROGRAM_NAME=Gra\r\n");
   std::array<char, 260> buf;
-  EXPECT_EQ(platform_->GetPrivateProfileString("option", "program_name", "d", buf, "install.ini"),
+  EXPECT_EQ(platform_->GetPrivateProfileStringA("option", "program_name", "d", buf, "install.ini"),
             3u);
   EXPECT_STREQ(buf.data(), "Gra");
-  EXPECT_EQ(platform_->GetPrivateProfileString("Option", "none", "dflt", buf, "install.ini"), 4u);
+  EXPECT_EQ(platform_->GetPrivateProfileStringA("Option", "none", "dflt", buf, "install.ini"), 4u);
   EXPECT_STREQ(buf.data(), "dflt");
-  EXPECT_EQ(platform_->GetPrivateProfileString("Option", "x", "dflt", buf, "missing.ini"), 4u);
+  EXPECT_EQ(platform_->GetPrivateProfileStringA("Option", "x", "dflt", buf, "missing.ini"), 4u);
 
   // The write is seen by the next read (the cached index is renewed).
   ASSERT_TRUE(
-      platform_->WritePrivateProfileString("Option", "Language", "Polski", "INSTALL.INI").ok());
+      platform_->WritePrivateProfileStringA("Option", "Language", "Polski", "INSTALL.INI").ok());
   EXPECT_EQ(ReadFile(medium("install.ini")), "[Option]\r\nPROGRAM_NAME=Gra\r\nLanguage=Polski\r\n");
-  platform_->GetPrivateProfileString("Option", "language", "", buf, "install.ini");
+  platform_->GetPrivateProfileStringA("Option", "language", "", buf, "install.ini");
   EXPECT_STREQ(buf.data(), "Polski");
 
   // A write creates a missing file; a read-only file is refused and kept.
   ASSERT_TRUE(
-      platform_->WritePrivateProfileString("Option", "Language", "English", "C:\\new.ini").ok());
+      platform_->WritePrivateProfileStringA("Option", "Language", "English", "C:\\new.ini").ok());
   EXPECT_EQ(ReadFile(c_drive("new.ini")), "[Option]\r\nLanguage=English\r\n");
   ::chmod(c_drive("new.ini").c_str(), 0444);
   EXPECT_TRUE(
-      platform_->WritePrivateProfileString("Option", "Language", "X", "C:\\new.ini").IsRefused());
+      platform_->WritePrivateProfileStringA("Option", "Language", "X", "C:\\new.ini").IsRefused());
   EXPECT_EQ(ReadFile(c_drive("new.ini")), "[Option]\r\nLanguage=English\r\n");
 }
 
 TEST_F(PrefixFiles, ProfileWriteLeavesNoTemporaryFileBehind) {
-  ASSERT_TRUE(platform_->WritePrivateProfileString("s", "k", "v", "C:\\a.ini").ok());
-  ASSERT_TRUE(platform_->WritePrivateProfileString("s", "k", "w", "C:\\a.ini").ok());
+  ASSERT_TRUE(platform_->WritePrivateProfileStringA("s", "k", "v", "C:\\a.ini").ok());
+  ASSERT_TRUE(platform_->WritePrivateProfileStringA("s", "k", "w", "C:\\a.ini").ok());
   EXPECT_TRUE(platform_->FindFiles("C:\\.a.ini*").status().IsNotFound());
   EXPECT_EQ(ReadFile(c_drive("a.ini")), "[s]\r\nk=w\r\n");
 }

@@ -48,10 +48,10 @@ TEST_F(PrefixPaths, ADirectoryThatIsNoPrefixIsRefused) {
 
 TEST_F(PrefixPaths, MediumIsTheFirstFreeDriveFromDAndTheStartingDirectory) {
   EXPECT_EQ(platform_->drives().medium(), 'd');
-  EXPECT_EQ(platform_->GetCurrentDirectory(), "D:\\");
-  EXPECT_EQ(platform_->GetModuleFileName(), "D:\\cdsetup");
-  EXPECT_EQ(platform_->GetDriveType("d:\\"), DriveType::kCdRom);
-  EXPECT_EQ(platform_->GetDriveType("q:\\"), DriveType::kNoRootDir);
+  EXPECT_EQ(platform_->GetCurrentDirectoryA(), "D:\\");
+  EXPECT_EQ(platform_->GetModuleFileNameA(), "D:\\cdsetup");
+  EXPECT_EQ(platform_->GetDriveTypeA("d:\\"), DriveType::kCdRom);
+  EXPECT_EQ(platform_->GetDriveTypeA("q:\\"), DriveType::kNoRootDir);
 }
 
 TEST_F(PrefixPaths, MediumAlreadyLinkedKeepsItsLetter) {
@@ -59,7 +59,7 @@ TEST_F(PrefixPaths, MediumAlreadyLinkedKeepsItsLetter) {
   ASSERT_EQ(::symlink(medium().c_str(), (temp_ / "prefix/dosdevices/f:").c_str()), 0);
   Open();
   EXPECT_EQ(platform_->drives().medium(), 'f');
-  EXPECT_EQ(platform_->GetCurrentDirectory(), "F:\\");
+  EXPECT_EQ(platform_->GetCurrentDirectoryA(), "F:\\");
 }
 
 TEST_F(PrefixPaths, ExistingComponentsMatchWithoutRegardToCase) {
@@ -85,31 +85,31 @@ TEST_F(PrefixPaths, ExactCaseWinsOverAnotherCase) {
 
 TEST_F(PrefixPaths, RelativeRootedAndDotDotPaths) {
   MakeDirs(medium("Setup/Data"));
-  ASSERT_TRUE(platform_->SetCurrentDirectory("setup\\data").ok());
-  EXPECT_EQ(platform_->GetCurrentDirectory(), "D:\\setup\\data");
+  ASSERT_TRUE(platform_->SetCurrentDirectoryA("setup\\data").ok());
+  EXPECT_EQ(platform_->GetCurrentDirectoryA(), "D:\\setup\\data");
   EXPECT_EQ(*platform_->Resolve("f.txt"), medium("Setup/Data/f.txt"));
   EXPECT_EQ(*platform_->Resolve("\\f.txt"), medium("f.txt"));
   EXPECT_EQ(*platform_->Resolve("..\\..\\..\\..\\f.txt"), medium("f.txt"));
   EXPECT_EQ(*platform_->Resolve("C:\\..\\windows"), c_drive("windows"));
-  EXPECT_TRUE(platform_->SetCurrentDirectory("C:\\").ok());
-  EXPECT_EQ(platform_->GetCurrentDirectory(), "C:\\");
+  EXPECT_TRUE(platform_->SetCurrentDirectoryA("C:\\").ok());
+  EXPECT_EQ(platform_->GetCurrentDirectoryA(), "C:\\");
 }
 
 TEST_F(PrefixPaths, SettingAMissingOrFileCurrentDirectoryFails) {
   WriteFile(medium("file.txt"), "x");
-  EXPECT_TRUE(platform_->SetCurrentDirectory("D:\\missing").IsNotFound());
-  EXPECT_TRUE(platform_->SetCurrentDirectory("D:\\file.txt").IsNotFound());
-  EXPECT_TRUE(platform_->SetCurrentDirectory("Q:\\").IsNotFound());
-  EXPECT_EQ(platform_->GetCurrentDirectory(), "D:\\");
+  EXPECT_TRUE(platform_->SetCurrentDirectoryA("D:\\missing").IsNotFound());
+  EXPECT_TRUE(platform_->SetCurrentDirectoryA("D:\\file.txt").IsNotFound());
+  EXPECT_TRUE(platform_->SetCurrentDirectoryA("Q:\\").IsNotFound());
+  EXPECT_EQ(platform_->GetCurrentDirectoryA(), "D:\\");
 }
 
 TEST_F(PrefixPaths, AnsiNamesWithPolishLettersMapToUtf8HostNames) {
   // "Gry\Żółw" in CP1250
-  ASSERT_TRUE(platform_->CreateDirectory("C:\\Gry").ok());
-  ASSERT_TRUE(platform_->CreateDirectory("C:\\Gry\\\xAF\xF3\xB3w").ok());
+  ASSERT_TRUE(platform_->CreateDirectoryA("C:\\Gry").ok());
+  ASSERT_TRUE(platform_->CreateDirectoryA("C:\\Gry\\\xAF\xF3\xB3w").ok());
   EXPECT_TRUE(Exists(c_drive("Gry/\xC5\xBB\xC3\xB3\xC5\x82w")));
   // Found again in the other letter case, and listed back in ANSI.
-  EXPECT_TRUE(platform_->SetCurrentDirectory("c:\\gry\\\xBF\xD3\xA3W").ok());
+  EXPECT_TRUE(platform_->SetCurrentDirectoryA("c:\\gry\\\xBF\xD3\xA3W").ok());
   auto found = platform_->FindFiles("C:\\Gry\\*.*");
   ASSERT_TRUE(found.ok());
   ASSERT_EQ(found->size(), 3u);

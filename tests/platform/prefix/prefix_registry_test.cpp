@@ -43,18 +43,18 @@ class PrefixRegistryTest : public testing::PrefixFixture {
   }
 
   base::Result<std::string> Read(RegRoot root, const std::string& key, const std::string& name) {
-    base::Result<RegKey> k = platform_->RegOpenKey(root, key);
+    base::Result<RegKey> k = platform_->RegOpenKeyA(root, key);
     if (!k.ok()) return k.status();
-    base::Result<std::string> v = platform_->RegQueryValue(*k, name);
+    base::Result<std::string> v = platform_->RegQueryValueA(*k, name);
     platform_->RegCloseKey(*k);
     return v;
   }
 
   base::Status Write(RegRoot root, const std::string& key, const std::string& name,
                      const std::string& value) {
-    base::Result<RegKey> k = platform_->RegCreateKey(root, key);
+    base::Result<RegKey> k = platform_->RegCreateKeyA(root, key);
     if (!k.ok()) return k.status();
-    base::Status s = platform_->RegSetValue(*k, name, value);
+    base::Status s = platform_->RegSetValueA(*k, name, value);
     platform_->RegCloseKey(*k);
     return s;
   }
@@ -70,17 +70,17 @@ TEST_F(PrefixRegistryTest, ValuesAreCreatedQueriedAndDeletedInWinesFiles) {
             "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Programs"),
       ProgramsFolderFor("tester"));
 
-  auto key = platform_->RegCreateKey(RegRoot::kCurrentUser, kProductKey);
+  auto key = platform_->RegCreateKeyA(RegRoot::kCurrentUser, kProductKey);
   ASSERT_TRUE(key.ok()) << key.status().ToString();
-  ASSERT_TRUE(platform_->RegSetValue(*key, "ProgramPath", "C:\\Gry\\Gra").ok());
-  ASSERT_TRUE(platform_->RegSetValue(*key, "Lang", "Polski").ok());
-  EXPECT_EQ(*platform_->RegQueryValue(*key, "programpath"), "C:\\Gry\\Gra");
-  EXPECT_TRUE(platform_->RegQueryValue(*key, "Program").status().IsNotFound());
-  ASSERT_TRUE(platform_->RegSetValue(*key, "ProgramPath", "D:\\Inna").ok());
-  ASSERT_TRUE(platform_->RegDeleteValue(*key, "LANG").ok());
-  EXPECT_TRUE(platform_->RegDeleteValue(*key, "Lang").IsNotFound());
+  ASSERT_TRUE(platform_->RegSetValueA(*key, "ProgramPath", "C:\\Gry\\Gra").ok());
+  ASSERT_TRUE(platform_->RegSetValueA(*key, "Lang", "Polski").ok());
+  EXPECT_EQ(*platform_->RegQueryValueA(*key, "programpath"), "C:\\Gry\\Gra");
+  EXPECT_TRUE(platform_->RegQueryValueA(*key, "Program").status().IsNotFound());
+  ASSERT_TRUE(platform_->RegSetValueA(*key, "ProgramPath", "D:\\Inna").ok());
+  ASSERT_TRUE(platform_->RegDeleteValueA(*key, "LANG").ok());
+  EXPECT_TRUE(platform_->RegDeleteValueA(*key, "Lang").IsNotFound());
   platform_->RegCloseKey(*key);
-  EXPECT_FALSE(platform_->RegQueryValue(*key, "ProgramPath").ok());
+  EXPECT_FALSE(platform_->RegQueryValueA(*key, "ProgramPath").ok());
 
   std::string text = ReadFile(user_reg());
   EXPECT_EQ(text.rfind("WINE REGISTRY Version 2\n", 0), 0u);
@@ -94,11 +94,11 @@ TEST_F(PrefixRegistryTest, ValuesAreCreatedQueriedAndDeletedInWinesFiles) {
                     "DisplayName", "Gra")
                   .ok());
   EXPECT_NE(ReadFile(system_reg()).find("Uninstall\\\\Gra_Polski] "), std::string::npos);
-  EXPECT_TRUE(platform_->RegOpenKey(RegRoot::kLocalMachine, "software\\MICROSOFT").ok());
-  EXPECT_TRUE(platform_->RegOpenKey(RegRoot::kLocalMachine, kProductKey).status().IsNotFound());
-  EXPECT_TRUE(platform_->RegCreateKey(RegRoot::kCurrentUser, "a\\\\b").status().IsRefused());
+  EXPECT_TRUE(platform_->RegOpenKeyA(RegRoot::kLocalMachine, "software\\MICROSOFT").ok());
+  EXPECT_TRUE(platform_->RegOpenKeyA(RegRoot::kLocalMachine, kProductKey).status().IsNotFound());
+  EXPECT_TRUE(platform_->RegCreateKeyA(RegRoot::kCurrentUser, "a\\\\b").status().IsRefused());
   EXPECT_TRUE(
-      platform_->RegCreateKey(RegRoot::kCurrentUser, std::string(256, 'k')).status().IsRefused());
+      platform_->RegCreateKeyA(RegRoot::kCurrentUser, std::string(256, 'k')).status().IsRefused());
 
   // Another process sees it: a fresh platform over the same prefix.
   Open();
@@ -123,7 +123,7 @@ TEST_F(PrefixRegistryTest, PolishLettersRoundTripThroughEscapes) {
   EXPECT_EQ(*Read(RegRoot::kCurrentUser, key, "ProgramPath"), path);
   // Upper-case Polish letters find the key written in lower case.
   EXPECT_TRUE(
-      platform_->RegOpenKey(RegRoot::kCurrentUser, std::string(kProductKey) + "_\xA5\xCA").ok());
+      platform_->RegOpenKeyA(RegRoot::kCurrentUser, std::string(kProductKey) + "_\xA5\xCA").ok());
 }
 
 TEST_F(PrefixRegistryTest, UntouchedPartsOfAWineFileStayByteForByte) {
@@ -200,14 +200,15 @@ TEST_F(PrefixRegistryTest, DamagedOrHugeFilesAreReadAsFarAsPossibleButNotRewritt
   EXPECT_NE(s.message().find("line 12"), std::string::npos) << s.message();
   EXPECT_NE(s.message().find("not rewritten"), std::string::npos);
   EXPECT_TRUE(
-      platform_->RegCreateKey(RegRoot::kLocalMachine, "Software\\New").status().IsCorrupt());
+      platform_->RegCreateKeyA(RegRoot::kLocalMachine, "Software\\New").status().IsCorrupt());
   EXPECT_EQ(ReadFile(system_reg()), damaged);
   // The other file is not affected.
   EXPECT_TRUE(Write(RegRoot::kCurrentUser, kProductKey, "Lang", "Polski").ok());
 
   // A file far larger than any registry is not read at all.
   ASSERT_EQ(::truncate(system_reg().c_str(), 300ll << 20), 0);
-  EXPECT_TRUE(platform_->RegOpenKey(RegRoot::kLocalMachine, "Software\\Game").status().IsRefused());
+  EXPECT_TRUE(
+      platform_->RegOpenKeyA(RegRoot::kLocalMachine, "Software\\Game").status().IsRefused());
   EXPECT_FALSE(Write(RegRoot::kLocalMachine, "Software\\Game", "Ok", "no").ok());
   EXPECT_EQ(std::filesystem::file_size(system_reg()), 300ull << 20);
 
@@ -222,7 +223,7 @@ TEST_F(PrefixRegistryTest, DamagedOrHugeFilesAreReadAsFarAsPossibleButNotRewritt
 
 TEST_F(PrefixRegistryTest, WritesWaitForTheWineserverToEnd) {
   OpenWithServerRoot();
-  auto key = platform_->RegCreateKey(RegRoot::kCurrentUser, kProductKey);
+  auto key = platform_->RegCreateKeyA(RegRoot::kCurrentUser, kProductKey);
   ASSERT_TRUE(key.ok());
   ASSERT_TRUE(platform_->RegistryWritable().ok());
   std::string before = ReadFile(user_reg());
@@ -234,16 +235,16 @@ TEST_F(PrefixRegistryTest, WritesWaitForTheWineserverToEnd) {
   EXPECT_TRUE(busy.IsBusy());
   EXPECT_NE(busy.message().find("close the prefix's Wine programs first"), std::string::npos)
       << busy.message();
-  EXPECT_TRUE(platform_->RegSetValue(*key, "Lang", "Polski").IsBusy());
-  EXPECT_TRUE(platform_->RegDeleteValue(*key, "Lang").IsBusy());
-  EXPECT_TRUE(platform_->RegCreateKey(RegRoot::kLocalMachine, "Software\\X").status().IsBusy());
+  EXPECT_TRUE(platform_->RegSetValueA(*key, "Lang", "Polski").IsBusy());
+  EXPECT_TRUE(platform_->RegDeleteValueA(*key, "Lang").IsBusy());
+  EXPECT_TRUE(platform_->RegCreateKeyA(RegRoot::kLocalMachine, "Software\\X").status().IsBusy());
   EXPECT_EQ(ReadFile(user_reg()), before);
   // Reading goes on.
-  EXPECT_TRUE(platform_->RegOpenKey(RegRoot::kCurrentUser, kProductKey).ok());
+  EXPECT_TRUE(platform_->RegOpenKeyA(RegRoot::kCurrentUser, kProductKey).ok());
 
   ASSERT_EQ(::unlink((server + "/socket").c_str()), 0);
   EXPECT_TRUE(platform_->RegistryWritable().ok());
-  EXPECT_TRUE(platform_->RegSetValue(*key, "Lang", "Polski").ok());
+  EXPECT_TRUE(platform_->RegSetValueA(*key, "Lang", "Polski").ok());
 }
 
 TEST(WineServerProbe, ALockHeldByAnotherProcessMeansRunning) {
@@ -292,7 +293,7 @@ TEST_F(PrefixRegistryTest, DriveTypesSetInTheRegistryWin) {
     ASSERT_EQ(::symlink(dir.c_str(), link.c_str()), 0);
   }
   Open();  // the drive links are read when the platform opens
-  DriveType c_before = platform_->GetDriveType("c:\\");
+  DriveType c_before = platform_->GetDriveTypeA("c:\\");
   WriteFile(system_reg(),
             "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n"
             "\n[Software\\\\Wine\\\\Drives] 1\n\"a:\"=\"hd\"\n\"E:\"=\"cdrom\"\n"
@@ -307,13 +308,13 @@ TEST_F(PrefixRegistryTest, DriveTypesSetInTheRegistryWin) {
       {"h:\\", DriveType::kRemote},
       {"n:\\", DriveType::kRemovable},
       {"r:\\", DriveType::kRamDisk},
-      {"c:\\", c_before},                         // not a type Wine knows
-      {"q:\\", DriveType::kNoRootDir},            // configured, but no target
-      {"s:\\", platform_->GetDriveType("c:\\")},  // not a string
+      {"c:\\", c_before},                          // not a type Wine knows
+      {"q:\\", DriveType::kNoRootDir},             // configured, but no target
+      {"s:\\", platform_->GetDriveTypeA("c:\\")},  // not a string
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.root);
-    EXPECT_EQ(platform_->GetDriveType(c.root), c.type);
+    EXPECT_EQ(platform_->GetDriveTypeA(c.root), c.type);
   }
 }
 

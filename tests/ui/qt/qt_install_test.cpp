@@ -223,9 +223,9 @@ TEST_F(QtInstall, WholeInstallationThroughTheWindows) {
   EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/Dodatki")));  // the full install's
   EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/Muzyka/temat.wav")));
   EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/install.ini")));
-  auto key = platform_->RegOpenKey(platform::RegRoot::kCurrentUser, main.m_strRegKey);
+  auto key = platform_->RegOpenKeyA(platform::RegRoot::kCurrentUser, main.m_strRegKey);
   ASSERT_TRUE(key.ok());
-  auto path = platform_->RegQueryValue(*key, "ProgramPath");
+  auto path = platform_->RegQueryValueA(*key, "ProgramPath");
   platform_->RegCloseKey(*key);
   ASSERT_TRUE(path.ok());
   EXPECT_EQ(*path, "C:\\Gry\\Demo");
