@@ -21,6 +21,36 @@ std::string JoinCut(std::string_view a, std::string_view b) {
   return s;
 }
 
+// A list entry names a file below the medium's root, copied to the same place
+// below the target: no drive, no root, no "..", no control characters, so
+// that nothing is read from or written outside those two folders.
+base::Status CheckListEntry(std::string_view source) {
+  if (source.empty()) return base::Status::Refused("a list entry names no file");
+  if (source.front() == '\\' || source.front() == '/' ||
+      source.find(':') != std::string_view::npos) {
+    return base::Status::Refused("a list entry outside the medium's folder: " +
+                                 std::string(source));
+  }
+  std::size_t start = 0;
+  while (start <= source.size()) {
+    const std::size_t end = source.find_first_of("\\/", start);
+    const std::string_view part =
+        source.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    if (part == "..") {
+      return base::Status::Refused("a list entry that climbs out of the target: " +
+                                   std::string(source));
+    }
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  for (char c : source) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F)
+      return base::Status::Refused("a list entry with a control character");
+  }
+  return base::Status::Ok();
+}
+
 void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
   for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) {
     s.replace(at, from.size(), to);
@@ -73,6 +103,12 @@ StepResult CopyEngine::StepList() {
   if (next_index_ >= file_count_) return StepResult::kFinished;
   const std::string source = script_.ReadText(install_type_, script::FamilyKey("%d", next_index_));
   current_file_ = JoinCut(copying_text_, source);
+  error_text_ = JoinCut(write_error_text_, source);
+  if (base::Status safe = CheckListEntry(source); !safe.ok()) {
+    ++next_index_;
+    position_ = next_index_;
+    return Fail(safe);
+  }
 
   const std::string target_dir = target_dir_;
   if (std::size_t slash = source.rfind('\\'); slash != std::string::npos) {
@@ -80,7 +116,6 @@ StepResult CopyEngine::StepList() {
     (void)platform::CreateDirectoryPath(platform_, target_dir + "\\" + source.substr(0, slash));
   }
   const std::string target_path = target_dir + "\\" + source;
-  error_text_ = JoinCut(write_error_text_, source);
 
   // Only A to Z: the name is found on the medium without regard to case anyway.
   const std::string lower = base::ToLowerAscii(source);

@@ -171,6 +171,34 @@ TEST_F(CopyEngineTest, OverlongTextsAreCutAndOverlongPathsRefused) {
   EXPECT_EQ(engine.error_text().substr(0, std::strlen(kWriteError)), kWriteError);
 }
 
+TEST_F(CopyEngineTest, ListEntriesThatLeaveTheMediumOrTheTargetAreRefused) {
+  // ".." never climbs above the medium's root, so these all find its Poza.txt;
+  // the copy of it would land beside or above the target.
+  WriteFile(medium("Dane/a.txt"), "a");
+  WriteFile(medium("Poza.txt"), "outside");
+  for (const char* entry :
+       {"..\\Poza.txt", "Dane\\..\\..\\..\\Poza.txt", "Dane/../../Poza.txt", "\\Poza.txt",
+        "D:\\Dane\\a.txt", "C:Poza.txt", "..", "Dane\\a\x01.txt"}) {
+    SCOPED_TRACE(entry);
+    WriteScript(std::string("files=2\n0=Dane\\a.txt\n1=") + entry + "\n");
+    CopyEngine& engine = Engine();
+    EXPECT_EQ(engine.Step(), StepResult::kGoOn);
+    EXPECT_EQ(engine.Step(), StepResult::kFailed);
+    EXPECT_TRUE(engine.failure().IsRefused()) << engine.failure().ToString();
+    EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " " + entry);
+    EXPECT_EQ(engine.next_index(), 2);
+    EXPECT_EQ(ReadFile(c_drive("Games/Foo/Dane/a.txt")), "a");  // the one before is intact
+    EXPECT_FALSE(Exists(c_drive("Poza.txt")));
+    EXPECT_FALSE(Exists(c_drive("Games/Poza.txt")));
+    EXPECT_FALSE(Exists(c_drive("Games/Foo/Poza.txt")));
+  }
+  // ".." inside a name is no component of its own.
+  WriteFile(medium("a..b.txt"), "ab");
+  WriteScript("files=1\n0=a..b.txt\n");
+  EXPECT_EQ(Run(Engine()), StepResult::kFinished);
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/a..b.txt")), "ab");
+}
+
 using CopyEngineArchiveTest = CopyEngineTest;
 
 TEST_F(CopyEngineArchiveTest, EntriesBecomeWavFilesInTheArchiveDirectory) {
