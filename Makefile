@@ -58,15 +58,10 @@ fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
 
-# Runs every fuzz target for FUZZ_SECONDS each, from an empty corpus.
-FUZZ_SECONDS ?= 60
+# Runs every fuzz target for FUZZ_SECONDS each, from seeds our own writers make.
+fuzz-run: FUZZ_SECONDS ?= 60
 fuzz-run: fuzz
-	@for f in build/fuzz/bin/*_fuzzer; do \
-	  n=$$(basename $$f); mkdir -p build/fuzz/corpus/$$n; \
-	  if $$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 build/fuzz/corpus/$$n \
-	       > build/fuzz/$$n.log 2>&1; then echo "$$n: $$(tail -n 1 build/fuzz/$$n.log)"; \
-	  else tail -n 40 build/fuzz/$$n.log; exit 1; fi; \
-	done
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz-run.sh
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i

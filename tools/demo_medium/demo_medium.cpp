@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "bmpkit/bmp_writer.h"
 #include "encoderkit/speex_encoder.h"
 #include "encoderkit/tone.h"
 #include "encoderkit/vorbis_encoder.h"
@@ -29,28 +30,13 @@ base::Status Write(const fs::path& path, const std::string& bytes, bool executab
   return base::Status::Ok();
 }
 
-void Put32(std::string& s, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-void Put16(std::string& s, std::uint16_t v) {
-  s.push_back(static_cast<char>(v & 0xFF));
-  s.push_back(static_cast<char>(v >> 8));
-}
-
 // A 350 x 250 picture: a dusk sky over dark hills, with a sun.
 std::string Background() {
   const int w = 350, h = 250;
   const int row = (w * 3 + 3) / 4 * 4;
-  std::string bmp = "BM";
-  Put32(bmp, static_cast<std::uint32_t>(54 + row * h));
-  Put32(bmp, 0);
-  Put32(bmp, 54);
-  Put32(bmp, 40);
-  Put32(bmp, w);
-  Put32(bmp, h);
-  Put16(bmp, 1);
-  Put16(bmp, 24);
-  for (int i = 0; i < 6; ++i) Put32(bmp, 0);
+  bmpkit::BmpFile bmp;
+  bmp.width = w;
+  bmp.height = h;
   for (int y = h - 1; y >= 0; --y) {  // bottom-up rows
     std::string line;
     for (int x = 0; x < w; ++x) {
@@ -69,9 +55,9 @@ std::string Background() {
       line.push_back(static_cast<char>(r));
     }
     line.resize(static_cast<std::size_t>(row), '\0');
-    bmp += line;
+    bmp.pixels += line;
   }
-  return bmp;
+  return bmpkit::WriteBmp(bmp);
 }
 
 // A little tune: notes of `seconds` in all, at `rate`.
