@@ -1,7 +1,7 @@
 # The README's commands. Each one installs what it needs, configures and builds.
 JOBS ?= 2
 
-.PHONY: all deps test test-noqt asan demo screenshots bench bench-audio bench-copy fuzz fuzz-run format lint clean
+.PHONY: all deps test test-noqt asan check demo screenshots bench bench-audio bench-copy fuzz fuzz-run format lint clean
 
 all: deps
 	cmake --preset release
@@ -62,6 +62,12 @@ fuzz: deps
 fuzz-run: FUZZ_SECONDS ?= 60
 fuzz-run: fuzz
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/fuzz-run.sh
+
+# Lint, clang-format, clang-tidy and every fuzz target for FUZZ_SECONDS each;
+# a summary line per stage, and a failure when any stage fails.
+check: FUZZ_SECONDS ?= 10
+check: deps
+	@JOBS=$(JOBS) FUZZ_SECONDS=$(FUZZ_SECONDS) bash scripts/check.sh
 
 format:
 	git ls-files '*.h' '*.cpp' | xargs clang-format -i

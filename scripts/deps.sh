@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcli11-dev qt6-base-dev
   fonts-dejavu-core  # the windows' font: every letter of the code pages (ą, ę, ł, ó, ś, ż)
-  clang clang-format
+  clang clang-format clang-tidy  # clang-tidy brings run-clang-tidy, for make check
   libc6 util-linux
 )
 

@@ -134,7 +134,8 @@ int main(int argc, char** argv) {
 
   const std::string exe = ExecutablePath(argv[0]);
   medium = FindMedium(medium, exe);
-  if (!fs::is_directory(medium)) return Fail("no medium at " + medium);
+  std::error_code medium_error;  // a path that cannot be examined is no medium either
+  if (!fs::is_directory(medium, medium_error)) return Fail("no medium at " + medium);
   if (!HasScript(medium)) return Fail("the medium " + medium + " holds no install.ini");
     // A display that cannot be opened ends the run here, with status 4, before
     // anything is written.
