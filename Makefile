@@ -17,10 +17,9 @@ test: deps
 
 # Everything but the Qt windows: the console is then the only interface.
 test-noqt: deps
-	cmake -S . -B build/noqt -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCDSETUP_WERROR=ON \
-	  -DCDSETUP_WITH_QT=OFF
-	cmake --build build/noqt -j $(JOBS)
-	ctest --test-dir build/noqt -j $(JOBS) --output-on-failure
+	cmake --preset noqt
+	cmake --build --preset noqt -j $(JOBS)
+	ctest --preset noqt -j $(JOBS)
 
 asan: deps
 	cmake --preset asan

@@ -183,25 +183,13 @@ void WriteBmps(const fs::path& dir, const fs::path& medium) {
   for (int bpp : {1, 4, 8, 16, 24, 32}) {
     for (bool top_down : {false, true}) {
       const Picture p = MakePicture(13, 7, bpp <= 8 ? 1 << bpp : 200);
-      BmpFile bmp;
-      bmp.width = p.width;
-      bmp.height = top_down ? -p.height : p.height;
-      bmp.bpp = static_cast<std::uint16_t>(bpp);
-      if (bpp <= 8) bmp.palette = p.colours;
-      bmp.pixels = PackRows(p, bpp, top_down);
-      Write(dir / ("d" + std::to_string(bpp) + (top_down ? "_top.bmp" : ".bmp")), WriteBmp(bmp));
+      Write(dir / ("d" + std::to_string(bpp) + (top_down ? "_top.bmp" : ".bmp")),
+            WriteBmp(PictureBmp(p, bpp, top_down)));
     }
   }
   for (bool four_bits : {false, true}) {
     const Picture p = MakePicture(20, 5, four_bits ? 16 : 256);
-    BmpFile bmp;
-    bmp.width = p.width;
-    bmp.height = p.height;
-    bmp.bpp = four_bits ? 4 : 8;
-    bmp.compression = four_bits ? 2 : 1;
-    bmp.palette = p.colours;
-    bmp.pixels = PackRle(p, four_bits);
-    Write(dir / (four_bits ? "rle4.bmp" : "rle8.bmp"), WriteBmp(bmp));
+    Write(dir / (four_bits ? "rle4.bmp" : "rle8.bmp"), WriteBmp(RleBmp(p, four_bits)));
   }
   {
     const Picture p = MakePicture(5, 3, 16);

@@ -101,7 +101,7 @@ class CInstallDlg : public framework::CDialog {
   framework::CButton m_btnInstall;
   framework::CButton m_btnExit;
 
-  /// One run of the install sequence: its pages.
+  /// One run of the install sequence: its texts and pages.
   struct Run;
 
   Outcome outcome() const { return outcome_; }
@@ -125,11 +125,8 @@ class CInstallDlg : public framework::CDialog {
   base::Status CopyFiles(Run& run);
   base::Status RegisterInstallation(Run& run);
   base::Status ShowClosingMessage(Run& run);
-  base::Status OpenProgramsFolderStep(Run& run);
-  base::Status InstallSharedUninstallerStep(Run& run);
   base::Status CopyScript(Run& run);
   base::Status CopyBackground(Run& run);
-  base::Status RunOtherFilesStep(Run& run);
   base::Status OfferDirectX(Run& run);
 
   /// The sequence's early end: the main dialog comes back.

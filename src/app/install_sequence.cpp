@@ -21,14 +21,16 @@ using base::Status;
 // The pages live for one run of the sequence and are destroyed in reverse
 // order of their making, after it.
 struct CInstallDlg::Run {
-  Run(CInstallDlg& dlg, const script::LocalizedTexts& texts)
-      : licence(nullptr, texts),
+  Run(CInstallDlg& dlg, script::LocalizedTexts run_texts)
+      : texts(std::move(run_texts)),
+        licence(nullptr, texts),
         copy_page(dlg.m_szTargetDir, nullptr, texts),
         target_page(&dlg, dlg.m_szTargetDir, texts),
         type_page(nullptr, texts),
         closing_text(texts.Get("IDS_KONIEC_INST")),
         caption(texts.Get("IDS_NAZWA_GRY")) {}
 
+  const script::LocalizedTexts texts;
   pages::CLicenceDlg licence;
   copy::CCopyProgressDlg copy_page;
   pages::CTargetDirDlg target_page;
@@ -41,7 +43,7 @@ namespace {
 
 struct Step {
   const char* name;
-  Status (CInstallDlg::*run)(CInstallDlg::Run&);
+  Status (*run)(CInstallDlg& dlg, CInstallDlg::Run& run);
   /// A failure ends the run with this outcome (a cancellation by the user
   /// with kCancelled); with kNotRun the failure is logged and the run goes on.
   Outcome on_failure;
@@ -50,7 +52,7 @@ struct Step {
 }  // namespace
 
 Status CInstallDlg::ShowLicence(Run& run) {
-  if (!base::EqualsIgnoreCaseAscii(Texts().Option("show_licence"), "true")) {
+  if (!base::EqualsIgnoreCaseAscii(run.texts.Option("show_licence"), "true")) {
     return Status::Ok();
   }
   if (run.licence.DoModal() == IDCANCEL) return Status::Cancelled("the licence was not accepted");
@@ -58,7 +60,7 @@ Status CInstallDlg::ShowLicence(Run& run) {
 }
 
 Status CInstallDlg::ChooseInstallType(Run& run) {
-  if (!base::EqualsIgnoreCaseAscii(Texts().Option("show_install_mode"), "true")) {
+  if (!base::EqualsIgnoreCaseAscii(run.texts.Option("show_install_mode"), "true")) {
     Log("install type page not shown: \"std\"");
     return Status::Ok();
   }
@@ -78,17 +80,17 @@ Status CInstallDlg::MakeTargetDirectory(Run& run) {
   const std::string saved = P().GetCurrentDirectoryA();
   // Paths the original buffers cannot hold are refused, not cut.
   if (saved.size() > base::kMaxDirectory || m_szTargetDir.size() > base::kMaxText) {
-    Ask(Texts().Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
+    Ask(run.texts.Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
         resources::IDP_PATH_TOO_LONG);
     return Status::Refused("the path is too long: " + m_szTargetDir);
   }
   if (!P().SetCurrentDirectoryA(m_szTargetDir).ok()) {
-    if (Ask(Texts().Get("IDS_E_DIR_DOESNOT_EXIST"), run.caption, MB_YESNO | MB_ICONQUESTION,
+    if (Ask(run.texts.Get("IDS_E_DIR_DOESNOT_EXIST"), run.caption, MB_YESNO | MB_ICONQUESTION,
             resources::IDP_CREATE_DIRECTORY) != IDYES) {
       return Status::Cancelled("the target directory was not created");
     }
     if (!platform::CreateDirectoryPath(P(), m_szTargetDir)) {
-      Ask(Texts().Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
+      Ask(run.texts.Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
           resources::IDP_CANNOT_CREATE_DIRECTORY);
       return Status::IoError("cannot create " + m_szTargetDir);
     }
@@ -113,7 +115,8 @@ Status CInstallDlg::CopyFiles(Run& run) {
   run.copy_page.SetStepLog(settings_.log);
   if (run.copy_page.DoModal() == IDOK) return Status::Ok();
   const std::string error = run.copy_page.GetErrorText();
-  Ask(error, Texts().Get("IDS_E_COPYING_FILES"), MB_OK | MB_ICONERROR, resources::IDP_COPY_FAILED);
+  Ask(error, run.texts.Get("IDS_E_COPYING_FILES"), MB_OK | MB_ICONERROR,
+      resources::IDP_COPY_FAILED);
   const Status why = run.copy_page.GetFailure();
   // No failure behind the end: the user pressed the abort button.
   if (why.ok()) return Status::Cancelled("the copy was stopped: " + error);
@@ -122,7 +125,7 @@ Status CInstallDlg::CopyFiles(Run& run) {
 
 Status CInstallDlg::RegisterInstallation(Run& run) {
   if (CreateShortcutsAndUninstallEntry(m_szTargetDir, m_strLanguage)) return Status::Ok();
-  Ask(Texts().Get("IDS_E_CREATING_SHORTCUT"), run.caption, MB_OK | MB_ICONERROR,
+  Ask(run.texts.Get("IDS_E_CREATING_SHORTCUT"), run.caption, MB_OK | MB_ICONERROR,
       resources::IDP_SHORTCUTS_FAILED);
   // The product is still found by its fallback record.
   SaveProgramAndLanguage(m_szTargetDir, m_strLanguage);
@@ -130,17 +133,9 @@ Status CInstallDlg::RegisterInstallation(Run& run) {
 }
 
 Status CInstallDlg::ShowClosingMessage(Run& run) {
-  Ask(run.closing_text, Texts().Get("IDS_NAZWA_GRY2"), MB_OK | MB_ICONINFORMATION,
+  Ask(run.closing_text, run.texts.Get("IDS_NAZWA_GRY2"), MB_OK | MB_ICONINFORMATION,
       resources::IDP_SETUP_COMPLETE);
   return Status::Ok();
-}
-
-Status CInstallDlg::OpenProgramsFolderStep(Run&) {
-  return OpenProgramsFolder();
-}
-
-Status CInstallDlg::InstallSharedUninstallerStep(Run&) {
-  return InstallSharedUninstaller();
 }
 
 Status CInstallDlg::CopyScript(Run&) {
@@ -155,8 +150,8 @@ Status CInstallDlg::CopyScript(Run&) {
   return language.WithContext("write Language to " + script_copy);
 }
 
-Status CInstallDlg::CopyBackground(Run&) {
-  const std::string bitmap = Texts().Get("Bitmap");
+Status CInstallDlg::CopyBackground(Run& run) {
+  const std::string bitmap = run.texts.Get("Bitmap");
   const std::string bitmap_copy = m_szTargetDir + "\\" + bitmap;
   Status copied = P().CopyFileA(bitmap, bitmap_copy, false);
   Status attributes = P().SetFileAttributesArchive(bitmap_copy);
@@ -164,14 +159,9 @@ Status CInstallDlg::CopyBackground(Run&) {
   return attributes;
 }
 
-Status CInstallDlg::RunOtherFilesStep(Run&) {
-  RunOtherFiles();
-  return Status::Ok();
-}
-
-Status CInstallDlg::OfferDirectX(Run&) {
+Status CInstallDlg::OfferDirectX(Run& run) {
   // This one question belongs to the desktop's topmost window, not to us.
-  if (DesktopMessageBox(Texts().Get("IDS_INST_DX"), "DirectX", MB_YESNO | MB_ICONQUESTION,
+  if (DesktopMessageBox(run.texts.Get("IDS_INST_DX"), "DirectX", MB_YESNO | MB_ICONQUESTION,
                         resources::IDP_INSTALL_DIRECTX) != IDYES) {
     return Status::Ok();
   }
@@ -181,25 +171,39 @@ Status CInstallDlg::OfferDirectX(Run&) {
 
 void CInstallDlg::OnOK() {
   static constexpr Step kSteps[] = {
-      {"licence", &CInstallDlg::ShowLicence, Outcome::kCancelled},
-      {"install type", &CInstallDlg::ChooseInstallType, Outcome::kNotRun},
-      {"target directory", &CInstallDlg::ChooseTargetDirectory, Outcome::kCancelled},
-      {"create the target directory", &CInstallDlg::MakeTargetDirectory, Outcome::kCancelled},
-      {"registry check", &CInstallDlg::CheckRegistry, Outcome::kRegistrationFailed},
-      {"copy", &CInstallDlg::CopyFiles, Outcome::kCopyFailed},
-      {"shortcuts and records", &CInstallDlg::RegisterInstallation, Outcome::kRegistrationFailed},
-      {"closing message", &CInstallDlg::ShowClosingMessage, Outcome::kNotRun},
-      {"open the Start-menu folder", &CInstallDlg::OpenProgramsFolderStep, Outcome::kNotRun},
-      {"shared uninstaller", &CInstallDlg::InstallSharedUninstallerStep, Outcome::kNotRun},
-      {"script copy", &CInstallDlg::CopyScript, Outcome::kNotRun},
-      {"background copy", &CInstallDlg::CopyBackground, Outcome::kNotRun},
-      {"extra programs", &CInstallDlg::RunOtherFilesStep, Outcome::kNotRun},
-      {"DirectX", &CInstallDlg::OfferDirectX, Outcome::kNotRun},
+      {"licence", [](CInstallDlg& d, Run& r) { return d.ShowLicence(r); }, Outcome::kCancelled},
+      {"install type", [](CInstallDlg& d, Run& r) { return d.ChooseInstallType(r); },
+       Outcome::kNotRun},
+      {"target directory", [](CInstallDlg& d, Run& r) { return d.ChooseTargetDirectory(r); },
+       Outcome::kCancelled},
+      {"create the target directory",
+       [](CInstallDlg& d, Run& r) { return d.MakeTargetDirectory(r); }, Outcome::kCancelled},
+      {"registry check", [](CInstallDlg& d, Run& r) { return d.CheckRegistry(r); },
+       Outcome::kRegistrationFailed},
+      {"copy", [](CInstallDlg& d, Run& r) { return d.CopyFiles(r); }, Outcome::kCopyFailed},
+      {"shortcuts and records", [](CInstallDlg& d, Run& r) { return d.RegisterInstallation(r); },
+       Outcome::kRegistrationFailed},
+      {"closing message", [](CInstallDlg& d, Run& r) { return d.ShowClosingMessage(r); },
+       Outcome::kNotRun},
+      {"open the Start-menu folder", [](CInstallDlg& d, Run&) { return d.OpenProgramsFolder(); },
+       Outcome::kNotRun},
+      {"shared uninstaller", [](CInstallDlg& d, Run&) { return d.InstallSharedUninstaller(); },
+       Outcome::kNotRun},
+      {"script copy", [](CInstallDlg& d, Run& r) { return d.CopyScript(r); }, Outcome::kNotRun},
+      {"background copy", [](CInstallDlg& d, Run& r) { return d.CopyBackground(r); },
+       Outcome::kNotRun},
+      {"extra programs",
+       [](CInstallDlg& d, Run&) {
+         d.RunOtherFiles();
+         return Status::Ok();
+       },
+       Outcome::kNotRun},
+      {"DirectX", [](CInstallDlg& d, Run& r) { return d.OfferDirectX(r); }, Outcome::kNotRun},
   };
   Run run(*this, Texts());
   ShowWindow(SW_MINIMIZE);
   for (const Step& step : kSteps) {
-    const Status result = (this->*step.run)(run);
+    const Status result = step.run(*this, run);
     Log(std::string("step ") + step.name + ": " +
         (result.ok() ? "done" : "failed: " + result.ToString()));
     if (result.ok() || step.on_failure == Outcome::kNotRun) continue;

@@ -155,7 +155,6 @@ int main(int argc, char** argv) {
       return Fail("cannot write the log " + log_path + ": " + opened.ToString());
     }
   }
-  auto log = [&](const std::string& line) { action_log.Write(line); };
 
   platform::PrefixOptions options;
   options.prefix_dir = prefix;
@@ -170,13 +169,13 @@ int main(int argc, char** argv) {
     return Fail(writable.message());
   }
   platform::SetSystemPlatform(&platform);
-  log("prefix " + prefix + ", medium " + medium + ", code page " +
-      std::to_string(platform.AnsiCodePage()));
+  action_log.Write("prefix " + prefix + ", medium " + medium + ", code page " +
+                   std::to_string(platform.AnsiCodePage()));
 
   const platform::CodePage cp(platform.AnsiCodePage());
   framework::WindowManager& wm = framework::WindowManager::Get();
   wm.SetResourceTextDecoder([&](std::string_view utf8) { return cp.FromUtf8(utf8); });
-  wm.SetDiagnostics([&](const std::string& line) { log("framework: " + line); });
+  wm.SetDiagnostics([&](const std::string& line) { action_log.Write("framework: " + line); });
 
   framework::SilentAnswers answers;
   answers.accept_licence = accept_licence;
@@ -220,7 +219,7 @@ int main(int argc, char** argv) {
   application.InitInstance();
   wm.SetBackend(nullptr);
   if (!type.empty() && silent && !policy.type_page_seen()) {
-    log("--type " + type + " ignored: the script does not show the install type page");
+    action_log.Write("--type " + type + " ignored: the script does not show the install type page");
   }
 
   int status = kExitCancelled;
@@ -240,6 +239,6 @@ int main(int argc, char** argv) {
   if (status != kExitInstalled) {
     std::fprintf(stderr, "cdsetup: %s\n", cp.ToUtf8(application.reason()).c_str());
   }
-  log("exit status " + std::to_string(status));
+  action_log.Write("exit status " + std::to_string(status));
   return status;
 }

@@ -5,7 +5,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace cdsetup::base {
 
@@ -14,16 +13,6 @@ class ActionLog {
   virtual ~ActionLog() = default;
   /// Records one line (without its line end).
   virtual void Write(std::string_view line) = 0;
-};
-
-/// Keeps the lines in memory, for tests and for callers that show them later.
-class MemoryLog : public ActionLog {
- public:
-  void Write(std::string_view line) override { lines_.emplace_back(line); }
-  const std::vector<std::string>& lines() const { return lines_; }
-
- private:
-  std::vector<std::string> lines_;
 };
 
 /// Writes `line` to `log` when there is one.

@@ -22,33 +22,24 @@ std::string JoinCut(std::string_view a, std::string_view b) {
 }
 
 // A list entry names a file below the medium's root, copied to the same place
-// below the target: no drive, no root, no "..", no control characters, so
-// that nothing is read from or written outside those two folders.
-base::Status CheckListEntry(std::string_view source) {
-  if (source.empty()) return base::Status::Refused("a list entry names no file");
-  if (source.front() == '\\' || source.front() == '/' ||
-      source.find(':') != std::string_view::npos) {
-    return base::Status::Refused("a list entry outside the medium's folder: " +
-                                 std::string(source));
+// below the target: it starts at no root, and each of its folders and its
+// name is held to the rule of archive entry names (no drive, no "..", no
+// control characters), so nothing is read or written outside those folders.
+Status CheckListEntry(std::string_view source) {
+  if (source.empty()) return CheckEntryName(source);
+  if (source.front() == '\\' || source.front() == '/') {
+    return Status::Refused("a list entry from the root: " + std::string(source));
   }
-  std::size_t start = 0;
-  while (start <= source.size()) {
-    const std::size_t end = source.find_first_of("\\/", start);
-    const std::string_view part =
-        source.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-    if (part == "..") {
-      return base::Status::Refused("a list entry that climbs out of the target: " +
-                                   std::string(source));
+  for (std::size_t start = 0; start < source.size();) {
+    const std::size_t end = std::min(source.find_first_of("\\/", start), source.size());
+    if (end > start) {  // a doubled separator counts once, as on Windows
+      if (Status part = CheckEntryName(source.substr(start, end - start)); !part.ok()) {
+        return part.WithContext("list entry " + std::string(source));
+      }
     }
-    if (end == std::string_view::npos) break;
     start = end + 1;
   }
-  for (char c : source) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F)
-      return base::Status::Refused("a list entry with a control character");
-  }
-  return base::Status::Ok();
+  return Status::Ok();
 }
 
 void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {

@@ -13,7 +13,7 @@ CCopyProgressDlg::CCopyProgressDlg(const std::string& target_dir, CWnd* parent,
 CCopyProgressDlg::~CCopyProgressDlg() = default;
 
 std::string CCopyProgressDlg::GetErrorText() const {
-  return engine_ ? engine_->error_text() : error_text_;
+  return engine_ ? engine_->error_text() : std::string();
 }
 
 base::Status CCopyProgressDlg::GetFailure() const {

@@ -51,7 +51,6 @@ class CCopyProgressDlg : public framework::CDialog {
   SoundConverter* converter_ = &default_converter_;
   std::unique_ptr<CopyEngine> engine_;
   base::ActionLog* step_log_ = nullptr;
-  std::string error_text_;
 };
 
 }  // namespace cdsetup::copy

@@ -98,11 +98,11 @@ int CProgressCtrl::GetPos() const {
 // --- Rows ------------------------------------------------------------------------
 
 bool CListControl::OwnerDrawn() const {
-  return state_ && (state_->style & LBS_OWNERDRAWFIXED) != 0;
+  return state_ && (state_->style & kStyleOwnerDrawFixed) != 0;
 }
 
 bool CListControl::HasStrings() const {
-  return state_ && (!OwnerDrawn() || (state_->style & LBS_HASSTRINGS) != 0);
+  return state_ && (!OwnerDrawn() || (state_->style & kStyleHasStrings) != 0);
 }
 
 int CListControl::GetCount() const {
@@ -122,7 +122,7 @@ int CListControl::SetCurSel(int index) {
     // The field shows the row picked; without one, a list-only box shows nothing.
     if (valid && HasStrings()) {
       state_->text = state_->items[static_cast<std::size_t>(index)].text;
-    } else if (!valid && (state_->style & CBS_DROPDOWNLIST)) {
+    } else if (!valid && (state_->style & kStyleDropDownList)) {
       state_->text.clear();
     }
   }
@@ -188,12 +188,12 @@ int CListControl::Insert(int index, ListItem item, bool sorted) {
 
 int CListControl::AddString(std::string_view text) {
   if (!state_) return -1;
-  return Insert(-1, ListItem{std::string(text), 0}, (state_->style & LBS_SORT) != 0);
+  return Insert(-1, ListItem{std::string(text), 0}, (state_->style & kStyleSort) != 0);
 }
 
 int CListControl::AddItemData(std::uintptr_t data) {
   if (!state_) return -1;
-  return Insert(-1, ListItem{{}, data}, (state_->style & LBS_SORT) != 0);
+  return Insert(-1, ListItem{{}, data}, (state_->style & kStyleSort) != 0);
 }
 
 int CListControl::InsertString(int index, std::string_view text) {
@@ -327,7 +327,7 @@ void CListBox::OnKeyDown(UINT key, UINT, UINT) {
   }
   if (sel == state_->cur_sel) return;
   SetCurSel(sel);
-  if (state_->style & LBS_NOTIFY) NotifyParent(*state_, LBN_SELCHANGE);
+  if (state_->style & kStyleNotify) NotifyParent(*state_, LBN_SELCHANGE);
 }
 
 // --- Combo boxes -----------------------------------------------------------------
@@ -372,7 +372,7 @@ void CComboBox::LimitText(std::size_t max) {
 }
 
 bool CComboBox::HasEditField() const {
-  return state_ && (state_->style & CBS_DROPDOWNLIST) == 0;
+  return state_ && (state_->style & kStyleDropDownList) == 0;
 }
 
 }  // namespace cdsetup::framework

@@ -28,10 +28,12 @@ struct CBrush {
   COLORREF color = 0;
 };
 
+#if !defined(CDSETUP_WINDOWS_NAMES)
 inline constexpr int TRANSPARENT = 1;
 inline constexpr int OPAQUE = 2;
 inline constexpr UINT TA_LEFT = 0;
 inline constexpr UINT TA_TOP = 0;
+#endif
 
 struct DrawOp {
   enum Kind { kFill, kText, kIcon, kFrame, kBitmap } kind;

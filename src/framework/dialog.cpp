@@ -17,38 +17,38 @@ std::uint64_t WindowStyleOf(std::uint32_t t, ControlKind kind) {
   auto map = [&](std::uint32_t from, std::uint64_t to) {
     if (t & from) s |= to;
   };
-  map(r::kDefault, WS_DEFAULT_BUTTON);
-  map(r::kGroup, WS_GROUP);
-  map(r::kTabStop, WS_TABSTOP);
-  map(r::kDisabled, WS_DISABLED);
-  map(r::kHidden, WS_HIDDEN);
-  map(r::kBorder, WS_BORDER);
-  map(r::kVScroll, WS_VSCROLL);
-  map(r::kHScroll, WS_HSCROLL);
-  map(r::kMultiLine, ES_MULTILINE);
-  map(r::kReadOnly, ES_READONLY);
-  map(r::kAutoHScroll, ES_AUTOHSCROLL);
-  map(r::kAutoVScroll, ES_AUTOVSCROLL);
-  map(r::kWantReturn, ES_WANTRETURN);
-  map(r::kDropDown, CBS_DROPDOWN);
-  map(r::kDropDownList, CBS_DROPDOWNLIST);
-  map(r::kSort, LBS_SORT);
-  map(r::kOwnerDrawFixed, LBS_OWNERDRAWFIXED);
-  map(r::kHasStrings, LBS_HASSTRINGS);
-  map(r::kNoIntegralHeight, LBS_NOINTEGRALHEIGHT);
-  map(r::kNotify, LBS_NOTIFY);
-  map(r::kCenter, SS_CENTER);
-  map(r::kRight, SS_RIGHT);
-  map(r::kCaption, WS_CAPTION);
-  map(r::kSysMenu, WS_SYSMENU);
-  map(r::kModalFrame, DS_MODALFRAME);
-  map(r::kMinimizeBox, WS_MINIMIZEBOX);
-  map(r::kBlackRect, SS_BLACKRECT);
-  map(r::kMaximizeBox, WS_MAXIMIZEBOX);
-  map(r::kAppWindow, WS_EX_APPWINDOW);
-  if (kind == ControlKind::kGroupBox) s |= BS_GROUPBOX;
-  if (kind == ControlKind::kRadioButton) s |= BS_AUTORADIOBUTTON;
-  if (kind == ControlKind::kPicture) s |= SS_ICON;
+  map(r::kDefault, kStyleDefaultButton);
+  map(r::kGroup, kStyleGroup);
+  map(r::kTabStop, kStyleTabStop);
+  map(r::kDisabled, kStyleDisabled);
+  map(r::kHidden, kStyleHidden);
+  map(r::kBorder, kStyleBorder);
+  map(r::kVScroll, kStyleVScroll);
+  map(r::kHScroll, kStyleHScroll);
+  map(r::kMultiLine, kStyleMultiLine);
+  map(r::kReadOnly, kStyleReadOnly);
+  map(r::kAutoHScroll, kStyleAutoHScroll);
+  map(r::kAutoVScroll, kStyleAutoVScroll);
+  map(r::kWantReturn, kStyleWantReturn);
+  map(r::kDropDown, kStyleDropDown);
+  map(r::kDropDownList, kStyleDropDownList);
+  map(r::kSort, kStyleSort);
+  map(r::kOwnerDrawFixed, kStyleOwnerDrawFixed);
+  map(r::kHasStrings, kStyleHasStrings);
+  map(r::kNoIntegralHeight, kStyleNoIntegralHeight);
+  map(r::kNotify, kStyleNotify);
+  map(r::kCenter, kStyleCenter);
+  map(r::kRight, kStyleRight);
+  map(r::kCaption, kStyleCaption);
+  map(r::kSysMenu, kStyleSysMenu);
+  map(r::kModalFrame, kStyleModalFrame);
+  map(r::kMinimizeBox, kStyleMinimizeBox);
+  map(r::kBlackRect, kStyleBlackRect);
+  map(r::kMaximizeBox, kStyleMaximizeBox);
+  map(r::kAppWindow, kStyleAppWindow);
+  if (kind == ControlKind::kGroupBox) s |= kStyleGroupBox;
+  if (kind == ControlKind::kRadioButton) s |= kStyleAutoRadioButton;
+  if (kind == ControlKind::kPicture) s |= kStyleIcon;
   return s;
 }
 
@@ -74,11 +74,12 @@ WindowClass ClassOf(ControlKind kind) {
 }
 
 bool TakesFocus(const WindowState* w) {
-  return w->visible && w->enabled && (w->style & WS_TABSTOP) != 0;
+  return w->visible && w->enabled && (w->style & kStyleTabStop) != 0;
 }
 
 bool IsPushButton(const WindowState* w) {
-  return w->cls == WindowClass::kButton && (w->style & (BS_GROUPBOX | BS_AUTORADIOBUTTON)) == 0;
+  return w->cls == WindowClass::kButton &&
+         (w->style & (kStyleGroupBox | kStyleAutoRadioButton)) == 0;
 }
 
 }  // namespace
@@ -103,8 +104,8 @@ bool CDialog::CreateFromTemplate(const resources::DialogTemplate& t) {
     s->id = c.id;
     s->style = WindowStyleOf(c.style, c.kind);
     s->rect = px(c.x, c.y, c.cx, c.cy);
-    s->enabled = (s->style & WS_DISABLED) == 0;
-    s->visible = (s->style & WS_HIDDEN) == 0;
+    s->enabled = (s->style & kStyleDisabled) == 0;
+    s->visible = (s->style & kStyleHidden) == 0;
     s->font = state_->font;
     if (c.kind == ControlKind::kPicture && c.text.size() > 1 && c.text[0] == '#') {
       s->icon_id = std::atoi(std::string(c.text.substr(1)).c_str());
@@ -198,7 +199,7 @@ int CDialog::GetDefID() const {
   if (!state_) return IDOK;
   if (state_->focus && IsPushButton(state_->focus)) return state_->focus->id;
   for (WindowState* c : state_->children) {
-    if (IsPushButton(c) && (c->style & WS_DEFAULT_BUTTON)) return c->id;
+    if (IsPushButton(c) && (c->style & kStyleDefaultButton)) return c->id;
   }
   return IDOK;
 }
@@ -243,7 +244,7 @@ void CDialog::PressKey(UINT key) {
   if (focus && focus->wnd) {
     const UINT code = focus->wnd->OnGetDlgCode();
     const bool enter_taken = key == VK_RETURN && focus->cls == WindowClass::kEdit &&
-                             (focus->style & ES_WANTRETURN) && !(focus->style & ES_READONLY);
+                             (focus->style & kStyleWantReturn) && !(focus->style & kStyleReadOnly);
     if ((code & DLGC_WANTALLKEYS) || enter_taken) {
       focus->wnd->WindowProc(WM_KEYDOWN, key, 0);
       return;

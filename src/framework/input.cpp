@@ -38,19 +38,19 @@ WindowState* FindChild(const WindowState& dialog, int id) {
 }
 
 bool UserClick(WindowState& button) {
-  if (button.cls != WindowClass::kButton || !Usable(button) || (button.style & BS_GROUPBOX)) {
+  if (button.cls != WindowClass::kButton || !Usable(button) || (button.style & kStyleGroupBox)) {
     return false;
   }
-  if ((button.style & BS_AUTORADIOBUTTON) && button.parent) {
+  if ((button.style & kStyleAutoRadioButton) && button.parent) {
     // The group runs from the nearest control that starts one to the next.
     auto& order = button.parent->children;
     std::size_t at = 0;
     while (order[at] != &button) ++at;
     std::size_t first = at;
-    while (first > 0 && !(order[first]->style & WS_GROUP)) --first;
+    while (first > 0 && !(order[first]->style & kStyleGroup)) --first;
     for (std::size_t i = first; i < order.size(); ++i) {
-      if (i > first && (order[i]->style & WS_GROUP)) break;
-      if (order[i]->style & BS_AUTORADIOBUTTON) order[i]->check = order[i] == &button ? 1 : 0;
+      if (i > first && (order[i]->style & kStyleGroup)) break;
+      if (order[i]->style & kStyleAutoRadioButton) order[i]->check = order[i] == &button ? 1 : 0;
     }
   }
   Focus(button);
@@ -61,8 +61,8 @@ bool UserClick(WindowState& button) {
 bool UserType(WindowState& field, std::string_view text) {
   if (!Usable(field)) return false;
   if (field.cls == WindowClass::kEdit) {
-    if (field.style & ES_READONLY) return false;
-  } else if (field.cls != WindowClass::kComboBox || (field.style & CBS_DROPDOWNLIST)) {
+    if (field.style & kStyleReadOnly) return false;
+  } else if (field.cls != WindowClass::kComboBox || (field.style & kStyleDropDownList)) {
     return false;
   }
   std::string_view kept = text;
@@ -83,13 +83,13 @@ bool UserPickRow(WindowState& list, int row) {
   auto* box = dynamic_cast<CListBox*>(WrapperOf(list));
   if (!box) return false;
   box->SetCurSel(row);
-  if (list.style & LBS_NOTIFY) NotifyParent(list, LBN_SELCHANGE);
+  if (list.style & kStyleNotify) NotifyParent(list, LBN_SELCHANGE);
   return true;
 }
 
 bool UserDoubleClickRow(WindowState& list, int row) {
   if (!UserPickRow(list, row)) return false;
-  if ((list.style & LBS_NOTIFY) && WindowManager::Get().Alive(&list)) {
+  if ((list.style & kStyleNotify) && WindowManager::Get().Alive(&list)) {
     NotifyParent(list, LBN_DBLCLK);
   }
   return true;

@@ -62,8 +62,8 @@ bool CWnd::CreateState(WindowClass cls, std::string_view text, std::uint64_t sty
   s->style = style;
   s->rect = rect;
   s->id = id;
-  s->enabled = (style & WS_DISABLED) == 0;
-  s->visible = (style & WS_HIDDEN) == 0;
+  s->enabled = (style & kStyleDisabled) == 0;
+  s->visible = (style & kStyleHidden) == 0;
   if (parent) s->font = parent->state_->font;
   state_ = s;
   if (WindowProc(WM_CREATE, 0, 0) == -1) {

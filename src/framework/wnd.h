@@ -22,43 +22,45 @@ class CWnd;
 enum class WindowClass { kDialog, kButton, kStatic, kEdit, kComboBox, kListBox, kProgress };
 
 /// Style bits of the core's windows (the template's notes, plus the owner-draw
-/// and keyboard bits the controls set themselves). The lowest eight bits are
-/// left to each control's own use, as the system leaves them.
+/// and keyboard bits the controls set themselves): one bit per note, whatever
+/// the control's class, so they carry names of their own rather than the
+/// system's WS_, ES_ or LBS_ names, whose values overlap. The lowest eight bits
+/// are left to each control's own use, as the system leaves them.
 enum WindowStyle : std::uint64_t {
-  WS_DEFAULT_BUTTON = 1ull << 8,
-  WS_GROUP = 1ull << 9,
-  WS_TABSTOP = 1ull << 10,
-  WS_DISABLED = 1ull << 11,
-  WS_HIDDEN = 1ull << 12,
-  WS_BORDER = 1ull << 13,
-  WS_VSCROLL = 1ull << 14,
-  WS_HSCROLL = 1ull << 15,
-  ES_MULTILINE = 1ull << 16,
-  ES_READONLY = 1ull << 17,
-  ES_AUTOHSCROLL = 1ull << 18,
-  ES_AUTOVSCROLL = 1ull << 19,
-  ES_WANTRETURN = 1ull << 20,
-  CBS_DROPDOWN = 1ull << 21,
-  CBS_DROPDOWNLIST = 1ull << 22,
-  LBS_SORT = 1ull << 23,  // also CBS_SORT
-  LBS_OWNERDRAWFIXED = 1ull << 24,
-  LBS_HASSTRINGS = 1ull << 25,
-  LBS_NOINTEGRALHEIGHT = 1ull << 26,
-  LBS_NOTIFY = 1ull << 27,
-  SS_CENTER = 1ull << 28,
-  SS_RIGHT = 1ull << 29,
-  SS_BLACKRECT = 1ull << 30,
-  BS_GROUPBOX = 1ull << 31,
-  WS_CAPTION = 1ull << 32,
-  WS_SYSMENU = 1ull << 33,
-  DS_MODALFRAME = 1ull << 34,
-  WS_MINIMIZEBOX = 1ull << 35,
-  BS_AUTORADIOBUTTON = 1ull << 36,
-  WS_VISIBLE = 1ull << 37,
-  LBS_DISABLENOSCROLL = 1ull << 38,
-  SS_ICON = 1ull << 39,
-  WS_MAXIMIZEBOX = 1ull << 40,
-  WS_EX_APPWINDOW = 1ull << 41,  // a task bar button without an owner
+  kStyleDefaultButton = 1ull << 8,
+  kStyleGroup = 1ull << 9,
+  kStyleTabStop = 1ull << 10,
+  kStyleDisabled = 1ull << 11,
+  kStyleHidden = 1ull << 12,
+  kStyleBorder = 1ull << 13,
+  kStyleVScroll = 1ull << 14,
+  kStyleHScroll = 1ull << 15,
+  kStyleMultiLine = 1ull << 16,
+  kStyleReadOnly = 1ull << 17,
+  kStyleAutoHScroll = 1ull << 18,
+  kStyleAutoVScroll = 1ull << 19,
+  kStyleWantReturn = 1ull << 20,
+  kStyleDropDown = 1ull << 21,
+  kStyleDropDownList = 1ull << 22,
+  kStyleSort = 1ull << 23,  // also CBS_SORT
+  kStyleOwnerDrawFixed = 1ull << 24,
+  kStyleHasStrings = 1ull << 25,
+  kStyleNoIntegralHeight = 1ull << 26,
+  kStyleNotify = 1ull << 27,
+  kStyleCenter = 1ull << 28,
+  kStyleRight = 1ull << 29,
+  kStyleBlackRect = 1ull << 30,
+  kStyleGroupBox = 1ull << 31,
+  kStyleCaption = 1ull << 32,
+  kStyleSysMenu = 1ull << 33,
+  kStyleModalFrame = 1ull << 34,
+  kStyleMinimizeBox = 1ull << 35,
+  kStyleAutoRadioButton = 1ull << 36,
+  kStyleVisible = 1ull << 37,
+  kStyleDisableNoScroll = 1ull << 38,
+  kStyleIcon = 1ull << 39,
+  kStyleMaximizeBox = 1ull << 40,
+  kStyleAppWindow = 1ull << 41,  // a task bar button without an owner
 };
 
 struct ListItem {

@@ -28,7 +28,7 @@ void CDirListBox::LoadImages() {
 bool CDirListBox::Create(std::uint64_t style, const CRect& rect, CWnd* parent, int id,
                          const std::string& initial) {
   const std::uint64_t own =
-      WS_VSCROLL | LBS_DISABLENOSCROLL | LBS_OWNERDRAWFIXED | LBS_SORT | LBS_NOTIFY;
+      kStyleVScroll | kStyleDisableNoScroll | kStyleOwnerDrawFixed | kStyleSort | kStyleNotify;
   if (!CListBox::Create(style | own, rect, parent, id)) return false;
   const std::string start = initial.empty() ? CurrentDirectory() : initial;
   Fill(start);

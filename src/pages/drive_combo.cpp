@@ -20,7 +20,8 @@ void CDriveCombo::LoadImages() {
 }
 
 bool CDriveCombo::Create(std::uint64_t style, const CRect& rect, CWnd* parent, int id) {
-  const std::uint64_t own = WS_VSCROLL | LBS_HASSTRINGS | LBS_OWNERDRAWFIXED | CBS_DROPDOWNLIST;
+  const std::uint64_t own =
+      kStyleVScroll | kStyleHasStrings | kStyleOwnerDrawFixed | kStyleDropDownList;
   if (!CComboBox::Create((style & ~std::uint64_t{7}) | own, rect, parent, id)) return false;
   m_nOptions = static_cast<unsigned>(style & 7);
   FillDrives();

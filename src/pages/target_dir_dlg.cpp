@@ -7,7 +7,7 @@ namespace cdsetup::pages {
 using namespace framework;
 
 namespace {
-constexpr std::uint64_t kListStyle = WS_VISIBLE | WS_BORDER | WS_TABSTOP;
+constexpr std::uint64_t kListStyle = kStyleVisible | kStyleBorder | kStyleTabStop;
 }
 
 CTargetDirDlg::CTargetDirDlg(CWnd* parent, std::string initial_dir, script::LocalizedTexts texts)

@@ -8,6 +8,7 @@
 #include "demo_medium/demo_medium.h"
 #include "framework/input.h"
 #include "resources/resource_ids.h"
+#include "support/memory_log.h"
 #include "support/page_fixture.h"
 #include "support/recording_runner.h"
 
@@ -152,7 +153,7 @@ TEST_F(InstallSequenceTest, CancelledTypeStillCopiesTheStandardList) {
 TEST_F(InstallSequenceTest, EveryStepIsLoggedWithItsResultAndIgnoredFailuresDoNotEndTheRun) {
   // The script's copy cannot be written: a folder stands where it goes.
   testing::MakeDirs(c_drive("Gry/Demo/install.ini"));
-  base::MemoryLog log;
+  testing::MemoryLog log;
   InstallSettings settings = Polish();
   settings.log = &log;
   CInstallDlg main(nullptr, settings);

@@ -17,7 +17,6 @@ using bmpkit::kOffBitsAt;
 using bmpkit::kPlanesAt;
 using bmpkit::kWidthAt;
 using bmpkit::MakePicture;
-using bmpkit::PackRle;
 using bmpkit::PackRows;
 using bmpkit::Picture;
 using bmpkit::Put32;
@@ -44,14 +43,8 @@ TEST(BmpDecoder, RoundTripsEveryDepthBottomUpAndTopDown) {
     for (bool top_down : {false, true}) {
       // Odd widths leave padding at each row's end.
       const Picture p = MakePicture(13, 7, bpp <= 8 ? 1 << bpp : 200);
-      TestBmp bmp;
-      bmp.width = p.width;
-      bmp.height = top_down ? -p.height : p.height;
-      bmp.bpp = static_cast<std::uint16_t>(bpp);
-      if (bpp <= 8) bmp.palette = p.colours;
-      bmp.pixels = PackRows(p, bpp, top_down);
       SCOPED_TRACE(std::to_string(bpp) + (top_down ? " top-down" : " bottom-up"));
-      auto image = DecodeBmp(WriteBmp(bmp));
+      auto image = DecodeBmp(WriteBmp(bmpkit::PictureBmp(p, bpp, top_down)));
       ASSERT_TRUE(image.ok()) << image.status().ToString();
       ExpectPicture(image.value(), p);
     }
@@ -63,14 +56,7 @@ TEST(BmpDecoder, RoundTripsRle8AndRle4) {
     SCOPED_TRACE(four_bits ? "RLE4" : "RLE8");
     Picture p = MakePicture(300, 5, four_bits ? 16 : 256);  // runs longer than 255 split
     for (int x = 0; x < 290; ++x) p.index[static_cast<std::size_t>(2 * 300 + x)] = 3;
-    TestBmp bmp;
-    bmp.width = p.width;
-    bmp.height = p.height;
-    bmp.bpp = four_bits ? 4 : 8;
-    bmp.compression = four_bits ? 2 : 1;
-    bmp.palette = p.colours;
-    bmp.pixels = PackRle(p, four_bits);
-    auto image = DecodeBmp(WriteBmp(bmp));
+    auto image = DecodeBmp(WriteBmp(bmpkit::RleBmp(p, four_bits)));
     ASSERT_TRUE(image.ok()) << image.status().ToString();
     ExpectPicture(image.value(), p);
   }

@@ -93,6 +93,57 @@ typedef DWORD COLORREF;
 #define CB_ERR (-1)
 #define ODT_LISTBOX 2
 #define ODT_COMBOBOX 3
-// <windows.h> also empties these.
+#define TRANSPARENT 1
+#define OPAQUE 2
+#define TA_LEFT 0
+#define TA_TOP 0
+
+// Names the framework must not take for its own: window styles (their values
+// overlap between classes) and the plain words <windows.h> claims.
+#define WS_GROUP 0x00020000L
+#define WS_TABSTOP 0x00010000L
+#define WS_DISABLED 0x08000000L
+#define WS_BORDER 0x00800000L
+#define WS_VSCROLL 0x00200000L
+#define WS_HSCROLL 0x00100000L
+#define WS_CAPTION 0x00C00000L
+#define WS_SYSMENU 0x00080000L
+#define WS_MINIMIZEBOX 0x00020000L
+#define WS_MAXIMIZEBOX 0x00010000L
+#define WS_VISIBLE 0x10000000L
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_EX_APPWINDOW 0x00040000L
+#define ES_MULTILINE 0x0004L
+#define ES_READONLY 0x0800L
+#define ES_AUTOHSCROLL 0x0080L
+#define ES_AUTOVSCROLL 0x0040L
+#define ES_WANTRETURN 0x1000L
+#define CBS_DROPDOWN 0x0002L
+#define CBS_DROPDOWNLIST 0x0003L
+#define CBS_SORT 0x0100L
+#define LBS_SORT 0x0002L
+#define LBS_NOTIFY 0x0001L
+#define LBS_OWNERDRAWFIXED 0x0010L
+#define LBS_HASSTRINGS 0x0040L
+#define LBS_NOINTEGRALHEIGHT 0x0100L
+#define LBS_DISABLENOSCROLL 0x1000L
+#define SS_CENTER 0x00000001L
+#define SS_RIGHT 0x00000002L
+#define SS_ICON 0x00000003L
+#define SS_BLACKRECT 0x00000004L
+#define BS_GROUPBOX 0x00000007L
+#define BS_AUTORADIOBUTTON 0x00000009L
+#define DS_MODALFRAME 0x80L
+#define ERROR 0
+#define DELETE (0x00010000L)
+#define TRUE 1
+#define FALSE 0
+#define CONST const
+#define IN
+#define OUT
+#define OPTIONAL
 #define near
 #define far
+#define small char
+#define interface struct

@@ -107,4 +107,25 @@ std::string PackRle(const Picture& p, bool four_bits) {
   return out;
 }
 
+BmpFile PictureBmp(const Picture& p, int bpp, bool top_down) {
+  BmpFile bmp;
+  bmp.width = p.width;
+  bmp.height = top_down ? -p.height : p.height;
+  bmp.bpp = static_cast<std::uint16_t>(bpp);
+  if (bpp <= 8) bmp.palette = p.colours;
+  bmp.pixels = PackRows(p, bpp, top_down);
+  return bmp;
+}
+
+BmpFile RleBmp(const Picture& p, bool four_bits) {
+  BmpFile bmp;
+  bmp.width = p.width;
+  bmp.height = p.height;
+  bmp.bpp = four_bits ? 4 : 8;
+  bmp.compression = four_bits ? 2 : 1;
+  bmp.palette = p.colours;
+  bmp.pixels = PackRle(p, four_bits);
+  return bmp;
+}
+
 }  // namespace cdsetup::bmpkit

@@ -56,4 +56,10 @@ std::string PackRows(const Picture& p, int bpp, bool top_down);
 /// end-of-line, the whole by end-of-bitmap.
 std::string PackRle(const Picture& p, bool four_bits);
 
+/// The picture as an uncompressed file of `bpp` bits (with its palette at 8
+/// bits and fewer), bottom-up or top-down.
+BmpFile PictureBmp(const Picture& p, int bpp, bool top_down);
+/// The picture run-length coded, RLE4 or RLE8, with its palette.
+BmpFile RleBmp(const Picture& p, bool four_bits);
+
 }  // namespace cdsetup::bmpkit

@@ -83,8 +83,8 @@ std::vector<WindowState*> Actionable(const WindowState& dialog) {
   for (WindowState* c : dialog.children) {
     if (!c->visible) continue;
     if (c->cls == WindowClass::kStatic || c->cls == WindowClass::kProgress) continue;
-    if (c->cls == WindowClass::kButton && (c->style & fw::BS_GROUPBOX)) continue;
-    if (c->cls == WindowClass::kEdit && (c->style & fw::ES_READONLY)) continue;
+    if (c->cls == WindowClass::kButton && (c->style & fw::kStyleGroupBox)) continue;
+    if (c->cls == WindowClass::kEdit && (c->style & fw::kStyleReadOnly)) continue;
     out.push_back(c);
   }
   return out;
@@ -159,16 +159,16 @@ std::string ConsoleBackend::RenderPage(fw::CDialog& dialog) {
         break;
       }
       case WindowClass::kButton:
-        if (c->style & fw::BS_GROUPBOX) {
+        if (c->style & fw::kStyleGroupBox) {
           page += "  -- " + Term(c->text) + " --\n";
-        } else if (c->style & fw::BS_AUTORADIOBUTTON) {
+        } else if (c->style & fw::kStyleAutoRadioButton) {
           page += "  " + tag + (c->check ? "(*) " : "( ) ") + Term(c->text) + focus + "\n";
         } else {
           buttons += "  " + tag + Term(c->text) + (c->id == def ? " (Enter)" : "") + focus;
         }
         break;
       case WindowClass::kEdit:
-        if (c->style & fw::ES_MULTILINE) {
+        if (c->style & fw::kStyleMultiLine) {
           std::vector<std::string> lines = SplitLines(c->text);
           const std::size_t shown = std::min(lines.size(), static_cast<std::size_t>(o_.page_lines));
           const std::size_t from = std::min(c->sel_start, lines.size());  // the scroll position
@@ -226,7 +226,7 @@ bool ConsoleBackend::Command(fw::CDialog& dialog, const std::string& raw) {
   }
   if (line == "more") {
     for (WindowState* c : d.children) {
-      if (c->cls == WindowClass::kEdit && (c->style & fw::ES_MULTILINE)) {
+      if (c->cls == WindowClass::kEdit && (c->style & fw::kStyleMultiLine)) {
         const std::size_t lines = SplitLines(c->text).size();
         c->sel_start = std::min(lines, c->sel_start + static_cast<std::size_t>(o_.page_lines));
         c->sel_end = c->sel_start;

@@ -32,7 +32,7 @@ constexpr const char* kAnsiProperty = "cdsetupAnsi";
 
 bool IsPushButton(const fw::WindowState& w) {
   return w.cls == WindowClass::kButton &&
-         (w.style & (fw::BS_GROUPBOX | fw::BS_AUTORADIOBUTTON)) == 0;
+         (w.style & (fw::kStyleGroupBox | fw::kStyleAutoRadioButton)) == 0;
 }
 
 // Multi-line fields hold CR LF line ends; the box shows lines.
@@ -70,10 +70,11 @@ DialogWindow::DialogWindow(QtBackend& backend, fw::WindowState& state)
     : QDialog(nullptr), backend_(backend), state_(state) {
   // No window owns another: a page must stay up while the main dialog is
   // minimised, which an owned window would not.
-  Qt::WindowFlags flags = (state.style & fw::WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog;
+  Qt::WindowFlags flags = (state.style & fw::kStyleAppWindow) ? Qt::Window : Qt::Dialog;
   flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-  if (state.style & fw::WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-  if (state.style & fw::WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
+  if (state.style & fw::kStyleSysMenu)
+    flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if (state.style & fw::kStyleMinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
   setWindowFlags(flags);
   setWindowModality(Qt::ApplicationModal);
   setObjectName(QStringLiteral("dialog-%1").arg(state.id));
@@ -97,10 +98,10 @@ DialogWindow::DialogWindow(QtBackend& backend, fw::WindowState& state)
 QWidget* DialogWindow::MakeWidget(fw::WindowState& c) {
   switch (c.cls) {
     case WindowClass::kButton: {
-      if (c.style & fw::BS_GROUPBOX) return new QGroupBox(this);
+      if (c.style & fw::kStyleGroupBox) return new QGroupBox(this);
       fw::WindowState* state = &c;
       QAbstractButton* button;
-      if (c.style & fw::BS_AUTORADIOBUTTON) {
+      if (c.style & fw::kStyleAutoRadioButton) {
         auto* radio = new QRadioButton(this);
         radio->setAutoExclusive(false);  // the core keeps the group
         button = radio;
@@ -117,7 +118,7 @@ QWidget* DialogWindow::MakeWidget(fw::WindowState& c) {
       return button;
     }
     case WindowClass::kStatic: {
-      if (c.style & fw::SS_BLACKRECT) {
+      if (c.style & fw::kStyleBlackRect) {
         auto* rule = new QFrame(this);
         rule->setAutoFillBackground(true);
         QPalette pal = rule->palette();
@@ -126,30 +127,30 @@ QWidget* DialogWindow::MakeWidget(fw::WindowState& c) {
         return rule;
       }
       auto* label = new QLabel(this);
-      if (c.style & fw::SS_ICON) {
+      if (c.style & fw::kStyleIcon) {
         label->setPixmap(QPixmap::fromImage(ToQImage(resources::LoadIconImage(c.icon_id, true))));
         return label;
       }
       label->setWordWrap(true);
       Qt::Alignment align = Qt::AlignTop;
-      align |= (c.style & fw::SS_CENTER)  ? Qt::AlignHCenter
-               : (c.style & fw::SS_RIGHT) ? Qt::AlignRight
-                                          : Qt::AlignLeft;
+      align |= (c.style & fw::kStyleCenter)  ? Qt::AlignHCenter
+               : (c.style & fw::kStyleRight) ? Qt::AlignRight
+                                             : Qt::AlignLeft;
       label->setAlignment(align);
       return label;
     }
     case WindowClass::kEdit: {
       fw::WindowState* state = &c;
-      if (c.style & fw::ES_MULTILINE) {
+      if (c.style & fw::kStyleMultiLine) {
         auto* box = new QPlainTextEdit(this);
         box->setLineWrapMode(QPlainTextEdit::NoWrap);
-        box->setReadOnly((c.style & fw::ES_READONLY) != 0);
-        box->setVerticalScrollBarPolicy((c.style & fw::WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
-                                                                   : Qt::ScrollBarAsNeeded);
-        box->setHorizontalScrollBarPolicy((c.style & fw::WS_HSCROLL) ? Qt::ScrollBarAlwaysOn
-                                                                     : Qt::ScrollBarAsNeeded);
+        box->setReadOnly((c.style & fw::kStyleReadOnly) != 0);
+        box->setVerticalScrollBarPolicy((c.style & fw::kStyleVScroll) ? Qt::ScrollBarAlwaysOn
+                                                                      : Qt::ScrollBarAsNeeded);
+        box->setHorizontalScrollBarPolicy((c.style & fw::kStyleHScroll) ? Qt::ScrollBarAlwaysOn
+                                                                        : Qt::ScrollBarAsNeeded);
         box->setTabChangesFocus(true);
-        if (!(c.style & fw::ES_READONLY)) {
+        if (!(c.style & fw::kStyleReadOnly)) {
           connect(box, &QPlainTextEdit::textChanged, this, [this, state, box] {
             if (syncing_) return;
             fw::UserType(*state, backend_.Ansi(box->toPlainText()));
@@ -159,8 +160,8 @@ QWidget* DialogWindow::MakeWidget(fw::WindowState& c) {
         return box;
       }
       auto* field = new QLineEdit(this);
-      field->setReadOnly((c.style & fw::ES_READONLY) != 0);
-      field->setFrame((c.style & fw::WS_BORDER) != 0);
+      field->setReadOnly((c.style & fw::kStyleReadOnly) != 0);
+      field->setFrame((c.style & fw::kStyleBorder) != 0);
       connect(field, &QLineEdit::textEdited, this, [this, state](const QString& text) {
         fw::UserType(*state, backend_.Ansi(text));
         backend_.AfterInput();
@@ -188,7 +189,7 @@ void DialogWindow::AddControl(fw::WindowState& c) {
   if (!w) return;
   w->setObjectName(QStringLiteral("control-%1").arg(c.id));
   w->setFont(backend_.FontFor(c.font));
-  const bool takes_focus = (c.style & fw::WS_TABSTOP) != 0 || c.cls == WindowClass::kListBox ||
+  const bool takes_focus = (c.style & fw::kStyleTabStop) != 0 || c.cls == WindowClass::kListBox ||
                            c.cls == WindowClass::kComboBox || c.cls == WindowClass::kEdit;
   w->setFocusPolicy(takes_focus && c.cls != WindowClass::kStatic ? Qt::StrongFocus : Qt::NoFocus);
   w->setGeometry(c.rect.left, c.rect.top, c.rect.Width(), c.rect.Height());
@@ -246,7 +247,7 @@ void DialogWindow::SyncControl(fw::WindowState& c) {
       }
       break;
     case WindowClass::kStatic:
-      if (auto* label = qobject_cast<QLabel*>(w); label && !(c.style & fw::SS_ICON)) {
+      if (auto* label = qobject_cast<QLabel*>(w); label && !(c.style & fw::kStyleIcon)) {
         label->setText(text);
       }
       break;
@@ -406,7 +407,7 @@ void DialogWindow::closeEvent(QCloseEvent* event) {
   // The window goes when the core destroys it, never by itself.
   event->ignore();
   auto* dialog = dynamic_cast<fw::CDialog*>(state_.wnd);
-  if (!dialog || !(state_.style & fw::WS_SYSMENU)) return;  // no close box
+  if (!dialog || !(state_.style & fw::kStyleSysMenu)) return;  // no close box
   fw::UserClose(*dialog);
   backend_.AfterInput();
 }

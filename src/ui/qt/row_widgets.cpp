@@ -67,12 +67,12 @@ void PaintListRow(QtBackend& backend, fw::WindowState& list, QPainter& painter, 
 RowList::RowList(QtBackend& backend, fw::WindowState& state, QWidget* parent)
     : QAbstractScrollArea(parent), backend_(backend), state_(state) {
   setFocusPolicy(Qt::StrongFocus);
-  setFrameStyle((state.style & fw::WS_BORDER) ? (QFrame::StyledPanel | QFrame::Sunken)
-                                              : QFrame::NoFrame);
+  setFrameStyle((state.style & fw::kStyleBorder) ? (QFrame::StyledPanel | QFrame::Sunken)
+                                                 : QFrame::NoFrame);
   // A list that keeps its scroll bar shows it even when everything fits.
-  setVerticalScrollBarPolicy((state.style & fw::LBS_DISABLENOSCROLL) ? Qt::ScrollBarAlwaysOn
-                             : (state.style & fw::WS_VSCROLL)        ? Qt::ScrollBarAsNeeded
-                                                                     : Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy((state.style & fw::kStyleDisableNoScroll) ? Qt::ScrollBarAlwaysOn
+                             : (state.style & fw::kStyleVScroll)       ? Qt::ScrollBarAsNeeded
+                                                                       : Qt::ScrollBarAlwaysOff);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   viewport()->setAutoFillBackground(true);
   QPalette pal = viewport()->palette();
@@ -172,7 +172,7 @@ QSize RowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelInde
 RowCombo::RowCombo(QtBackend& backend, fw::WindowState& state, QWidget* parent)
     : QComboBox(parent), backend_(backend), state_(state) {
   setFocusPolicy(Qt::StrongFocus);
-  const bool editable = (state.style & fw::CBS_DROPDOWNLIST) == 0;
+  const bool editable = (state.style & fw::kStyleDropDownList) == 0;
   setEditable(editable);
   setInsertPolicy(QComboBox::NoInsert);
   setItemDelegate(new RowDelegate(backend, state, this));
@@ -190,7 +190,7 @@ RowCombo::RowCombo(QtBackend& backend, fw::WindowState& state, QWidget* parent)
 }
 
 bool RowCombo::OwnerDrawn() const {
-  return (state_.style & fw::LBS_OWNERDRAWFIXED) != 0;
+  return (state_.style & fw::kStyleOwnerDrawFixed) != 0;
 }
 
 void RowCombo::Sync() {

@@ -13,6 +13,7 @@
 #include "framework/data_exchange.h"
 #include "framework/input.h"
 #include "framework/window_manager.h"
+#include "support/memory_log.h"
 
 namespace cdsetup::ui::console {
 namespace {
@@ -120,7 +121,7 @@ class ConsoleTest : public ::testing::Test {
   fw::CWinApp app_{"cdsetup"};
   /// The lines logged so far.
   const std::vector<std::string>& log() const { return log_.lines(); }
-  base::MemoryLog log_;
+  testing::MemoryLog log_;
   int result = 0;
 };
 
@@ -186,7 +187,7 @@ TEST_F(ConsoleTest, UnattendedPagesAreAnsweredByThePolicyAndLogged) {
   EXPECT_EQ(log()[2], "message create-directory (question) Pytanie: Utworzy\xE6 katalog? -> No");
 
   policy.answers = false;
-  log_ = base::MemoryLog();
+  log_ = testing::MemoryLog();
   Page refused;
   RunPiped(refused, "", &policy);
   EXPECT_EQ(result, fw::IDCANCEL);
