@@ -27,7 +27,9 @@ constexpr int kRuns = 5;
 
 class NoConverter : public copy::SoundConverter {
  public:
-  void Convert(std::uint32_t, const std::string&, const std::string&) override {}
+  base::Status Convert(std::uint32_t, const std::string&, const std::string&) override {
+    return base::Status::Ok();
+  }
 };
 
 void WriteFile(const fs::path& path, std::size_t size, char fill) {

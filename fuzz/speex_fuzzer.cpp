@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static cdsetup::fuzz::AudioFuzzInput io;
   io.Write(data, size);
   cdsetup::audio::CAudioConverter converter(io.diagnostics());
-  const bool ok = converter.SpeexToWav(io.input(), io.output());
+  const bool ok =
+      converter.SpeexToWav(io.input(), io.output()) == cdsetup::audio::ConversionResult::kConverted;
   std::FILE* out = std::fopen(io.output(), "rb");
   if (out == nullptr) return 0;
   if (!ok) __builtin_trap();  // a refused stream leaves no output

@@ -47,6 +47,9 @@ struct Step {
   /// A failure ends the run with this outcome (a cancellation by the user
   /// with kCancelled); with kNotRun the failure is logged and the run goes on.
   Outcome on_failure;
+  /// False: a failure does not stop the steps after it, which the user has
+  /// been promised, but the run still ends with on_failure.
+  bool stops = true;
 };
 
 }  // namespace
@@ -152,6 +155,7 @@ Status CInstallDlg::CopyScript(Run&) {
 
 Status CInstallDlg::CopyBackground(Run& run) {
   const std::string bitmap = run.texts.Get("Bitmap");
+  if (bitmap.empty()) return Status::Ok();  // a medium without a picture
   const std::string bitmap_copy = m_szTargetDir + "\\" + bitmap;
   Status copied = P().CopyFileA(bitmap, bitmap_copy, false);
   Status attributes = P().SetFileAttributesArchive(bitmap_copy);
@@ -189,9 +193,12 @@ void CInstallDlg::OnOK() {
        Outcome::kNotRun},
       {"shared uninstaller", [](CInstallDlg& d, Run&) { return d.InstallSharedUninstaller(); },
        Outcome::kNotRun},
-      {"script copy", [](CInstallDlg& d, Run& r) { return d.CopyScript(r); }, Outcome::kNotRun},
+      // The game reads its language from the copy of the script: a full disk
+      // here leaves an installation that is not whole, and the status says so.
+      {"script copy", [](CInstallDlg& d, Run& r) { return d.CopyScript(r); }, Outcome::kCopyFailed,
+       false},
       {"background copy", [](CInstallDlg& d, Run& r) { return d.CopyBackground(r); },
-       Outcome::kNotRun},
+       Outcome::kCopyFailed, false},
       {"extra programs",
        [](CInstallDlg& d, Run&) {
          d.RunOtherFiles();
@@ -202,17 +209,26 @@ void CInstallDlg::OnOK() {
   };
   Run run(*this, Texts());
   ShowWindow(SW_MINIMIZE);
+  Outcome outcome = Outcome::kInstalled;
+  std::string reason;
   for (const Step& step : kSteps) {
     const Status result = step.run(*this, run);
     Log(std::string("step ") + step.name + ": " +
         (result.ok() ? "done" : "failed: " + result.ToString()));
     if (result.ok() || step.on_failure == Outcome::kNotRun) continue;
+    if (!step.stops) {
+      if (outcome == Outcome::kInstalled) {
+        outcome = step.on_failure;
+        reason = result.message();
+      }
+      continue;
+    }
     return EarlyEnd(
         result.kind() == Status::Kind::kCancelled ? Outcome::kCancelled : step.on_failure,
         result.message());
   }
-  outcome_ = Outcome::kInstalled;
-  reason_.clear();
+  outcome_ = outcome;
+  reason_ = std::move(reason);
   OnCancel();
 }
 

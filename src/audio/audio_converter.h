@@ -7,6 +7,12 @@
 
 namespace cdsetup::audio {
 
+enum class ConversionResult {
+  kConverted,   // decoded to the end of the input
+  kNotSound,    // the input is missing or no stream of the kind: nothing to convert
+  kWriteFailed  // the output could not be created or written whole: it is gone
+};
+
 class CAudioConverter {
  public:
   /// Diagnostics go to the process's standard error and output streams.
@@ -19,21 +25,23 @@ class CAudioConverter {
   /// `output_path` (created or truncated). The header names the first link's
   /// channels and rate and keeps 0x7FFFFFFF in both size fields; every link
   /// of a chained file is decoded after it. Damaged pages are skipped.
-  /// Returns false, with nothing created, when the input cannot be opened;
-  /// false when the output cannot be opened; false, leaving an empty output,
-  /// when the input is not an Ogg Vorbis stream; true otherwise.
-  bool VorbisToWav(const char* input_path, const char* output_path);
+  /// kNotSound, with nothing created, when the input cannot be opened;
+  /// kNotSound, leaving an empty output, when the input is not an Ogg Vorbis
+  /// stream; kWriteFailed, with no output left, when the output cannot be
+  /// opened or a write, the flush or the close fails; kConverted otherwise.
+  ConversionResult VorbisToWav(const char* input_path, const char* output_path);
 
   /// Decodes the first logical stream of the Ogg Speex file `input_path`.
   /// When `output_path` ends in ".wav" or ".WAV" the samples follow a WAV
   /// header whose size fields are patched at the end; otherwise the output
   /// holds bare 16-bit little-endian samples. Samples are clipped at +-32000
-  /// and rounded half up. Returns false with no output created when the
-  /// input cannot be opened, when the first packet is not a usable Speex
-  /// header (its reason is printed) or when the output cannot be opened.
-  /// An input with no packet at all prints "This doesn't look like a Speex
-  /// file" and returns true with no output; any other run returns true.
-  bool SpeexToWav(const char* input_path, const char* output_path);
+  /// and rounded half up. kNotSound with no output created when the input
+  /// cannot be opened or the first packet is not a usable Speex header (its
+  /// reason is printed), and when it holds no packet at all ("This doesn't
+  /// look like a Speex file" is printed). kWriteFailed,
+  /// with no output left, when the output cannot be opened or a write, the
+  /// flush or the close fails; kConverted otherwise.
+  ConversionResult SpeexToWav(const char* input_path, const char* output_path);
 
  private:
   AudioDiagnostics m_diag;

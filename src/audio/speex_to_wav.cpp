@@ -6,9 +6,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 
 #include "audio/audio_converter.h"
+#include "audio/output_file.h"
 #include "audio/sample_conversion.h"
 #include "audio/speex_comments.h"
 #include "audio/speex_header_step.h"
@@ -21,14 +21,6 @@ namespace {
 // The input goes into the Ogg sync buffer in pieces of this size.
 constexpr long kReadSize = 200;
 
-// Opens the output once the stream header is known; the WAV header is only
-// written for a ".wav"/".WAV" name, any other name gets bare samples.
-std::FILE* OpenWavOutput(const char* path, int rate, int channels, char* stream_buffer) {
-  std::FILE* file = OpenOutputFile(path, stream_buffer);
-  if (file != nullptr && HasWavSuffix(path)) WriteWavHeader(file, rate, channels);
-  return file;
-}
-
 // Everything one conversion holds; Finish releases it in one place.
 class SpeexRun {
  public:
@@ -38,23 +30,23 @@ class SpeexRun {
     speex_bits_init(&bits_);
   }
 
-  // Reads the input to its end; false when the header step refused the
-  // stream or the output could not be opened.
-  bool Run();
+  // Reads the input to its end; stops early when the header step refused
+  // the stream or the output could not be opened or written.
+  void Run();
   // Patches the header, releases the decoder and the Ogg state, closes both
-  // files.
-  void Finish();
+  // files, and says how the conversion went.
+  ConversionResult Finish();
 
  private:
   bool HandlePacket(ogg_packet& packet);  // false ends the conversion
-  void DecodeAudio(ogg_packet& packet);
-  void WriteFrame(int samples);
+  bool OpenOutput();
+  bool DecodeAudio(ogg_packet& packet);  // false when the output failed
+  bool WriteFrame(int samples);
 
   std::FILE* input_;
   const char* output_path_;
   std::FILE* err_;
-  std::unique_ptr<char[]> output_buffer_;  // outlives output_, closed in Finish
-  std::FILE* output_ = nullptr;
+  OutputFile output_;
 
   ogg_sync_state sync_;
   ogg_stream_state stream_;
@@ -73,10 +65,10 @@ class SpeexRun {
   std::int16_t out_[kMaxFrameSamples];
 };
 
-bool SpeexRun::Run() {
+void SpeexRun::Run() {
   for (;;) {
     char* buffer = ogg_sync_buffer(&sync_, kReadSize);
-    if (buffer == nullptr) return true;
+    if (buffer == nullptr) return;
     const std::size_t got = std::fread(buffer, 1, kReadSize, input_);
     ogg_sync_wrote(&sync_, static_cast<long>(got));
 
@@ -91,13 +83,13 @@ bool SpeexRun::Run() {
       ogg_stream_pagein(&stream_, &page);
       ogg_packet packet;
       while (!end_of_stream_ && ogg_stream_packetout(&stream_, &packet) == 1) {
-        if (!HandlePacket(packet)) return false;
+        if (!HandlePacket(packet)) return;
         ++packet_count_;
       }
     }
     // The last, short read is processed before the end is noticed. A read
     // error would never reach the end of the file, so it ends the loop too.
-    if (std::feof(input_) || std::ferror(input_)) return true;
+    if (std::feof(input_) || std::ferror(input_)) return;
   }
 }
 
@@ -109,21 +101,30 @@ bool SpeexRun::HandlePacket(ogg_packet& packet) {
       return false;
     }
     if (params_.frames_per_packet == 0) params_.frames_per_packet = 1;
-    output_buffer_ = std::make_unique_for_overwrite<char[]>(kOutputBufferSize);
-    output_ = OpenWavOutput(output_path_, params_.rate, params_.channels, output_buffer_.get());
-    if (output_ == nullptr) {
-      std::fprintf(err_, "Cannot open output file %s\n", output_path_);
-      return false;
-    }
-  } else if (packet_count_ == 1) {
+    return OpenOutput();
+  }
+  if (packet_count_ == 1) {
     PrintSpeexComments(packet.packet, packet.bytes, err_);
   } else if (packet_count_ > 1 + static_cast<long long>(params_.extra_headers)) {
-    DecodeAudio(packet);
+    return DecodeAudio(packet);
   }
   return true;
 }
 
-void SpeexRun::DecodeAudio(ogg_packet& packet) {
+// Opens the output once the stream header is known; the WAV header is only
+// written for a ".wav"/".WAV" name, any other name gets bare samples.
+bool SpeexRun::OpenOutput() {
+  if (!output_.Open(output_path_)) {
+    std::fprintf(err_, "Cannot open output file %s\n", output_path_);
+    return false;
+  }
+  if (HasWavSuffix(output_path_)) {
+    return output_.Check(WriteWavHeader(output_.get(), params_.rate, params_.channels));
+  }
+  return true;
+}
+
+bool SpeexRun::DecodeAudio(ogg_packet& packet) {
   // The packet carrying the mark is still decoded; nothing after it is.
   if (packet.e_o_s) end_of_stream_ = true;
   const int size = packet.bytes > INT_MAX ? INT_MAX : static_cast<int>(packet.bytes);
@@ -140,11 +141,12 @@ void SpeexRun::DecodeAudio(ogg_packet& packet) {
       break;
     }
     if (params_.channels == 2) speex_decode_stereo(pcm_, params_.frame_size, &stereo_);
-    WriteFrame(params_.frame_size * params_.channels);
+    if (!WriteFrame(params_.frame_size * params_.channels)) return false;
   }
+  return true;
 }
 
-void SpeexRun::WriteFrame(int samples) {
+bool SpeexRun::WriteFrame(int samples) {
   const auto count = static_cast<std::size_t>(samples);
   ClipAndRoundFrame(pcm_, out_, count);
   if constexpr (std::endian::native == std::endian::big) {
@@ -153,13 +155,13 @@ void SpeexRun::WriteFrame(int samples) {
       out_[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(u << 8 | u >> 8));
     }
   }
-  std::fwrite(out_, sizeof out_[0], count, output_);
   sample_bytes_ += static_cast<std::uint32_t>(2 * count);
+  return output_.Write(out_, sizeof out_[0] * count);
 }
 
-void SpeexRun::Finish() {
-  if (output_ != nullptr && HasWavSuffix(output_path_)) {
-    FinishWavHeader(output_, sample_bytes_, err_);
+ConversionResult SpeexRun::Finish() {
+  if (output_.is_open() && !output_.failed() && HasWavSuffix(output_path_)) {
+    output_.Check(FinishWavHeader(output_.get(), sample_bytes_, err_));
   }
   if (decoder_ != nullptr) {
     speex_decoder_destroy(decoder_);
@@ -170,21 +172,28 @@ void SpeexRun::Finish() {
   ogg_sync_clear(&sync_);
   if (stream_ready_) ogg_stream_clear(&stream_);
   std::fclose(input_);
-  if (output_ != nullptr) std::fclose(output_);
+  // No usable header, or none at all: there was nothing to convert. A header
+  // and no output is an output that could not be opened.
+  if (decoder_ == nullptr) return ConversionResult::kNotSound;
+  if (!output_.is_open()) return ConversionResult::kWriteFailed;
+  if (!output_.Close()) {
+    std::fprintf(err_, "Cannot write output file %s\n", output_path_);
+    return ConversionResult::kWriteFailed;
+  }
+  return ConversionResult::kConverted;
 }
 
 }  // namespace
 
-bool CAudioConverter::SpeexToWav(const char* input_path, const char* output_path) {
+ConversionResult CAudioConverter::SpeexToWav(const char* input_path, const char* output_path) {
   std::FILE* input = std::fopen(input_path, "rb");
   if (input == nullptr) {
     std::fprintf(m_diag.err, "Cannot open input file %s\n", input_path);
-    return false;
+    return ConversionResult::kNotSound;
   }
   SpeexRun run(input, output_path, m_diag.err);
-  const bool ok = run.Run();
-  run.Finish();
-  return ok;
+  run.Run();
+  return run.Finish();
 }
 
 }  // namespace cdsetup::audio

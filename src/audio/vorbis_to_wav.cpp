@@ -2,9 +2,9 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 
 #include "audio/audio_converter.h"
+#include "audio/output_file.h"
 #include "audio/wav_header.h"
 
 namespace cdsetup::audio {
@@ -17,20 +17,19 @@ char g_pcm[4096];
 
 }  // namespace
 
-bool CAudioConverter::VorbisToWav(const char* input_path, const char* output_path) {
+ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char* output_path) {
   std::FILE* err = m_diag.err;
   // The input is opened first, so that a missing input leaves no empty file.
   std::FILE* input = std::fopen(input_path, "rb");
   if (input == nullptr) {
     std::fprintf(err, "Cannot open input file %s\n", input_path);
-    return false;
+    return ConversionResult::kNotSound;
   }
-  const auto stream_buffer = std::make_unique_for_overwrite<char[]>(kOutputBufferSize);
-  std::FILE* output = OpenOutputFile(output_path, stream_buffer.get());
-  if (output == nullptr) {
+  OutputFile output;
+  if (!output.Open(output_path)) {
     std::fprintf(err, "Cannot open output file %s\n", output_path);
     std::fclose(input);
-    return false;
+    return ConversionResult::kWriteFailed;
   }
 
   OggVorbis_File vf;
@@ -38,8 +37,7 @@ bool CAudioConverter::VorbisToWav(const char* input_path, const char* output_pat
     // A failed open leaves the file with us, not with the handle.
     std::fputs("Input does not appear to be an Ogg bitstream.\n", err);
     std::fclose(input);
-    std::fclose(output);
-    return false;
+    return output.Close() ? ConversionResult::kNotSound : ConversionResult::kWriteFailed;
   }
 
   const vorbis_comment* comment = ov_comment(&vf, -1);
@@ -51,20 +49,29 @@ bool CAudioConverter::VorbisToWav(const char* input_path, const char* output_pat
   std::fprintf(err, "\nDecoded length: %ld samples\n", static_cast<long>(total));
   std::fprintf(err, "Encoded by: %s\n\n", comment->vendor ? comment->vendor : "");
 
-  WriteWavHeader(output, static_cast<std::int32_t>(info->rate), info->channels);
+  output.Check(WriteWavHeader(output.get(), static_cast<std::int32_t>(info->rate), info->channels));
 
-  // Holes and damaged pages come back as negative results: skip them and go on.
+  // After opening a chained file, vorbisfile (1.3.7) may stand in the second
+  // link when the first one is short; reading starts from the first byte.
+  (void)ov_raw_seek(&vf, 0);
+
+  // Holes and damaged pages come back as negative results: skip them and go
+  // on. A write that fails (a full disk) ends the decode: nothing after it
+  // could be kept.
   int section = 0;
-  for (;;) {
+  while (!output.failed()) {
     const long n = ov_read(&vf, g_pcm, sizeof g_pcm, 0, 2, 1, &section);
     if (n == 0) break;
-    if (n > 0) std::fwrite(g_pcm, 1, static_cast<std::size_t>(n), output);
+    if (n > 0) output.Write(g_pcm, static_cast<std::size_t>(n));
   }
 
   ov_clear(&vf);  // closes the input
+  if (!output.Close()) {
+    std::fprintf(err, "Cannot write output file %s\n", output_path);
+    return ConversionResult::kWriteFailed;
+  }
   std::fputs("Done.\n", err);
-  std::fclose(output);
-  return true;
+  return ConversionResult::kConverted;
 }
 
 }  // namespace cdsetup::audio

@@ -16,15 +16,15 @@ void PutLe32(unsigned char* p, std::uint32_t v) {
   PutLe16(p + 2, v >> 16);
 }
 
-void WriteLe32(std::FILE* file, std::uint32_t v) {
+bool WriteLe32(std::FILE* file, std::uint32_t v) {
   unsigned char bytes[4];
   PutLe32(bytes, v);
-  std::fwrite(bytes, 1, sizeof bytes, file);
+  return std::fwrite(bytes, 1, sizeof bytes, file) == sizeof bytes;
 }
 
 }  // namespace
 
-void WriteWavHeader(std::FILE* file, std::int32_t rate, std::int32_t channels) {
+bool WriteWavHeader(std::FILE* file, std::int32_t rate, std::int32_t channels) {
   // Unsigned arithmetic: the byte rate of a hostile header wraps instead of
   // overflowing, and keeps the 32 bits a signed product would have had.
   const auto urate = static_cast<std::uint32_t>(rate);
@@ -42,28 +42,24 @@ void WriteWavHeader(std::FILE* file, std::int32_t rate, std::int32_t channels) {
   PutLe16(h + 34, 16);
   std::memcpy(h + 36, "data", 4);
   PutLe32(h + 40, kWavSizeUnknown);
-  std::fwrite(h, 1, sizeof h, file);
+  return std::fwrite(h, 1, sizeof h, file) == sizeof h;
 }
 
-void FinishWavHeader(std::FILE* file, std::uint32_t sample_bytes, std::FILE* err) {
+bool FinishWavHeader(std::FILE* file, std::uint32_t sample_bytes, std::FILE* err) {
+  // The seek would flush the samples still buffered; a flush that fails is a
+  // write that failed, not a stream that cannot seek.
+  if (std::fflush(file) != 0) return false;
   if (std::fseek(file, 4, SEEK_SET) != 0) {
     std::fputs("Cannot seek on wave file, size will be incorrect\n", err);
-    return;
+    return true;
   }
-  WriteLe32(file, sample_bytes + 36u);
+  if (!WriteLe32(file, sample_bytes + 36u)) return false;
   // Relative to the position after the first field: 8 + 32 is the data size.
   if (std::fseek(file, 32, SEEK_CUR) != 0) {
     std::fputs("First seek worked, second didn't\n", err);
-    return;
+    return true;
   }
-  WriteLe32(file, sample_bytes);
-}
-
-std::FILE* OpenOutputFile(const char* path, char* buffer) {
-  std::FILE* file = std::fopen(path, "wb");
-  // The C library would pick the file system's block size, a few KB.
-  if (file != nullptr) std::setvbuf(file, buffer, _IOFBF, kOutputBufferSize);
-  return file;
+  return WriteLe32(file, sample_bytes);
 }
 
 bool HasWavSuffix(const char* path) {

@@ -5,14 +5,19 @@
 
 namespace cdsetup::copy {
 
-void AudioSoundConverter::Convert(std::uint32_t kind, const std::string& input,
-                                  const std::string& output) {
+base::Status AudioSoundConverter::Convert(std::uint32_t kind, const std::string& input,
+                                          const std::string& output) {
   audio::CAudioConverter converter(diagnostics_);
+  audio::ConversionResult result = audio::ConversionResult::kNotSound;
   if (kind == kKindVorbis) {
-    (void)converter.VorbisToWav(input.c_str(), output.c_str());
+    result = converter.VorbisToWav(input.c_str(), output.c_str());
   } else if (kind == kKindSpeex) {
-    (void)converter.SpeexToWav(input.c_str(), output.c_str());
+    result = converter.SpeexToWav(input.c_str(), output.c_str());
   }
+  if (result == audio::ConversionResult::kWriteFailed) {
+    return base::Status::IoError("cannot write " + output + " (is the disk full?)");
+  }
+  return base::Status::Ok();
 }
 
 }  // namespace cdsetup::copy

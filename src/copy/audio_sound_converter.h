@@ -14,8 +14,9 @@ class AudioSoundConverter : public SoundConverter {
       : diagnostics_(diagnostics) {}
 
   /// Kind 0 through VorbisToWav, kind 1 through SpeexToWav; any other kind is
-  /// left alone. The converter's result is not passed on.
-  void Convert(std::uint32_t kind, const std::string& input, const std::string& output) override;
+  /// left alone. Only a failed write of the output is passed on.
+  base::Status Convert(std::uint32_t kind, const std::string& input,
+                       const std::string& output) override;
 
  private:
   audio::AudioDiagnostics diagnostics_;

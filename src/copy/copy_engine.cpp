@@ -193,12 +193,16 @@ StepResult CopyEngine::UnpackArchiveEntry() {
 
   auto input_host = platform_.HostPath(temp_path);
   auto output_host = platform_.HostPath(output_path);
-  if (input_host.ok() && output_host.ok()) {
-    converter_.Convert(entry.kind, input_host.value(), output_host.value());
-  }
+  base::Status converted =
+      !input_host.ok()    ? input_host.status()
+      : !output_host.ok() ? output_host.status()
+                          : converter_.Convert(entry.kind, input_host.value(), output_host.value());
   (void)platform_.DeleteFileA(temp_path);
-  if (!input_host.ok()) return Fail(input_host.status());
-  if (!output_host.ok()) return Fail(output_host.status());
+  if (!converted.ok()) {
+    // The error names the sound that is missing now, not its archive.
+    error_text_ = JoinCut(write_error_text_, archive_dir + output_name);
+    return Fail(converted.WithContext(archive_path_));
+  }
   return StepResult::kGoOn;
 }
 

@@ -6,15 +6,20 @@
 #include <cstdint>
 #include <string>
 
+#include "base/result.h"
+
 namespace cdsetup::copy {
 
 class SoundConverter {
  public:
   virtual ~SoundConverter() = default;
   /// Converts the entry of `kind` (0 Ogg Vorbis, 1 Ogg Speex) at `input` into
-  /// a WAV file at `output`. The result is not looked at: a damaged entry
-  /// leaves whatever the converter produced and the copy goes on.
-  virtual void Convert(std::uint32_t kind, const std::string& input, const std::string& output) = 0;
+  /// a WAV file at `output`. A damaged entry is no failure: it leaves
+  /// whatever the converter made of it, and the copy goes on. A WAV that
+  /// could not be written whole (a full disk) is an IoError, with no output
+  /// left behind; the copy ends there.
+  virtual base::Status Convert(std::uint32_t kind, const std::string& input,
+                               const std::string& output) = 0;
 };
 
 }  // namespace cdsetup::copy

@@ -25,8 +25,9 @@ std::vector<std::int16_t> Convert(const std::string& bytes, bool speex) {
   const std::string in = dir / "in", out = dir / "out.wav";
   testing::WriteFile(in, bytes);
   CAudioConverter converter(AudioDiagnostics{err.get(), err.get()});
-  EXPECT_TRUE(speex ? converter.SpeexToWav(in.c_str(), out.c_str())
-                    : converter.VorbisToWav(in.c_str(), out.c_str()));
+  EXPECT_EQ(speex ? converter.SpeexToWav(in.c_str(), out.c_str())
+                  : converter.VorbisToWav(in.c_str(), out.c_str()),
+            ConversionResult::kConverted);
   return testing::Samples16(testing::ReadFile(out), 44);
 }
 

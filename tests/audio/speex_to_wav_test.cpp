@@ -35,7 +35,7 @@ constexpr const char* kNarrowbandMono = "Decoding 8000 Hz audio using narrowband
 struct Conversion {
   testing::ScopedTempDir dir;
   testing::CapturedStream err;
-  bool result = false;
+  ConversionResult result = ConversionResult::kNotSound;
   std::string input = dir / "Mowa.spx";
   std::string output = dir / "mowa.wav";
 
@@ -46,7 +46,7 @@ struct Conversion {
   bool Convert() {
     CAudioConverter converter(AudioDiagnostics{err.get(), err.get()});
     result = converter.SpeexToWav(input.c_str(), output.c_str());
-    return result;
+    return result == ConversionResult::kConverted;
   }
   std::string Wav() const { return testing::ReadFile(output); }
   std::size_t SamplesWritten() const { return (Wav().size() - 44) / 2; }
@@ -273,7 +273,8 @@ TEST(SpeexToWav, InputWithoutOggPagesGivesNoOutputButTrue) {
   for (const std::string& bytes :
        {std::string("RIFF\x24\0\0\0WAVEfmt ", 16) + std::string(500, '\x11'), std::string()}) {
     Conversion conv;
-    EXPECT_TRUE(conv.Run(bytes));
+    EXPECT_FALSE(conv.Run(bytes));
+    EXPECT_EQ(conv.result, ConversionResult::kNotSound);
     EXPECT_FALSE(testing::Exists(conv.output));
     EXPECT_EQ(conv.err.Text(), "This doesn't look like a Speex file\n");
   }
@@ -304,6 +305,7 @@ TEST(SpeexToWav, UnusableHeadersGiveFalseAndNoOutput) {
     SCOPED_TRACE(c.name);
     Conversion conv;
     EXPECT_FALSE(conv.Run(EncodeSpeex(c.options, ToneFor(c.options, 5))));
+    EXPECT_EQ(conv.result, ConversionResult::kNotSound);
     EXPECT_FALSE(testing::Exists(conv.output));
     EXPECT_EQ(conv.err.Text().find("doesn't look like"), std::string::npos);
   }
@@ -314,10 +316,12 @@ TEST(SpeexToWav, MissingInputOrUnwritableOutputGivesFalse) {
   EXPECT_FALSE(missing.Convert());
   EXPECT_EQ(missing.err.Text(), "Cannot open input file " + missing.input + "\n");
   EXPECT_FALSE(testing::Exists(missing.output));
+  EXPECT_EQ(missing.result, ConversionResult::kNotSound);
 
   Conversion unwritable;
   unwritable.output = unwritable.dir / "none/mowa.wav";
   EXPECT_FALSE(unwritable.Run(EncodeSpeex(SpeexOptions{}, ToneFor(SpeexOptions{}, 2))));
+  EXPECT_EQ(unwritable.result, ConversionResult::kWriteFailed);
   EXPECT_EQ(unwritable.err.Text(),
             std::string(kNarrowbandMono) + "Cannot open output file " + unwritable.output + "\n");
 }

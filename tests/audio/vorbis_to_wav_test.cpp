@@ -24,7 +24,7 @@ struct Conversion {
   testing::ScopedTempDir dir;
   testing::CapturedStream err;
   testing::CapturedStream out;
-  bool result = false;
+  ConversionResult result = ConversionResult::kNotSound;
   std::string input = dir / "Intro.ogg";
   std::string output = dir / "intro.wav";
 
@@ -35,7 +35,7 @@ struct Conversion {
   bool Convert() {
     CAudioConverter converter(AudioDiagnostics{err.get(), out.get()});
     result = converter.VorbisToWav(input.c_str(), output.c_str());
-    return result;
+    return result == ConversionResult::kConverted;
   }
   std::string Wav() const { return testing::ReadFile(output); }
 };
@@ -128,6 +128,32 @@ TEST(VorbisToWav, ChainedLinksAreDecodedUnderTheFirstHeader) {
   EXPECT_NE(conv.err.Text().find("\nDecoded length: 28000 samples\n"), std::string::npos);
 }
 
+TEST(VorbisToWav, AShortFirstLinkIsDecodedBeforeTheNext) {
+  // A first link on one or two pages, as short sounds are cut: the seekable
+  // open of vorbisfile would start reading in the second link.
+  for (int first_samples : {300, 2000, 6000, 15000, 40000}) {
+    SCOPED_TRACE(std::to_string(first_samples) + " samples in the first link");
+    VorbisOptions first;
+    first.rate = 22050;
+    first.channels = 1;
+    VorbisOptions second;
+    second.rate = 44100;
+    second.channels = 2;
+    second.serial = first.serial + 1;
+    const std::string one = EncodeVorbis(first, SineTone(440, 0.3, 22050, first_samples));
+    const std::string two =
+        EncodeVorbis(second, encoderkit::StereoSineTone(330, 660, 0.3, 44100, 10000));
+    Conversion conv;
+    ASSERT_TRUE(conv.Run(one + two));
+    const std::string wav = conv.Wav();
+    EXPECT_EQ(Le32At(wav, 24), 22050u);
+    EXPECT_EQ(Le16At(wav, 22), 1u);
+    ASSERT_EQ(wav.size(), 44u + 2u * first_samples + 4u * 10000u);
+    EXPECT_TRUE(wav.substr(44) == testing::BareVorbisDecode(one) + testing::BareVorbisDecode(two))
+        << "the links' samples differ from each link decoded alone";
+  }
+}
+
 TEST(VorbisToWav, SkipsADamagedPageAndDecodesTheRest) {
   VorbisOptions options;
   options.packets_per_page = 8;
@@ -148,6 +174,7 @@ TEST(VorbisToWav, InputThatIsNotOggGivesFalseAndAnEmptyOutput) {
        {std::string("RIFF\x24\0\0\0WAVEfmt ", 16) + std::string(200, '\0'), std::string()}) {
     Conversion conv;
     EXPECT_FALSE(conv.Run(bytes));
+    EXPECT_EQ(conv.result, ConversionResult::kNotSound);
     EXPECT_TRUE(testing::Exists(conv.output));
     EXPECT_EQ(conv.Wav(), "");
     EXPECT_EQ(conv.err.Text(), "Input does not appear to be an Ogg bitstream.\n");
@@ -159,11 +186,13 @@ TEST(VorbisToWav, MissingInputOrUnwritableOutputGivesFalseAndNoFile) {
   Conversion missing;
   EXPECT_FALSE(missing.Convert());
   EXPECT_FALSE(testing::Exists(missing.output));
+  EXPECT_EQ(missing.result, ConversionResult::kNotSound);
   EXPECT_EQ(missing.err.Text(), "Cannot open input file " + missing.input + "\n");
 
   Conversion unwritable;
   unwritable.output = unwritable.dir / "no/such/dir/intro.wav";
   EXPECT_FALSE(unwritable.Run(EncodeVorbis(VorbisOptions{}, SineTone(440, 0.3, 44100, 1000))));
+  EXPECT_EQ(unwritable.result, ConversionResult::kWriteFailed);
   EXPECT_EQ(unwritable.err.Text(), "Cannot open output file " + unwritable.output + "\n");
 }
 

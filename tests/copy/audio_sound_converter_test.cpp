@@ -22,9 +22,9 @@ TEST(AudioSoundConverter, ConvertsVorbisAndSpeexEntriesByKind) {
   testing::WriteFile(dir / "Mowa.spx",
                      encoderkit::EncodeSpeex(encoderkit::SpeexOptions{},
                                              encoderkit::SineTone(440, 0.3, 8000, 1600)));
-  converter.Convert(kKindVorbis, dir / "Intro.ogg", dir / "intro.wav");
-  converter.Convert(kKindSpeex, dir / "Mowa.spx", dir / "mowa.wav");
-  converter.Convert(7, dir / "Intro.ogg", dir / "other.wav");
+  EXPECT_TRUE(converter.Convert(kKindVorbis, dir / "Intro.ogg", dir / "intro.wav").ok());
+  EXPECT_TRUE(converter.Convert(kKindSpeex, dir / "Mowa.spx", dir / "mowa.wav").ok());
+  EXPECT_TRUE(converter.Convert(7, dir / "Intro.ogg", dir / "other.wav").ok());
 
   const std::string vorbis = testing::ReadFile(dir / "intro.wav");
   EXPECT_EQ(vorbis.size(), 44u + 2u * 4410u);
@@ -33,6 +33,24 @@ TEST(AudioSoundConverter, ConvertsVorbisAndSpeexEntriesByKind) {
   EXPECT_EQ(speex.size(), 44u + 2u * 1600u);
   EXPECT_EQ(testing::Le32At(speex, 40), 2u * 1600u);
   EXPECT_FALSE(testing::Exists(dir / "other.wav"));
+}
+
+TEST(AudioSoundConverter, OnlyAnOutputThatWasNotWrittenIsAFailure) {
+  testing::ScopedTempDir dir;
+  testing::CapturedStream err;
+  AudioSoundConverter converter(audio::AudioDiagnostics{err.get(), err.get()});
+  testing::WriteFile(dir / "Zla.ogg", "not an Ogg stream");
+  // A damaged entry converts to what it can; the copy goes on.
+  EXPECT_TRUE(converter.Convert(kKindVorbis, dir / "Zla.ogg", dir / "zla.wav").ok());
+  EXPECT_TRUE(converter.Convert(kKindSpeex, dir / "Zla.ogg", dir / "zla2.wav").ok());
+
+  testing::WriteFile(dir / "Intro.ogg",
+                     encoderkit::EncodeVorbis(encoderkit::VorbisOptions{},
+                                              encoderkit::SineTone(440, 0.3, 44100, 4410)));
+  const base::Status unwritable =
+      converter.Convert(kKindVorbis, dir / "Intro.ogg", dir / "gone/intro.wav");
+  EXPECT_TRUE(unwritable.IsIoError()) << unwritable.ToString();
+  EXPECT_NE(unwritable.ToString().find("gone/intro.wav"), std::string::npos);
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ constexpr const char* kWriteError =
     "d zapisu pliku";
 
 // Writes "wav:" and the input's bytes to the output, and remembers each call.
+// The call numbered `fail_at` (from 0) fails as a full disk does.
 class RecordingConverter : public SoundConverter {
  public:
   struct Call {
@@ -35,11 +36,17 @@ class RecordingConverter : public SoundConverter {
     std::string input;
     std::string output;
   };
-  void Convert(std::uint32_t kind, const std::string& input, const std::string& output) override {
+  base::Status Convert(std::uint32_t kind, const std::string& input,
+                       const std::string& output) override {
     calls.push_back({kind, input, output});
+    if (static_cast<int>(calls.size()) - 1 == fail_at) {
+      return base::Status::IoError("cannot write " + output);
+    }
     WriteFile(output, "wav:" + ReadFile(input));
+    return base::Status::Ok();
   }
   std::vector<Call> calls;
+  int fail_at = -1;
 };
 
 class CopyEngineTest : public testing::PrefixFixture {
@@ -401,6 +408,26 @@ TEST_F(CopyEngineArchiveTest, DiskFullWhileWritingAnEntryFailsAndLeavesNoTempora
   EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " m.snd");
   EXPECT_EQ(ReadFile(c_drive("Games/Foo/a.wav")), "wav:small");
   EXPECT_FALSE(Exists(c_drive("Games/Foo/big.ogg")));
+}
+
+TEST_F(CopyEngineArchiveTest, AWavThatCannotBeWrittenEndsTheCopyNamingIt) {
+  using sndpack::EntryBytes;
+  WriteArchive("Dane/Mowa.snd", EntryBytes(0, "A.ogg", "1") + EntryBytes(1, "B.spx", "2") +
+                                    EntryBytes(0, "C.ogg", "3"));
+  WriteFile(medium("before.txt"), "before");
+  WriteFile(medium("after.txt"), "after");
+  WriteScript("files=3\n0=before.txt\n1=Dane\\Mowa.snd\n2=after.txt\n");
+  converter_.fail_at = 1;
+  CopyEngine& engine = Engine();
+  EXPECT_EQ(Run(engine), StepResult::kFailed);
+  EXPECT_TRUE(engine.failure().IsIoError()) << engine.failure().ToString();
+  EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " dane\\b.wav");
+  EXPECT_EQ(converter_.calls.size(), 2u);  // nothing after the failure
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/before.txt")), "before");
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/Dane/a.wav")), "wav:1");
+  EXPECT_FALSE(Exists(c_drive("Games/Foo/Dane/B.spx")));  // the compressed entry is gone
+  EXPECT_FALSE(Exists(c_drive("Games/Foo/Dane/C.ogg")));
+  EXPECT_FALSE(Exists(c_drive("Games/Foo/after.txt")));
 }
 
 // The same on a real, small file system, where the test may mount one.

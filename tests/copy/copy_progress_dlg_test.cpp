@@ -20,8 +20,9 @@ using testing::ScriptedUi;
 // Keeps what it is given; writes nothing.
 class NoConverter : public SoundConverter {
  public:
-  void Convert(std::uint32_t kind, const std::string&, const std::string& output) override {
+  base::Status Convert(std::uint32_t kind, const std::string&, const std::string& output) override {
     outputs.push_back(std::to_string(kind) + " " + output);
+    return base::Status::Ok();
   }
   std::vector<std::string> outputs;
 };

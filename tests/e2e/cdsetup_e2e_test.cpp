@@ -2,8 +2,10 @@
 // prefixes: what it leaves on disk, in the registry files and links, what it
 // starts, and its exit status.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -205,6 +207,60 @@ TEST_F(CdsetupTest, GivingUpOrBadInputEndsWithAReasonAndItsStatus) {
        {"--medium", "--prefix", "--ui", "--silent", "--lang", "--type", "--dir", "--accept-licence",
         "--log", "--codepage", "--version", "Exit status"}) {
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+}
+
+// Every file below `dir` with its bytes, by path relative to it.
+std::map<std::string, std::string> Tree(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) {
+    if (e.is_regular_file()) files[fs::relative(e.path(), dir).string()] = ReadFile(e.path());
+  }
+  return files;
+}
+
+TEST_F(CdsetupTest, AFullDiskEndsTheCopyAndLeavesOnlyWholeFiles) {
+  const std::string install = " --silent --accept-licence --lang English";
+  ProgramRun whole = Cdsetup(Common() + install);
+  ASSERT_EQ(whole.status, 0) << whole.err;
+  const auto expected = Tree(C("Games/Demo"));
+  // What the copied files take on a tmpfs; the script and the picture are
+  // copied after them.
+  std::uintmax_t pages = 0;
+  for (const auto& [name, bytes] : expected) {
+    if (name != "install.ini" && name != "tlo.bmp") pages += (bytes.size() + 4095) / 4096;
+  }
+  fs::remove_all(temp_ / "prefix");
+
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can mount the small file system";
+  // The disk fills up early, half-way and in the last sound.
+  for (std::uintmax_t room : {pages / 4, pages / 2, pages - 1}) {
+    SCOPED_TRACE("room for " + std::to_string(room) + " of " + std::to_string(pages) + " pages");
+    const std::string games = C("Games");
+    testing::MakeDirs(games);
+    ASSERT_EQ(::mount("tmpfs", games.c_str(), "tmpfs", 0,
+                      ("size=" + std::to_string(room * 4096)).c_str()),
+              0);
+    fs::remove(temp_ / "log.txt");
+    ProgramRun full = Cdsetup(Common() + install);
+    const auto left = Tree(C("Games/Demo"));
+    ::umount2(games.c_str(), MNT_DETACH);
+    fs::remove_all(temp_ / "prefix");
+
+    EXPECT_EQ(full.status, 2) << full.err;
+    const std::string log = ReadFile(temp_ / "log.txt");
+    // The page's error names what could not be written.
+    const std::size_t box = log.find("message copy-failed (error) Copy failed: Cannot write ");
+    EXPECT_NE(box, std::string::npos) << log;
+    EXPECT_EQ(log.find("Setup is complete"), std::string::npos);
+    ASSERT_FALSE(left.empty());
+    // Each file there is whole: no WAV cut short, no compressed entry.
+    for (const auto& [name, bytes] : left) {
+      const auto want = expected.find(name);
+      ASSERT_NE(want, expected.end()) << name << " is left over";
+      EXPECT_TRUE(bytes == want->second)
+          << name << " differs: " << bytes.size() << " of " << want->second.size() << " bytes";
+    }
   }
 }
 
