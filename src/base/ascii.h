@@ -11,6 +11,11 @@ inline char ToLowerAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
+/// A to Z or a to z: a drive letter.
+inline bool IsAsciiAlpha(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 inline std::string ToLowerAscii(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = ToLowerAscii(c);

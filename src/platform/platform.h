@@ -131,6 +131,10 @@ class Platform {
 
   // --- Files -------------------------------------------------------------------
 
+  // Every write below (a copy's target, attributes, deletion, a new
+  // directory, a profile string, a file opened for writing, a shell link)
+  // on a CD drive is Refused, as the access denied of a real CD.
+
   /// Copies a file, overwriting an existing target unless `fail_if_exists`.
   virtual base::Status CopyFileA(std::string_view from, std::string_view to,
                                  bool fail_if_exists = false) = 0;

@@ -264,6 +264,43 @@ TEST_F(CdsetupTest, AFullDiskEndsTheCopyAndLeavesOnlyWholeFiles) {
   }
 }
 
+TEST_F(CdsetupTest, NothingIsWrittenOnTheCd) {
+  const auto medium = Tree(temp_ / "medium");
+  const std::string install = Common() + " --silent --accept-licence --lang English";
+  // A target that is not a full path lands on the CD, which refuses it.
+  for (const char* dir : {"Gry", "\\Gry", "D:\\Gry", "D:Gry"}) {
+    SCOPED_TRACE(dir);
+    ProgramRun run = Cdsetup(install + " --dir '" + dir + "'");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(ReadFile(temp_ / "log.txt").find("The folder cannot be created."), std::string::npos);
+    fs::remove(temp_ / "log.txt");
+  }
+  EXPECT_FALSE(Exists(C("Games")));
+
+  // Without a usable Programs folder the Start-menu folder would go to the
+  // current drive's root, the CD's: the shortcuts fail, the fallback record
+  // is kept.
+  ASSERT_EQ(Cdsetup(install).status, 0);
+  const std::string user_reg = ReadFile(temp_ / "prefix/user.reg");
+  const std::size_t programs = user_reg.find("\n\"Programs\"=");
+  ASSERT_NE(programs, std::string::npos);
+  const std::size_t end = user_reg.find('\n', programs + 1);
+  for (const std::string& value :
+       {std::string(), "\n\"Programs\"=\"C:\\\\" + std::string(200, 'x') + "\""}) {
+    SCOPED_TRACE(value.empty() ? "no Programs value" : "a Programs value of 203 characters");
+    testing::WriteFile(temp_ / "prefix/user.reg",
+                       user_reg.substr(0, programs) + value + user_reg.substr(end));
+    ProgramRun run = Cdsetup(Common() + " --silent --accept-licence --lang Polski --codepage 1250");
+    EXPECT_EQ(run.status, 3) << run.err;
+    auto p = Prefix();
+    ASSERT_TRUE(p);
+    EXPECT_EQ(Value(*p, platform::RegRoot::kCurrentUser, "Software\\Torvanel\\DemoSwiatla_Polski",
+                    "Program"),
+              "C:\\Gry\\Demo");
+  }
+  EXPECT_TRUE(Tree(temp_ / "medium") == medium) << "the medium was changed";
+}
+
 #if CDSETUP_WITH_QT
 TEST_F(CdsetupTest, WindowsNeedADisplaySilentRunsDoNot) {
   const std::string no_display = "QT_QPA_PLATFORM=xcb DISPLAY=:97";

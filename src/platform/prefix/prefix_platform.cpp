@@ -88,6 +88,14 @@ base::Result<WindowsPath> PrefixPlatform::Parse(std::string_view path) const {
   return WindowsPath::Parse(path, cwd_);
 }
 
+base::Result<WindowsPath> PrefixPlatform::ParseForWrite(std::string_view path) const {
+  base::Result<WindowsPath> parsed = Parse(path);
+  if (parsed.ok() && drives_.IsMedium(parsed->drive)) {
+    return base::Status::Refused("access denied: " + parsed->ToString() + " is on the CD");
+  }
+  return parsed;
+}
+
 base::Result<std::string> PrefixPlatform::Resolve(std::string_view path, bool* exists) {
   base::Result<WindowsPath> parsed = Parse(path);
   if (!parsed.ok()) return parsed.status();
@@ -218,8 +226,10 @@ base::Status PrefixPlatform::WritePrivateProfileStringA(std::string_view section
                                                         std::string_view key,
                                                         std::string_view value,
                                                         std::string_view path) {
+  base::Result<WindowsPath> parsed = ParseForWrite(path);
+  if (!parsed.ok()) return parsed.status();
   bool exists = false;
-  base::Result<std::string> host = Resolve(path, &exists);
+  base::Result<std::string> host = ResolveParsed(*parsed, &exists);
   if (!host.ok()) return host.status();
   std::string text;
   if (exists) {
@@ -246,7 +256,7 @@ base::Status PrefixPlatform::CopyFileA(std::string_view from, std::string_view t
   base::Result<std::string> src = Resolve(from, &from_exists);
   if (!src.ok()) return src.status();
   if (!from_exists) return base::Status::NotFound("no such file: " + std::string(from));
-  base::Result<WindowsPath> dst_path = Parse(to);
+  base::Result<WindowsPath> dst_path = ParseForWrite(to);
   if (!dst_path.ok()) return dst_path.status();
   if (dst_path->IsRoot() || HasWildcards(dst_path->parts.back())) {
     return base::Status::Refused("not a file name: " + std::string(to));
@@ -262,7 +272,7 @@ base::Status PrefixPlatform::CopyFileA(std::string_view from, std::string_view t
 base::Status PrefixPlatform::SetFileAttributesArchive(std::string_view path) {
   bool exists = false;
   KnownStat known;
-  base::Result<WindowsPath> parsed = Parse(path);
+  base::Result<WindowsPath> parsed = ParseForWrite(path);
   if (!parsed.ok()) return parsed.status();
   base::Result<std::string> host = ResolveParsed(*parsed, &exists, &known);
   if (!host.ok()) return host.status();
@@ -276,8 +286,10 @@ base::Status PrefixPlatform::SetFileAttributesArchive(std::string_view path) {
 }
 
 base::Status PrefixPlatform::DeleteFileA(std::string_view path) {
+  base::Result<WindowsPath> parsed = ParseForWrite(path);
+  if (!parsed.ok()) return parsed.status();
   bool exists = false;
-  base::Result<std::string> host = Resolve(path, &exists);
+  base::Result<std::string> host = ResolveParsed(*parsed, &exists);
   if (!host.ok()) return host.status();
   if (!exists) return base::Status::NotFound(std::string(path));
   struct stat st;
@@ -299,6 +311,7 @@ base::Status PrefixPlatform::CreateDirectoryA(std::string_view path) {
   if (HasWildcards(parsed->parts.back())) {
     return base::Status::Refused("not a directory name: " + std::string(path));
   }
+  if (drives_.IsMedium(parsed->drive)) return ParseForWrite(path).status();
   if (::mkdir(host->c_str(), 0777) != 0) {
     return base::Status::FromErrno(errno, "create the directory " + std::string(path));
   }
@@ -398,7 +411,8 @@ base::Result<std::vector<FindData>> PrefixPlatform::FindFiles(std::string_view p
 }
 
 base::Result<FilePtr> PrefixPlatform::OpenFile(std::string_view path, const char* mode) {
-  base::Result<WindowsPath> parsed = Parse(path);
+  const bool writes = std::string_view(mode).find_first_of("wa+") != std::string_view::npos;
+  base::Result<WindowsPath> parsed = writes ? ParseForWrite(path) : Parse(path);
   if (!parsed.ok()) return parsed.status();
   if (parsed->IsRoot() || HasWildcards(parsed->parts.back())) {
     return base::Status::Refused("not a file name: " + std::string(path));

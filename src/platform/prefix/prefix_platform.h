@@ -117,6 +117,9 @@ class PrefixPlatform : public Platform {
 
   explicit PrefixPlatform(PrefixOptions options);
   base::Result<WindowsPath> Parse(std::string_view path) const;
+  /// Parse for a path about to be written: the medium is a CD, and like a
+  /// real one it refuses every write (access denied).
+  base::Result<WindowsPath> ParseForWrite(std::string_view path) const;
   base::Result<std::string> ResolveParsed(const WindowsPath& path, bool* exists,
                                           KnownStat* known = nullptr);
   /// The file's status: the one `known` holds, else asked of the host.

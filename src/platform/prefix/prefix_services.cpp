@@ -156,11 +156,16 @@ std::string PrefixPlatform::GetSystemLanguageId() {
 }
 
 std::string PrefixPlatform::GetEnvironmentVariableA(std::string_view name) {
-  std::string n(name);
-  if (const char* v = std::getenv(n.c_str())) return ToAnsi(v);
-  // Windows always has its directory in the environment.
-  if (base::EqualsIgnoreCaseAscii(name, "WINDIR")) return "C:\\windows";
-  return std::string();
+  const char* v = std::getenv(std::string(name).c_str());
+  if (base::EqualsIgnoreCaseAscii(name, "WINDIR")) {
+    // The prefix's own Windows directory, which Windows always has in the
+    // environment. A host value is taken only when it is a Windows path: a
+    // host directory or an empty value would send the files elsewhere.
+    const bool windows_path =
+        v != nullptr && base::IsAsciiAlpha(v[0]) && v[1] == ':' && (v[2] == '\\' || v[2] == '/');
+    return windows_path ? ToAnsi(v) : "C:\\windows";
+  }
+  return v != nullptr ? ToAnsi(v) : std::string();
 }
 
 base::Result<int> PrefixPlatform::StartProcess(std::string_view path,
@@ -206,7 +211,7 @@ base::Result<int> PrefixPlatform::StartProcess(std::string_view path,
 
 base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
                                             const ShellLinkSpec& wanted) {
-  base::Result<WindowsPath> parsed = Parse(link_path);
+  base::Result<WindowsPath> parsed = ParseForWrite(link_path);
   if (!parsed.ok()) return parsed.status();
   if (parsed->IsRoot() || HasWildcards(parsed->parts.back())) {
     return base::Status::Refused("not a file name: " + std::string(link_path));

@@ -1,18 +1,12 @@
 #include "platform/prefix/windows_path.h"
 
+#include "base/ascii.h"
+
 namespace cdsetup::platform {
 namespace {
 
 bool IsSeparator(char c) {
   return c == '\\' || c == '/';
-}
-
-bool IsLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
 bool BadComponentChar(unsigned char c) {
@@ -45,9 +39,9 @@ base::Result<WindowsPath> WindowsPath::Parse(std::string_view path, const Window
   WindowsPath out;
   std::string_view rest = path;
   if (rest.size() >= 2 && rest[1] == ':') {
-    if (!IsLetter(rest[0]))
+    if (!base::IsAsciiAlpha(rest[0]))
       return base::Status::Refused("not a drive letter: " + std::string(path));
-    out.drive = Lower(rest[0]);
+    out.drive = base::ToLowerAscii(rest[0]);
     rest.remove_prefix(2);
     if (!rest.empty() && IsSeparator(rest[0])) {
       // absolute on that drive

@@ -181,6 +181,11 @@ TEST_F(PrefixLocale, WindowsDirectoryIsInTheEnvironment) {
     EXPECT_EQ(platform_->GetEnvironmentVariableA("WINDIR"), "C:\\windows");
     EXPECT_EQ(platform_->GetEnvironmentVariableA("windir"), "C:\\windows");
   }
+  // A host directory, an empty value or a relative one is not the prefix's.
+  for (const char* host : {"/opt/windows", "", "windows", "C:windows"}) {
+    ScopedEnv env{{"WINDIR", host}};
+    EXPECT_EQ(platform_->GetEnvironmentVariableA("WINDIR"), "C:\\windows") << host;
+  }
   {
     // "D:\Okna\Łódź" from a UTF-8 environment, in code page 1250.
     ScopedEnv env{{"WINDIR",

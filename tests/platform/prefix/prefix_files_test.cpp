@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "support/prefix_fixture.h"
 
 namespace cdsetup::platform {
@@ -98,7 +100,8 @@ TEST_F(PrefixFiles, StreamsOpenByWindowsPath) {
 }
 
 TEST_F(PrefixFiles, ProfileStringsThroughThePlatform) {
-  WriteFile(medium("install.ini"), "[Option]\r\nPROGRAM_NAME=Gra\r\n");
+  WriteFile(c_drive("install.ini"), "[Option]\r\nPROGRAM_NAME=Gra\r\n");
+  ASSERT_TRUE(platform_->SetCurrentDirectoryA("C:\\").ok());
   std::array<char, 260> buf;
   EXPECT_EQ(platform_->GetPrivateProfileStringA("option", "program_name", "d", buf, "install.ini"),
             3u);
@@ -110,7 +113,8 @@ TEST_F(PrefixFiles, ProfileStringsThroughThePlatform) {
   // The write is seen by the next read (the cached index is renewed).
   ASSERT_TRUE(
       platform_->WritePrivateProfileStringA("Option", "Language", "Polski", "INSTALL.INI").ok());
-  EXPECT_EQ(ReadFile(medium("install.ini")), "[Option]\r\nPROGRAM_NAME=Gra\r\nLanguage=Polski\r\n");
+  EXPECT_EQ(ReadFile(c_drive("install.ini")),
+            "[Option]\r\nPROGRAM_NAME=Gra\r\nLanguage=Polski\r\n");
   platform_->GetPrivateProfileStringA("Option", "language", "", buf, "install.ini");
   EXPECT_STREQ(buf.data(), "Polski");
 
@@ -122,6 +126,41 @@ TEST_F(PrefixFiles, ProfileStringsThroughThePlatform) {
   EXPECT_TRUE(
       platform_->WritePrivateProfileStringA("Option", "Language", "X", "C:\\new.ini").IsRefused());
   EXPECT_EQ(ReadFile(c_drive("new.ini")), "[Option]\r\nLanguage=English\r\n");
+}
+
+TEST_F(PrefixFiles, TheCdRefusesEveryWriteAsARealOneDoes) {
+  WriteFile(medium("install.ini"), "[Option]\r\n");
+  WriteFile(medium("Dane/a.txt"), "a");
+  WriteFile(c_drive("b.txt"), "b");
+  ::chmod(medium("Dane/a.txt").c_str(), 0444);
+  auto listing = [&] {
+    std::string all;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(medium("")))
+      all += e.path().string() + "=" + (e.is_regular_file() ? ReadFile(e.path()) : "") + "\n";
+    return all;
+  };
+  const std::string before = listing();
+  // The current directory is the CD's root: relative and rooted paths land there.
+  for (const char* on_cd : {"D:\\Gry\\x.txt", "Gry", "\\Gry", "Dane\\a.txt", "install.ini"}) {
+    SCOPED_TRACE(on_cd);
+    EXPECT_TRUE(platform_->CopyFileA("C:\\b.txt", on_cd).IsRefused());
+    EXPECT_TRUE(platform_->CreateDirectoryA(on_cd).IsRefused() ||
+                platform_->CreateDirectoryA(on_cd).IsAlreadyExists());
+    EXPECT_TRUE(
+        platform_->WritePrivateProfileStringA("Option", "Language", "X", on_cd).IsRefused());
+    for (const char* mode : {"wb", "ab", "r+b"}) {
+      EXPECT_TRUE(platform_->OpenFile(on_cd, mode).status().IsRefused()) << mode;
+    }
+    EXPECT_TRUE(platform_->WriteShellLink(std::string(on_cd) + ".lnk", {"C:\\b.txt", "", "", ""})
+                    .IsRefused());
+  }
+  EXPECT_TRUE(platform_->SetFileAttributesArchive("Dane\\a.txt").IsRefused());
+  EXPECT_TRUE(platform_->DeleteFileA("D:\\Dane\\a.txt").IsRefused());
+  EXPECT_TRUE(platform_->CreateDirectoryA("D:\\Dane").IsAlreadyExists());
+  EXPECT_EQ(listing(), before);
+  // Reading goes on as before.
+  EXPECT_TRUE(platform_->OpenFile("Dane\\a.txt", "rb").ok());
+  EXPECT_TRUE(platform_->CopyFileA("Dane\\a.txt", "C:\\a.txt").ok());
 }
 
 TEST_F(PrefixFiles, ProfileWriteLeavesNoTemporaryFileBehind) {
