@@ -27,7 +27,8 @@ constexpr int kRuns = 5;
 
 class NoConverter : public copy::SoundConverter {
  public:
-  base::Status Convert(std::uint32_t, const std::string&, const std::string&) override {
+  base::Status Convert(std::uint32_t, const std::string&, const std::string&,
+                       const std::atomic<bool>&) override {
     return base::Status::Ok();
   }
 };

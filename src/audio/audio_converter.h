@@ -3,14 +3,17 @@
 // One converter object serves one archive entry; no state survives a call.
 #pragma once
 
+#include <atomic>
+
 #include "audio/diagnostics.h"
 
 namespace cdsetup::audio {
 
 enum class ConversionResult {
-  kConverted,   // decoded to the end of the input
-  kNotSound,    // the input is missing or no stream of the kind: nothing to convert
-  kWriteFailed  // the output could not be created or written whole: it is gone
+  kConverted,    // decoded to the end of the input
+  kNotSound,     // the input is missing or no stream of the kind: nothing to convert
+  kWriteFailed,  // the output could not be created or written whole: it is gone
+  kStopped       // asked to stop before the end: the output is gone
 };
 
 class CAudioConverter {
@@ -19,6 +22,10 @@ class CAudioConverter {
   CAudioConverter() = default;
   /// Diagnostics go to `diagnostics` instead (neither stream is closed).
   explicit CAudioConverter(AudioDiagnostics diagnostics) : m_diag(diagnostics) {}
+  /// Also: a conversion stops soon after `stop` is set (from another thread),
+  /// removes its output and returns kStopped. `stop` must outlive the calls.
+  CAudioConverter(AudioDiagnostics diagnostics, const std::atomic<bool>& stop)
+      : m_diag(diagnostics), m_stop(&stop) {}
   virtual ~CAudioConverter() = default;
 
   /// Decodes the Ogg Vorbis file `input_path` into a WAV file at
@@ -44,7 +51,12 @@ class CAudioConverter {
   ConversionResult SpeexToWav(const char* input_path, const char* output_path);
 
  private:
+  bool StopRequested() const {
+    return m_stop != nullptr && m_stop->load(std::memory_order_relaxed);
+  }
+
   AudioDiagnostics m_diag;
+  const std::atomic<bool>* m_stop = nullptr;
 };
 
 }  // namespace cdsetup::audio

@@ -11,10 +11,7 @@ constexpr std::size_t kOutputBufferSize = 64 * 1024;
 }  // namespace
 
 OutputFile::~OutputFile() {
-  if (file_ != nullptr) {
-    failed_ = true;
-    (void)Close();
-  }
+  if (file_ != nullptr) Discard();
 }
 
 bool OutputFile::Open(const char* path) {

@@ -36,6 +36,11 @@ class OutputFile {
   /// Closes the file. True when every write, the flush and the close
   /// succeeded; otherwise the file is removed and false is returned.
   bool Close();
+  /// Closes and removes the file: what it holds is not to be kept.
+  void Discard() {
+    failed_ = true;
+    (void)Close();
+  }
 
  private:
   std::FILE* file_ = nullptr;

@@ -24,8 +24,8 @@ constexpr long kReadSize = 200;
 // Everything one conversion holds; Finish releases it in one place.
 class SpeexRun {
  public:
-  SpeexRun(std::FILE* input, const char* output_path, std::FILE* err)
-      : input_(input), output_path_(output_path), err_(err) {
+  SpeexRun(std::FILE* input, const char* output_path, std::FILE* err, const std::atomic<bool>* stop)
+      : input_(input), output_path_(output_path), err_(err), stop_(stop) {
     ogg_sync_init(&sync_);
     speex_bits_init(&bits_);
   }
@@ -46,6 +46,8 @@ class SpeexRun {
   std::FILE* input_;
   const char* output_path_;
   std::FILE* err_;
+  const std::atomic<bool>* stop_;  // null: never asked to stop
+  bool stopped_ = false;
   OutputFile output_;
 
   ogg_sync_state sync_;
@@ -67,6 +69,10 @@ class SpeexRun {
 
 void SpeexRun::Run() {
   for (;;) {
+    if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) {
+      stopped_ = true;
+      return;
+    }
     char* buffer = ogg_sync_buffer(&sync_, kReadSize);
     if (buffer == nullptr) return;
     const std::size_t got = std::fread(buffer, 1, kReadSize, input_);
@@ -160,18 +166,20 @@ bool SpeexRun::WriteFrame(int samples) {
 }
 
 ConversionResult SpeexRun::Finish() {
+  if (stopped_ && output_.is_open()) output_.Discard();
   if (output_.is_open() && !output_.failed() && HasWavSuffix(output_path_)) {
     output_.Check(FinishWavHeader(output_.get(), sample_bytes_, err_));
   }
   if (decoder_ != nullptr) {
     speex_decoder_destroy(decoder_);
-  } else if (!refused_) {
+  } else if (!refused_ && !stopped_) {
     std::fputs("This doesn't look like a Speex file\n", err_);
   }
   speex_bits_destroy(&bits_);
   ogg_sync_clear(&sync_);
   if (stream_ready_) ogg_stream_clear(&stream_);
   std::fclose(input_);
+  if (stopped_) return ConversionResult::kStopped;
   // No usable header, or none at all: there was nothing to convert. A header
   // and no output is an output that could not be opened.
   if (decoder_ == nullptr) return ConversionResult::kNotSound;
@@ -191,7 +199,7 @@ ConversionResult CAudioConverter::SpeexToWav(const char* input_path, const char*
     std::fprintf(m_diag.err, "Cannot open input file %s\n", input_path);
     return ConversionResult::kNotSound;
   }
-  SpeexRun run(input, output_path, m_diag.err);
+  SpeexRun run(input, output_path, m_diag.err, m_stop);
   run.Run();
   return run.Finish();
 }

@@ -9,14 +9,6 @@
 
 namespace cdsetup::audio {
 
-namespace {
-
-// Calls never overlap (one conversion at a time on one thread), so the PCM
-// buffer need not live on the stack.
-char g_pcm[4096];
-
-}  // namespace
-
 ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char* output_path) {
   std::FILE* err = m_diag.err;
   // The input is opened first, so that a missing input leaves no empty file.
@@ -58,14 +50,25 @@ ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char
   // Holes and damaged pages come back as negative results: skip them and go
   // on. A write that fails (a full disk) ends the decode: nothing after it
   // could be kept.
+  // Conversions may run side by side, so the buffer is the call's own.
+  char pcm[4096];
   int section = 0;
+  bool stopped = false;
   while (!output.failed()) {
-    const long n = ov_read(&vf, g_pcm, sizeof g_pcm, 0, 2, 1, &section);
+    if (StopRequested()) {
+      stopped = true;
+      break;
+    }
+    const long n = ov_read(&vf, pcm, sizeof pcm, 0, 2, 1, &section);
     if (n == 0) break;
-    if (n > 0) output.Write(g_pcm, static_cast<std::size_t>(n));
+    if (n > 0) output.Write(pcm, static_cast<std::size_t>(n));
   }
 
   ov_clear(&vf);  // closes the input
+  if (stopped) {
+    output.Discard();
+    return ConversionResult::kStopped;
+  }
   if (!output.Close()) {
     std::fprintf(err, "Cannot write output file %s\n", output_path);
     return ConversionResult::kWriteFailed;

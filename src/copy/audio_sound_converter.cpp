@@ -6,8 +6,9 @@
 namespace cdsetup::copy {
 
 base::Status AudioSoundConverter::Convert(std::uint32_t kind, const std::string& input,
-                                          const std::string& output) {
-  audio::CAudioConverter converter(diagnostics_);
+                                          const std::string& output,
+                                          const std::atomic<bool>& stop) {
+  audio::CAudioConverter converter(diagnostics_, stop);
   audio::ConversionResult result = audio::ConversionResult::kNotSound;
   if (kind == kKindVorbis) {
     result = converter.VorbisToWav(input.c_str(), output.c_str());
@@ -16,6 +17,9 @@ base::Status AudioSoundConverter::Convert(std::uint32_t kind, const std::string&
   }
   if (result == audio::ConversionResult::kWriteFailed) {
     return base::Status::IoError("cannot write " + output + " (is the disk full?)");
+  }
+  if (result == audio::ConversionResult::kStopped) {
+    return base::Status::Cancelled("the conversion of " + input + " was stopped");
   }
   return base::Status::Ok();
 }

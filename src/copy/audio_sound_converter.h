@@ -14,9 +14,10 @@ class AudioSoundConverter : public SoundConverter {
       : diagnostics_(diagnostics) {}
 
   /// Kind 0 through VorbisToWav, kind 1 through SpeexToWav; any other kind is
-  /// left alone. Only a failed write of the output is passed on.
-  base::Status Convert(std::uint32_t kind, const std::string& input,
-                       const std::string& output) override;
+  /// left alone. Only a failed write of the output, and a stop, are passed
+  /// on.
+  base::Status Convert(std::uint32_t kind, const std::string& input, const std::string& output,
+                       const std::atomic<bool>& stop) override;
 
  private:
   audio::AudioDiagnostics diagnostics_;

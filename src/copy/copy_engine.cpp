@@ -48,6 +48,9 @@ void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
   }
 }
 
+// How long a step waits for the conversions before it gives the page back.
+constexpr int kConversionWaitMs = 10;
+
 // A path that does not fit its buffer is refused: cut, it would name another file.
 base::Status CheckPathLength(const std::string& path) {
   if (path.size() > base::kMaxText) return base::Status::Refused("path too long: " + path);
@@ -57,14 +60,18 @@ base::Status CheckPathLength(const std::string& path) {
 }  // namespace
 
 CopyEngine::CopyEngine(script::LocalizedTexts texts, const std::string& target_dir,
-                       SoundConverter& converter)
+                       SoundConverter& converter, int conversion_workers)
     : texts_(std::move(texts)),
       script_(texts_.script()),
       platform_(texts_.platform()),
       target_dir_(target_dir),
-      converter_(converter) {}
+      converter_(converter),
+      // Each worker busy, and the next entry written and waiting for one.
+      conversions_(converter, conversion_workers, conversion_workers + 1) {}
 
-CopyEngine::~CopyEngine() = default;
+CopyEngine::~CopyEngine() {
+  Close();
+}
 
 void CopyEngine::Start() {
   file_count_ = script_.ReadNumber(install_type_, "files");
@@ -77,8 +84,31 @@ void CopyEngine::Start() {
 }
 
 void CopyEngine::Close() {
+  conversions_.Stop();
+  while (!conversions_.empty()) {
+    for (const auto& done : conversions_.TakeFinished(-1)) {
+      (void)platform_.DeleteFileA(done.job.temp_path);
+    }
+  }
+  CloseArchive();
+}
+
+void CopyEngine::CloseArchive() {
   reader_.reset();
   archive_.reset();
+}
+
+StepResult CopyEngine::Collect(int wait_ms) {
+  StepResult result = StepResult::kGoOn;
+  for (const auto& done : conversions_.TakeFinished(wait_ms)) {
+    (void)platform_.DeleteFileA(done.job.temp_path);
+    if (!done.status.ok() && result == StepResult::kGoOn) {
+      error_text_ = done.job.error_text;
+      result = Fail(done.status);
+    }
+  }
+  if (result == StepResult::kFailed) Close();
+  return result;
 }
 
 StepResult CopyEngine::Fail(base::Status why) {
@@ -87,11 +117,17 @@ StepResult CopyEngine::Fail(base::Status why) {
 }
 
 StepResult CopyEngine::Step() {
+  if (Collect(0) == StepResult::kFailed) return StepResult::kFailed;
   return archive_ ? StepArchive() : StepList();
 }
 
 StepResult CopyEngine::StepList() {
-  if (next_index_ >= file_count_) return StepResult::kFinished;
+  if (next_index_ >= file_count_) {
+    // The copy is done when the last conversion is.
+    if (conversions_.empty()) return StepResult::kFinished;
+    if (Collect(kConversionWaitMs) == StepResult::kFailed) return StepResult::kFailed;
+    return conversions_.empty() ? StepResult::kFinished : StepResult::kWaiting;
+  }
   const std::string source = script_.ReadText(install_type_, script::FamilyKey("%d", next_index_));
   current_file_ = JoinCut(copying_text_, source);
   error_text_ = JoinCut(write_error_text_, source);
@@ -131,8 +167,14 @@ StepResult CopyEngine::StepList() {
 }
 
 StepResult CopyEngine::StepArchive() {
-  if (!reader_->AtEnd()) return UnpackArchiveEntry();
-  Close();
+  if (!reader_->AtEnd()) {
+    if (conversions_.full()) {
+      if (Collect(kConversionWaitMs) == StepResult::kFailed) return StepResult::kFailed;
+      if (conversions_.full()) return StepResult::kWaiting;
+    }
+    return UnpackArchiveEntry();
+  }
+  CloseArchive();
   ++next_index_;
   return StepResult::kGoOn;
 }
@@ -193,17 +235,19 @@ StepResult CopyEngine::UnpackArchiveEntry() {
 
   auto input_host = platform_.HostPath(temp_path);
   auto output_host = platform_.HostPath(output_path);
-  base::Status converted =
-      !input_host.ok()    ? input_host.status()
-      : !output_host.ok() ? output_host.status()
-                          : converter_.Convert(entry.kind, input_host.value(), output_host.value());
-  (void)platform_.DeleteFileA(temp_path);
-  if (!converted.ok()) {
-    // The error names the sound that is missing now, not its archive.
-    error_text_ = JoinCut(write_error_text_, archive_dir + output_name);
-    return Fail(converted.WithContext(archive_path_));
+  if (!input_host.ok() || !output_host.ok()) {
+    (void)platform_.DeleteFileA(temp_path);
+    return Fail(!input_host.ok() ? input_host.status() : output_host.status());
   }
-  return StepResult::kGoOn;
+  ConversionQueue::Job job;
+  job.kind = entry.kind;
+  job.input = std::move(input_host).value();
+  job.output = std::move(output_host).value();
+  job.temp_path = temp_path;
+  // The error names the sound that would be missing, not its archive.
+  job.error_text = JoinCut(write_error_text_, archive_dir + output_name);
+  conversions_.Submit(std::move(job));
+  return Collect(0);
 }
 
 }  // namespace cdsetup::copy

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "base/result.h"
+#include "copy/conversion_queue.h"
 #include "copy/runtime_random.h"
 #include "copy/sound_archive_reader.h"
 #include "copy/sound_converter.h"
@@ -22,15 +24,18 @@ enum class StepResult {
   kGoOn = 0,      // call Step() again
   kFinished = 1,  // every list entry was processed
   kFailed = 2,    // a copy failed; error_text() names the file
+  kWaiting = 3,   // no step was made: conversions are busy; call Step() again
 };
 
 class CopyEngine {
  public:
   /// The file lists and texts come from `texts`. `target_dir` is read afresh
   /// at every step, so it must outlive the engine; so must `converter`. The
-  /// install type is "std" until SetInstallType.
-  CopyEngine(script::LocalizedTexts texts, const std::string& target_dir,
-             SoundConverter& converter);
+  /// install type is "std" until SetInstallType. With `conversion_workers`
+  /// threads, entries convert beside the next steps; with none, each entry
+  /// converts within its own step.
+  CopyEngine(script::LocalizedTexts texts, const std::string& target_dir, SoundConverter& converter,
+             int conversion_workers = 0);
   ~CopyEngine();
   CopyEngine(const CopyEngine&) = delete;
   CopyEngine& operator=(const CopyEngine&) = delete;
@@ -44,10 +49,16 @@ class CopyEngine {
 
   /// One step: one plain file, the opening of an archive, one archive entry,
   /// or the closing of an archive. A failed plain copy still advances the
-  /// list and the bar before kFailed is returned.
+  /// list and the bar before kFailed is returned. An entry's conversion
+  /// that fails later ends the copy at the next call, with error_text()
+  /// naming that entry. kWaiting, after at most about 10 ms, while the
+  /// conversions in flight leave no room for the next entry or the list is
+  /// done and they are not; kFinished once they are.
   StepResult Step();
 
-  /// Closes an archive left open (the page is going away mid-archive).
+  /// Stops the conversions in flight, waits for them (a stopped one leaves
+  /// no output), deletes the compressed entries, and closes an archive left
+  /// open (the page is going away mid-archive).
   void Close();
 
   int file_count() const { return file_count_; }
@@ -69,6 +80,10 @@ class CopyEngine {
   StepResult StepArchive();
   StepResult UnpackArchiveEntry();
   StepResult Fail(base::Status why);
+  void CloseArchive();
+  /// Hands back the finished conversions (waiting up to `wait_ms` for the
+  /// oldest): kFailed for the first that failed, kGoOn otherwise.
+  StepResult Collect(int wait_ms);
 
   const script::LocalizedTexts texts_;
   const script::InstallScript& script_;
@@ -91,6 +106,7 @@ class CopyEngine {
   std::optional<SoundArchiveReader> reader_;
   std::string archive_path_;  // lower-cased source of the open archive
   RuntimeRandom random_;
+  ConversionQueue conversions_;
 };
 
 }  // namespace cdsetup::copy

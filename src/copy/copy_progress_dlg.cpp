@@ -1,14 +1,37 @@
 #include "copy/copy_progress_dlg.h"
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 #include "framework/controls.h"
 
 namespace cdsetup::copy {
 
 using namespace framework;
 
+namespace {
+
+// The conversions take every core; the copy itself waits on the disk.
+int DefaultWorkers() {
+  return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 8);
+}
+
+std::uint64_t SteadyMilliseconds() {
+  using namespace std::chrono;
+  return static_cast<std::uint64_t>(
+      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+}  // namespace
+
 CCopyProgressDlg::CCopyProgressDlg(const std::string& target_dir, CWnd* parent,
                                    script::LocalizedTexts texts)
-    : CDialog(IDD, parent), target_dir_(target_dir), m_texts(std::move(texts)) {}
+    : CDialog(IDD, parent),
+      target_dir_(target_dir),
+      m_texts(std::move(texts)),
+      workers_(DefaultWorkers()),
+      work_clock_(SteadyMilliseconds) {}
 
 CCopyProgressDlg::~CCopyProgressDlg() = default;
 
@@ -22,7 +45,7 @@ base::Status CCopyProgressDlg::GetFailure() const {
 
 bool CCopyProgressDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  engine_ = std::make_unique<CopyEngine>(m_texts, target_dir_, *converter_);
+  engine_ = std::make_unique<CopyEngine>(m_texts, target_dir_, *converter_, workers_);
   engine_->SetInstallType(m_strInstallType);
   SetWindowText(m_texts.Get("IDS_KOPIOWANIE_PLIKOW"));
   if (CWnd* abort = GetDlgItem(IDCANCEL)) abort->SetWindowText(m_texts.Get("IDS_PRZERWIJ"));
@@ -37,12 +60,18 @@ bool CCopyProgressDlg::OnInitDialog() {
 
 void CCopyProgressDlg::OnTimer(UINT id) {
   if (id != kCopyTimer || !engine_) return;
-  const StepResult result = engine_->Step();
-  if (step_log_) {
-    step_log_->Write(
-        "copy step: " + engine_->current_file_text() +
-        (result == StepResult::kFailed ? " (failed: " + engine_->failure().ToString() + ")" : ""));
-  }
+  const std::uint64_t start = work_clock_();
+  StepResult result;
+  do {
+    result = engine_->Step();
+    if (step_log_ && result != StepResult::kWaiting) {
+      step_log_->Write("copy step: " + engine_->current_file_text() +
+                       (result == StepResult::kFailed
+                            ? " (failed: " + engine_->failure().ToString() + ")"
+                            : ""));
+    }
+  } while ((result == StepResult::kGoOn || result == StepResult::kWaiting) &&
+           work_clock_() - start < kSliceMs);
   if (CWnd* label = GetDlgItem(IDC_CURRENT_FILE)) {
     if (label->GetWindowText() != engine_->current_file_text()) {
       label->SetWindowText(engine_->current_file_text());

@@ -1,7 +1,10 @@
-// The copy progress page: runs the copy engine one step per timer message,
-// shows the current file and a progress bar, and lets the user abort.
+// The copy progress page: runs the copy engine's steps on its timer, about
+// 15 ms of work per message so that the window stays responsive, shows the
+// current file and a progress bar, and lets the user abort between steps.
+// Archive entries convert on the other cores meanwhile.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +25,8 @@ class CCopyProgressDlg : public framework::CDialog {
   static constexpr int IDC_CURRENT_FILE = resources::IDC_CURRENT_FILE;
   static constexpr framework::UINT kCopyTimer = 1;
   static constexpr framework::UINT kCopyPeriodMs = 10;
+  /// The work one timer message does before the window gets its turn.
+  static constexpr std::uint64_t kSliceMs = 15;
 
   /// `target_dir` is the install sequence's own text, read at every step.
   CCopyProgressDlg(const std::string& target_dir, framework::CWnd* parent,
@@ -36,6 +41,12 @@ class CCopyProgressDlg : public framework::CDialog {
   base::Status GetFailure() const;
   /// The converter archive entries go to; the audio converters by default.
   void SetConverter(SoundConverter* converter) { converter_ = converter; }
+  /// Threads that convert beside the copy; one per core by default, 0 to
+  /// convert each entry within its own step.
+  void SetConversionWorkers(int workers) { workers_ = workers; }
+  /// Milliseconds of the clock that measures the work of a message; a
+  /// monotonic clock by default, a test's own otherwise.
+  void SetWorkClock(std::function<std::uint64_t()> clock) { work_clock_ = std::move(clock); }
   /// Receives one line per step (the file worked on); null for none.
   void SetStepLog(base::ActionLog* log) { step_log_ = log; }
 
@@ -49,6 +60,8 @@ class CCopyProgressDlg : public framework::CDialog {
   std::string m_strInstallType = "std";
   AudioSoundConverter default_converter_;
   SoundConverter* converter_ = &default_converter_;
+  int workers_;
+  std::function<std::uint64_t()> work_clock_;
   std::unique_ptr<CopyEngine> engine_;
   base::ActionLog* step_log_ = nullptr;
 };

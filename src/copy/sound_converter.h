@@ -3,6 +3,7 @@
 // writes the WAV file. Tests put a recording converter here.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -17,9 +18,12 @@ class SoundConverter {
   /// a WAV file at `output`. A damaged entry is no failure: it leaves
   /// whatever the converter made of it, and the copy goes on. A WAV that
   /// could not be written whole (a full disk) is an IoError, with no output
-  /// left behind; the copy ends there.
+  /// left behind; the copy ends there. Once `stop` is set the conversion may
+  /// end early, Cancelled, with no output left behind.
+  ///
+  /// Conversions of different entries may run at once on several threads.
   virtual base::Status Convert(std::uint32_t kind, const std::string& input,
-                               const std::string& output) = 0;
+                               const std::string& output, const std::atomic<bool>& stop) = 0;
 };
 
 }  // namespace cdsetup::copy

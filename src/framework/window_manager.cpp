@@ -141,7 +141,11 @@ void WindowManager::Post(WindowState* target, UINT message, WPARAM wparam, LPARA
   posted_.push_back({target, message, wparam, lparam});
 }
 
-bool WindowManager::PumpOnce() {
+bool WindowManager::PumpOnce(bool timers_due_now) {
+  return Deliver(timers_due_now ? UINT64_MAX : Now());
+}
+
+bool WindowManager::Deliver(std::uint64_t due_by) {
   if (!posted_.empty()) {
     PostedMessage m = posted_.front();
     posted_.pop_front();
@@ -155,7 +159,7 @@ bool WindowManager::PumpOnce() {
     if (w->in_timer) continue;  // a handler still running is not entered again
     if (Ending(*w)) continue;   // its dialog's loop ends before another message
     for (auto& [id, timer] : w->timers) {
-      if (timer.due_ms <= now && (!due || timer.due_ms < due->due_ms)) {
+      if (timer.due_ms <= due_by && (!due || timer.due_ms < due->due_ms)) {
         due = &timer;
         due_window = w.get();
       }
@@ -173,7 +177,10 @@ bool WindowManager::PumpOnce() {
 }
 
 void WindowManager::PumpPending(int limit) {
-  while (limit-- > 0 && PumpOnce()) {
+  // A timer whose handler outlasts its period is due again at once; it gets
+  // one message per pass, so that the caller's own events come between.
+  const std::uint64_t pass = Now();
+  while (limit-- > 0 && Deliver(pass)) {
   }
 }
 

@@ -47,8 +47,10 @@ class WindowManager {
 
   void Post(WindowState* target, UINT message, WPARAM wparam, LPARAM lparam);
   /// Delivers one posted message, else one due timer message. False when
-  /// there was nothing to deliver.
-  bool PumpOnce();
+  /// there was nothing to deliver. With `timers_due_now` every timer counts
+  /// as due: for an interface that has nothing to draw between messages,
+  /// the next one follows at once.
+  bool PumpOnce(bool timers_due_now = false);
   /// Delivers everything that is due now (a bound keeps a timer that is
   /// always due from holding the loop).
   void PumpPending(int limit = 1000);
@@ -76,6 +78,8 @@ class WindowManager {
   int AskMessageBox(const MessageBoxRequest& request);
 
  private:
+  /// PumpOnce for the timers due by `due_by` (UINT64_MAX: every timer).
+  bool Deliver(std::uint64_t due_by);
   WindowManager() = default;
   /// True when the dialog `window` belongs to has been ended.
   static bool Ending(const WindowState& window);

@@ -12,6 +12,8 @@
 namespace cdsetup::copy {
 namespace {
 
+const std::atomic<bool> kGoOn{false};
+
 TEST(AudioSoundConverter, ConvertsVorbisAndSpeexEntriesByKind) {
   testing::ScopedTempDir dir;
   testing::CapturedStream err;
@@ -22,9 +24,9 @@ TEST(AudioSoundConverter, ConvertsVorbisAndSpeexEntriesByKind) {
   testing::WriteFile(dir / "Mowa.spx",
                      encoderkit::EncodeSpeex(encoderkit::SpeexOptions{},
                                              encoderkit::SineTone(440, 0.3, 8000, 1600)));
-  EXPECT_TRUE(converter.Convert(kKindVorbis, dir / "Intro.ogg", dir / "intro.wav").ok());
-  EXPECT_TRUE(converter.Convert(kKindSpeex, dir / "Mowa.spx", dir / "mowa.wav").ok());
-  EXPECT_TRUE(converter.Convert(7, dir / "Intro.ogg", dir / "other.wav").ok());
+  EXPECT_TRUE(converter.Convert(kKindVorbis, dir / "Intro.ogg", dir / "intro.wav", kGoOn).ok());
+  EXPECT_TRUE(converter.Convert(kKindSpeex, dir / "Mowa.spx", dir / "mowa.wav", kGoOn).ok());
+  EXPECT_TRUE(converter.Convert(7, dir / "Intro.ogg", dir / "other.wav", kGoOn).ok());
 
   const std::string vorbis = testing::ReadFile(dir / "intro.wav");
   EXPECT_EQ(vorbis.size(), 44u + 2u * 4410u);
@@ -41,16 +43,37 @@ TEST(AudioSoundConverter, OnlyAnOutputThatWasNotWrittenIsAFailure) {
   AudioSoundConverter converter(audio::AudioDiagnostics{err.get(), err.get()});
   testing::WriteFile(dir / "Zla.ogg", "not an Ogg stream");
   // A damaged entry converts to what it can; the copy goes on.
-  EXPECT_TRUE(converter.Convert(kKindVorbis, dir / "Zla.ogg", dir / "zla.wav").ok());
-  EXPECT_TRUE(converter.Convert(kKindSpeex, dir / "Zla.ogg", dir / "zla2.wav").ok());
+  EXPECT_TRUE(converter.Convert(kKindVorbis, dir / "Zla.ogg", dir / "zla.wav", kGoOn).ok());
+  EXPECT_TRUE(converter.Convert(kKindSpeex, dir / "Zla.ogg", dir / "zla2.wav", kGoOn).ok());
 
   testing::WriteFile(dir / "Intro.ogg",
                      encoderkit::EncodeVorbis(encoderkit::VorbisOptions{},
                                               encoderkit::SineTone(440, 0.3, 44100, 4410)));
   const base::Status unwritable =
-      converter.Convert(kKindVorbis, dir / "Intro.ogg", dir / "gone/intro.wav");
+      converter.Convert(kKindVorbis, dir / "Intro.ogg", dir / "gone/intro.wav", kGoOn);
   EXPECT_TRUE(unwritable.IsIoError()) << unwritable.ToString();
   EXPECT_NE(unwritable.ToString().find("gone/intro.wav"), std::string::npos);
+}
+
+TEST(AudioSoundConverter, AStoppedConversionLeavesNoOutput) {
+  testing::ScopedTempDir dir;
+  testing::CapturedStream err;
+  AudioSoundConverter converter(audio::AudioDiagnostics{err.get(), err.get()});
+  testing::WriteFile(dir / "Intro.ogg",
+                     encoderkit::EncodeVorbis(encoderkit::VorbisOptions{},
+                                              encoderkit::SineTone(440, 0.3, 44100, 44100)));
+  testing::WriteFile(dir / "Mowa.spx",
+                     encoderkit::EncodeSpeex(encoderkit::SpeexOptions{},
+                                             encoderkit::SineTone(440, 0.3, 8000, 8000)));
+  const std::atomic<bool> stop{true};
+  const base::Status vorbis =
+      converter.Convert(kKindVorbis, dir / "Intro.ogg", dir / "a.wav", stop);
+  const base::Status speex = converter.Convert(kKindSpeex, dir / "Mowa.spx", dir / "b.wav", stop);
+  EXPECT_EQ(vorbis.kind(), base::Status::Kind::kCancelled) << vorbis.ToString();
+  EXPECT_EQ(speex.kind(), base::Status::Kind::kCancelled) << speex.ToString();
+  EXPECT_FALSE(testing::Exists(dir / "a.wav"));
+  EXPECT_FALSE(testing::Exists(dir / "b.wav"));
+  EXPECT_EQ(err.Text().find("doesn't look like"), std::string::npos) << err.Text();
 }
 
 }  // namespace

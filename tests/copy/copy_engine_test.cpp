@@ -5,7 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,8 +41,8 @@ class RecordingConverter : public SoundConverter {
     std::string input;
     std::string output;
   };
-  base::Status Convert(std::uint32_t kind, const std::string& input,
-                       const std::string& output) override {
+  base::Status Convert(std::uint32_t kind, const std::string& input, const std::string& output,
+                       const std::atomic<bool>&) override {
     calls.push_back({kind, input, output});
     if (static_cast<int>(calls.size()) - 1 == fail_at) {
       return base::Status::IoError("cannot write " + output);
@@ -75,7 +80,7 @@ class CopyEngineTest : public testing::PrefixFixture {
     for (;;) {
       ++n;
       StepResult r = engine.Step();
-      if (r != StepResult::kGoOn || n > 10000) {
+      if ((r != StepResult::kGoOn && r != StepResult::kWaiting) || n > 100000) {
         if (steps) *steps = n;
         return r;
       }
@@ -428,6 +433,119 @@ TEST_F(CopyEngineArchiveTest, AWavThatCannotBeWrittenEndsTheCopyNamingIt) {
   EXPECT_FALSE(Exists(c_drive("Games/Foo/Dane/B.spx")));  // the compressed entry is gone
   EXPECT_FALSE(Exists(c_drive("Games/Foo/Dane/C.ogg")));
   EXPECT_FALSE(Exists(c_drive("Games/Foo/after.txt")));
+}
+
+// Converts as the recording converter does, but the entries named in `held`
+// wait until let go (or stopped); the others convert at once. Thread-safe.
+class HeldConverter : public SoundConverter {
+ public:
+  base::Status Convert(std::uint32_t kind, const std::string& input, const std::string& output,
+                       const std::atomic<bool>& stop) override {
+    const std::string name = output.substr(output.rfind('/') + 1);
+    {
+      std::unique_lock lock(mutex_);
+      started.push_back(name);
+      changed_.notify_all();
+      // The engine's stop flag is not ours to be woken by: look at it often.
+      while (held.count(name) && !stop) changed_.wait_for(lock, std::chrono::milliseconds(2));
+      if (stop && held.count(name)) return base::Status::Cancelled("stopped");
+    }
+    if (name == failing) return base::Status::IoError("cannot write " + output);
+    WriteFile(output, std::to_string(kind) + ":" + ReadFile(input));
+    return base::Status::Ok();
+  }
+  void Release(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    held.erase(name);
+    changed_.notify_all();
+  }
+  // Waits until `name`'s conversion has begun.
+  void AwaitStart(const std::string& name) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock,
+                  [&] { return std::find(started.begin(), started.end(), name) != started.end(); });
+  }
+  std::set<std::string> held;
+  std::string failing;
+  std::vector<std::string> started;
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+};
+
+class CopyEngineConcurrencyTest : public CopyEngineTest {
+ protected:
+  void SetUp() override {
+    CopyEngineTest::SetUp();
+    WriteArchive("Dane/m.snd", sndpack::EntryBytes(0, "a.ogg", "A") +
+                                   sndpack::EntryBytes(1, "b.spx", "B") +
+                                   sndpack::EntryBytes(0, "c.ogg", "C"));
+    WriteFile(medium("x.txt"), "x");
+    WriteFile(medium("y.txt"), "y");
+    WriteScript("files=3\n0=Dane\\m.snd\n1=x.txt\n2=y.txt\n");
+  }
+  CopyEngine& Threaded() {
+    EXPECT_TRUE(platform::CreateDirectoryPath(*platform_, target_));
+    script_ = std::make_unique<script::InstallScript>(*platform_, "D:\\install.ini");
+    engine_ =
+        std::make_unique<CopyEngine>(script::LocalizedTexts(*script_, "Polski"), target_, held_, 2);
+    engine_->Start();
+    return *engine_;
+  }
+  // Steps until the list's last file is copied.
+  void StepPastTheList(CopyEngine& engine) {
+    while (!Exists(c_drive("Games/Foo/y.txt"))) ASSERT_NE(engine.Step(), StepResult::kFailed);
+  }
+  HeldConverter held_;
+};
+
+TEST_F(CopyEngineConcurrencyTest, TheCopyGoesOnWhileAnEntryConvertsAndWaitsForItAtTheEnd) {
+  held_.held = {"a.wav"};
+  CopyEngine& engine = Threaded();
+  StepPastTheList(engine);  // the plain files after the archive are copied meanwhile
+  EXPECT_FALSE(Exists(c_drive("Games/Foo/Dane/a.wav")));
+  EXPECT_EQ(engine.Step(), StepResult::kWaiting);
+  held_.Release("a.wav");
+  EXPECT_EQ(Run(engine), StepResult::kFinished);
+  // The same tree as one step at a time gives.
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/Dane/a.wav")), "0:A");
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/Dane/b.wav")), "1:B");
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/Dane/c.wav")), "0:C");
+  for (const char* temp : {"a.ogg", "b.spx", "c.ogg"}) {
+    EXPECT_FALSE(Exists(c_drive("Games/Foo/Dane/") + temp)) << temp;
+  }
+}
+
+TEST_F(CopyEngineConcurrencyTest, AFailureBesideLaterStepsEndsTheCopyNamingItsEntry) {
+  held_.held = {"b.wav"};
+  held_.failing = "b.wav";
+  CopyEngine& engine = Threaded();
+  StepPastTheList(engine);
+  held_.Release("b.wav");
+  EXPECT_EQ(Run(engine), StepResult::kFailed);
+  EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " dane\\b.wav");
+  EXPECT_TRUE(engine.failure().IsIoError());
+  EXPECT_FALSE(Exists(c_drive("Games/Foo/Dane/b.wav")));
+  EXPECT_FALSE(Exists(c_drive("Games/Foo/Dane/b.spx")));
+}
+
+TEST_F(CopyEngineConcurrencyTest, AnAbortStopsTheConversionsInFlightAndLeavesNoEntryBehind) {
+  held_.held = {"a.wav", "b.wav"};
+  CopyEngine& engine = Threaded();
+  ASSERT_EQ(engine.Step(), StepResult::kGoOn);  // opens the archive
+  ASSERT_EQ(engine.Step(), StepResult::kGoOn);  // a
+  ASSERT_EQ(engine.Step(), StepResult::kGoOn);  // b
+  held_.AwaitStart("a.wav");
+  held_.AwaitStart("b.wav");
+  // c waits for a worker; the page shows the last entry reached.
+  ASSERT_EQ(engine.Step(), StepResult::kGoOn);
+  EXPECT_EQ(engine.current_file_text(), std::string(kCopyingNow) + " c.wav");
+  engine.Close();  // what the page does when the user aborts
+  for (const char* name : {"a.wav", "b.wav", "c.wav", "a.ogg", "b.spx", "c.ogg"}) {
+    EXPECT_FALSE(Exists(c_drive("Games/Foo/Dane/") + name)) << name;
+  }
+  EXPECT_EQ(std::count(held_.started.begin(), held_.started.end(), "c.wav"), 0);
 }
 
 // The same on a real, small file system, where the test may mount one.

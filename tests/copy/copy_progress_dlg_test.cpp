@@ -1,8 +1,11 @@
-// The copy page: one engine step per 10 ms timer tick, its texts and bar,
-// and how it ends.
+// The copy page: engine steps on its 10 ms timer, about 15 ms of work per
+// message, its texts and bar, and how it ends.
 #include "copy/copy_progress_dlg.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <mutex>
 
 #include "framework/controls.h"
 #include "resources/resource_ids.h"
@@ -17,14 +20,19 @@ using framework::IDCANCEL;
 using framework::IDOK;
 using testing::ScriptedUi;
 
-// Keeps what it is given; writes nothing.
+// Keeps what it is given, from any thread; writes nothing.
 class NoConverter : public SoundConverter {
  public:
-  base::Status Convert(std::uint32_t kind, const std::string&, const std::string& output) override {
+  base::Status Convert(std::uint32_t kind, const std::string&, const std::string& output,
+                       const std::atomic<bool>&) override {
+    std::lock_guard lock(mutex_);
     outputs.push_back(std::to_string(kind) + " " + output);
     return base::Status::Ok();
   }
   std::vector<std::string> outputs;
+
+ private:
+  std::mutex mutex_;
 };
 
 class CopyPageTest : public testing::PageFixture {
@@ -44,11 +52,18 @@ class CopyPageTest : public testing::PageFixture {
         "d\n[max]\n" +
         list);
   }
+  // Each step takes `ms` of the page's work clock, and every entry converts
+  // within its own step.
+  void StepsTake(CCopyProgressDlg& page, std::uint64_t ms) {
+    page.SetConversionWorkers(0);
+    page.SetWorkClock([this, ms] { return work_ms_ += ms; });
+  }
   static framework::CProgressCtrl& Bar(CDialog& d) {
     return *static_cast<framework::CProgressCtrl*>(d.GetDlgItem(resources::IDC_PROGRESS));
   }
   std::string target_ = "C:\\Gra";
   NoConverter converter_;
+  std::uint64_t work_ms_ = 0;
 };
 
 TEST_F(CopyPageTest, StepsOnTheTimerAndEndsWithOneAfterTheList) {
@@ -56,6 +71,7 @@ TEST_F(CopyPageTest, StepsOnTheTimerAndEndsWithOneAfterTheList) {
   CCopyProgressDlg page(target_, nullptr, Texts("Polski"));
   page.SetInstallType("max");
   page.SetConverter(&converter_);
+  StepsTake(page, CCopyProgressDlg::kSliceMs);  // one step per message
   ui_.ForNextDialog({
       ScriptedUi::Do([](CDialog& d) {
         EXPECT_EQ(d.GetWindowText(), "Kopiowanie");
@@ -110,6 +126,7 @@ TEST_F(CopyPageTest, AbortMidArchiveEndsWithTwoAndClosesTheArchive) {
   CCopyProgressDlg page(target_, nullptr, Texts("Polski"));
   page.SetInstallType("max");
   page.SetConverter(&converter_);
+  StepsTake(page, CCopyProgressDlg::kSliceMs);
   ui_.ForNextDialog({ui_.Wait(10), ui_.Wait(10), ScriptedUi::Click(IDCANCEL)});
   EXPECT_EQ(page.DoModal(), IDCANCEL);
   EXPECT_EQ(page.GetErrorText(),
@@ -126,6 +143,41 @@ TEST_F(CopyPageTest, AbortMidArchiveEndsWithTwoAndClosesTheArchive) {
   ui_.ForNextDialog({ScriptedUi::Close()});
   EXPECT_EQ(early.DoModal(), IDCANCEL);
   EXPECT_EQ(early.GetErrorText(), "");
+}
+
+TEST_F(CopyPageTest, AMessageWorksForAboutFifteenMilliseconds) {
+  for (int i = 0; i < 7; ++i) testing::WriteFile(medium("f" + std::to_string(i)), "f");
+  Script("files=7\n0=f0\n1=f1\n2=f2\n3=f3\n4=f4\n5=f5\n6=f6\n");
+  CCopyProgressDlg page(target_, nullptr, Texts("Polski"));
+  page.SetInstallType("max");
+  StepsTake(page, 5);  // three steps fill a message
+  auto at = [](int position, const char* file) {
+    return ScriptedUi::Do([=](CDialog& d) {
+      EXPECT_EQ(Bar(d).GetPos(), position);
+      EXPECT_EQ(d.GetDlgItem(resources::IDC_CURRENT_FILE)->GetWindowText(),
+                std::string("Kopiuj\xEA ") + file);
+    });
+  };
+  ui_.ForNextDialog({ui_.Wait(10), at(3, "f2"), ui_.Wait(10), at(6, "f5"), ui_.Wait(1000)});
+  EXPECT_EQ(page.DoModal(), IDOK);
+  EXPECT_TRUE(testing::Exists(c_drive("Gra/f6")));
+}
+
+TEST_F(CopyPageTest, EntriesConvertBesideTheCopyWithTheSameResult) {
+  Script("files=3\n0=a.txt\n1=Dane\\m.snd\n2=b.txt\n");
+  CCopyProgressDlg page(target_, nullptr, Texts("Polski"));
+  page.SetInstallType("max");
+  page.SetConverter(&converter_);
+  page.SetConversionWorkers(2);
+  ui_.ForNextDialog({ui_.Wait(1000)});
+  EXPECT_EQ(page.DoModal(), IDOK);
+  std::sort(converter_.outputs.begin(), converter_.outputs.end());
+  EXPECT_EQ(converter_.outputs, (std::vector<std::string>{"0 " + c_drive("Gra/Dane/x.wav"),
+                                                          "1 " + c_drive("Gra/Dane/y.wav")}));
+  // The compressed entries are gone once their conversions are.
+  EXPECT_FALSE(testing::Exists(c_drive("Gra/Dane/x.ogg")));
+  EXPECT_FALSE(testing::Exists(c_drive("Gra/Dane/y.spx")));
+  EXPECT_TRUE(testing::Exists(c_drive("Gra/b.txt")));
 }
 
 }  // namespace

@@ -84,6 +84,7 @@ class SampleDialog : public CDialog {
   }
   void OnTimer(UINT id) override {
     ticks.push_back(ui_now ? *ui_now : 0);
+    if (ui_now) *ui_now += handler_ms;
     if (pump_in_timer) WindowManager::Get().PumpPending();  // must not enter again
     if (ticks.size() == 3) KillTimer(id);
     (void)id;
@@ -92,9 +93,10 @@ class SampleDialog : public CDialog {
   std::string text;
   std::vector<std::string> commands;
   std::vector<std::uint64_t> ticks;
-  const std::uint64_t* ui_now = nullptr;
+  std::uint64_t* ui_now = nullptr;
   bool post_on_ok = false;
   bool pump_in_timer = false;
+  std::uint64_t handler_ms = 0;  // how long a timer message takes
 };
 
 TEST_F(FrameworkTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
@@ -207,6 +209,25 @@ TEST_F(FrameworkTest, TimerTicksInOrderWithoutEnteringItsHandlerAgain) {
   const std::uint64_t start = ui_.now_ms;
   EXPECT_EQ(d.DoModal(), IDCANCEL);
   EXPECT_EQ(d.ticks, (std::vector<std::uint64_t>{start + 10, start + 20, start + 30}));
+}
+
+TEST_F(FrameworkTest, ATimerSlowerThanItsPeriodGetsOneMessagePerPass) {
+  SampleDialog d;
+  d.ui_now = &ui_.now_ms;
+  d.handler_ms = 25;  // always due again when it returns
+  ui_.ForNextDialog({ScriptedUi::Do([](CDialog& dlg) { dlg.SetTimer(1, 10); }),
+                     ScriptedUi::Do([&](CDialog&) {
+                       ui_.now_ms += 10;
+                       WindowManager::Get().PumpPending();
+                       EXPECT_EQ(d.ticks.size(), 1u);  // the caller's events come next
+                       WindowManager::Get().PumpPending();
+                       EXPECT_EQ(d.ticks.size(), 2u);
+                       // An interface with nothing to draw goes on at once.
+                       EXPECT_TRUE(WindowManager::Get().PumpOnce(/*timers_due_now=*/true));
+                       EXPECT_EQ(d.ticks.size(), 3u);
+                     }),
+                     ScriptedUi::Click(2)});
+  EXPECT_EQ(d.DoModal(), IDCANCEL);
 }
 
 TEST_F(FrameworkTest, AnEndedDialogGetsNoMoreTimerMessages) {

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <chrono>
-#include <thread>
 #include <vector>
 
 #include "framework/controls.h"
@@ -272,13 +270,9 @@ bool ConsoleBackend::Command(fw::CDialog& dialog, const std::string& raw) {
 void ConsoleBackend::RunTimers(fw::CDialog& dialog) {
   fw::WindowManager& wm = fw::WindowManager::Get();
   while (dialog.state() && !dialog.state()->end_modal && HasTimers(*dialog.state())) {
-    const std::uint64_t due = wm.NextTimerDue();
-    const std::uint64_t now = wm.Now();
-    if (due > now && due != UINT64_MAX) {
-      std::this_thread::sleep_for(
-          std::chrono::milliseconds(std::min<std::uint64_t>(due - now, 50)));
-    }
-    wm.PumpPending();
+    // The page's work sets the pace, not its timer's period; the line is
+    // redrawn between its messages.
+    wm.PumpOnce(/*timers_due_now=*/true);
     if (!dialog.state()) break;
     // One line, rewritten in place: the bar and the page's texts.
     std::string line;
