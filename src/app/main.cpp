@@ -165,8 +165,11 @@ int main(int argc, char** argv) {
   if (!opened.ok())
     return Fail("cannot use the prefix " + prefix + ": " + opened.status().ToString());
   platform::PrefixPlatform& platform = *opened.value();
+  // A wineserver that owns the registry stops the run before any page: the
+  // registration could not be made, though the prefix itself is fine.
   if (base::Status writable = platform.RegistryWritable(); !writable.ok()) {
-    return Fail(writable.message());
+    std::fprintf(stderr, "cdsetup: %s\n", writable.message().c_str());
+    return kExitRegistrationFailed;
   }
   platform::SetSystemPlatform(&platform);
   action_log.Write("prefix " + prefix + ", medium " + medium + ", code page " +

@@ -11,11 +11,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "demo_medium/demo_medium.h"
 #include "platform/prefix/prefix_platform.h"
 #include "support/scoped_temp_dir.h"
+#include "support/wine_session.h"
 
 namespace cdsetup {
 namespace {
@@ -299,6 +301,45 @@ TEST_F(CdsetupTest, NothingIsWrittenOnTheCd) {
               "C:\\Gry\\Demo");
   }
   EXPECT_TRUE(Tree(temp_ / "medium") == medium) << "the medium was changed";
+}
+
+// Every regular file below `dir`.
+std::set<std::string> FilesBelow(const std::string& dir) {
+  std::set<std::string> files;
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(dir, ec);
+       it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    if (it->is_regular_file(ec)) files.insert(it->path().string());
+  }
+  return files;
+}
+
+TEST_F(CdsetupTest, AWineserverOfThePrefixStopsTheInstallBeforeAnythingIsCopied) {
+  ASSERT_TRUE(testing::WineInstalled()) << testing::kWineMissing;
+  ASSERT_TRUE(Prefix());  // a server needs its prefix to be there
+  const std::set<std::string> before = FilesBelow(C(""));
+  testing::WineSession wine(temp_ / "prefix");
+  ASSERT_EQ(wine.Run("wineserver -p").status, 0);
+
+  ProgramRun refused = Cdsetup(Common() + " --silent --accept-licence --lang English");
+  EXPECT_EQ(refused.status, 3) << refused.err;
+  const std::string start =
+      "cdsetup: Wine is running for the prefix " + temp_ / "prefix" + ": its wineserver (";
+  const std::string end =
+      ") owns the prefix's registry; close the prefix's Wine programs first "
+      "(or end them with \"WINEPREFIX='" +
+      temp_ / "prefix" + "' wineserver -k\"), then try again\n";
+  EXPECT_EQ(refused.err.substr(0, start.size()), start) << refused.err;
+  EXPECT_GE(refused.err.size(), end.size());
+  EXPECT_EQ(refused.err.substr(refused.err.size() - std::min(end.size(), refused.err.size())), end)
+      << refused.err;
+  EXPECT_EQ(FilesBelow(C("")), before);
+  EXPECT_FALSE(Exists(C("Games/Demo")));
+
+  ASSERT_EQ(wine.Run("wineserver -k; wineserver -w").status, 0);
+  ProgramRun installed = Cdsetup(Common() + " --silent --accept-licence --lang English");
+  EXPECT_EQ(installed.status, 0) << installed.err;
+  EXPECT_TRUE(Exists(C("Games/Demo/demo.exe")));
 }
 
 #if CDSETUP_WITH_QT

@@ -32,7 +32,9 @@ struct PrefixOptions {
   // Host facts, replaceable for tests.
   std::string mountinfo_path = "/proc/self/mountinfo";
   std::string by_label_dir = "/dev/disk/by-label";
-  std::string wineserver_root;  // where wineservers keep their sockets; /tmp/.wine-<uid> when empty
+  // The one folder to look for the prefix's wineserver in; every place where
+  // Wine keeps it, and the running processes, when empty.
+  std::string wineserver_root;
   std::shared_ptr<ProcessRunner> runner;  // a PosixProcessRunner when empty
 };
 

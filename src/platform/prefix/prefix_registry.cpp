@@ -21,9 +21,9 @@ const char* RootName(RegRoot root) {
 }  // namespace
 
 PrefixRegistry::PrefixRegistry(std::string prefix_dir, const CodePage& code_page,
-                               std::function<bool()> server_running)
+                               std::function<std::optional<std::string>()> find_server)
     : code_page_(code_page),
-      server_running_(std::move(server_running)),
+      find_server_(std::move(find_server)),
       prefix_dir_(std::move(prefix_dir)) {
   machine_.path = prefix_dir_ + "/system.reg";
   machine_.relative_to = "\\\\Machine";
@@ -85,10 +85,13 @@ base::Result<const RegistryDocument*> PrefixRegistry::Document(RegRoot root) {
 }
 
 base::Status PrefixRegistry::Writable() {
-  if (server_running_ && server_running_()) {
+  std::optional<std::string> server = find_server_ ? find_server_() : std::nullopt;
+  if (server) {
     return base::Status::Busy("Wine is running for the prefix " + prefix_dir_ +
-                              " and owns its registry; close the prefix's Wine programs first "
-                              "(or end them with \"wineserver -k\"), then try again");
+                              ": its wineserver (" + *server +
+                              ") owns the prefix's registry; close the prefix's Wine programs "
+                              "first (or end them with \"WINEPREFIX='" +
+                              prefix_dir_ + "' wineserver -k\"), then try again");
   }
   return base::Status::Ok();
 }

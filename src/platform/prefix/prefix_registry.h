@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,10 +23,10 @@ namespace cdsetup::platform {
 
 class PrefixRegistry {
  public:
-  /// `server_running` tells whether a wineserver serves the prefix now;
-  /// replaceable so that tests can play one.
+  /// `find_server` names the folder of the wineserver that serves the prefix
+  /// now, nullopt when none does; replaceable so that tests can play one.
   PrefixRegistry(std::string prefix_dir, const CodePage& code_page,
-                 std::function<bool()> server_running);
+                 std::function<std::optional<std::string>()> find_server);
 
   /// Names and values cross this interface in the ANSI code page. A key path
   /// uses "\" between levels (one final "\" is allowed); Refused for an empty
@@ -68,7 +69,7 @@ class PrefixRegistry {
   Hive& HiveOf(RegRoot root) { return root == RegRoot::kLocalMachine ? machine_ : user_; }
 
   const CodePage& code_page_;
-  std::function<bool()> server_running_;
+  std::function<std::optional<std::string>()> find_server_;
   std::string prefix_dir_;
   Hive machine_;
   Hive user_;

@@ -60,11 +60,14 @@ void PrefixPlatform::InitLocale() {
 }
 
 void PrefixPlatform::InitRegistry() {
-  std::string root =
-      options_.wineserver_root.empty() ? DefaultWineServerRoot() : options_.wineserver_root;
+  std::string root = options_.wineserver_root;
   std::string prefix = options_.prefix_dir;
-  registry_ = std::make_unique<PrefixRegistry>(
-      prefix, *code_page_, [prefix, root] { return WineServerRunning(prefix, root); });
+  // The places are worked out at each question: a server started after us
+  // may record a folder in the prefix that was not there before.
+  registry_ = std::make_unique<PrefixRegistry>(prefix, *code_page_, [prefix, root] {
+    return FindWineServer(
+        prefix, root.empty() ? DefaultWineServerSearch(prefix) : WineServerSearch{{root}, ""});
+  });
 }
 
 base::Result<RegKey> PrefixPlatform::RegOpenKeyA(RegRoot root, std::string_view subkey) {

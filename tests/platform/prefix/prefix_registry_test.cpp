@@ -3,9 +3,7 @@
 // wineserver guard, and the drive types configured in the registry.
 #include "platform/prefix/prefix_registry.h"
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -16,6 +14,7 @@
 #include "platform/prefix/prefix_layout.h"
 #include "platform/prefix/wineserver_probe.h"
 #include "support/prefix_fixture.h"
+#include "support/wine_session.h"
 
 namespace cdsetup::platform {
 namespace {
@@ -247,42 +246,21 @@ TEST_F(PrefixRegistryTest, WritesWaitForTheWineserverToEnd) {
   EXPECT_TRUE(platform_->RegSetValueA(*key, "Lang", "Polski").ok());
 }
 
-TEST(WineServerProbe, ALockHeldByAnotherProcessMeansRunning) {
-  testing::ScopedTempDir temp;
-  MakeDirs(temp / "prefix");
-  std::string server = WineServerDirectory(temp / "prefix", temp / "root");
-  EXPECT_FALSE(WineServerRunning(temp / "prefix", temp / "root"));
-  WriteFile(server + "/socket", "");
-  WriteFile(server + "/lock", "");
-  EXPECT_FALSE(WineServerRunning(temp / "prefix", temp / "root"));  // left by a dead server
+TEST_F(PrefixRegistryTest, ARealWineserverIsSeenWhereverThisWineKeepsIt) {
+  ASSERT_TRUE(testing::WineInstalled()) << testing::kWineMissing;
+  auto key = platform_->RegCreateKeyA(RegRoot::kCurrentUser, kProductKey);
+  ASSERT_TRUE(key.ok());
+  testing::WineSession wine(temp_ / "prefix");
+  ASSERT_EQ(wine.Run("wineserver -p").status, 0);
+  base::Status busy = platform_->RegistryWritable();
+  EXPECT_TRUE(busy.IsBusy()) << busy.ToString();
+  EXPECT_NE(busy.message().find("its wineserver (/"), std::string::npos) << busy.message();
+  EXPECT_TRUE(platform_->RegSetValueA(*key, "Lang", "Polski").IsBusy());
 
-  int ready[2], done[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  ASSERT_EQ(::pipe(done), 0);
-  pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::close(ready[0]);
-    ::close(done[1]);  // so that the parent's close ends the wait below
-    int fd = ::open((server + "/lock").c_str(), O_RDWR);
-    struct flock fl = {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    char c = ::fcntl(fd, F_SETLK, &fl) == 0 ? 'y' : 'n';
-    (void)!::write(ready[1], &c, 1);
-    (void)!::read(done[0], &c, 1);
-    ::_exit(0);
-  }
-  ::close(ready[1]);
-  ::close(done[0]);
-  char c = 0;
-  ASSERT_EQ(::read(ready[0], &c, 1), 1);
-  EXPECT_EQ(c, 'y');
-  EXPECT_TRUE(WineServerRunning(temp / "prefix", temp / "root"));
-  ::close(done[1]);
-  ::waitpid(child, nullptr, 0);
-  EXPECT_FALSE(WineServerRunning(temp / "prefix", temp / "root"));
-  ::close(ready[0]);
+  ASSERT_EQ(wine.Run("wineserver -k; wineserver -w").status, 0);
+  // What the server left behind is no server.
+  EXPECT_TRUE(platform_->RegistryWritable().ok());
+  EXPECT_TRUE(platform_->RegSetValueA(*key, "Lang", "Polski").ok());
 }
 
 TEST_F(PrefixRegistryTest, DriveTypesSetInTheRegistryWin) {
