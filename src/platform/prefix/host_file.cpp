@@ -8,28 +8,10 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/prefix/unique_fd.h"
+
 namespace cdsetup::platform {
 namespace {
-
-// Closes a descriptor on every path out of a function.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 base::Status WriteAll(int fd, const char* data, std::size_t size, const std::string& path) {
   while (size > 0) {
@@ -94,10 +76,15 @@ base::Status CopyData(int in, int out, std::uint64_t size, const std::string& to
 }  // namespace
 
 base::Result<std::string> ReadHostFile(const std::string& path, std::uint64_t max_size) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) return base::Status::FromErrno(errno, "open " + path);
+  return ReadOpenHostFile(fd.get(), path, max_size);
+}
+
+base::Result<std::string> ReadOpenHostFile(int fd, const std::string& path,
+                                           std::uint64_t max_size) {
   struct stat st;
-  if (::fstat(fd.get(), &st) != 0) return base::Status::FromErrno(errno, "stat " + path);
+  if (::fstat(fd, &st) != 0) return base::Status::FromErrno(errno, "stat " + path);
   if (S_ISDIR(st.st_mode)) return base::Status::Refused("is a directory: " + path);
   if (static_cast<std::uint64_t>(st.st_size) > max_size) {
     return base::Status::Refused("file too large: " + path);
@@ -106,7 +93,7 @@ base::Result<std::string> ReadHostFile(const std::string& path, std::uint64_t ma
   out.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[65536];
   for (;;) {
-    ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0) {
       if (errno == EINTR) continue;
       return base::Status::FromErrno(errno, "read " + path);
@@ -126,7 +113,7 @@ base::Status WriteHostFileAtomically(const std::string& path, std::string_view c
   std::string tmp = dir + "/." + name + ".XXXXXX";
   std::vector<char> templ(tmp.begin(), tmp.end());
   templ.push_back('\0');
-  Fd fd(::mkstemp(templ.data()));
+  UniqueFd fd(::mkstemp(templ.data()));
   if (fd.get() < 0) return base::Status::FromErrno(errno, "create a temporary file in " + dir);
   tmp.assign(templ.data());
 
@@ -136,7 +123,7 @@ base::Status WriteHostFileAtomically(const std::string& path, std::string_view c
   base::Status s = WriteAll(fd.get(), content.data(), content.size(), tmp);
   if (s.ok() && ::fchmod(fd.get(), mode) != 0) s = base::Status::FromErrno(errno, "chmod " + tmp);
   if (s.ok() && ::fsync(fd.get()) != 0) s = base::Status::FromErrno(errno, "flush " + tmp);
-  if (s.ok() && ::close(fd.release()) != 0) s = base::Status::FromErrno(errno, "close " + tmp);
+  if (s.ok() && ::close(fd.Release()) != 0) s = base::Status::FromErrno(errno, "close " + tmp);
   if (s.ok() && ::rename(tmp.c_str(), path.c_str()) != 0) {
     s = base::Status::FromErrno(errno, "replace " + path);
   }
@@ -145,7 +132,7 @@ base::Status WriteHostFileAtomically(const std::string& path, std::string_view c
 }
 
 base::Status CopyHostFile(const std::string& from, const std::string& to) {
-  Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
   if (in.get() < 0) return base::Status::FromErrno(errno, "open " + from);
   struct stat st;
   if (::fstat(in.get(), &st) != 0) return base::Status::FromErrno(errno, "stat " + from);
@@ -160,9 +147,9 @@ base::Status CopyHostFile(const std::string& from, const std::string& to) {
     out_fd = ::open(to.c_str(), flags, st.st_mode & 0777);
   }
   if (out_fd < 0) return base::Status::FromErrno(errno, "create " + to);
-  Fd out(out_fd);
+  UniqueFd out(out_fd);
   base::Status s = CopyData(in.get(), out.get(), static_cast<std::uint64_t>(st.st_size), to);
-  if (s.ok() && ::close(out.release()) != 0) s = base::Status::FromErrno(errno, "close " + to);
+  if (s.ok() && ::close(out.Release()) != 0) s = base::Status::FromErrno(errno, "close " + to);
   if (!s.ok()) ::unlink(to.c_str());
   return s;
 }

@@ -14,6 +14,10 @@ namespace cdsetup::platform {
 /// `max_size` bytes (nothing is read then).
 base::Result<std::string> ReadHostFile(const std::string& path, std::uint64_t max_size);
 
+/// The same for a file already open as `fd`, read from its current offset to
+/// its end; `path` names it in messages. The descriptor stays open.
+base::Result<std::string> ReadOpenHostFile(int fd, const std::string& path, std::uint64_t max_size);
+
 /// Replaces `path` with `content` atomically: writes a temporary file in the
 /// same directory, flushes it to disk, then renames it over `path`. An
 /// existing file keeps its permission bits. On failure `path` is untouched and

@@ -1,9 +1,12 @@
 #include "platform/prefix/prefix_registry.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <ctime>
 
+#include "platform/prefix/file_lock.h"
 #include "platform/prefix/host_file.h"
 #include "platform/prefix/utf16.h"
 
@@ -13,6 +16,17 @@ namespace {
 // Wine's own files are a few megabytes; anything near this is not one.
 constexpr std::uint64_t kMaxRegistryFile = 256u << 20;
 constexpr std::size_t kMaxKeyNameLength = 255;
+
+// Held by whichever process is changing the prefix's registry.
+constexpr const char* kLockFileName = ".cdsetup-registry.lock";
+
+// The same file, unchanged since it was read. The inode cannot be another
+// file's while the hive holds it open; size and times catch edits in place.
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+         a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
 
 const char* RootName(RegRoot root) {
   return root == RegRoot::kLocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
@@ -52,29 +66,27 @@ base::Result<std::u16string> PrefixRegistry::KeyPath(std::string_view subkey) co
 
 base::Result<RegistryDocument*> PrefixRegistry::Load(RegRoot root) {
   Hive& hive = HiveOf(root);
-  struct stat st;
-  if (::stat(hive.path.c_str(), &st) != 0) {
+  UniqueFd fd(::open(hive.path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) {
     if (errno != ENOENT) return base::Status::FromErrno(errno, "read " + hive.path);
     // A prefix without this file yet: Wine would start it empty too.
-    if (!hive.doc || hive.size != -1) {
+    if (!hive.doc || hive.file.valid()) {
       hive.doc = std::make_unique<RegistryDocument>(RegistryDocument::Empty(hive.relative_to));
-      hive.size = -1;
+      hive.file.Reset();
     }
     return hive.doc.get();
   }
-  if (hive.doc && hive.dev == st.st_dev && hive.ino == st.st_ino && hive.size == st.st_size &&
-      hive.mtime.tv_sec == st.st_mtim.tv_sec && hive.mtime.tv_nsec == st.st_mtim.tv_nsec) {
-    return hive.doc.get();
-  }
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) return base::Status::FromErrno(errno, "stat " + hive.path);
+  if (hive.doc && hive.file.valid() && SameFile(hive.seen, st)) return hive.doc.get();
   hive.doc.reset();
-  base::Result<std::string> text = ReadHostFile(hive.path, kMaxRegistryFile);
+  hive.file.Reset();
+  base::Result<std::string> text = ReadOpenHostFile(fd.get(), hive.path, kMaxRegistryFile);
   if (!text.ok()) return text.status();
   hive.doc = std::make_unique<RegistryDocument>(
       text->empty() ? RegistryDocument::Empty(hive.relative_to) : RegistryDocument::Parse(*text));
-  hive.dev = st.st_dev;
-  hive.ino = st.st_ino;
-  hive.size = st.st_size;
-  hive.mtime = st.st_mtim;
+  hive.file = std::move(fd);
+  hive.seen = st;
   return hive.doc.get();
 }
 
@@ -114,18 +126,35 @@ base::Status PrefixRegistry::Save(RegRoot root) {
   base::Status s = WriteHostFileAtomically(hive.path, hive.doc->Serialize());
   if (!s.ok()) {
     hive.doc.reset();  // memory must not hold what the file does not
+    hive.file.Reset();
     return s.WithContext(std::string("write the registry of ") + RootName(root));
   }
+  // Under the lock no other installer can have replaced it since the rename.
+  UniqueFd fd(::open(hive.path.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st;
-  if (::stat(hive.path.c_str(), &st) == 0) {
-    hive.dev = st.st_dev;
-    hive.ino = st.st_ino;
-    hive.size = st.st_size;
-    hive.mtime = st.st_mtim;
+  if (fd.valid() && ::fstat(fd.get(), &st) == 0) {
+    hive.file = std::move(fd);
+    hive.seen = st;
   } else {
     hive.doc.reset();
+    hive.file.Reset();
   }
   return base::Status::Ok();
+}
+
+base::Status PrefixRegistry::Change(
+    RegRoot root, const std::function<base::Result<bool>(RegistryDocument&)>& edit) {
+  // The hives are replaced by rename, so a lock on one would be a lock on a
+  // file that is gone after the first write: the lock has a file of its own.
+  base::Result<FileLock> lock = FileLock::Exclusive(prefix_dir_ + "/" + kLockFileName);
+  if (!lock.ok()) {
+    return lock.status().WithContext(std::string("write the registry of ") + RootName(root));
+  }
+  base::Result<RegistryDocument*> doc = ForWrite(root);
+  if (!doc.ok()) return doc.status();
+  base::Result<bool> changed = edit(**doc);
+  if (!changed.ok()) return changed.status();
+  return *changed ? Save(root) : base::Status::Ok();
 }
 
 base::Result<RegKey> PrefixRegistry::Open(RegRoot root, std::string_view subkey) {
@@ -150,10 +179,12 @@ base::Result<RegKey> PrefixRegistry::Create(RegRoot root, std::string_view subke
   base::Result<RegistryDocument*> doc = Load(root);
   if (!doc.ok()) return doc.status();
   if (!(*doc)->HasKey(*path)) {
-    doc = ForWrite(root);
-    if (!doc.ok()) return doc.status();
-    (*doc)->CreateKey(*path, std::time(nullptr));
-    base::Status s = Save(root);
+    base::Status s = Change(root, [&](RegistryDocument& current) -> base::Result<bool> {
+      // Another process may have made it meanwhile.
+      if (current.HasKey(*path)) return false;
+      current.CreateKey(*path, std::time(nullptr));
+      return true;
+    });
     if (!s.ok()) return s;
   }
   RegKey key = next_key_++;
@@ -178,23 +209,24 @@ base::Result<std::string> PrefixRegistry::Query(RegKey key, std::string_view nam
 base::Status PrefixRegistry::Set(RegKey key, std::string_view name, std::string_view value) {
   auto it = keys_.find(key);
   if (it == keys_.end()) return base::Status::Refused("not an open registry key");
-  base::Result<RegistryDocument*> doc = ForWrite(it->second.root);
-  if (!doc.ok()) return doc.status();
-  RegistryValue v = RegistryValue::String(Utf8ToUtf16(code_page_.ToUtf8(value)));
-  (*doc)->SetValue(it->second.path, Utf8ToUtf16(code_page_.ToUtf8(name)), v, std::time(nullptr));
-  return Save(it->second.root);
+  const RegistryValue v = RegistryValue::String(Utf8ToUtf16(code_page_.ToUtf8(value)));
+  const std::u16string value_name = Utf8ToUtf16(code_page_.ToUtf8(name));
+  return Change(it->second.root, [&](RegistryDocument& doc) -> base::Result<bool> {
+    doc.SetValue(it->second.path, value_name, v, std::time(nullptr));
+    return true;
+  });
 }
 
 base::Status PrefixRegistry::Delete(RegKey key, std::string_view name) {
   auto it = keys_.find(key);
   if (it == keys_.end()) return base::Status::Refused("not an open registry key");
-  base::Result<RegistryDocument*> doc = ForWrite(it->second.root);
-  if (!doc.ok()) return doc.status();
-  if (!(*doc)->DeleteValue(it->second.path, Utf8ToUtf16(code_page_.ToUtf8(name)),
-                           std::time(nullptr))) {
-    return base::Status::NotFound("no registry value " + std::string(name));
-  }
-  return Save(it->second.root);
+  const std::u16string value_name = Utf8ToUtf16(code_page_.ToUtf8(name));
+  return Change(it->second.root, [&](RegistryDocument& doc) -> base::Result<bool> {
+    if (!doc.DeleteValue(it->second.path, value_name, std::time(nullptr))) {
+      return base::Status::NotFound("no registry value " + std::string(name));
+    }
+    return true;
+  });
 }
 
 void PrefixRegistry::Close(RegKey key) {

@@ -1,13 +1,13 @@
 // The registry of a prefix: HKEY_LOCAL_MACHINE in system.reg and
 // HKEY_CURRENT_USER in user.reg, in Wine's own text format. Keys are opened
 // by handle; every change is written through at once, atomically, and only
-// when no wineserver owns the files.
+// when no wineserver owns the files. Changes by several processes at once
+// are made one after the other, each on the file as the one before left it.
 #pragma once
 
-#include <sys/types.h>
+#include <sys/stat.h>
 
 #include <cstdint>
-#include <ctime>
 #include <functional>
 #include <map>
 #include <memory>
@@ -17,6 +17,7 @@
 
 #include "platform/platform.h"
 #include "platform/prefix/code_page.h"
+#include "platform/prefix/unique_fd.h"
 #include "platform/prefix/wine_registry.h"
 
 namespace cdsetup::platform {
@@ -36,8 +37,14 @@ class PrefixRegistry {
   /// wineserver runs; Corrupt when the file could not be read whole.
   base::Result<RegKey> Create(RegRoot root, std::string_view subkey);
   /// The text of a REG_SZ or REG_EXPAND_SZ value. NotFound when the value is
-  /// missing, Refused for a value of another type.
+  /// missing, Refused for a value of another type. Reads take no lock: a
+  /// file is only ever replaced whole.
   base::Result<std::string> Query(RegKey key, std::string_view name);
+  /// Sets a REG_SZ value, or deletes one (NotFound when it is not there).
+  /// Each change holds the prefix's registry lock from the wineserver check
+  /// through reading the file (again, when another process replaced it) to
+  /// renaming the new one into place; it waits while another process holds
+  /// the lock.
   base::Status Set(RegKey key, std::string_view name, std::string_view value);
   base::Status Delete(RegKey key, std::string_view name);
   void Close(RegKey key);
@@ -51,11 +58,11 @@ class PrefixRegistry {
   struct Hive {
     std::string path;
     std::string relative_to;
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = -1;
-    timespec mtime{};
-    std::unique_ptr<RegistryDocument> doc;
+    // The file `doc` was read from, held open so that its inode cannot be
+    // given to a new file: the same device and inode then mean the same file.
+    UniqueFd file;
+    struct stat seen = {};
+    std::unique_ptr<RegistryDocument> doc;  // of a missing file when `file` is not valid
   };
   struct OpenKey {
     RegRoot root;
@@ -66,6 +73,10 @@ class PrefixRegistry {
   base::Status Save(RegRoot root);
   base::Result<std::u16string> KeyPath(std::string_view subkey) const;
   base::Result<RegistryDocument*> ForWrite(RegRoot root);
+  /// Applies `edit` to the current document of `root` under the registry
+  /// lock and saves it when `edit` answers that it changed something.
+  base::Status Change(RegRoot root,
+                      const std::function<base::Result<bool>(RegistryDocument&)>& edit);
   Hive& HiveOf(RegRoot root) { return root == RegRoot::kLocalMachine ? machine_ : user_; }
 
   const CodePage& code_page_;

@@ -4,12 +4,14 @@
 #include "platform/prefix/prefix_registry.h"
 
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "platform/prefix/prefix_layout.h"
 #include "platform/prefix/wineserver_probe.h"
@@ -143,6 +145,73 @@ TEST_F(PrefixRegistryTest, UntouchedPartsOfAWineFileStayByteForByte) {
   EXPECT_EQ(after.substr(0, drives), wine_file.substr(0, drives));
   EXPECT_EQ(after.substr(after.size() - (wine_file.size() - env)), wine_file.substr(env));
   EXPECT_NE(after.find("\"d:\"=\"cdrom\"\n\"e:\"=\"hd\"\n"), std::string::npos);
+}
+
+// Installers that write the registry of one prefix at once: each in its own
+// process, released together, setting values of its own in both files.
+TEST_F(PrefixRegistryTest, WritersInSeveralProcessesKeepEachOthersValues) {
+  constexpr int kRounds = 10;
+  constexpr int kWriters = 4;
+  constexpr int kValues = 8;
+  const std::string shared = "Software\\Torvanel\\Shared";
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
+    std::vector<pid_t> writers;
+    for (int w = 0; w < kWriters; ++w) {
+      pid_t child = ::fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        ::close(go[1]);
+        char c;
+        (void)!::read(go[0], &c, 1);  // until the parent lets all go at once
+        PrefixOptions o;
+        o.prefix_dir = temp_ / "prefix";
+        o.medium_dir = medium();
+        o.program_name = "cdsetup";
+        o.user = "tester";
+        o.code_page = 1250;
+        auto p = PrefixPlatform::Open(o);
+        int failures = p.ok() ? 0 : 100;
+        for (int v = 0; p.ok() && v < kValues; ++v) {
+          const std::string name =
+              "r" + std::to_string(round) + "w" + std::to_string(w) + "v" + std::to_string(v);
+          for (RegRoot root : {RegRoot::kCurrentUser, RegRoot::kLocalMachine}) {
+            auto k = (*p)->RegCreateKeyA(root, shared);
+            if (!k.ok() || !(*p)->RegSetValueA(*k, name, name + "=" + std::to_string(v)).ok()) {
+              ++failures;
+            }
+            if (k.ok()) (*p)->RegCloseKey(*k);
+          }
+        }
+        ::_exit(failures);
+      }
+      writers.push_back(child);
+    }
+    ::close(go[0]);
+    ::close(go[1]);
+    for (pid_t child : writers) {
+      int status = 0;
+      ASSERT_EQ(::waitpid(child, &status, 0), child);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    Open();
+    int lost = 0;
+    for (int r = 0; r <= round; ++r) {
+      for (int w = 0; w < kWriters; ++w) {
+        for (int v = 0; v < kValues; ++v) {
+          const std::string name =
+              "r" + std::to_string(r) + "w" + std::to_string(w) + "v" + std::to_string(v);
+          for (RegRoot root : {RegRoot::kCurrentUser, RegRoot::kLocalMachine}) {
+            base::Result<std::string> value = Read(root, shared, name);
+            if (!value.ok() || *value != name + "=" + std::to_string(v)) ++lost;
+          }
+        }
+      }
+    }
+    ASSERT_EQ(lost, 0) << "values lost of " << (round + 1) * kWriters * kValues * 2;
+  }
 }
 
 // Writes beyond this size fail with EFBIG while the guard lives, as on a full
