@@ -342,6 +342,40 @@ TEST_F(CdsetupTest, AWineserverOfThePrefixStopsTheInstallBeforeAnythingIsCopied)
   EXPECT_TRUE(Exists(C("Games/Demo/demo.exe")));
 }
 
+// Every value the installer writes, read by Wine itself with its type: the
+// uninstall entry in HKEY_LOCAL_MACHINE and the product key in
+// HKEY_CURRENT_USER, in a Polish folder. The prefix is the installer's own,
+// which Wine then takes up. "reg" runs under a Polish locale, so that it
+// prints the Polish letters (in the OEM code page, 852).
+TEST_F(CdsetupTest, WineReadsEveryRecordOfTheInstallWithItsType) {
+  ASSERT_TRUE(testing::WineInstalled()) << testing::kWineMissing;
+  const std::string locale = testing::PolishLocale(temp_ / "locale");
+  ASSERT_FALSE(locale.empty()) << testing::kPolishLocaleMissing;
+  ProgramRun run = Cdsetup(Common() +
+                           " --silent --accept-licence --lang Polski --codepage 1250 --dir "
+                           "'C:\\Gry\\\xC5\xBB\xC3\xB3\xC5\x82w'");  // Żółw
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  testing::WineSession wine(temp_ / "prefix", locale);
+  const std::string zolw = "\xBD\xA2\x88w";  // Żółw in code page 852
+  const std::string uninstall =
+      "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+      "DemoSwiatla_Polski";
+  testing::CommandResult machine = wine.Run("wine reg query '" + uninstall + "'");
+  EXPECT_EQ(machine.status, 0) << machine.err;
+  // Wine lists the values by name.
+  EXPECT_EQ(machine.out, "\r\n" + uninstall + "\r\n    DisplayName    REG_SZ    Demo " + zolw +
+                             "\r\n    UninstallString    REG_SZ    C:\\Gry\\" + zolw +
+                             "\\odinstaluj.exe\r\n\r\n");
+  const std::string product = "HKEY_CURRENT_USER\\Software\\Torvanel\\DemoSwiatla_Polski";
+  testing::CommandResult user = wine.Run("wine reg query '" + product + "'");
+  EXPECT_EQ(user.status, 0) << user.err;
+  EXPECT_EQ(user.out, "\r\n" + product +
+                          "\r\n    Lang    REG_SZ    Polski\r\n    ProgramPath    REG_SZ    "
+                          "C:\\Gry\\" +
+                          zolw + "\r\n\r\n");
+}
+
 #if CDSETUP_WITH_QT
 TEST_F(CdsetupTest, WindowsNeedADisplaySilentRunsDoNot) {
   const std::string no_display = "QT_QPA_PLATFORM=xcb DISPLAY=:97";

@@ -42,6 +42,15 @@ bool WineInstalled() {
          0;
 }
 
+std::string PolishLocale(const std::string& dir) {
+  MakeDirs(dir);
+  const std::string made = dir + "/pl_PL.UTF-8";
+  // localedef answers 1 for mere warnings about the source; the files tell.
+  (void)std::system(("localedef -i pl_PL -f UTF-8 " + Quoted(made) + " >/dev/null 2>&1").c_str());
+  if (!Exists(made + "/LC_CTYPE")) return "";
+  return "LOCPATH=" + Quoted(dir) + " LANG=pl_PL.UTF-8 LC_ALL=pl_PL.UTF-8";
+}
+
 WineSession::WineSession(std::string prefix_dir, std::string env)
     : prefix_(std::move(prefix_dir)), env_(std::move(env)) {}
 

@@ -14,6 +14,16 @@ inline constexpr const char* kWineMissing = "wine is not installed; scripts/deps
 /// Whether wine and wineserver can be run.
 bool WineInstalled();
 
+/// What a test reports when the Polish locale cannot be made.
+inline constexpr const char* kPolishLocaleMissing =
+    "localedef cannot make pl_PL.UTF-8; scripts/deps.sh installs the locales package";
+
+/// Makes the pl_PL.UTF-8 locale in `dir` (created), so that Wine takes a
+/// Polish system (code page 1250, OEM 852) without the host having the
+/// locale installed. Returns the assignments that select it
+/// ("LOCPATH=... LANG=pl_PL.UTF-8 ..."), for WineSession; empty on failure.
+std::string PolishLocale(const std::string& dir);
+
 struct CommandResult {
   int status = -1;  // the exit status; -1 when the command did not end by itself
   std::string out;

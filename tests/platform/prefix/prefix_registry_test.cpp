@@ -365,19 +365,54 @@ TEST_F(PrefixRegistryTest, DriveTypesSetInTheRegistryWin) {
   }
 }
 
-TEST_F(PrefixRegistryTest, WineReadsWhatWeWrite) {
-  if (std::system("command -v wine >/dev/null 2>&1") != 0) GTEST_SKIP() << "wine is not installed";
+// A prefix Wine made and used before we write into its own files, as on a
+// machine where Wine has run: Wine reads every value back with its type. The
+// query runs under a Polish locale, so that "reg" prints the Polish letters
+// (in the OEM code page, 852) rather than its best guesses at them.
+TEST_F(PrefixRegistryTest, WineReadsWhatWeWriteIntoItsOwnFiles) {
+  ASSERT_TRUE(testing::WineInstalled()) << testing::kWineMissing;
+  const std::string locale = testing::PolishLocale(temp_ / "locale");
+  ASSERT_FALSE(locale.empty()) << testing::kPolishLocaleMissing;
+  const std::string prefix = temp_ / "made-by-wine";
+  testing::WineSession wine(prefix, locale);
+  ASSERT_EQ(wine.Run("wine cmd /c exit; wineserver -w").status, 0);
+  ASSERT_NE(ReadFile(prefix + "/system.reg").find("[Software\\\\Microsoft\\\\Windows NT"),
+            std::string::npos);
+
+  platform_.reset();
+  PrefixOptions o;
+  o.prefix_dir = prefix;
+  o.medium_dir = medium();
+  o.program_name = "cdsetup";
+  o.code_page = 1250;
+  auto opened = PrefixPlatform::Open(o);
+  ASSERT_TRUE(opened.ok()) << opened.status().ToString();
+  platform_ = std::move(opened).value();
+  const std::string uninstall =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Gra_Polski";
+  // "Gra Żółw" and "C:\Gry\Żółw" in code page 1250.
+  ASSERT_TRUE(Write(RegRoot::kLocalMachine, uninstall, "DisplayName", "Gra \xAF\xF3\xB3w").ok());
+  ASSERT_TRUE(Write(RegRoot::kLocalMachine, uninstall, "UninstallString",
+                    "C:\\Gry\\\xAF\xF3\xB3w\\odinstaluj.exe")
+                  .ok());
+  ASSERT_TRUE(
+      Write(RegRoot::kCurrentUser, kProductKey, "ProgramPath", "C:\\Gry\\\xAF\xF3\xB3w").ok());
   ASSERT_TRUE(Write(RegRoot::kCurrentUser, kProductKey, "Lang", "Polski").ok());
-  std::string cmd = "WINEPREFIX='" + temp_ / "prefix" + "' WINEDEBUG=-all wine reg query 'HKCU\\" +
-                    kProductKey + "' /v Lang 2>/dev/null";
-  std::string out;
-  if (FILE* p = ::popen(cmd.c_str(), "r")) {
-    char buf[256];
-    while (std::fgets(buf, sizeof buf, p)) out += buf;
-    ::pclose(p);
-  }
-  std::system(("WINEPREFIX='" + temp_ / "prefix" + "' wineserver -k 2>/dev/null").c_str());
-  EXPECT_NE(out.find("Polski"), std::string::npos) << out;
+
+  // Żółw in code page 852; Wine lists the values by name.
+  const std::string zolw = "\xBD\xA2\x88w";
+  testing::CommandResult machine = wine.Run("wine reg query 'HKLM\\" + uninstall + "'");
+  EXPECT_EQ(machine.status, 0) << machine.err;
+  EXPECT_EQ(machine.out, "\r\nHKEY_LOCAL_MACHINE\\" + uninstall +
+                             "\r\n    DisplayName    REG_SZ    Gra " + zolw +
+                             "\r\n    UninstallString    REG_SZ    C:\\Gry\\" + zolw +
+                             "\\odinstaluj.exe\r\n\r\n");
+  testing::CommandResult user = wine.Run("wine reg query 'HKCU\\" + std::string(kProductKey) + "'");
+  EXPECT_EQ(user.status, 0) << user.err;
+  EXPECT_EQ(user.out,
+            "\r\nHKEY_CURRENT_USER\\" + std::string(kProductKey) +
+                "\r\n    Lang    REG_SZ    Polski\r\n    ProgramPath    REG_SZ    C:\\Gry\\" +
+                zolw + "\r\n\r\n");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "support/prefix_fixture.h"
+#include "support/wine_session.h"
 
 namespace cdsetup::platform {
 namespace {
@@ -217,16 +218,50 @@ TEST_F(PrefixLinks, FailuresAreResults) {
   EXPECT_TRUE(platform_->ReadShellLink(folder_ + "\\none.lnk").status().IsNotFound());
 }
 
-TEST_F(PrefixLinks, WineStartsTheLink) {
-  if (std::system("command -v wine >/dev/null 2>&1") != 0) GTEST_SKIP() << "wine is not installed";
+// What Wine makes of our links: the program it starts, the folder it starts
+// it in and the arguments it gives. The target is a batch file that writes
+// its own name, its working directory, its full path and its arguments to
+// "ran.txt" in that directory; it lies in a subfolder, so that a working
+// directory taken from the target's folder would show. Wine reads the
+// target's path from the link in its ANSI code page, so the Polish path is
+// started under a Polish locale (code page 1250, as the installer wrote it).
+TEST_F(PrefixLinks, WineStartsTheTargetInTheWorkingDirectoryWithTheArguments) {
+  ASSERT_TRUE(testing::WineInstalled()) << testing::kWineMissing;
+  const std::string locale = testing::PolishLocale(temp_ / "locale");
+  ASSERT_FALSE(locale.empty()) << testing::kPolishLocaleMissing;
   MakeDirs(host_folder());
-  ShellLinkSpec wanted{"C:\\windows\\system32\\cmd.exe", "C:\\", "", "/c echo ok> C:\\ran.txt"};
-  ASSERT_TRUE(platform_->WriteShellLink(folder_ + "\\Run.lnk", wanted).ok());
-  std::string prefix = "WINEPREFIX='" + temp_ / "prefix" + "' WINEDEBUG=-all ";
-  std::system(
-      (prefix + "wine start /wait /unix '" + host_folder() + "/Run.lnk' >/dev/null 2>&1").c_str());
-  std::system((prefix + "wineserver -w 2>/dev/null").c_str());
-  EXPECT_TRUE(Exists(c_drive("ran.txt")));
+  const std::string batch =
+      "@echo off\r\necho %~nx0> ran.txt\r\ncd>> ran.txt\r\necho %~f0>> ran.txt\r\n"
+      "echo %*>> ran.txt\r\n";
+  struct Case {
+    const char* folder;       // in code page 1250
+    const char* host_folder;  // in UTF-8
+    const char* link;         // likewise
+    const char* host_link;
+  } cases[] = {
+      {"C:\\Gry\\Gra", "Gry/Gra", "Graj.lnk", "Graj.lnk"},
+      {"C:\\Gry\\\xAF\xF3\xB3w", "Gry/\xC5\xBB\xC3\xB3\xC5\x82w", "Graj w \xAF\xF3\xB3w.lnk",
+       "Graj w \xC5\xBB\xC3\xB3\xC5\x82w.lnk"},  // Żółw
+  };
+  testing::WineSession wine(temp_ / "prefix", locale);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.host_folder);
+    WriteFile(c_drive(std::string(c.host_folder) + "/bin/start.bat"), batch);
+    ShellLinkSpec link{std::string(c.folder) + "\\bin\\start.bat", c.folder, "",
+                       "raz \"dwa trzy\""};
+    ASSERT_TRUE(platform_->WriteShellLink(folder_ + "\\" + c.link, link).ok());
+    testing::CommandResult started =
+        wine.Run("wine start /unix '" + host_folder() + "/" + c.host_link + "'");
+    EXPECT_EQ(started.status, 0) << started.out << started.err;
+  }
+  ASSERT_EQ(wine.Run("wineserver -w").status, 0);  // the programs have ended
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.host_folder);
+    // cmd writes in the ANSI code page, 1250 here.
+    EXPECT_EQ(ReadFile(c_drive(std::string(c.host_folder) + "/ran.txt")),
+              std::string("start.bat\r\n") + c.folder + "\r\n" + c.folder +
+                  "\\bin\\start.bat\r\nraz \"dwa trzy\"\r\n");
+  }
 }
 
 }  // namespace
