@@ -1,7 +1,7 @@
 # The README's commands. Each one installs what it needs, configures and builds.
 JOBS ?= 2
 
-.PHONY: all deps test test-noqt asan check demo screenshots bench bench-audio bench-copy fuzz fuzz-run format lint clean
+.PHONY: all deps test test-noqt asan check demo screenshots bench bench-audio bench-copy bench-install fuzz fuzz-run format lint clean
 
 all: deps
 	cmake --preset release
@@ -41,7 +41,7 @@ screenshots: deps
 	  ./build/release/bin/cdsetup_tests --gtest_filter='QtInstall.*'
 	@ls build/screenshots
 
-bench: bench-audio bench-copy
+bench: bench-audio bench-copy bench-install
 
 bench-audio: deps
 	cmake --preset release
@@ -52,6 +52,11 @@ bench-copy: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS) --target copy_bench
 	./build/release/bin/copy_bench
+
+bench-install: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target install_bench
+	./build/release/bin/install_bench
 
 fuzz: deps
 	cmake --preset fuzz

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -154,7 +155,8 @@ std::string RecordingScript(const std::string& name) {
 
 }  // namespace
 
-base::Status BuildDemoMedium(const std::string& dir_text, const DemoOptions& options) {
+base::Status BuildDemoMedium(const std::string& dir_text, const DemoOptions& options,
+                             const std::vector<MediumFile>& more_max_files) {
   const fs::path dir(dir_text);
   std::vector<std::pair<std::string, std::string>> files;  // relative path, bytes
 
@@ -187,6 +189,7 @@ base::Status BuildDemoMedium(const std::string& dir_text, const DemoOptions& opt
   files.emplace_back("extras/edytor.sh", RecordingScript("edytor.sh"));
   files.emplace_back("extras/sterowniki.sh", RecordingScript("sterowniki.sh"));
 
+  for (const auto& more : more_max_files) files.push_back(more);
   for (const auto& [rel, bytes] : files) {
     const bool exe = rel.ends_with(".exe") || rel.ends_with(".sh");
     if (base::Status s = Write(dir / rel, bytes, exe); !s.ok()) return s;
@@ -235,6 +238,11 @@ base::Status BuildDemoMedium(const std::string& dir_text, const DemoOptions& opt
     char name[64];
     std::snprintf(name, sizeof name, "Dodatki\\Zestaw%02d\\plik%03d.dat", i / 50, i);
     max.push_back(name);
+  }
+  for (const auto& [rel, bytes] : more_max_files) {
+    std::string windows = rel;
+    std::replace(windows.begin(), windows.end(), '/', '\\');
+    max.push_back(windows);
   }
 
   const std::string ini =

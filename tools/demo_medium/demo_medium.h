@@ -5,6 +5,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/result.h"
 
@@ -17,7 +19,13 @@ struct DemoOptions {
   double seconds = 3.0;
 };
 
+/// A file by its path below the medium ("/" between folders) and its bytes.
+using MediumFile = std::pair<std::string, std::string>;
+
 /// Writes the medium into `dir` (created; existing files are replaced).
-base::Status BuildDemoMedium(const std::string& dir, const DemoOptions& options = {});
+/// `more_max_files` go into the "max" list after its own files; a name
+/// ending in ".snd" is a sound archive.
+base::Status BuildDemoMedium(const std::string& dir, const DemoOptions& options = {},
+                             const std::vector<MediumFile>& more_max_files = {});
 
 }  // namespace cdsetup::demo

@@ -1,0 +1,33 @@
+// What the benchmarks share: a music-like signal to encode, the bare decode
+// loops of the codecs that our converters are held to, CPU time of the
+// calling thread, and a scratch directory on tmpfs.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace cdsetup::bench {
+
+/// A chord with overtones and vibrato over noise, the same on every run, so
+/// the codecs work about as hard as on the game's music and speech.
+std::vector<float> Signal(int rate, int channels, double seconds);
+
+bool WriteFile(const std::string& path, const std::string& bytes);
+
+/// vorbisfile's own loop: 4096 bytes per ov_read, thrown away.
+void BareVorbis(const std::string& path);
+/// libogg and libspeex with nothing around them: every frame decoded (with
+/// enhancement, as the converter does) into a buffer that nobody reads.
+void BareSpeex(const std::string& path);
+
+/// CPU time of this thread; time spent waiting for a core is not counted.
+double ThreadMilliseconds();
+/// The CPU time `run` takes on this thread.
+double Milliseconds(const std::function<void()>& run);
+
+/// A new directory named after `name`, on /dev/shm when it can be written
+/// (the disk stays out of the measurement), else in TMPDIR or /tmp.
+std::string ScratchDir(const char* name);
+
+}  // namespace cdsetup::bench
