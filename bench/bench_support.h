@@ -26,6 +26,23 @@ double ThreadMilliseconds();
 /// The CPU time `run` takes on this thread.
 double Milliseconds(const std::function<void()>& run);
 
+/// The middle value (the upper of the two middle ones for an even count).
+double Median(std::vector<double> v);
+
+/// A finished process: wall time, CPU time (user and kernel) and exit status.
+struct ProcessRun {
+  double seconds = 0;
+  double cpu_ms = 0;
+  int status = -1;  // -1 when it did not exit by itself
+};
+/// Runs `argv` (a program found on PATH and its arguments) to its end with
+/// its standard output and error discarded.
+ProcessRun RunProcess(const std::vector<std::string>& argv);
+
+/// Keeps this process (and what it starts) on one core, the last it may use,
+/// so that runs do not move between cores. False when that is not allowed.
+bool PinToOneCore();
+
 /// A new directory named after `name`, on /dev/shm when it can be written
 /// (the disk stays out of the measurement), else in TMPDIR or /tmp.
 std::string ScratchDir(const char* name);

@@ -1,10 +1,16 @@
-// Converts the same 60-second files with the converters and with a bare
-// decode loop of the same library, run after run, and prints the ratio of the
-// best times: what header, clipping, rounding and writing cost on top of the
-// codec itself.
+// The converters against what they are made of and what a user would pick
+// instead, on the same files in the same run:
+// - against the bare decode loop of the same library, both called in this
+//   process, their CPU time paired round by round;
+// - as whole processes (our wavconvert command) against the codecs' own
+//   tools, oggdec and speexdec, writing the same WAV to the same tmpfs;
+// - in instructions, counted by valgrind, which noise cannot move.
+// The process keeps to one core; the medians of the paired ratios are
+// printed with their spread.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -22,79 +28,150 @@ namespace kit = cdsetup::encoderkit;
 using namespace cdsetup::bench;
 
 constexpr int kSeconds = 60;
-constexpr int kRuns = 15;
+constexpr int kCountedSeconds = 5;  // valgrind runs some fifty times slower
+constexpr int kRounds = 21;
 
 struct Case {
   std::string name;
-  std::string input;
   bool speex;
-  double bare_ms = 1e300;
-  double ours_ms = 1e300;
+  std::string input;    // kSeconds long
+  std::string counted;  // kCountedSeconds long, for the instruction counts
+  std::vector<double> vs_bare, vs_tool;
 };
+
+std::string Encode(const Case& c, int mode_or_channels, double seconds) {
+  if (c.speex) {
+    kit::SpeexOptions options;
+    options.mode = mode_or_channels;
+    return kit::EncodeSpeex(options, Signal(8000 << mode_or_channels, 1, seconds));
+  }
+  kit::VorbisOptions options;
+  options.channels = mode_or_channels;
+  return kit::EncodeVorbis(options, Signal(44100, mode_or_channels, seconds));
+}
+
+std::vector<std::string> Ours(const Case& c, const std::string& in, const std::string& out) {
+  return {WAVCONVERT_PATH, "--quiet", c.speex ? "speex" : "vorbis", in, out};
+}
+std::vector<std::string> Tool(const Case& c, const std::string& in, const std::string& out) {
+  if (c.speex) return {"speexdec", "--quiet", in, out};
+  return {"oggdec", "--quiet", "-o", out, in};
+}
+const char* ToolName(const Case& c) {
+  return c.speex ? "speexdec" : "oggdec";
+}
+
+// The instructions `argv` executes, as valgrind counts them; 0 without valgrind.
+double Instructions(std::vector<std::string> argv, const std::string& dir) {
+  const std::string log = dir + "/valgrind.log";
+  argv.insert(argv.begin(), {"valgrind", "--tool=cachegrind", "--cache-sim=no",
+                             "--cachegrind-out-file=/dev/null", "--log-file=" + log});
+  if (RunProcess(argv).status != 0) return 0;
+  std::FILE* f = std::fopen(log.c_str(), "r");
+  if (f == nullptr) return 0;
+  char line[512];
+  double count = 0;
+  while (std::fgets(line, sizeof line, f)) {
+    const char* refs = std::strstr(line, "I   refs:");
+    if (refs == nullptr) refs = std::strstr(line, "I refs:");
+    if (refs == nullptr) continue;
+    std::string digits;
+    for (const char* p = std::strchr(refs, ':') + 1; *p; ++p) {
+      if (*p >= '0' && *p <= '9') digits += *p;
+    }
+    count = std::atof(digits.c_str());
+  }
+  std::fclose(f);
+  return count;
+}
+
+struct Spread {
+  double median, low, high;
+};
+Spread Of(const std::vector<double>& v) {
+  return {Median(v), *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end())};
+}
 
 }  // namespace
 
 int main() {
+  const bool pinned = PinToOneCore();
   const std::string dir = ScratchDir("convert-bench");
-  std::vector<Case> cases;
-  auto add_vorbis = [&](const char* name, int channels) {
-    kit::VorbisOptions options;
-    options.channels = channels;
-    const std::string path = dir + "/" + name + ".ogg";
-    if (!WriteFile(path, kit::EncodeVorbis(options, Signal(44100, channels, kSeconds))))
-      std::abort();
-    cases.push_back({name, path, false});
-    std::printf("%s: %ld bytes\n", name, static_cast<long>(std::filesystem::file_size(path)));
-  };
-  auto add_speex = [&](const char* name, int mode) {
-    kit::SpeexOptions options;
-    options.mode = mode;
-    const std::string path = dir + "/" + name + ".spx";
-    if (!WriteFile(path, kit::EncodeSpeex(options, Signal(8000 << mode, 1, kSeconds))))
-      std::abort();
-    cases.push_back({name, path, true});
-    std::printf("%s: %ld bytes\n", name, static_cast<long>(std::filesystem::file_size(path)));
-  };
+  std::vector<Case> cases = {{"vorbis-mono-44k", false, "", "", {}, {}},
+                             {"vorbis-stereo-44k", false, "", "", {}, {}},
+                             {"speex-nb", true, "", "", {}, {}},
+                             {"speex-wb", true, "", "", {}, {}},
+                             {"speex-uwb", true, "", "", {}, {}}};
+  const int setting[] = {1, 2, 0, 1, 2};  // channels for Vorbis, the band for Speex
   std::printf("encoding %d-second fixtures in %s ...\n", kSeconds, dir.c_str());
   std::fflush(stdout);
-  add_vorbis("vorbis-mono-44k", 1);
-  add_vorbis("vorbis-stereo-44k", 2);
-  add_speex("speex-nb", 0);
-  add_speex("speex-wb", 1);
-  add_speex("speex-uwb", 2);
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    Case& c = cases[i];
+    const std::string ext = c.speex ? ".spx" : ".ogg";
+    c.input = dir + "/" + c.name + ext;
+    c.counted = dir + "/" + c.name + "-short" + ext;
+    if (!WriteFile(c.input, Encode(c, setting[i], kSeconds)) ||
+        !WriteFile(c.counted, Encode(c, setting[i], kCountedSeconds))) {
+      return 1;
+    }
+  }
 
   std::FILE* null = std::fopen("/dev/null", "w");
   CAudioConverter converter(AudioDiagnostics{null, null});
   const std::string output = dir + "/out.wav";
-  for (int run = 0; run < kRuns; ++run) {
+  for (int round = 0; round < kRounds; ++round) {
     for (Case& c : cases) {
-      const char* in = c.input.c_str();
-      c.bare_ms = std::min(c.bare_ms, Milliseconds([&] {
-                             if (c.speex)
-                               BareSpeex(c.input);
-                             else
-                               BareVorbis(c.input);
-                           }));
-      // Each conversion writes a new file, as in an installation, rather
-      // than truncating the last run's.
+      const double bare = Milliseconds([&] { c.speex ? BareSpeex(c.input) : BareVorbis(c.input); });
+      // Each conversion writes a new file, as in an installation.
       std::remove(output.c_str());
-      c.ours_ms = std::min(c.ours_ms, Milliseconds([&] {
-                             if (c.speex)
-                               (void)converter.SpeexToWav(in, output.c_str());
-                             else
-                               (void)converter.VorbisToWav(in, output.c_str());
-                           }));
+      const double ours = Milliseconds([&] {
+        (void)(c.speex ? converter.SpeexToWav(c.input.c_str(), output.c_str())
+                       : converter.VorbisToWav(c.input.c_str(), output.c_str()));
+      });
+      c.vs_bare.push_back(ours / bare);
+      std::remove(output.c_str());
+      const ProcessRun ours_run = RunProcess(Ours(c, c.input, output));
+      std::remove(output.c_str());
+      const ProcessRun tool_run = RunProcess(Tool(c, c.input, output));
+      if (ours_run.status != 0 || tool_run.status != 0) {
+        std::fprintf(stderr, "convert_bench: a conversion of %s failed (is %s installed?)\n",
+                     c.name.c_str(), ToolName(c));
+        return 1;
+      }
+      c.vs_tool.push_back(ours_run.cpu_ms / tool_run.cpu_ms);
     }
   }
   std::fclose(null);
 
-  std::printf("%-20s %12s %12s %8s   (best of %d interleaved runs)\n", "case", "bare cpu ms",
-              "ours cpu ms", "ratio", kRuns);
+  std::printf("%s; medians of %d paired rounds, [lowest, highest]\n",
+              pinned ? "on one core" : "not pinned", kRounds);
+  std::printf("%-20s %24s %28s\n", "case", "ours / bare loop (cpu)", "ours / codec tool (cpu)");
   for (const Case& c : cases) {
-    std::printf("%-20s %12.1f %12.1f %8.3f\n", c.name.c_str(), c.bare_ms, c.ours_ms,
-                c.ours_ms / c.bare_ms);
+    const Spread b = Of(c.vs_bare), t = Of(c.vs_tool);
+    std::printf("%-20s %8.3f [%.3f, %.3f] %8.3f [%.3f, %.3f] %s\n", c.name.c_str(), b.median, b.low,
+                b.high, t.median, t.low, t.high, ToolName(c));
   }
-  for (const Case& c : cases) std::printf("ratio %s %.3f\n", c.name.c_str(), c.ours_ms / c.bare_ms);
+  std::printf("instructions (valgrind, %d-second files):\n", kCountedSeconds);
+  std::vector<std::pair<std::string, double>> ratios;
+  for (const Case& c : cases) {
+    const double ours = Instructions(Ours(c, c.counted, output), dir);
+    const double bare =
+        Instructions({BARE_DECODE_PATH, c.speex ? "speex" : "vorbis", c.counted}, dir);
+    const double tool = Instructions(Tool(c, c.counted, output), dir);
+    if (ours == 0 || bare == 0 || tool == 0) {
+      std::printf("  %s: valgrind is not available\n", c.name.c_str());
+      continue;
+    }
+    std::printf("  %-20s ours %.0f, bare %.0f, %s %.0f\n", c.name.c_str(), ours, bare, ToolName(c),
+                tool);
+    ratios.emplace_back(c.name + "-instructions", ours / bare);
+    ratios.emplace_back(c.name + "-vs-" + ToolName(c) + "-instructions", ours / tool);
+  }
+  for (const Case& c : cases) {
+    std::printf("ratio %s %.3f\n", c.name.c_str(), Median(c.vs_bare));
+    std::printf("ratio %s-vs-%s %.3f\n", c.name.c_str(), ToolName(c), Median(c.vs_tool));
+  }
+  for (const auto& [name, value] : ratios) std::printf("ratio %s %.3f\n", name.c_str(), value);
 
   std::error_code ec;
   std::filesystem::remove_all(dir, ec);

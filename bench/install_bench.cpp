@@ -3,9 +3,6 @@
 // its sound entries one after another. Also the longest pause of the event
 // loop while the copy page runs in a window (offscreen), and the peak memory
 // of an installation with short and with long entries.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -92,54 +89,35 @@ double Seconds(std::chrono::steady_clock::duration d) {
   return std::chrono::duration<double>(d).count();
 }
 
-struct ProcessRun {
+struct InstallRun {
   double seconds = 0;
   long peak_kib = 0;
 };
 
-// Runs `argv` to its end, with standard output and error discarded.
-ProcessRun Run(const std::vector<std::string>& argv) {
-  std::fflush(nullptr);  // the child must not write this process's buffers again
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    std::freopen("/dev/null", "w", stdout);
-    std::freopen("/dev/null", "w", stderr);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    ::execvp(args[0], args.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  ::wait4(pid, &status, 0, &usage);
-  ProcessRun run{Seconds(std::chrono::steady_clock::now() - start), usage.ru_maxrss};
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+// Runs `argv` to its end; a failure ends the benchmark.
+double Run(const std::vector<std::string>& argv) {
+  const ProcessRun run = RunProcess(argv);
+  if (run.status != 0) {
     std::fprintf(stderr, "install_bench: %s failed\n", argv[0].c_str());
     std::exit(1);
   }
-  return run;
+  return run.seconds;
 }
 
 // The installer's peak memory comes from GNU time, whose own small process
 // starts it: the resident size of a child forked from this large one would
 // count this one's pages.
-ProcessRun Install(const std::string& medium, const std::string& prefix,
+InstallRun Install(const std::string& medium, const std::string& prefix,
                    const std::string& rss_file) {
   fs::remove_all(prefix);
-  ProcessRun run = Run({"/usr/bin/time", "-f", "%M", "-o", rss_file, CDSETUP_PATH, "--silent",
-                        "--accept-licence", "--lang", "English", "--type", "max", "--medium",
-                        medium, "--prefix", prefix});
+  InstallRun run;
+  run.seconds = Run({"/usr/bin/time", "-f", "%M", "-o", rss_file, CDSETUP_PATH, "--silent",
+                     "--accept-licence", "--lang", "English", "--type", "max", "--medium", medium,
+                     "--prefix", prefix});
   std::FILE* f = std::fopen(rss_file.c_str(), "r");
   if (f == nullptr || std::fscanf(f, "%ld", &run.peak_kib) != 1) std::exit(1);
   std::fclose(f);
   return run;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 // The copy page in a window, offscreen: the longest time between two ticks of
@@ -207,13 +185,12 @@ int main(int argc, char** argv) {
   std::printf("timing %d interleaved rounds ...\n", kRounds);
   long peak_kib = 0;
   for (int round = 0; round < kRounds; ++round) {
-    const ProcessRun installed = Install(medium, prefix, dir + "/rss");
+    const InstallRun installed = Install(medium, prefix, dir + "/rss");
     install.push_back(installed.seconds);
     peak_kib = std::max(peak_kib, installed.peak_kib);
     fs::remove_all(dir + "/cp");
     fs::create_directories(dir + "/cp");
-    copy.push_back(
-        Run({"cp", "-r", medium + "/Gra/Male", medium + "/Gra/Duze", dir + "/cp"}).seconds);
+    copy.push_back(Run({"cp", "-r", medium + "/Gra/Male", medium + "/Gra/Duze", dir + "/cp"}));
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < load.vorbis_entries; ++i) BareVorbis(vorbis);
     for (int i = 0; i < load.speex_entries; ++i) BareSpeex(speex);

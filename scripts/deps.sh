@@ -11,6 +11,7 @@ packages=(
   fonts-dejavu-core  # the windows' font: every letter of the code pages (ą, ę, ł, ó, ś, ż)
   clang clang-format clang-tidy  # clang-tidy brings run-clang-tidy, for make check
   libc6 util-linux
+  vorbis-tools speex valgrind  # oggdec and speexdec, and instruction counts, for make bench-audio
   time  # GNU time: the installer's peak memory in make bench-install
   locales  # the Polish locale the Wine tests make for themselves with localedef
   wine wine64  # the tests that check what Wine reads of our registry files and links

@@ -45,7 +45,7 @@ ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char
 
   // After opening a chained file, vorbisfile (1.3.7) may stand in the second
   // link when the first one is short; reading starts from the first byte.
-  (void)ov_raw_seek(&vf, 0);
+  if (ov_streams(&vf) > 1) (void)ov_raw_seek(&vf, 0);
 
   // Holes and damaged pages come back as negative results: skip them and go
   // on. A write that fails (a full disk) ends the decode: nothing after it
