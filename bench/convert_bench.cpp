@@ -97,11 +97,16 @@ Spread Of(const std::vector<double>& v) {
 int main() {
   const bool pinned = PinToOneCore();
   const std::string dir = ScratchDir("convert-bench");
-  std::vector<Case> cases = {{"vorbis-mono-44k", false, "", "", {}, {}},
-                             {"vorbis-stereo-44k", false, "", "", {}, {}},
-                             {"speex-nb", true, "", "", {}, {}},
-                             {"speex-wb", true, "", "", {}, {}},
-                             {"speex-uwb", true, "", "", {}, {}}};
+  std::vector<Case> cases;
+  for (const auto& [name, speex] : {std::pair{"vorbis-mono-44k", false},
+                                    {"vorbis-stereo-44k", false},
+                                    {"speex-nb", true},
+                                    {"speex-wb", true},
+                                    {"speex-uwb", true}}) {
+    cases.emplace_back();
+    cases.back().name = name;
+    cases.back().speex = speex;
+  }
   const int setting[] = {1, 2, 0, 1, 2};  // channels for Vorbis, the band for Speex
   std::printf("encoding %d-second fixtures in %s ...\n", kSeconds, dir.c_str());
   std::fflush(stdout);

@@ -9,11 +9,16 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "copy/audio_sound_converter.h"
+#include "demo_medium/demo_medium.h"
 #include "platform/create_directory_path.h"
 #include "sndpack/sound_archive_writer.h"
 #include "support/forwarding_platform.h"
@@ -546,6 +551,33 @@ TEST_F(CopyEngineConcurrencyTest, AnAbortStopsTheConversionsInFlightAndLeavesNoE
     EXPECT_FALSE(Exists(c_drive("Games/Foo/Dane/") + name)) << name;
   }
   EXPECT_EQ(std::count(held_.started.begin(), held_.started.end(), "c.wav"), 0);
+}
+
+TEST_F(CopyEngineConcurrencyTest, ConvertingBesideTheCopyGivesTheTreeOfOneStepAtATime) {
+  ASSERT_TRUE(demo::BuildDemoMedium(medium(), demo::DemoOptions{30, 0.4}).ok());
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> quiet(std::fopen("/dev/null", "w"), &std::fclose);
+  AudioSoundConverter audio(audio::AudioDiagnostics{quiet.get(), quiet.get()});
+  auto install = [&](const std::string& target, int workers) {
+    EXPECT_TRUE(platform::CreateDirectoryPath(*platform_, target));
+    script::InstallScript script(*platform_, "D:\\install.ini");
+    CopyEngine engine(script::LocalizedTexts(script, "Polski"), target, audio, workers);
+    engine.SetInstallType("max");
+    engine.Start();
+    EXPECT_EQ(Run(engine), StepResult::kFinished) << engine.failure().ToString();
+  };
+  install("C:\\Jeden", 0);
+  install("C:\\Dwa", 2);
+  auto tree = [](const std::string& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+      if (e.is_regular_file()) files[std::filesystem::relative(e.path(), dir)] = ReadFile(e.path());
+    }
+    return files;
+  };
+  const auto one = tree(c_drive("Jeden")), two = tree(c_drive("Dwa"));
+  EXPECT_GT(one.size(), 30u);
+  EXPECT_TRUE(one.count("Muzyka/temat.wav"));
+  EXPECT_TRUE(one == two) << "the trees differ";
 }
 
 // The same on a real, small file system, where the test may mount one.
