@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the profile engine: the index must build, every
-// lookup stay inside the text, and a write keep the text readable.
+// lookup stay inside the text, the listing give lines that are there, and a
+// write keep the text readable.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,6 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         volatile char sink = v->empty() ? 0 : (*v)[v->size() - 1];
         (void)sink;
       }
+    }
+  }
+  // Every listed section finds its keys, each on a line of the text.
+  const std::size_t lines = text.size() + 1;
+  for (const cdsetup::platform::ProfileEntry& section : index.SectionNames()) {
+    if (section.line == 0 || section.line > lines) __builtin_trap();
+    for (const cdsetup::platform::ProfileEntry& key : index.Keys(section.name)) {
+      if (key.line <= section.line && !section.repeated) __builtin_trap();
     }
   }
   auto written = cdsetup::platform::ProfileSetValue(text, "Option", "Language", "Polski");

@@ -39,6 +39,13 @@ struct FileInfo {
   std::uint64_t size = 0;
 };
 
+/// A section or key of a profile file, in the order the file holds them.
+struct ProfileEntry {
+  std::string name;       // as written, blanks trimmed
+  std::size_t line = 0;   // 1-based; 0 when the platform cannot tell
+  bool repeated = false;  // a later one of a name already seen: no read finds it
+};
+
 enum class RegRoot { kLocalMachine, kCurrentUser };
 
 /// An open registry key. 0 is never a valid handle.
@@ -102,6 +109,16 @@ class Platform {
   virtual std::size_t GetPrivateProfileStringA(std::string_view section, std::string_view key,
                                                std::string_view def, std::span<char> buffer,
                                                std::string_view path) = 0;
+
+  /// Every section header of `path` in file order, repeats included (marked);
+  /// empty when the file is missing or has none.
+  virtual std::vector<ProfileEntry> GetPrivateProfileSectionNamesA(std::string_view path) = 0;
+  /// Every key of the first section named `section` in `path`, in file
+  /// order, repeats included (marked); empty when the file or section is
+  /// missing. Keys under a repeated section header are never read, and not
+  /// listed.
+  virtual std::vector<ProfileEntry> GetPrivateProfileSectionA(std::string_view section,
+                                                              std::string_view path) = 0;
 
   /// Sets `key` in `section` of `path` to `value`, creating the file, the
   /// section and the key when missing. The file is replaced atomically.
@@ -186,6 +203,14 @@ class Platform {
   /// `text` with every upper-case letter of the ANSI code page in lower case
   /// (accented letters included), as CharLower gives it.
   virtual std::string CharLowerA(std::string_view text) = 0;
+  /// The ANSI code page Windows gives the language `language_id` (four
+  /// hexadecimal digits: "0415" gives 1250); 0 for an id it does not know.
+  virtual int LanguageCodePage(std::string_view language_id) = 0;
+  /// The offset of the first byte of `text` that is no character of
+  /// `code_page` (one the code page leaves undefined, or a lead byte without
+  /// its trail byte); npos when there is none. A text that is valid UTF-8 and
+  /// not plain ASCII is taken as UTF-8, as every text is, and has none.
+  virtual std::size_t FindInvalidByte(std::string_view text, int code_page) = 0;
   /// An environment variable of the Windows side ("WINDIR"); empty when unset.
   virtual std::string GetEnvironmentVariableA(std::string_view name) = 0;
 

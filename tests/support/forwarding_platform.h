@@ -15,6 +15,13 @@ class ForwardingPlatform : public platform::Platform {
                                        std::span<char> b, std::string_view p) override {
     return inner_.GetPrivateProfileStringA(s, k, d, b, p);
   }
+  std::vector<platform::ProfileEntry> GetPrivateProfileSectionNamesA(std::string_view p) override {
+    return inner_.GetPrivateProfileSectionNamesA(p);
+  }
+  std::vector<platform::ProfileEntry> GetPrivateProfileSectionA(std::string_view s,
+                                                                std::string_view p) override {
+    return inner_.GetPrivateProfileSectionA(s, p);
+  }
   base::Status WritePrivateProfileStringA(std::string_view s, std::string_view k,
                                           std::string_view v, std::string_view p) override {
     return inner_.WritePrivateProfileStringA(s, k, v, p);
@@ -73,6 +80,10 @@ class ForwardingPlatform : public platform::Platform {
   std::string GetSystemLanguageId() override { return inner_.GetSystemLanguageId(); }
   int AnsiCodePage() override { return inner_.AnsiCodePage(); }
   std::string CharLowerA(std::string_view t) override { return inner_.CharLowerA(t); }
+  int LanguageCodePage(std::string_view id) override { return inner_.LanguageCodePage(id); }
+  std::size_t FindInvalidByte(std::string_view t, int cp) override {
+    return inner_.FindInvalidByte(t, cp);
+  }
   std::string GetEnvironmentVariableA(std::string_view n) override {
     return inner_.GetEnvironmentVariableA(n);
   }

@@ -184,6 +184,20 @@ std::string CodePage::Lower(std::string_view ansi) const {
   return out;
 }
 
+std::size_t CodePage::FindInvalidByte(std::string_view ansi) const {
+  if (IsAscii(ansi) || IsValidUtf8(ansi)) return std::string_view::npos;
+  constexpr std::string_view kMark = "\xEF\xBF\xBD";  // no byte of a code page stands for it
+  for (std::size_t i = 0; i < ansi.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(ansi[i]);
+    if (c < 0x80) continue;
+    const std::size_t n = IsDoubleByte(number_) && IsLeadByte(number_, c) ? 2 : 1;
+    if (i + n > ansi.size()) return i;
+    if (Convert(to_utf8_, ansi.substr(i, n), kMark).find(kMark) != std::string::npos) return i;
+    i += n - 1;
+  }
+  return std::string_view::npos;
+}
+
 CodePage::~CodePage() {
   if (Usable(to_utf8_)) iconv_close(static_cast<iconv_t>(to_utf8_));
   if (Usable(from_utf8_)) iconv_close(static_cast<iconv_t>(from_utf8_));

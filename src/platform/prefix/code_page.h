@@ -35,6 +35,11 @@ class CodePage {
   /// only the single-byte letters A to Z change.
   std::string Lower(std::string_view ansi) const;
 
+  /// The offset of the first byte of `ansi` that is no character of the code
+  /// page: one it leaves undefined, or a lead byte without a usable trail
+  /// byte. npos when there is none, and for a text ToUtf8 takes as UTF-8.
+  std::size_t FindInvalidByte(std::string_view ansi) const;
+
  private:
   void BuildLowerTable();
 

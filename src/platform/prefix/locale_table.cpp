@@ -156,6 +156,13 @@ WindowsLocale LookUpWindowsLocale(std::string_view locale) {
   return {found->id, found->code_page};
 }
 
+int AnsiCodePageOf(std::uint16_t language_id) {
+  for (const Entry& e : kTable) {
+    if (e.id == language_id) return e.code_page;
+  }
+  return 0;
+}
+
 std::string LocaleFromEnvironment() {
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* value = std::getenv(name);

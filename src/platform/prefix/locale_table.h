@@ -21,6 +21,10 @@ struct WindowsLocale {
 /// give US English, 0409, with code page 1252.
 WindowsLocale LookUpWindowsLocale(std::string_view posix_locale);
 
+/// The ANSI code page Windows gives the language `language_id`; 0 for an id
+/// the table does not hold.
+int AnsiCodePageOf(std::uint16_t language_id);
+
 /// The locale name the process runs under: the first of LC_ALL, LC_MESSAGES
 /// and LANG that is set and not empty; "" when none is.
 std::string LocaleFromEnvironment();

@@ -206,20 +206,33 @@ const ProfileIndex* PrefixPlatform::LoadProfile(const std::string& host_path,
   return slot->index.get();
 }
 
-std::size_t PrefixPlatform::GetPrivateProfileStringA(std::string_view section, std::string_view key,
-                                                     std::string_view def, std::span<char> buffer,
-                                                     std::string_view path) {
-  std::string_view value = def;
+const ProfileIndex* PrefixPlatform::ProfileAt(std::string_view path) {
   KnownStat known;
   base::Result<WindowsPath> parsed = Parse(path);
   base::Result<std::string> host = parsed.ok() ? ResolveParsed(*parsed, nullptr, &known)
                                                : base::Result<std::string>(parsed.status());
-  if (host.ok()) {
-    if (const ProfileIndex* index = LoadProfile(*host, known)) {
-      if (auto found = index->Find(section, key)) value = *found;
-    }
+  return host.ok() ? LoadProfile(*host, known) : nullptr;
+}
+
+std::size_t PrefixPlatform::GetPrivateProfileStringA(std::string_view section, std::string_view key,
+                                                     std::string_view def, std::span<char> buffer,
+                                                     std::string_view path) {
+  std::string_view value = def;
+  if (const ProfileIndex* index = ProfileAt(path)) {
+    if (auto found = index->Find(section, key)) value = *found;
   }
   return CopyToBuffer(value, buffer.data(), buffer.size());
+}
+
+std::vector<ProfileEntry> PrefixPlatform::GetPrivateProfileSectionNamesA(std::string_view path) {
+  const ProfileIndex* index = ProfileAt(path);
+  return index ? index->SectionNames() : std::vector<ProfileEntry>();
+}
+
+std::vector<ProfileEntry> PrefixPlatform::GetPrivateProfileSectionA(std::string_view section,
+                                                                    std::string_view path) {
+  const ProfileIndex* index = ProfileAt(path);
+  return index ? index->Keys(section) : std::vector<ProfileEntry>();
 }
 
 base::Status PrefixPlatform::WritePrivateProfileStringA(std::string_view section,

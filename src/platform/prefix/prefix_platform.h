@@ -67,6 +67,9 @@ class PrefixPlatform : public Platform {
   std::size_t GetPrivateProfileStringA(std::string_view section, std::string_view key,
                                        std::string_view def, std::span<char> buffer,
                                        std::string_view path) override;
+  std::vector<ProfileEntry> GetPrivateProfileSectionNamesA(std::string_view path) override;
+  std::vector<ProfileEntry> GetPrivateProfileSectionA(std::string_view section,
+                                                      std::string_view path) override;
   base::Status WritePrivateProfileStringA(std::string_view section, std::string_view key,
                                           std::string_view value, std::string_view path) override;
 
@@ -103,6 +106,8 @@ class PrefixPlatform : public Platform {
   std::string GetSystemLanguageId() override;
   int AnsiCodePage() override { return code_page_->number(); }
   std::string CharLowerA(std::string_view text) override { return code_page_->Lower(text); }
+  int LanguageCodePage(std::string_view language_id) override;
+  std::size_t FindInvalidByte(std::string_view text, int code_page) override;
   std::string GetEnvironmentVariableA(std::string_view name) override;
 
   // Processes
@@ -130,6 +135,9 @@ class PrefixPlatform : public Platform {
   /// this process created the file there.
   void NoteCreated(const std::string& host_path);
   const ProfileIndex* LoadProfile(const std::string& host_path, const KnownStat& known);
+  /// The index of the profile file at the Windows path `path`; null when it
+  /// cannot be read.
+  const ProfileIndex* ProfileAt(std::string_view path);
   std::string ToAnsi(std::string_view host_name) const;
   void InitLocale();
   void InitRegistry();

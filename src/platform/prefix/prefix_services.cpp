@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 
 #include "base/ascii.h"
@@ -57,6 +58,19 @@ void PrefixPlatform::InitLocale() {
   language_id_ = FormatLanguageId(windows.language_id);
   code_page_ =
       std::make_unique<CodePage>(options_.code_page ? options_.code_page : windows.ansi_code_page);
+}
+
+int PrefixPlatform::LanguageCodePage(std::string_view language_id) {
+  std::uint16_t id = 0;
+  const char* end = language_id.data() + language_id.size();
+  auto [stop, error] = std::from_chars(language_id.data(), end, id, 16);
+  if (language_id.size() != 4 || error != std::errc() || stop != end) return 0;
+  return AnsiCodePageOf(id);
+}
+
+std::size_t PrefixPlatform::FindInvalidByte(std::string_view text, int code_page) {
+  if (code_page == code_page_->number()) return code_page_->FindInvalidByte(text);
+  return CodePage(code_page).FindInvalidByte(text);
 }
 
 void PrefixPlatform::InitRegistry() {

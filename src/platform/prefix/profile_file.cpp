@@ -97,10 +97,13 @@ bool HasBreakOrNul(std::string_view s) {
 ProfileIndex::ProfileIndex(std::string text) : text_(std::move(text)) {
   std::string_view view(text_);
   Section* current = nullptr;  // lines before the first section are ignored
+  std::size_t number = 0;
   for (const Line& line : SplitLines(view, BodyStart(view))) {
+    ++number;
     ParsedLine p = ParseLine(view.substr(line.begin, line.end - line.begin));
     if (p.kind == LineKind::kSection) {
       auto [it, inserted] = section_index_.emplace(Lower(p.name), sections_.size());
+      headers_.push_back({p.name, number, !inserted});
       if (inserted) {
         sections_.emplace_back();
         current = &sections_.back();
@@ -108,9 +111,27 @@ ProfileIndex::ProfileIndex(std::string text) : text_(std::move(text)) {
         current = nullptr;  // a later duplicate section is never read
       }
     } else if (p.kind == LineKind::kKey && current != nullptr) {
-      current->keys.emplace(Lower(p.name), p.value);  // first key wins
+      bool first = current->keys.emplace(Lower(p.name), p.value).second;  // first key wins
+      current->listed.push_back({p.name, number, !first});
     }
   }
+}
+
+std::vector<ProfileEntry> ProfileIndex::Entries(const std::vector<Listed>& listed) {
+  std::vector<ProfileEntry> out;
+  out.reserve(listed.size());
+  for (const Listed& l : listed) out.push_back({std::string(l.name), l.line, l.repeated});
+  return out;
+}
+
+std::vector<ProfileEntry> ProfileIndex::SectionNames() const {
+  return Entries(headers_);
+}
+
+std::vector<ProfileEntry> ProfileIndex::Keys(std::string_view section) const {
+  auto s = section_index_.find(Lower(section));
+  if (s == section_index_.end()) return {};
+  return Entries(sections_[s->second].listed);
 }
 
 std::optional<std::string_view> ProfileIndex::Find(std::string_view section,

@@ -1,7 +1,8 @@
 // Our profile (INI) engine with the Windows semantics: names without regard to
 // case, the first section and the first key win, ";" comment lines, values
-// trimmed and unquoted. Reads build an index once; writes edit the text in
-// place and keep every other line and its line end.
+// trimmed and unquoted. Reads build an index once (it also knows the line of
+// every section and key); writes edit the text in place and keep every other
+// line and its line end.
 #pragma once
 
 #include <optional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "platform/platform.h"
 
 namespace cdsetup::platform {
 
@@ -26,12 +28,30 @@ class ProfileIndex {
   /// or the key is missing. Valid while the index lives.
   std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
 
+  /// Every section header in file order with its line, a later header of a
+  /// name already seen marked repeated.
+  std::vector<ProfileEntry> SectionNames() const;
+  /// Every key line of the first section named `section`, in file order with
+  /// its line, a key already seen in it marked repeated; empty when the
+  /// section is missing.
+  std::vector<ProfileEntry> Keys(std::string_view section) const;
+
  private:
+  // A name as written, on its 1-based line; it points into text_.
+  struct Listed {
+    std::string_view name;
+    std::size_t line;
+    bool repeated;
+  };
+  static std::vector<ProfileEntry> Entries(const std::vector<Listed>& listed);
+
   struct Section {
     std::unordered_map<std::string, std::string_view> keys;  // lower-case name
+    std::vector<Listed> listed;
   };
   std::string text_;
   std::vector<Section> sections_;
+  std::vector<Listed> headers_;
   std::unordered_map<std::string, std::size_t> section_index_;  // lower-case name
 };
 

@@ -33,6 +33,25 @@ TEST(CodePage, UnrepresentableAndUndefinedCharacters) {
   EXPECT_EQ(unknown.ToUtf8("\xE9"), "\xC3\xA9");
 }
 
+TEST(CodePage, FindsTheFirstByteTheCodePageLeavesUndefined) {
+  constexpr std::size_t npos = std::string_view::npos;
+  EXPECT_EQ(CodePage(1250).FindInvalidByte(kPolish1250), npos);
+  EXPECT_EQ(CodePage(1250).FindInvalidByte("ab\x98z"), 2u);
+  // 0x8F is Z with acute in 1250, nothing in 1252.
+  EXPECT_EQ(CodePage(1252).FindInvalidByte("\x8Fr\xF3"
+                                           "d\xB3o"),
+            0u);
+  EXPECT_EQ(CodePage(1250).FindInvalidByte("\x8Fr\xF3"
+                                           "d\xB3o"),
+            npos);
+  // UTF-8 is taken as UTF-8; plain ASCII is every code page's.
+  EXPECT_EQ(CodePage(1252).FindInvalidByte(kPolishUtf8), npos);
+  EXPECT_EQ(CodePage(1251).FindInvalidByte("plain"), npos);
+  // A lead byte of a double-byte code page needs its trail byte.
+  EXPECT_EQ(CodePage(932).FindInvalidByte("a\x82\xA0"), npos);
+  EXPECT_EQ(CodePage(932).FindInvalidByte("ab\x82"), 2u);
+}
+
 TEST(CodePage, Utf8Validation) {
   EXPECT_TRUE(IsValidUtf8(kPolishUtf8));
   EXPECT_FALSE(IsValidUtf8(kPolish1250));

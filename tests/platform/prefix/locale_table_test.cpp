@@ -174,6 +174,17 @@ TEST_F(PrefixLocale, LanguageAndCodePageFollowTheLocaleUnlessOverridden) {
   }
 }
 
+TEST_F(PrefixLocale, CodePageOfALanguageId) {
+  OpenWith("en_US", 0);
+  EXPECT_EQ(platform_->LanguageCodePage("0415"), 1250);
+  EXPECT_EQ(platform_->LanguageCodePage("0419"), 1251);
+  EXPECT_EQ(platform_->LanguageCodePage("041a"), 1250);  // keys match in any case
+  EXPECT_EQ(platform_->LanguageCodePage("0409"), 1252);
+  for (const char* not_an_id : {"", "415", "04150", "x415", "7FFF"}) {
+    EXPECT_EQ(platform_->LanguageCodePage(not_an_id), 0) << not_an_id;
+  }
+}
+
 TEST_F(PrefixLocale, WindowsDirectoryIsInTheEnvironment) {
   OpenWith("pl_PL", 0);
   {

@@ -110,6 +110,14 @@ TEST_F(PrefixFiles, ProfileStringsThroughThePlatform) {
   EXPECT_STREQ(buf.data(), "dflt");
   EXPECT_EQ(platform_->GetPrivateProfileStringA("Option", "x", "dflt", buf, "missing.ini"), 4u);
 
+  std::vector<platform::ProfileEntry> keys =
+      platform_->GetPrivateProfileSectionA("OPTION", "install.ini");
+  ASSERT_EQ(keys.size(), 1u);
+  EXPECT_EQ(keys[0].name, "PROGRAM_NAME");
+  EXPECT_EQ(keys[0].line, 2u);
+  EXPECT_EQ(platform_->GetPrivateProfileSectionNamesA("install.ini").size(), 1u);
+  EXPECT_TRUE(platform_->GetPrivateProfileSectionNamesA("missing.ini").empty());
+
   // The write is seen by the next read (the cached index is renewed).
   ASSERT_TRUE(
       platform_->WritePrivateProfileStringA("Option", "Language", "Polski", "INSTALL.INI").ok());

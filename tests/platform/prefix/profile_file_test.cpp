@@ -84,6 +84,35 @@ TEST(ProfileRead, BinaryAndHugeLinesDoNotBreakTheIndex) {
   EXPECT_EQ(Get(huge, "s", "after"), "1");
 }
 
+TEST(ProfileList, SectionsAndKeysInFileOrderWithTheirLines) {
+  std::string text =
+      "\xEF\xBB\xBF; head\r\nearly=1\r\n[Option]\r\n A = 1\r\n;c=2\r\nB=2\r\n"
+      "a=3\r\n[min]\nfiles=0\n[OPTION]\nC=4\n";
+  ProfileIndex index(text);
+  std::vector<ProfileEntry> sections = index.SectionNames();
+  ASSERT_EQ(sections.size(), 3u);
+  EXPECT_EQ(sections[0].name, "Option");
+  EXPECT_EQ(sections[0].line, 3u);
+  EXPECT_FALSE(sections[0].repeated);
+  EXPECT_EQ(sections[1].name, "min");
+  EXPECT_EQ(sections[1].line, 8u);
+  EXPECT_EQ(sections[2].name, "OPTION");
+  EXPECT_EQ(sections[2].line, 10u);
+  EXPECT_TRUE(sections[2].repeated);
+
+  // The keys of the first [Option] only: those under the repeat are never read.
+  std::vector<ProfileEntry> keys = index.Keys("option");
+  ASSERT_EQ(keys.size(), 3u);
+  EXPECT_EQ(keys[0].name, "A");
+  EXPECT_EQ(keys[0].line, 4u);
+  EXPECT_EQ(keys[1].name, "B");
+  EXPECT_EQ(keys[1].line, 6u);
+  EXPECT_EQ(keys[2].name, "a");
+  EXPECT_EQ(keys[2].line, 7u);
+  EXPECT_TRUE(keys[2].repeated);
+  EXPECT_TRUE(index.Keys("none").empty());
+}
+
 TEST(ProfileCopy, CutToBufferSizeMinusOneAndCounted) {
   std::array<char, 5> buf;
   buf.fill('#');
