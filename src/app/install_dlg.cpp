@@ -22,13 +22,6 @@ namespace cdsetup::app {
 
 using namespace framework;
 
-namespace {
-
-// The background file is read whole; a picture needs far less than this.
-constexpr std::uint64_t kMaxBackgroundFile = 64u * 1024 * 1024;
-
-}  // namespace
-
 CInstallDlg::CInstallDlg(CWnd* parent, InstallSettings settings)
     : CDialog(IDD, parent), settings_(std::move(settings)) {
   m_hIcon = kAppIcon;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -52,6 +53,8 @@ class CInstallDlg : public framework::CDialog {
   static constexpr int kAppIcon = 128;
   static constexpr int kBackgroundWidth = 350;
   static constexpr int kBackgroundHeight = 250;
+  /// The background file is read whole; a picture needs far less than this.
+  static constexpr std::uint64_t kMaxBackgroundFile = 64u * 1024 * 1024;
   static constexpr const char* kShellFolders =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 

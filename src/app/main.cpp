@@ -1,4 +1,5 @@
-// cdsetup: installs the game from its medium into a Wine prefix.
+// cdsetup: installs the game from its medium into a Wine prefix, or checks a
+// medium for the people who make the CD.
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -11,6 +12,8 @@
 
 #include "app/file_log.h"
 #include "app/install_app.h"
+#include "check/medium_check.h"
+#include "check/scratch_dir.h"
 #include "copy/audio_sound_converter.h"
 #include "framework/silent_policy.h"
 #include "framework/window_manager.h"
@@ -32,6 +35,7 @@ constexpr int kExitCancelled = 1;
 constexpr int kExitCopyFailed = 2;
 constexpr int kExitRegistrationFailed = 3;
 constexpr int kExitUsage = 4;
+constexpr int kExitProblemsFound = 5;  // --check
 
 int Fail(const std::string& why) {
   std::fprintf(stderr, "cdsetup: %s\n", why.c_str());
@@ -63,6 +67,26 @@ bool HasScript(const std::string& medium) {
   return false;
 }
 
+// The check opens no prefix of the user's: a scratch one, removed after it,
+// shows the medium as the CD. The report goes to the terminal in UTF-8.
+int CheckMedium(const std::string& medium, const std::string& exe, int code_page) {
+  auto scratch = check::ScratchDir::Make();
+  if (!scratch.ok()) return Fail(scratch.status().ToString());
+  platform::PrefixOptions options;
+  options.prefix_dir = scratch->File("prefix");
+  options.medium_dir = medium;
+  options.program_name = fs::path(exe).filename().string();
+  options.code_page = code_page;
+  auto opened = platform::PrefixPlatform::Open(options);
+  if (!opened.ok()) return Fail("cannot show the medium: " + opened.status().ToString());
+  auto report = check::CheckMedium(*opened.value(), check::CheckOptions{code_page, ""});
+  if (!report.ok()) return Fail(report.status().ToString());
+  const platform::CodePage cp(opened.value()->AnsiCodePage());
+  for (const std::string& line : report->Lines()) std::printf("%s\n", cp.ToUtf8(line).c_str());
+  std::printf("cdsetup --check %s: %s\n", medium.c_str(), report->Summary().c_str());
+  return report->clean() ? kExitInstalled : kExitProblemsFound;
+}
+
 // Windows when there is somewhere to show them.
 bool DisplayAvailable() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -77,13 +101,20 @@ bool DisplayAvailable() {
 int main(int argc, char** argv) {
   CLI::App cli{
       "cdsetup installs the game on this medium into a Wine prefix, so that it can be played "
-      "with Wine. Without options it behaves as the installer started from its CD.\n\n"
+      "with Wine; with --check it checks a medium before it is pressed. Without options it "
+      "behaves as the installer started from its CD.\n\n"
       "Exit status: 0 installed; 1 cancelled or refused by the user; 2 the copy failed; "
-      "3 registration failed; 4 bad command line or unusable medium or prefix.",
+      "3 registration failed; 4 bad command line or unusable medium or prefix. With --check: "
+      "0 nothing is wrong, 5 something is, 4 the medium cannot be checked.",
       "cdsetup"};
   std::string medium, prefix, ui, lang, type, dir, log_path;
   int code_page = 0;
-  bool silent = false, accept_licence = false;
+  bool silent = false, accept_licence = false, check_medium = false;
+  CLI::Option* check = cli.add_flag(
+      "--check", check_medium,
+      "For the people who make the CD: read the medium as the installer does and report "
+      "every problem, one line each with its install.ini line, then the sizes of the install "
+      "types and a summary. Writes nothing, and uses no prefix");
   cli.add_option("--medium", medium,
                  "Folder of the installation medium (default: the folder of this program when "
                  "install.ini lies beside it, else the current directory)");
@@ -117,7 +148,13 @@ int main(int argc, char** argv) {
                "Silent: accept the licence agreement (without it a silent run stops there)");
   cli.add_option("--log", log_path, "Record every action, one per line, in FILE");
   cli.add_option("--codepage", code_page,
-                 "The ANSI code page of the script's texts (default: the system language's)");
+                 "The ANSI code page of the script's texts (default: the system language's; for "
+                 "--check, each language's own)");
+  // A check installs nothing: the options of an installation have no place beside it.
+  for (const char* name :
+       {"--prefix", "--ui", "--silent", "--lang", "--type", "--dir", "--accept-licence", "--log"}) {
+    check->excludes(cli.get_option(name));
+  }
   cli.set_version_flag("--version", std::string("cdsetup ") + CDSETUP_VERSION);
   cli.footer(
       "Silent runs answer: the language with --lang, the licence only with --accept-licence, "
@@ -137,6 +174,7 @@ int main(int argc, char** argv) {
   std::error_code medium_error;  // a path that cannot be examined is no medium either
   if (!fs::is_directory(medium, medium_error)) return Fail("no medium at " + medium);
   if (!HasScript(medium)) return Fail("the medium " + medium + " holds no install.ini");
+  if (check_medium) return CheckMedium(medium, exe, code_page);
     // A display that cannot be opened ends the run here, with status 4, before
     // anything is written.
 #if CDSETUP_WITH_QT

@@ -21,10 +21,10 @@ std::string JoinCut(std::string_view a, std::string_view b) {
   return s;
 }
 
-// A list entry names a file below the medium's root, copied to the same place
-// below the target: it starts at no root, and each of its folders and its
-// name is held to the rule of archive entry names (no drive, no "..", no
-// control characters), so nothing is read or written outside those folders.
+}  // namespace
+
+// Every folder and the name are held to the rule of archive entry names, so
+// nothing is read or written outside those folders.
 Status CheckListEntry(std::string_view source) {
   if (source.empty()) return CheckEntryName(source);
   if (source.front() == '\\' || source.front() == '/') {
@@ -41,6 +41,8 @@ Status CheckListEntry(std::string_view source) {
   }
   return Status::Ok();
 }
+
+namespace {
 
 void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
   for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size())) {

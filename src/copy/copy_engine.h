@@ -27,6 +27,12 @@ enum class StepResult {
   kWaiting = 3,   // no step was made: conversions are busy; call Step() again
 };
 
+/// Ok for a list entry that names a file below the medium's root, to be
+/// copied to the same place below the target: Refused for one that starts
+/// at a root, or has a folder or name that CheckEntryName refuses (a drive,
+/// "..", a control character). An empty entry is refused as an empty name.
+base::Status CheckListEntry(std::string_view source);
+
 class CopyEngine {
  public:
   /// The file lists and texts come from `texts`. `target_dir` is read afresh

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -16,6 +15,7 @@
 
 #include "demo_medium/demo_medium.h"
 #include "platform/prefix/prefix_platform.h"
+#include "support/program_run.h"
 #include "support/scoped_temp_dir.h"
 #include "support/wine_session.h"
 
@@ -26,10 +26,7 @@ namespace fs = std::filesystem;
 using testing::Exists;
 using testing::ReadFile;
 
-struct ProgramRun {
-  int status = -1;
-  std::string out, err;
-};
+using testing::ProgramRun;
 
 class CdsetupTest : public ::testing::Test {
  protected:
@@ -41,18 +38,11 @@ class CdsetupTest : public ::testing::Test {
   // assignments `env` ("NAME=value ...") in its environment.
   ProgramRun Cdsetup(const std::string& args, const std::string& input = "",
                      const std::string& env = "") {
-    testing::WriteFile(temp_ / "stdin", input);
     // As on a terminal without a display, where the console is the interface.
     const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + env +
                                 " LANG=C CDSETUP_DEMO_RECORD='" + temp_ / "ran.txt" + "' " +
-                                CDSETUP_PATH + " " + args + " < '" + temp_ / "stdin" + "' > '" +
-                                temp_ / "stdout" + "' 2> '" + temp_ / "stderr" + "'";
-    ProgramRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadFile(temp_ / "stdout");
-    run.err = ReadFile(temp_ / "stderr");
-    return run;
+                                CDSETUP_PATH + " " + args;
+    return testing::RunProgram(command, input, temp_);
   }
   std::string Common() const {
     return "--medium '" + temp_ / "medium" + "' --prefix '" + temp_ / "prefix" + "' --log '" +

@@ -1,0 +1,33 @@
+#include "check/report.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace cdsetup::check {
+
+std::vector<std::string> Report::Lines() const {
+  std::vector<Problem> sorted = problems_;
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const Problem& a, const Problem& b) { return a.line < b.line; });
+  std::vector<std::string> out;
+  for (const Problem& p : sorted) {
+    out.push_back("install.ini:" + (p.line ? std::to_string(p.line) + ":" : std::string()) + " " +
+                  p.text);
+  }
+  out.insert(out.end(), notes_.begin(), notes_.end());
+  return out;
+}
+
+std::string Report::Summary() const {
+  if (problems_.empty()) return "no problems found";
+  return std::to_string(problems_.size()) +
+         (problems_.size() == 1 ? " problem found" : " problems found");
+}
+
+std::string Bytes(unsigned long long bytes) {
+  char mb[32];
+  std::snprintf(mb, sizeof mb, "%.1f", static_cast<double>(bytes) / (1024.0 * 1024.0));
+  return std::to_string(bytes) + " bytes (" + mb + " MB)";
+}
+
+}  // namespace cdsetup::check
