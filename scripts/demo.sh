@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the demo medium and installs it into a prefix under build/demo, then
-# shows what the installation wrote. Interactive on a terminal (in windows
+# Builds the demo medium, checks it, and installs it into a prefix under
+# build/demo, then shows what the installation wrote. Interactive on a terminal (in windows
 # when a display is there, else on the console); otherwise the installer
 # answers for itself (--silent).
 set -euo pipefail
@@ -9,6 +9,15 @@ demo=build/demo
 rm -rf "$demo/medium"
 mkdir -p "$demo"
 "$bin/make_demo_medium" "$demo/medium"
+# The medium is checked first, as a publisher checks a CD before pressing it.
+echo "== cdsetup --check on the demo medium"
+check=0
+"$bin/cdsetup" --check --medium "$demo/medium" || check=$?
+if [ "$check" -ne 0 ]; then
+  echo "== the demo medium does not check clean (status $check)"
+  exit "$check"
+fi
+echo
 log="$demo/install.log"
 : > "$log"
 export CDSETUP_DEMO_RECORD="$PWD/$demo/programs-run.txt"
