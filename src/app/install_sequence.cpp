@@ -156,6 +156,9 @@ Status CInstallDlg::CopyScript(Run&) {
 Status CInstallDlg::CopyBackground(Run& run) {
   const std::string bitmap = run.texts.Get("Bitmap");
   if (bitmap.empty()) return Status::Ok();  // a medium without a picture
+  // The name comes from the medium: held to the rule of the file lists, so
+  // that the copy lands below the target and nowhere else.
+  if (Status safe = copy::CheckListEntry(bitmap); !safe.ok()) return safe.WithContext("Bitmap");
   const std::string bitmap_copy = m_szTargetDir + "\\" + bitmap;
   Status copied = P().CopyFileA(bitmap, bitmap_copy, false);
   Status attributes = P().SetFileAttributesArchive(bitmap_copy);

@@ -196,6 +196,20 @@ TEST_F(InstallSequenceTest, EveryStepIsLoggedAndAFailedClosingCopyEndsTheRunAsAC
   EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/tlo.bmp")));
 }
 
+TEST_F(InstallSequenceTest, APictureNameThatClimbsOutOfTheTargetIsRefused) {
+  EditScript("Bitmap=tlo.bmp", "Bitmap=..\\..\\tlo.bmp");
+  testing::WriteFile(c_drive("tlo.bmp"), "kept");  // what the climb would overwrite
+  CInstallDlg main(nullptr, Polish());
+  ui_.ForNextDialog({ScriptedUi::Click(IDOK)});
+  UpToTarget({ScriptedUi::Click(IDOK)});
+  ui_.ForNextDialog({ui_.Wait(5000)});
+  for (int answer : {IDYES, IDOK, IDNO, IDNO, IDNO}) ui_.AnswerNextBox(answer);
+  EXPECT_EQ(main.DoModal(), IDCANCEL);
+  EXPECT_EQ(main.outcome(), Outcome::kCopyFailed) << main.reason();
+  EXPECT_NE(main.reason().find("Bitmap"), std::string::npos) << main.reason();
+  EXPECT_EQ(ReadFile(c_drive("tlo.bmp")), "kept");
+}
+
 TEST_F(InstallSequenceTest, ShortcutFailureLeavesTheFallbackRecord) {
   // A company name that cannot be a folder name.
   EditScript("IDS_COMPANY_NAME=Torvanel", "IDS_COMPANY_NAME=Tor*vanel");
