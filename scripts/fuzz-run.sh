@@ -14,6 +14,9 @@ if ! "$out/bin/make_fuzz_seeds" "$out/seeds"; then
   exit 1
 fi
 
+# Leaks of the libraries we cannot mend, each with its reason.
+export LSAN_OPTIONS="suppressions=$(pwd)/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+
 status=0
 for f in "$out"/bin/*_fuzzer; do
   n=$(basename "$f")

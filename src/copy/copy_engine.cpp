@@ -67,7 +67,6 @@ CopyEngine::CopyEngine(script::LocalizedTexts texts, const std::string& target_d
       script_(texts_.script()),
       platform_(texts_.platform()),
       target_dir_(target_dir),
-      converter_(converter),
       // Each worker busy, and the next entry written and waiting for one.
       conversions_(converter, conversion_workers, conversion_workers + 1) {}
 

@@ -97,7 +97,6 @@ class CopyEngine {
   const std::string& target_dir_;
   std::string copying_text_;
   std::string write_error_text_;
-  SoundConverter& converter_;
   std::string install_type_ = "std";
 
   int file_count_ = 0;
