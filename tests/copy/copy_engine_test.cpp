@@ -567,14 +567,8 @@ TEST_F(CopyEngineConcurrencyTest, ConvertingBesideTheCopyGivesTheTreeOfOneStepAt
   };
   install("C:\\Jeden", 0);
   install("C:\\Dwa", 2);
-  auto tree = [](const std::string& dir) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
-      if (e.is_regular_file()) files[std::filesystem::relative(e.path(), dir)] = ReadFile(e.path());
-    }
-    return files;
-  };
-  const auto one = tree(c_drive("Jeden")), two = tree(c_drive("Dwa"));
+  const auto one = testing::FilesWithBytes(c_drive("Jeden"));
+  const auto two = testing::FilesWithBytes(c_drive("Dwa"));
   EXPECT_GT(one.size(), 30u);
   EXPECT_TRUE(one.count("Muzyka/temat.wav"));
   EXPECT_TRUE(one == two) << "the trees differ";

@@ -202,20 +202,11 @@ TEST_F(CdsetupTest, GivingUpOrBadInputEndsWithAReasonAndItsStatus) {
   }
 }
 
-// Every file below `dir` with its bytes, by path relative to it.
-std::map<std::string, std::string> Tree(const std::string& dir) {
-  std::map<std::string, std::string> files;
-  for (const auto& e : fs::recursive_directory_iterator(dir)) {
-    if (e.is_regular_file()) files[fs::relative(e.path(), dir).string()] = ReadFile(e.path());
-  }
-  return files;
-}
-
 TEST_F(CdsetupTest, AFullDiskEndsTheCopyAndLeavesOnlyWholeFiles) {
   const std::string install = " --silent --accept-licence --lang English";
   ProgramRun whole = Cdsetup(Common() + install);
   ASSERT_EQ(whole.status, 0) << whole.err;
-  const auto expected = Tree(C("Games/Demo"));
+  const auto expected = testing::FilesWithBytes(C("Games/Demo"));
   // What the copied files take on a tmpfs; the script and the picture are
   // copied after them.
   std::uintmax_t pages = 0;
@@ -235,7 +226,7 @@ TEST_F(CdsetupTest, AFullDiskEndsTheCopyAndLeavesOnlyWholeFiles) {
               0);
     fs::remove(temp_ / "log.txt");
     ProgramRun full = Cdsetup(Common() + install);
-    const auto left = Tree(C("Games/Demo"));
+    const auto left = testing::FilesWithBytes(C("Games/Demo"));
     ::umount2(games.c_str(), MNT_DETACH);
     fs::remove_all(temp_ / "prefix");
 
@@ -257,7 +248,7 @@ TEST_F(CdsetupTest, AFullDiskEndsTheCopyAndLeavesOnlyWholeFiles) {
 }
 
 TEST_F(CdsetupTest, NothingIsWrittenOnTheCd) {
-  const auto medium = Tree(temp_ / "medium");
+  const auto medium = testing::FilesWithBytes(temp_ / "medium");
   const std::string install = Common() + " --silent --accept-licence --lang English";
   // A target that is not a full path lands on the CD, which refuses it.
   for (const char* dir : {"Gry", "\\Gry", "D:\\Gry", "D:Gry"}) {
@@ -290,7 +281,7 @@ TEST_F(CdsetupTest, NothingIsWrittenOnTheCd) {
                     "Program"),
               "C:\\Gry\\Demo");
   }
-  EXPECT_TRUE(Tree(temp_ / "medium") == medium) << "the medium was changed";
+  EXPECT_TRUE(testing::FilesWithBytes(temp_ / "medium") == medium) << "the medium was changed";
 }
 
 // Every regular file below `dir`.

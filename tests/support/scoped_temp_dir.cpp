@@ -58,4 +58,14 @@ bool Exists(const std::string& path) {
   return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
+std::map<std::string, std::string> FilesWithBytes(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+    if (e.is_regular_file()) {
+      files[std::filesystem::relative(e.path(), dir).string()] = ReadFile(e.path());
+    }
+  }
+  return files;
+}
+
 }  // namespace cdsetup::testing

@@ -2,6 +2,7 @@
 // when the test ends, whether its checks passed or not; and small file helpers.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -28,5 +29,7 @@ void WriteFile(const std::string& path, std::string_view content);
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 void MakeDirs(const std::string& path);
+/// Every regular file below `dir` with its bytes, by path relative to it.
+std::map<std::string, std::string> FilesWithBytes(const std::string& dir);
 
 }  // namespace cdsetup::testing
