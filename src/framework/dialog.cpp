@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "framework/data_exchange.h"
+#include "framework/input.h"
 #include "framework/window_manager.h"
 
 namespace cdsetup::framework {
@@ -213,6 +214,15 @@ void CDialog::NextDlgCtrl() {
   for (std::size_t k = 1; k <= order.size(); ++k) {
     WindowState* c = order[(start + k) % order.size()];
     if (TakesFocus(c)) {
+      // Into a radio group, the focus goes to the button that is checked.
+      if (c->style & kStyleAutoRadioButton) {
+        for (WindowState* member : GroupOf(*c)) {
+          if ((member->style & kStyleAutoRadioButton) && member->check && member->visible &&
+              member->enabled) {
+            c = member;
+          }
+        }
+      }
       state_->focus = c;
       ++state_->generation;
       if (UiBackend* b = WindowManager::Get().backend()) b->WindowChanged(*state_);
@@ -266,9 +276,41 @@ void CDialog::PressKey(UINT key) {
       WindowProc(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(IDCANCEL)));
       return;
+    case VK_UP:
+    case VK_DOWN:
+    case VK_LEFT:
+    case VK_RIGHT:
+      if (focus && focus->cls == WindowClass::kButton) {
+        MoveInGroup(*focus, key == VK_DOWN || key == VK_RIGHT);
+        return;
+      }
+      [[fallthrough]];
     default:
       if (focus && focus->wnd) focus->wnd->WindowProc(WM_KEYDOWN, key, 0);
       return;
+  }
+}
+
+void CDialog::MoveInGroup(WindowState& from, bool forward) {
+  // The arrows go round the group; a radio button they reach is checked, as
+  // a click on it would.
+  const std::vector<WindowState*> group = GroupOf(from);
+  const auto at = std::find(group.begin(), group.end(), &from);
+  if (at == group.end()) return;
+  const std::size_t n = group.size();
+  const auto here = static_cast<std::size_t>(at - group.begin());
+  for (std::size_t k = 1; k < n; ++k) {
+    WindowState* next = group[(here + (forward ? k : n - k)) % n];
+    if (next->cls != WindowClass::kButton || (next->style & kStyleGroupBox) || !next->visible ||
+        !next->enabled) {
+      continue;
+    }
+    if (next->style & kStyleAutoRadioButton) {
+      UserClick(*next);
+    } else if (CWnd* button = next->wnd ? next->wnd : GetDlgItem(next->id)) {
+      button->SetFocus();
+    }
+    return;
   }
 }
 

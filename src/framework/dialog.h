@@ -54,6 +54,10 @@ class CDialog : public CWnd {
   bool CreateFromTemplate(const resources::DialogTemplate& t);
 
  private:
+  /// An arrow key on a button: the focus moves to the next button of its
+  /// group (or the previous one), wrapping.
+  void MoveInGroup(WindowState& from, bool forward);
+
   int template_id_;
   CWnd* parent_;
 };

@@ -37,20 +37,28 @@ WindowState* FindChild(const WindowState& dialog, int id) {
   return nullptr;
 }
 
+std::vector<WindowState*> GroupOf(WindowState& control) {
+  if (!control.parent) return {&control};
+  const auto& order = control.parent->children;
+  std::size_t at = 0;
+  while (at < order.size() && order[at] != &control) ++at;
+  if (at == order.size()) return {};
+  std::size_t first = at;
+  while (first > 0 && !(order[first]->style & kStyleGroup)) --first;
+  std::vector<WindowState*> group{order[first]};
+  for (std::size_t i = first + 1; i < order.size() && !(order[i]->style & kStyleGroup); ++i) {
+    group.push_back(order[i]);
+  }
+  return group;
+}
+
 bool UserClick(WindowState& button) {
   if (button.cls != WindowClass::kButton || !Usable(button) || (button.style & kStyleGroupBox)) {
     return false;
   }
-  if ((button.style & kStyleAutoRadioButton) && button.parent) {
-    // The group runs from the nearest control that starts one to the next.
-    auto& order = button.parent->children;
-    std::size_t at = 0;
-    while (order[at] != &button) ++at;
-    std::size_t first = at;
-    while (first > 0 && !(order[first]->style & kStyleGroup)) --first;
-    for (std::size_t i = first; i < order.size(); ++i) {
-      if (i > first && (order[i]->style & kStyleGroup)) break;
-      if (order[i]->style & kStyleAutoRadioButton) order[i]->check = order[i] == &button ? 1 : 0;
+  if (button.style & kStyleAutoRadioButton) {
+    for (WindowState* other : GroupOf(button)) {
+      if (other->style & kStyleAutoRadioButton) other->check = other == &button ? 1 : 0;
     }
   }
   Focus(button);

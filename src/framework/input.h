@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "framework/dialog.h"
 #include "framework/wnd.h"
@@ -32,5 +33,8 @@ void UserMinimise(WindowState& window, bool minimise);
 CDialog* DialogOf(WindowState& state);
 /// The child of `dialog` with `id`, or null.
 WindowState* FindChild(const WindowState& dialog, int id);
+/// The controls of the group `control` belongs to, in window order: from the
+/// nearest one at or before it that starts a group up to the next that does.
+std::vector<WindowState*> GroupOf(WindowState& control);
 
 }  // namespace cdsetup::framework

@@ -108,7 +108,9 @@ inline constexpr UINT VK_PRIOR = 33;
 inline constexpr UINT VK_NEXT = 34;
 inline constexpr UINT VK_END = 35;
 inline constexpr UINT VK_HOME = 36;
+inline constexpr UINT VK_LEFT = 37;
 inline constexpr UINT VK_UP = 38;
+inline constexpr UINT VK_RIGHT = 39;
 inline constexpr UINT VK_DOWN = 40;
 
 // Keyboard-interface answers.

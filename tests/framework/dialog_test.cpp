@@ -146,6 +146,57 @@ TEST_F(FrameworkTest, RadioClicksStayInsideTheirGroup) {
   EXPECT_EQ(d.commands, (std::vector<std::string>{"23:0", "22:0", "1:0"}));
 }
 
+TEST_F(FrameworkTest, TabEntersARadioGroupAtItsCheckedButtonAndArrowsChooseWithinIt) {
+  SampleDialog d;
+  auto focus_is = [](int id) {
+    return ScriptedUi::Do([id](CDialog& dlg) {
+      ASSERT_NE(dlg.state()->focus, nullptr);
+      EXPECT_EQ(dlg.state()->focus->id, id);
+    });
+  };
+  auto checked_is = [](int id) {
+    return ScriptedUi::Do([id](CDialog& dlg) { EXPECT_EQ(dlg.GetCheckedRadioButton(20, 22), id); });
+  };
+  ui_.ForNextDialog({
+      ScriptedUi::Do([](CDialog& dlg) {
+        dlg.CheckRadioButton(20, 22, 21);
+        dlg.GetDlgItem(2)->SetFocus();
+      }),
+      ScriptedUi::Key(VK_TAB),
+      focus_is(10),
+      // Only the group's first button is a tab stop, yet Tab lands on B.
+      ScriptedUi::Key(VK_TAB),
+      focus_is(21),
+      checked_is(21),
+      ScriptedUi::Key(VK_DOWN),
+      focus_is(22),
+      checked_is(22),
+      // Round the group, never into the next one (23 starts its own).
+      ScriptedUi::Key(VK_RIGHT),
+      focus_is(20),
+      checked_is(20),
+      ScriptedUi::Key(VK_UP),
+      focus_is(22),
+      ScriptedUi::Key(VK_LEFT),
+      focus_is(21),
+      checked_is(21),
+      ScriptedUi::Do([](CDialog& dlg) {
+        EXPECT_EQ(static_cast<CButton*>(dlg.GetDlgItem(23))->GetCheck(), 0);
+        dlg.GetDlgItem(22)->EnableWindow(false);
+      }),
+      // A disabled button is passed over.
+      ScriptedUi::Key(VK_DOWN),
+      focus_is(20),
+      // Tab leaves the group for the next tab stop.
+      ScriptedUi::Key(VK_TAB),
+      focus_is(30),
+      ScriptedUi::Click(1),
+  });
+  EXPECT_EQ(d.DoModal(), IDOK);
+  // Each button an arrow reached told the dialog, as a click does.
+  EXPECT_EQ(d.commands, (std::vector<std::string>{"22:0", "20:0", "22:0", "21:0", "20:0", "1:0"}));
+}
+
 TEST_F(FrameworkTest, TooLongTextIsRefusedAndTheDialogStaysOpen) {
   SampleDialog d;
   d.text = "start";

@@ -66,7 +66,9 @@ typedef DWORD COLORREF;
 #define VK_NEXT 0x22
 #define VK_END 0x23
 #define VK_HOME 0x24
+#define VK_LEFT 0x25
 #define VK_UP 0x26
+#define VK_RIGHT 0x27
 #define VK_DOWN 0x28
 #define DLGC_WANTARROWS 0x0001
 #define DLGC_WANTTAB 0x0002
