@@ -21,6 +21,7 @@
 #include "platform/prefix/prefix_platform.h"
 #include "platform/system_platform.h"
 #include "ui/console/console_backend.h"
+#include "ui/console/terminal.h"
 #if CDSETUP_WITH_QT
 #include "ui/qt/qt_backend.h"
 #endif
@@ -245,6 +246,9 @@ int main(int argc, char** argv) {
 #else
   wm.SetBackend(&console_backend);
 #endif
+  // On the console, Ctrl-C and a kill press the copy's abort button (and
+  // cancel a question) instead of ending the process where it stands.
+  if (wm.backend() == &console_backend) ui::console::Interrupts::Catch();
 
   // The converters' own lines would garble the pages: they go to the log.
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> null_sink(std::fopen("/dev/null", "w"),

@@ -54,6 +54,12 @@ void DDX_CBString(CDataExchange* dx, int id, std::string& value) {
   }
 }
 
+std::string TooLongText(std::size_t max) {
+  std::string text = "Please enter no more than %1 characters.";
+  text.replace(text.find("%1"), 2, std::to_string(max));
+  return text;
+}
+
 void DDV_MaxChars(CDataExchange* dx, const std::string& value, int max) {
   if (dx->failed()) return;
   CWnd* control = dx->last_control();
@@ -66,9 +72,8 @@ void DDV_MaxChars(CDataExchange* dx, const std::string& value, int max) {
     return;
   }
   if (value.size() <= static_cast<std::size_t>(max)) return;
-  std::string text = "Please enter no more than %1 characters.";
-  text.replace(text.find("%1"), 2, std::to_string(max));
-  AfxMessageBox(text, MB_ICONEXCLAMATION, resources::IDP_VALIDATION);
+  AfxMessageBox(TooLongText(static_cast<std::size_t>(max)), MB_ICONEXCLAMATION,
+                resources::IDP_VALIDATION);
   dx->Fail();
 }
 

@@ -16,6 +16,7 @@
 #include "demo_medium/demo_medium.h"
 #include "platform/prefix/prefix_platform.h"
 #include "support/program_run.h"
+#include "support/pseudo_terminal.h"
 #include "support/scoped_temp_dir.h"
 #include "support/wine_session.h"
 
@@ -165,6 +166,57 @@ TEST_F(CdsetupTest, APersonAtTheConsoleSaysYesToAnExtraAndToDirectX) {
   // The DirectX path starts with the medium's CD letter.
   EXPECT_NE(ReadFile(temp_ / "log.txt").find("ran DirectX setup d:\\DirectX\\dxsetup.exe"),
             std::string::npos);
+}
+
+TEST_F(CdsetupTest, AtANarrowTerminalTheWholeInstallRunsAndItsProgressStaysOnOneLine) {
+  for (int columns : {80, 40}) {
+    SCOPED_TRACE(columns);
+    const std::string prefix = "prefix" + std::to_string(columns);
+    testing::PseudoTerminal terminal(columns);
+    // Each answer waits for its question; keys typed earlier would be lost.
+    terminal.Answer("for help): ", "\n");   // install
+    terminal.Answer("for help): ", "2\n");  // accept the licence
+    terminal.Answer("for help): ", "1\n");  // the standard version
+    terminal.Answer("for help): ", "\n");   // the proposed folder
+    terminal.Answer("answer (", "y\n");     // create it
+    terminal.Answer("answer (", "\n");      // setup is complete
+    terminal.Answer("answer (", "n\n");     // no extra programs
+    terminal.Answer("answer (", "n\n");
+    terminal.Answer("answer (", "n\n");  // no DirectX
+    terminal.Spawn("env -u DISPLAY -u WAYLAND_DISPLAY LANG=C.UTF-8 " + std::string(CDSETUP_PATH) +
+                       " --lang English --medium '" + temp_ / "medium" + "' --prefix '" +
+                       temp_ / prefix + "'",
+                   temp_.path());
+    ASSERT_EQ(terminal.Wait(), 0) << terminal.Output();
+    EXPECT_TRUE(Exists(temp_ / (prefix + "/drive_c/Games/Demo/demo.exe")));
+    const std::string out = terminal.Output();
+    const std::size_t from = out.find("(a or Esc)\r\n");
+    ASSERT_NE(from, std::string::npos) << out;
+    const std::string progress = out.substr(from + 14, out.find('\n', from + 14) - from - 14);
+    EXPECT_NE(progress.find("% Copying"), std::string::npos) << progress;
+    for (std::size_t at = 0; (at = progress.find('\r', at)) != std::string::npos; ++at) {
+      const std::size_t end = std::min(progress.find('\r', at + 1), progress.size());
+      std::size_t chars = 0;
+      for (std::size_t i = at + 1; i < end; ++i) {
+        chars += (static_cast<unsigned char>(progress[i]) & 0xC0) != 0x80;
+      }
+      EXPECT_LT(chars, static_cast<std::size_t>(columns));
+    }
+  }
+}
+
+TEST_F(CdsetupTest, CtrlCAtAQuestionEndsTheRunAsACancelWithALogLine) {
+  testing::PseudoTerminal terminal(80);
+  terminal.Spawn("env -u DISPLAY -u WAYLAND_DISPLAY LANG=C.UTF-8 " + std::string(CDSETUP_PATH) +
+                     " --lang English " + Common(),
+                 temp_.path());
+  ASSERT_TRUE(terminal.WaitFor("for help): ")) << terminal.Output();
+  terminal.Type("\n");
+  ASSERT_TRUE(terminal.WaitFor("Licence agreement")) << terminal.Output();
+  terminal.Type("\x03");
+  EXPECT_EQ(terminal.Wait(), 1) << terminal.Output();
+  EXPECT_NE(ReadFile(temp_ / "log.txt").find("interrupted: page cancelled"), std::string::npos);
+  EXPECT_FALSE(Exists(C("Games/Demo")));
 }
 
 TEST_F(CdsetupTest, GivingUpOrBadInputEndsWithAReasonAndItsStatus) {

@@ -1,13 +1,13 @@
 #include "ui/console/console_backend.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <vector>
 
+#include "framework/app.h"
 #include "framework/controls.h"
+#include "framework/data_exchange.h"
 #include "framework/input.h"
 #include "framework/window_manager.h"
 #include "resources/resource_ids.h"
@@ -75,6 +75,42 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
+std::string Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = text.find_last_not_of(" \t");
+  return std::string(text.substr(first, last - first + 1));
+}
+
+// UTF-8 text cut to `columns` characters (one column each: the code pages'
+// letters are all narrow) and padded with blanks to exactly that many, so a
+// shorter line overwrites a longer one.
+std::string FitColumns(const std::string& text, std::size_t columns) {
+  std::string out;
+  std::size_t used = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool starts_character = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+    if (starts_character && used == columns) break;
+    if (starts_character) ++used;
+    out.push_back(text[i]);
+  }
+  out.append(columns - used, ' ');
+  return out;
+}
+
+constexpr const char* kPrompt = "Type a number and press Enter (? for help): ";
+
+constexpr const char* kHelp =
+    "  3          press button 3, choose option 3, or type into field 3\n"
+    "             (the text is asked for on the next line)\n"
+    "  3 text     type \"text\" into field 3 at once\n"
+    "  4.2        pick row 2 of list 4\n"
+    "  4.2!       open row 2 of list 4, as a double-click does\n"
+    "  Enter      press the button marked (Enter)\n"
+    "  tab        move to the next control (the one marked <)\n"
+    "  more       show the next lines of a long text\n"
+    "  q          leave the page, as Escape does\n";
+
 // The controls a person can act on, numbered from 1 in window order.
 std::vector<WindowState*> Actionable(const WindowState& dialog) {
   std::vector<WindowState*> out;
@@ -98,9 +134,11 @@ std::string ConsoleBackend::Term(std::string_view ansi) const {
   return o_.to_terminal ? o_.to_terminal(ansi) : std::string(ansi);
 }
 
-bool ConsoleBackend::ReadLine(std::string* line) {
+ConsoleBackend::Input ConsoleBackend::ReadLine(std::string* line) {
   std::fflush(o_.out);
   line->clear();
+  // Once interrupted, no question waits for an answer any more.
+  if (Interrupts::Raised()) return Input::kInterrupted;
   int c;
   bool any = false;
   while ((c = std::fgetc(o_.in)) != EOF) {
@@ -108,9 +146,13 @@ bool ConsoleBackend::ReadLine(std::string* line) {
     if (c == '\n') break;
     line->push_back(static_cast<char>(c));
   }
+  if (c == EOF && Interrupts::Raised()) {
+    std::clearerr(o_.in);
+    return Input::kInterrupted;
+  }
   if (!line->empty() && line->back() == '\r') line->pop_back();
   if (o_.from_terminal) *line = o_.from_terminal(*line);
-  return any;
+  return any ? Input::kLine : Input::kEnded;
 }
 
 std::string ConsoleBackend::RowText(WindowState& list, int row, int* indent) {
@@ -207,9 +249,12 @@ std::string ConsoleBackend::RenderPage(fw::CDialog& dialog) {
 }
 
 bool ConsoleBackend::Command(fw::CDialog& dialog, const std::string& raw) {
-  std::string line = raw;
-  while (!line.empty() && line.back() == ' ') line.pop_back();
+  const std::string line = Trimmed(raw);
   WindowState& d = *dialog.state();
+  if (line == "?" || line == "help") {
+    std::fputs(kHelp, o_.out);
+    return true;
+  }
   if (line.empty()) {
     fw::UserKey(dialog, fw::VK_RETURN);
     return true;
@@ -253,52 +298,111 @@ bool ConsoleBackend::Command(fw::CDialog& dialog, const std::string& raw) {
     }
     return false;
   }
-  if (!rest.empty() && rest[0] == ' ') {
-    return fw::UserType(c, rest.substr(1));
-  }
+  // A text longer than the field holds is refused, not cut without a word.
+  auto type = [&](const std::string& text) {
+    if (c.limit > 0 && text.size() > c.limit) {
+      fw::AfxMessageBox(fw::TooLongText(c.limit), fw::MB_ICONEXCLAMATION,
+                        resources::IDP_VALIDATION);
+      return true;
+    }
+    return fw::UserType(c, text);
+  };
+  if (!rest.empty() && (rest[0] == ' ' || rest[0] == '\t')) return type(Trimmed(rest));
   if (c.cls == WindowClass::kButton) return fw::UserClick(c);
   if (c.cls == WindowClass::kEdit || c.cls == WindowClass::kComboBox) {
     std::fputs("text: ", o_.out);
     std::string text;
-    if (!ReadLine(&text)) return false;
-    return fw::UserType(c, text);
+    if (ReadLine(&text) != Input::kLine) return false;
+    return type(text);
   }
   if (c.wnd) c.wnd->SetFocus();  // a list: the keys go to it next
   return true;
 }
 
+std::string ConsoleBackend::ProgressLine(fw::CDialog& dialog, int columns, int* percent) {
+  // The bar gives up width to the texts in a narrow terminal.
+  const int bar = columns > 0 ? std::clamp((columns - 1) / 3, 10, 25) : 25;
+  std::string line;
+  *percent = -1;
+  for (WindowState* c : dialog.state()->children) {
+    if (c->cls == WindowClass::kProgress) {
+      const int span = std::max(1, c->range_hi - c->range_lo);
+      const int pct = std::clamp((c->pos - c->range_lo) * 100 / span, 0, 100);
+      *percent = pct;
+      const int filled = pct * bar / 100;
+      line += "[" + std::string(static_cast<std::size_t>(filled), '#') +
+              std::string(static_cast<std::size_t>(bar - filled), '.') + "] " +
+              std::to_string(pct) + "% ";
+    } else if (c->cls == WindowClass::kStatic && !c->text.empty()) {
+      line += Term(c->text) + " ";
+    }
+  }
+  // The last column stays free: a line that fills it wraps in some terminals.
+  return FitColumns(line, columns > 0 ? static_cast<std::size_t>(columns - 1) : 100);
+}
+
+bool ConsoleBackend::AbortAsked(Terminal::KeyMode& keys, std::string* why) {
+  if (Interrupts::Raised()) {
+    *why = "interrupted";
+    return true;
+  }
+  for (int key = keys.ReadKey(); key >= 0; key = keys.ReadKey()) {
+    if (key == 'a' || key == 'A') {
+      *why = "abort key pressed";
+      return true;
+    }
+    if (key != 27) continue;
+    // Escape alone; an arrow or function key sends Escape and more.
+    const int next = keys.ReadKey();
+    if (next < 0) {
+      *why = "Escape pressed";
+      return true;
+    }
+    if (next == '[' || next == 'O') {
+      int k = keys.ReadKey();
+      while (k >= 0 && !(k >= 0x40 && k <= 0x7E)) k = keys.ReadKey();
+    }
+  }
+  return false;
+}
+
 void ConsoleBackend::RunTimers(fw::CDialog& dialog) {
   fw::WindowManager& wm = fw::WindowManager::Get();
+  const bool terminal = terminal_.OutputIsTerminal();
+  WindowState* abort = FindChild(*dialog.state(), IDCANCEL);
+  std::string head = "\n== " + Term(dialog.state()->text) + " ==\n";
+  if (abort && abort->visible) {
+    head += "  [a] " + Term(abort->text) + " (a or Esc)\n";
+  }
+  std::fputs(head.c_str(), o_.out);
+  std::fflush(o_.out);
+  Terminal::KeyMode keys(terminal_);
+  bool aborted = false;
   while (dialog.state() && !dialog.state()->end_modal && HasTimers(*dialog.state())) {
+    std::string why;
+    if (!aborted && AbortAsked(keys, &why)) {
+      aborted = true;
+      Log(why + ": " + (abort ? "the abort button pressed" : "nothing to press"));
+      if (abort && fw::UserClick(*abort)) continue;
+    }
     // The page's work sets the pace, not its timer's period; the line is
     // redrawn between its messages.
     wm.PumpOnce(/*timers_due_now=*/true);
     if (!dialog.state()) break;
-    // One line, rewritten in place: the bar and the page's texts.
-    std::string line;
     int percent = -1;
-    for (WindowState* c : dialog.state()->children) {
-      if (c->cls == WindowClass::kProgress) {
-        const int span = std::max(1, c->range_hi - c->range_lo);
-        const int pct = std::clamp((c->pos - c->range_lo) * 100 / span, 0, 100);
-        percent = pct;
-        line += "[" + std::string(static_cast<std::size_t>(pct / 4), '#') +
-                std::string(static_cast<std::size_t>(25 - pct / 4), '.') + "] " +
-                std::to_string(pct) + "% ";
-      } else if (c->cls == WindowClass::kStatic && !c->text.empty()) {
-        line += Term(c->text) + " ";
-      }
-    }
-    if (line.size() > 100) line.resize(100);
+    // A terminal's width is asked each time: the window may be resized.
+    const std::string line = ProgressLine(dialog, terminal ? terminal_.Columns() : 0, &percent);
     if (line == last_progress_) continue;
-    if (::isatty(::fileno(o_.out))) {
+    if (terminal) {
       // On a terminal one line is rewritten in place.
-      std::fprintf(o_.out, "\r%-100s", line.c_str());
+      std::fprintf(o_.out, "\r%s", line.c_str());
       std::fflush(o_.out);
       last_progress_ = line;
     } else if (percent / 10 != last_percent_ / 10 || last_percent_ < 0) {
       // Into a file or a pipe, a line at every tenth of the way.
-      std::fprintf(o_.out, "%s\n", line.c_str());
+      std::string trimmed = line;
+      while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
+      std::fprintf(o_.out, "%s\n", trimmed.c_str());
       last_percent_ = percent;
     }
   }
@@ -312,6 +416,7 @@ void ConsoleBackend::RunTimers(fw::CDialog& dialog) {
 void ConsoleBackend::RunInteractive(fw::CDialog& dialog) {
   fw::WindowManager& wm = fw::WindowManager::Get();
   bool show = true;
+  bool first = true;
   while (dialog.state() && !dialog.state()->end_modal) {
     wm.PumpPending();
     if (!dialog.state() || dialog.state()->end_modal) break;
@@ -320,14 +425,20 @@ void ConsoleBackend::RunInteractive(fw::CDialog& dialog) {
       show = true;
       continue;
     }
+    if (first) {
+      // What was typed before the page was shown answers nothing on it.
+      terminal_.DropPendingInput();
+      first = false;
+    }
     if (show) std::fputs(RenderPage(dialog).c_str(), o_.out);
-    std::fputs("number to choose, N text to type, N.R for a row (N.R! opens it), Enter, q: ",
-               o_.out);
+    std::fputs(kPrompt, o_.out);
     std::string line;
-    if (!ReadLine(&line)) {
-      // No more input: give up the page, so a piped run never waits forever.
+    if (const Input got = ReadLine(&line); got != Input::kLine) {
+      // No more input, or Ctrl-C: give up the page, so a piped run never
+      // waits forever and an interrupted one ends as a cancel does.
       std::fputs("\n", o_.out);
-      Log("input ended: page cancelled");
+      Log(got == Input::kInterrupted ? "interrupted: page cancelled"
+                                     : "input ended: page cancelled");
       fw::UserClose(dialog);
       continue;
     }
@@ -385,14 +496,17 @@ int ConsoleBackend::MessageBox(const fw::MessageBoxRequest& request) {
            (buttons[i].answer == request.DefaultAnswer() ? " (Enter)" : "");
   }
   std::fputs((box + "\n").c_str(), o_.out);
+  terminal_.DropPendingInput();
   for (;;) {
-    std::fputs("answer: ", o_.out);
-    std::string line;
-    if (!ReadLine(&line)) {
+    std::fputs("answer (number, first letter or Enter): ", o_.out);
+    std::string typed;
+    if (const Input got = ReadLine(&typed); got != Input::kLine) {
       std::fputs("\n", o_.out);
-      Log(head + " -> input ended: " + fw::MessageBoxRequest::AnswerName(request.CancelAnswer()));
+      Log(head + (got == Input::kInterrupted ? " -> interrupted: " : " -> input ended: ") +
+          fw::MessageBoxRequest::AnswerName(request.CancelAnswer()));
       return request.CancelAnswer();
     }
+    const std::string line = Trimmed(typed);
     int answer = 0;
     if (line.empty()) answer = request.DefaultAnswer();
     for (std::size_t i = 0; i < buttons.size() && !answer; ++i) {

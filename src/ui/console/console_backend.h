@@ -12,6 +12,7 @@
 #include "framework/dialog.h"
 #include "framework/ui_backend.h"
 #include "framework/unattended_policy.h"
+#include "ui/console/terminal.h"
 
 namespace cdsetup::ui::console {
 
@@ -32,7 +33,8 @@ struct ConsoleOptions {
 
 class ConsoleBackend : public fw::UiBackend {
  public:
-  explicit ConsoleBackend(ConsoleOptions options) : o_(std::move(options)) {}
+  explicit ConsoleBackend(ConsoleOptions options)
+      : o_(std::move(options)), terminal_(o_.in, o_.out) {}
 
   void RunModalLoop(fw::CDialog& dialog) override;
   int MessageBox(const fw::MessageBoxRequest& request) override;
@@ -44,16 +46,24 @@ class ConsoleBackend : public fw::UiBackend {
   void RunInteractive(fw::CDialog& dialog);
   void RunUnattended(fw::CDialog& dialog);
   /// Runs the timers of a page that works by itself (the copy), showing its
-  /// progress bar on one line, until it ends or needs nothing more.
+  /// progress bar on one line, until it ends or needs nothing more. Its
+  /// cancel button is pressed by `a`, Escape or an interrupt.
   void RunTimers(fw::CDialog& dialog);
+  /// The progress line of a working page, fitted to `columns` (0: no limit).
+  std::string ProgressLine(fw::CDialog& dialog, int columns, int* percent);
+  /// True when a key or an interrupt asks to abort the working page.
+  bool AbortAsked(Terminal::KeyMode& keys, std::string* why);
   /// Carries out one line of input; false when it was not understood.
   bool Command(fw::CDialog& dialog, const std::string& line);
   void Log(const std::string& line) const;
   std::string Term(std::string_view ansi) const;
   std::string RowText(fw::WindowState& list, int row, int* indent);
-  bool ReadLine(std::string* line);
+  enum class Input { kLine, kEnded, kInterrupted };
+  Input ReadLine(std::string* line);
+  void PrintHelp(fw::CDialog& dialog);
 
   ConsoleOptions o_;
+  Terminal terminal_;
   std::string last_progress_;
   int last_percent_ = -1;
 };

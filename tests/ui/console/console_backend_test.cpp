@@ -1,11 +1,14 @@
-// The console pages as a person meets them through a pipe, and the
-// unattended policy answering them.
+// The console pages as a person meets them through a pipe or at a terminal,
+// and the unattended policy answering them.
 #include "ui/console/console_backend.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,7 @@
 #include "framework/input.h"
 #include "framework/window_manager.h"
 #include "support/memory_log.h"
+#include "support/pseudo_terminal.h"
 
 namespace cdsetup::ui::console {
 namespace {
@@ -45,6 +49,7 @@ class Page : public CDialog {
   }
   void DoDataExchange(fw::CDataExchange* dx) override {
     fw::DDX_Text(dx, 10, path);
+    fw::DDV_MaxChars(dx, path, 12);
     fw::DDX_CBString(dx, 20, type);
   }
   bool OnCommand(fw::UINT id, fw::UINT code, fw::CWnd* source) override {
@@ -59,11 +64,45 @@ class Page : public CDialog {
   int answer = 0;
 };
 
+// A page that works by itself, as the copy does: a bar, a label naming the
+// work and an abort button; each timer message is a step.
+constexpr r::ControlTemplate kWorkControls[] = {
+    {r::IDC_PROGRESS, r::ControlKind::kProgress, "", 35, 26, 168, 14, r::kBorder},
+    {r::IDC_CURRENT_FILE, r::ControlKind::kStatic, "", 15, 13, 196, 8, 0},
+    {2, r::ControlKind::kPushButton, "Przerwij", 93, 50, 50, 14, r::kTabStop},
+};
+constexpr r::DialogTemplate kWork{
+    902, "Kopiowanie plik\xC3\xB3w", 0, 0, 240, 70, "MS Sans Serif", 8, r::kCaption, kWorkControls};
+
+class WorkPage : public CDialog {
+ public:
+  WorkPage() : CDialog(902, nullptr) {}
+  bool OnInitDialog() override {
+    CDialog::OnInitDialog();
+    static_cast<fw::CProgressCtrl*>(GetDlgItem(r::IDC_PROGRESS))->SetRange(0, steps);
+    SetTimer(1, 10);
+    return true;
+  }
+  void OnTimer(fw::UINT) override {
+    ++ticks;
+    if (on_tick) on_tick(ticks);
+    GetDlgItem(r::IDC_CURRENT_FILE)
+        ->SetWindowText("Dane\\Poziomy\\bardzo_d\xB3uga_nazwa_pliku_" + std::to_string(ticks) +
+                        ".dat");
+    static_cast<fw::CProgressCtrl*>(GetDlgItem(r::IDC_PROGRESS))->SetPos(ticks);
+    if (ticks == steps) OnOK();
+  }
+  int steps = 50;
+  int ticks = 0;
+  std::function<void(int)> on_tick;
+};
+
 class ConsoleTest : public ::testing::Test {
  protected:
   ConsoleTest() {
-    fw::WindowManager::Get().SetTemplateSource(
-        [](int id) -> const r::DialogTemplate* { return id == 901 ? &kPage : nullptr; });
+    fw::WindowManager::Get().SetTemplateSource([](int id) -> const r::DialogTemplate* {
+      return id == 901 ? &kPage : id == 902 ? &kWork : nullptr;
+    });
     // Templates are UTF-8, the windows hold code page 1250.
     fw::WindowManager::Get().SetResourceTextDecoder([](std::string_view s) {
       std::string out(s);
@@ -71,6 +110,46 @@ class ConsoleTest : public ::testing::Test {
         out.replace(at, 2, "\xF3");
       return out;
     });
+  }
+
+  // The backend on the program's side of `terminal`, as main sets it up.
+  ConsoleOptions AtTerminal(testing::PseudoTerminal& terminal) {
+    ConsoleOptions o;
+    o.in = terminal.in();
+    o.out = terminal.out();
+    o.log = &log_;
+    o.to_terminal = Cp1250ToUtf8;
+    return o;
+  }
+
+  // Types `keys` and waits until the program's side can read them.
+  static void TypeNow(testing::PseudoTerminal& terminal, std::string_view keys) {
+    terminal.Type(keys);
+    pollfd p{::fileno(terminal.in()), POLLIN, 0};
+    ::poll(&p, 1, 2000);
+  }
+
+  static std::string Cp1250ToUtf8(std::string_view ansi) {
+    std::string t;
+    for (char c : ansi) {
+      if (c == '\xF3') {
+        t += "\xC3\xB3";
+      } else if (c == '\xE6') {
+        t += "\xC4\x87";
+      } else if (c == '\xB3') {
+        t += "\xC5\x82";
+      } else {
+        t += c;
+      }
+    }
+    return t;
+  }
+
+  bool Logged(std::string_view line) const {
+    for (const std::string& l : log()) {
+      if (l == line) return true;
+    }
+    return false;
   }
   ~ConsoleTest() override {
     fw::WindowManager::Get().SetBackend(nullptr);
@@ -93,20 +172,8 @@ class ConsoleTest : public ::testing::Test {
     o.in = in;
     o.out = out;
     o.log = &log_;
-    // The terminal speaks UTF-8: "ó" and "ć" of code page 1250.
-    o.to_terminal = [](std::string_view ansi) {
-      std::string t;
-      for (char c : ansi) {
-        if (c == '\xF3') {
-          t += "\xC3\xB3";
-        } else if (c == '\xE6') {
-          t += "\xC4\x87";
-        } else {
-          t += c;
-        }
-      }
-      return t;
-    };
+    // The terminal speaks UTF-8: "ó", "ć" and "ł" of code page 1250.
+    o.to_terminal = Cp1250ToUtf8;
     o.policy = policy;
     ConsoleBackend backend(o);
     fw::WindowManager::Get().SetBackend(&backend);
@@ -155,6 +222,136 @@ TEST_F(ConsoleTest, EndOfInputCancelsPagesAndBoxes) {
   Page unknown;
   RunPiped(unknown, "99\nfoo\n2\n");
   EXPECT_EQ(result, fw::IDCANCEL);
+}
+
+TEST_F(ConsoleTest, BlanksAreIgnoredHelpIsOfferedAndAnOverlongTextIsRefusedWithItsMessage) {
+  Page page;
+  // The 13 characters do not fit the field's 12: the validation message
+  // comes, Enter closes it, and the page asks again.
+  std::string out = RunPiped(page, "  ?  \n4 C:\\Gry\\Demo12\n\n  4   C:\\Gry  \n 1 \n");
+  EXPECT_EQ(result, fw::IDOK) << out;
+  EXPECT_EQ(page.path, "C:\\Gry");
+  EXPECT_NE(out.find("? for help"), std::string::npos) << out;
+  EXPECT_NE(out.find("press the button marked (Enter)"), std::string::npos) << out;
+  EXPECT_NE(out.find("Please enter no more than 12 characters."), std::string::npos) << out;
+  EXPECT_EQ(out.find("not understood"), std::string::npos) << out;
+  EXPECT_EQ(out.find("[C:\\Gry\\Demo12]"), std::string::npos) << out;
+}
+
+TEST_F(ConsoleTest, KeysTypedBeforeAQuestionIsShownAnswerNothing) {
+  testing::PseudoTerminal terminal(80);
+  ASSERT_TRUE(terminal.ok());
+  ConsoleBackend backend(AtTerminal(terminal));
+  fw::WindowManager::Get().SetBackend(&backend);
+  // "1 Enter 1 Enter" typed while the page works would confirm the box after
+  // it and say Yes to the next one.
+  WorkPage work;
+  work.on_tick = [&](int tick) {
+    if (tick == 3) TypeNow(terminal, "1\n1\n");
+  };
+  EXPECT_EQ(work.DoModal(), fw::IDOK);
+  terminal.Answer("answer (", "2\n");
+  EXPECT_EQ(
+      fw::AfxMessageBox("Zainstalowa\xE6 edytor?", fw::MB_YESNO, resources::IDP_RUN_EXTRA_PROGRAM),
+      fw::IDNO);
+  // Typed between two questions, before the second is shown.
+  TypeNow(terminal, "1\n");
+  terminal.Answer("answer (", "n\n");
+  EXPECT_EQ(
+      fw::AfxMessageBox("Zainstalowa\xE6 DirectX?", fw::MB_YESNO, resources::IDP_RUN_EXTRA_PROGRAM),
+      fw::IDNO);
+  // A page drops them too; what comes after its prompt is the answer.
+  TypeNow(terminal, "2\n");
+  terminal.Answer("for help): ", "1\n");
+  Page page;
+  EXPECT_EQ(page.DoModal(), fw::IDOK) << terminal.Output();
+}
+
+TEST_F(ConsoleTest, TheAbortKeyEscapeAndAnInterruptPressTheAbortButton) {
+  struct Case {
+    const char* keys;  // typed at the third step; null: an interrupt
+    int result;
+    const char* logged;
+  };
+  const Case cases[] = {
+      {"a", fw::IDCANCEL, "abort key pressed: the abort button pressed"},
+      {"\x1b", fw::IDCANCEL, "Escape pressed: the abort button pressed"},
+      {nullptr, fw::IDCANCEL, "interrupted: the abort button pressed"},
+      // An arrow key starts with Escape but is no abort; nor is Enter.
+      {"\x1b[A\n", fw::IDOK, nullptr},
+  };
+  Interrupts::Catch();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys ? c.keys : "SIGINT");
+    log_ = testing::MemoryLog();
+    testing::PseudoTerminal terminal(80);
+    ConsoleBackend backend(AtTerminal(terminal));
+    fw::WindowManager::Get().SetBackend(&backend);
+    WorkPage work;
+    work.on_tick = [&](int tick) {
+      if (tick != 3) return;
+      if (c.keys) {
+        TypeNow(terminal, c.keys);
+      } else {
+        std::raise(SIGINT);
+      }
+    };
+    EXPECT_EQ(work.DoModal(), c.result);
+    if (c.logged) {
+      EXPECT_TRUE(Logged(c.logged)) << ::testing::PrintToString(log());
+      EXPECT_LT(work.ticks, work.steps);
+    }
+    // The page shows its caption and how to abort.
+    EXPECT_TRUE(terminal.WaitFor("== Kopiowanie plik\xC3\xB3w ==\r\n  [a] Przerwij (a or Esc)"))
+        << terminal.Output();
+    if (!c.keys) {
+      // Once interrupted, a question is answered as its close box would.
+      EXPECT_EQ(fw::AfxMessageBox("Dalej?", fw::MB_YESNO, resources::IDP_RUN_EXTRA_PROGRAM),
+                fw::IDNO);
+      Interrupts::Reset();
+    }
+  }
+}
+
+TEST_F(ConsoleTest, ProgressRewritesOneLineThatFitsTheTerminalAndFollowsItsWidth) {
+  for (int columns : {80, 40}) {
+    SCOPED_TRACE(columns);
+    testing::PseudoTerminal terminal(columns);
+    ConsoleBackend backend(AtTerminal(terminal));
+    fw::WindowManager::Get().SetBackend(&backend);
+    WorkPage work;
+    const int wider = columns + 20;
+    work.on_tick = [&](int tick) {
+      if (tick == 30) terminal.Resize(wider);
+    };
+    EXPECT_EQ(work.DoModal(), fw::IDOK);
+    std::fflush(terminal.out());
+    ASSERT_TRUE(terminal.WaitFor("100% ")) << terminal.Output();
+    ::usleep(50000);  // the last redraw and its line end
+    const std::string out = terminal.Output();
+    const std::size_t from = out.find("(a or Esc)\r\n");
+    ASSERT_NE(from, std::string::npos) << out;
+    const std::string progress = out.substr(from + 14);
+    // One line: rewritten after \r, ended once.
+    EXPECT_EQ(progress.find('\n'), progress.size() - 1) << progress;
+    std::size_t widest = 0, redraws = 0;
+    for (std::size_t at = 0; (at = progress.find('\r', at)) != std::string::npos; ++at) {
+      const std::size_t end = progress.find_first_of("\r\n", at + 1);
+      std::size_t chars = 0;
+      for (std::size_t i = at + 1; i < end; ++i) {
+        chars += (static_cast<unsigned char>(progress[i]) & 0xC0) != 0x80;
+      }
+      ++redraws;
+      EXPECT_LE(chars, static_cast<std::size_t>(wider - 1));
+      if (redraws < 25) {
+        EXPECT_EQ(chars, static_cast<std::size_t>(columns - 1));
+      }
+      widest = std::max(widest, chars);
+    }
+    EXPECT_GT(redraws, 10u);
+    // After the window grew, the line did too.
+    EXPECT_EQ(widest, static_cast<std::size_t>(wider - 1));
+  }
 }
 
 class TypingPolicy : public fw::UnattendedPolicy {
