@@ -175,7 +175,14 @@ void CDirListBox::OnKeyDown(UINT key, UINT repeat, UINT flags) {
       if (auto* dialog = dynamic_cast<CDialog*>(GetParent())) dialog->NextDlgCtrl();
       return;
     case VK_RETURN:
-      OnActivateRow();
+      // Opening a folder with the keyboard is a double-click: the page
+      // hears of it too, so its path field follows the list.
+      if (GetCurSel() < 0) return;
+      if (state_->style & kStyleNotify) {
+        NotifyParent(*state_, LBN_DBLCLK);  // reflected here first, then the page's
+      } else {
+        OnActivateRow();
+      }
       return;
     case VK_ESCAPE:
       if (CWnd* parent = GetParent()) parent->PostMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);

@@ -101,7 +101,7 @@ TEST_F(TargetDirTest, PickingADriveReplacesTheFieldWithItsRoot) {
   EXPECT_EQ(page.m_strPath, "c:\\");
 }
 
-TEST_F(TargetDirTest, DoubleClicksWriteTheListsDirectoryIntoTheField) {
+TEST_F(TargetDirTest, DoubleClicksAndEnterWriteTheListsDirectoryIntoTheField) {
   CTargetDirDlg page(nullptr, "E:\\Games", Texts("Polski"));
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& d) {
                        auto& list = Page(d).m_dirList;
@@ -113,7 +113,11 @@ TEST_F(TargetDirTest, DoubleClicksWriteTheListsDirectoryIntoTheField) {
                        // A single click changes nothing in the field.
                        framework::UserPickRow(*list.state(), 1);
                        EXPECT_EQ(Field(d), "E:\\");
+                       // Enter on the row opens it, as the double-click does.
+                       list.SetFocus();
                      }),
+                     ScriptedUi::Key(framework::VK_RETURN),
+                     ScriptedUi::Do([](CDialog& d) { EXPECT_EQ(Field(d), "E:\\Games\\"); }),
                      // Escape in the list ends the page with 2, through a posted message.
                      ScriptedUi::Do([](CDialog& d) { Page(d).m_dirList.SetFocus(); }),
                      ScriptedUi::Key(framework::VK_ESCAPE)});

@@ -344,6 +344,8 @@ bool DialogWindow::HandleKey(QKeyEvent& event, fw::WindowState* control) {
       break;
     case Qt::Key_Up:
     case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
     case Qt::Key_Home:
     case Qt::Key_End:
     case Qt::Key_PageUp:
@@ -354,8 +356,10 @@ bool DialogWindow::HandleKey(QKeyEvent& event, fw::WindowState* control) {
         const int n = static_cast<int>(control->items.size());
         if (n == 0) return true;
         int row = control->cur_sel;
-        if (event.key() == Qt::Key_Up) row = std::max(0, row - 1);
-        if (event.key() == Qt::Key_Down) row = std::min(n - 1, row + 1);
+        if (event.key() == Qt::Key_Up || event.key() == Qt::Key_Left) row = std::max(0, row - 1);
+        if (event.key() == Qt::Key_Down || event.key() == Qt::Key_Right) {
+          row = std::min(n - 1, row + 1);
+        }
         if (event.key() == Qt::Key_Home || event.key() == Qt::Key_PageUp) row = 0;
         if (event.key() == Qt::Key_End || event.key() == Qt::Key_PageDown) row = n - 1;
         if (row != control->cur_sel) fw::UserPickComboRow(*control, row);
@@ -364,6 +368,7 @@ bool DialogWindow::HandleKey(QKeyEvent& event, fw::WindowState* control) {
       }
       static const std::pair<int, fw::UINT> keys[] = {
           {Qt::Key_Up, fw::VK_UP},        {Qt::Key_Down, fw::VK_DOWN},
+          {Qt::Key_Left, fw::VK_LEFT},    {Qt::Key_Right, fw::VK_RIGHT},
           {Qt::Key_Home, fw::VK_HOME},    {Qt::Key_End, fw::VK_END},
           {Qt::Key_PageUp, fw::VK_PRIOR}, {Qt::Key_PageDown, fw::VK_NEXT}};
       for (const auto& [qt_key, vk] : keys) {

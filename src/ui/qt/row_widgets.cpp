@@ -132,8 +132,10 @@ void RowList::paintEvent(QPaintEvent*) {
     if (r.top() >= viewport()->height()) break;
     fw::UINT flags = 0;
     if (row == state_.cur_sel) flags |= fw::ODS_SELECTED;
-    if (focused && row == (state_.caret >= 0 ? state_.caret : state_.cur_sel))
-      flags |= fw::ODS_FOCUS;
+    // Without a selection the mark stands on the first row, where the
+    // arrow keys start.
+    const int caret = state_.caret >= 0 ? state_.caret : std::max(state_.cur_sel, 0);
+    if (focused && row == caret) flags |= fw::ODS_FOCUS;
     PaintListRow(backend_, state_, painter, r, row, flags);
   }
 }

@@ -107,6 +107,22 @@ class QtInstall : public QtFixture {
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(row).center());
   }
 
+  // The keys go where the focus is, as they do for a person.
+  static void Press(QWidget& window, Qt::Key key) {
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus && focus->window() == &window ? focus : &window, key);
+  }
+
+  // Tab until the focus is on the control `id`; false when it never comes.
+  static bool TabTo(QWidget& window, int id) {
+    for (int i = 0; i < 12; ++i) {
+      const framework::WindowState* focus = StateOf(window).focus;
+      if (focus && focus->id == id) return true;
+      Press(window, Qt::Key_Tab);
+    }
+    return false;
+  }
+
   std::string shots_;
   std::vector<std::string> saved_;
 };
@@ -210,9 +226,10 @@ TEST_F(QtInstall, WholeInstallationThroughTheWindows) {
     ASSERT_GE(row, 0);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->RowRect(row).center());
     QTest::keyClick(list, Qt::Key_Return);
-    // The double-clicks set the path field; Enter moved the list only.
+    // Enter opens the folder as the double-clicks did, and the field follows.
+    QTest::qWait(20);
     EXPECT_EQ(Control<QLineEdit>(w, resources::IDC_PATH)->text(),
-              QStringLiteral("c:\\users\\tester\\"));
+              QStringLiteral("c:\\users\\tester\\AppData\\"));
     EXPECT_GE(DirRow(w, "Roaming"), 0);
     Click(drives);
     Shot(WithOpenList(w, *drives), "05-target-directory");
@@ -263,6 +280,52 @@ TEST_F(QtInstall, WholeInstallationThroughTheWindows) {
   EXPECT_EQ(*path, "C:\\Gry\\Demo");
   EXPECT_EQ(saved_.size(), 12u);
   EXPECT_TRUE(diagnostics_.empty()) << diagnostics_[0];
+}
+
+TEST_F(QtInstall, TheKeyboardAloneInstallsTheFullVersionIntoAFolderItBrowsedTo) {
+  CInstallDlg main(nullptr, Polish());
+  driver_->Dialog(resources::IDD_MAIN, [&](QWidget& w) { Press(w, Qt::Key_Return); });
+  driver_->Dialog(resources::IDD_LICENCE, [&](QWidget& w) {
+    ASSERT_TRUE(TabTo(w, IDOK));
+    Press(w, Qt::Key_Return);
+  });
+  driver_->Dialog(resources::IDD_INSTALL_TYPE, [&](QWidget& w) {
+    // Tab lands on the checked button; Down moves on to "Full" and checks it.
+    ASSERT_TRUE(TabTo(w, resources::IDC_TYPE_STD));
+    Press(w, Qt::Key_Down);
+    EXPECT_TRUE(Control<QRadioButton>(w, resources::IDC_TYPE_MAX)->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(w, resources::IDC_TYPE_MAX)->hasFocus());
+    Press(w, Qt::Key_Return);
+  });
+  driver_->Dialog(resources::IDD_TARGET_DIR, [&](QWidget& w) {
+    ASSERT_TRUE(TabTo(w, resources::IDC_DIRECTORIES));
+    const framework::WindowState* list =
+        framework::FindChild(StateOf(w), resources::IDC_DIRECTORIES);
+    // Up to the root's row, then down to each folder and into it.
+    for (int i = 0; i < 20 && list->cur_sel != 0; ++i) Press(w, Qt::Key_Up);
+    for (const char* name : {"users", "tester"}) {
+      const int row = DirRow(w, name);
+      ASSERT_GE(row, 0) << name;
+      for (int i = 0; i < 40 && list->cur_sel < row; ++i) Press(w, Qt::Key_Down);
+      ASSERT_EQ(list->cur_sel, row) << name;
+      Press(w, Qt::Key_Return);
+      QTest::qWait(20);  // the list's change notice is posted
+    }
+    EXPECT_EQ(Control<QLineEdit>(w, resources::IDC_PATH)->text().toLower(),
+              QStringLiteral("c:\\users\\tester\\"));
+    ASSERT_TRUE(TabTo(w, IDOK));
+    Press(w, Qt::Key_Return);
+  });
+  // Setup is complete; Enter answers No to the extra programs and DirectX.
+  for (int box = 0; box < 4; ++box) {
+    driver_->Box([&](QWidget& w) { Press(w, Qt::Key_Return); });
+  }
+  driver_->Start();
+  EXPECT_EQ(main.DoModal(), IDCANCEL);
+  EXPECT_FALSE(driver_->stalled()) << "waiting for " << driver_->waiting_for();
+  EXPECT_EQ(main.outcome(), Outcome::kInstalled) << main.reason();
+  EXPECT_TRUE(testing::Exists(c_drive("users/tester/Dodatki")));  // only the full version's
+  EXPECT_TRUE(testing::Exists(c_drive("users/tester/czytaj.txt")));
 }
 
 }  // namespace
