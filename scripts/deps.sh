@@ -8,7 +8,9 @@ packages=(
   libogg-dev libvorbis-dev libspeex-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcli11-dev qt6-base-dev
-  fonts-dejavu-core  # the windows' font: every letter of the code pages (ą, ę, ł, ó, ś, ż)
+  fonts-liberation2  # the windows' font: Arial's widths, every letter of the code pages (ą, ę, ł)
+  fonts-dejavu-core  # its fallback
+  qt6-translations-l10n  # the message boxes' buttons in the page's language
   clang clang-format clang-tidy  # clang-tidy brings run-clang-tidy, for make check
   libc6 util-linux
   vorbis-tools speex valgrind  # oggdec and speexdec, and instruction counts, for make bench-audio

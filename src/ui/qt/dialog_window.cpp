@@ -1,5 +1,6 @@
 #include "ui/qt/dialog_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -412,8 +413,14 @@ void DialogWindow::closeEvent(QCloseEvent* event) {
   // The window goes when the core destroys it, never by itself.
   event->ignore();
   auto* dialog = dynamic_cast<fw::CDialog*>(state_.wnd);
-  if (!dialog || !(state_.style & fw::kStyleSysMenu)) return;  // no close box
-  fw::UserClose(*dialog);
+  if (!dialog || QApplication::activeModalWidget() != this) return;
+  if (state_.style & fw::kStyleSysMenu) {
+    fw::UserClose(*dialog);
+  } else if (fw::WindowState* exit = fw::FindChild(state_, fw::IDCANCEL)) {
+    // A window without a system menu has no close box of its own; the one
+    // the window manager draws anyway does what its exit button does.
+    fw::UserClick(*exit);
+  }
   backend_.AfterInput();
 }
 

@@ -139,16 +139,20 @@ std::string QtBackend::Ansi(const QString& text) const {
 }
 
 double QtBackend::Scale() const {
+  if (o_.scale > 0) return o_.scale;
   QScreen* screen = QGuiApplication::primaryScreen();
   const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
   return dpi > 0 ? dpi / 96.0 : 1.0;
 }
 
 QFont QtBackend::FontFor(const fw::CFont& font) const {
-  // The templates' fonts are not on this system: a sans serif with every
-  // letter of the code pages, at the size the template's points give at 96 dpi.
+  // The templates' fonts are not on this system. They were laid out for MS
+  // Sans Serif and Arial at 8 points; Liberation Sans has Arial's widths and
+  // every letter of the code pages, so the labels fit as they were drawn.
+  // DejaVu Sans, wider, is the fallback.
   QFont f;
-  f.setFamilies({QStringLiteral("DejaVu Sans"), QString::fromStdString(font.name)});
+  f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
+                 QString::fromStdString(font.name)});
   f.setPixelSize(std::max(1, static_cast<int>(std::lround(font.points * 96.0 / 72.0 * Scale()))));
   f.setHintingPreference(QFont::PreferFullHinting);
   return f;

@@ -52,6 +52,8 @@ struct QtOptions {
   std::function<std::string(std::string_view)> from_utf8;
   /// One line per page shown and message box answered; null for none.
   base::ActionLog* log = nullptr;
+  /// Pixels per 96-dpi pixel; 0 takes the screen's.
+  double scale = 0;
 };
 
 /// Needs a QApplication for its whole life (a QtSession, or the tests' own).
