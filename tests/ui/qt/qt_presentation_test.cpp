@@ -197,6 +197,10 @@ TEST_F(QtPresentation, EveryLabelFitsItsRectangleInBothLanguagesAtScalesOneAndTw
       auto check = [&misfits](QWidget& w) {
         for (std::string& m : Misfits(w))
           misfits.push_back(w.objectName().toStdString() + ": " + m);
+        // A page of fixed size offers no maximise box.
+        EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint)
+            << w.objectName().toStdString();
+        EXPECT_EQ(w.minimumSize(), w.maximumSize()) << w.objectName().toStdString();
       };
       pages::CLanguageDlg language_page(nullptr, Texts(""));
       driver_->Dialog(resources::IDD_LANGUAGE, [&](QWidget& w) {
