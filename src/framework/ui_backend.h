@@ -51,6 +51,10 @@ class UiBackend {
   /// A window's state changed in a way that should be shown.
   virtual void WindowChanged(WindowState& window) { (void)window; }
   virtual void WindowDestroyed(WindowState& window) { (void)window; }
+  /// The language the pages speak from now on, as a Windows language id
+  /// (0x0415 for Polish), so that the interface's own words, such as the
+  /// message boxes' buttons, are in it too.
+  virtual void SetLanguage(unsigned language_id) { (void)language_id; }
 };
 
 }  // namespace cdsetup::framework

@@ -4,10 +4,13 @@
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyleFactory>
+#include <QTranslator>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -136,6 +139,48 @@ std::string QtBackend::Ansi(const QString& text) const {
   const QByteArray utf8 = text.toUtf8();
   const std::string_view view(utf8.constData(), static_cast<std::size_t>(utf8.size()));
   return o_.from_utf8 ? o_.from_utf8(view) : std::string(view);
+}
+
+namespace {
+
+// Qt's language for a Windows language id, by its primary language (the low
+// ten bits); the languages a game's CD is likely to carry.
+QLocale::Language QtLanguageOf(unsigned language_id) {
+  static constexpr std::pair<unsigned, QLocale::Language> kLanguages[] = {
+      {0x02, QLocale::Bulgarian},       {0x04, QLocale::Chinese},   {0x05, QLocale::Czech},
+      {0x06, QLocale::Danish},          {0x07, QLocale::German},    {0x08, QLocale::Greek},
+      {0x09, QLocale::English},         {0x0A, QLocale::Spanish},   {0x0B, QLocale::Finnish},
+      {0x0C, QLocale::French},          {0x0E, QLocale::Hungarian}, {0x10, QLocale::Italian},
+      {0x11, QLocale::Japanese},        {0x12, QLocale::Korean},    {0x13, QLocale::Dutch},
+      {0x14, QLocale::NorwegianBokmal}, {0x15, QLocale::Polish},    {0x16, QLocale::Portuguese},
+      {0x18, QLocale::Romanian},        {0x19, QLocale::Russian},   {0x1A, QLocale::Croatian},
+      {0x1B, QLocale::Slovak},          {0x1D, QLocale::Swedish},   {0x1F, QLocale::Turkish},
+      {0x22, QLocale::Ukrainian},       {0x24, QLocale::Slovenian},
+  };
+  for (const auto& [primary, language] : kLanguages) {
+    if (primary == (language_id & 0x3FF)) return language;
+  }
+  return QLocale::AnyLanguage;
+}
+
+}  // namespace
+
+void QtBackend::SetLanguage(unsigned language_id) {
+  const QLocale::Language language = QtLanguageOf(language_id);
+  if (translator_) {
+    QCoreApplication::removeTranslator(translator_.get());
+    translator_.reset();
+  }
+  if (language == QLocale::AnyLanguage) return;
+  auto translator = std::make_unique<QTranslator>();
+  // Debian keeps Qt's own translations apart (qt6-translations-l10n).
+  if (!translator->load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    base::WriteTo(o_.log, "no Qt translation for " + QLocale(language).name().toStdString());
+    return;
+  }
+  QCoreApplication::installTranslator(translator.get());
+  translator_ = std::move(translator);
 }
 
 double QtBackend::Scale() const {

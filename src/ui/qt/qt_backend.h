@@ -20,6 +20,7 @@
 
 class QApplication;
 class QEventLoop;
+class QTranslator;
 class QWidget;
 
 namespace cdsetup::ui::qt {
@@ -69,6 +70,8 @@ class QtBackend : public fw::UiBackend {
   fw::CSize DialogBaseUnits() override;
   void WindowChanged(fw::WindowState& window) override;
   void WindowDestroyed(fw::WindowState& window) override;
+  /// Loads Qt's own translation for the language, when Qt has one.
+  void SetLanguage(unsigned language_id) override;
 
   /// The window showing the dialog `state`, or null while it has none.
   QWidget* WindowOf(const fw::WindowState* state) const;
@@ -98,6 +101,7 @@ class QtBackend : public fw::UiBackend {
   void Log(const std::string& line) const;
 
   QtOptions o_;
+  std::unique_ptr<QTranslator> translator_;
   std::map<const fw::WindowState*, DialogWindow*> windows_;
   std::vector<Frame> frames_;
   QTimer pump_;

@@ -244,6 +244,34 @@ TEST_F(QtPresentation, EveryLabelFitsItsRectangleInBothLanguagesAtScalesOneAndTw
   }
 }
 
+TEST_F(QtPresentation, MessageBoxButtonsSpeakThePagesLanguage) {
+  auto buttons = [](QWidget& box) {
+    QStringList texts;
+    for (QAbstractButton* b : qobject_cast<QMessageBox*>(&box)->buttons()) {
+      texts << b->text().remove(QLatin1Char('&'));
+    }
+    texts.sort();
+    return texts.join(QLatin1Char('/')).toStdString();
+  };
+  std::string polish, english;
+  backend_->SetLanguage(0x0415);
+  driver_->Box([&](QWidget& box) {
+    polish = buttons(box);
+    ClickBox(box, QMessageBox::No);
+  });
+  driver_->Start();
+  EXPECT_EQ(framework::AfxMessageBox("Zainstalowa\xE6?", framework::MB_YESNO, 0), framework::IDNO);
+  backend_->SetLanguage(0x0409);
+  driver_->Box([&](QWidget& box) {
+    english = buttons(box);
+    ClickBox(box, QMessageBox::Yes);
+  });
+  driver_->Start();
+  EXPECT_EQ(framework::AfxMessageBox("Install?", framework::MB_YESNO, 0), framework::IDYES);
+  EXPECT_EQ(polish, "Nie/Tak");
+  EXPECT_EQ(english, "No/Yes");
+}
+
 TEST_F(QtPresentation, AbandonedDisplayEndsEveryLoop) {
   CInstallDlg main(nullptr, Polish());
   driver_->Dialog(resources::IDD_MAIN, [](QWidget& w) { Click(Control(w, IDOK)); });
