@@ -12,7 +12,12 @@ base::Status FileLog::Open(const std::string& path) {
 
 void FileLog::Write(std::string_view line) {
   if (!file_) return;
-  std::fwrite(line.data(), 1, line.size(), file_.get());
+  if (to_utf8_) {
+    const std::string utf8 = to_utf8_(line);
+    std::fwrite(utf8.data(), 1, utf8.size(), file_.get());
+  } else {
+    std::fwrite(line.data(), 1, line.size(), file_.get());
+  }
   std::fputc('\n', file_.get());
   std::fflush(file_.get());
 }

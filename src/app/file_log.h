@@ -1,8 +1,10 @@
-// The --log file: the action log appended to a file, one line each, flushed
-// as it is written so that a run that ends abruptly still leaves its lines.
+// The --log file: the action log appended to a file in UTF-8, one line each,
+// flushed as it is written so that a run that ends abruptly still leaves its
+// lines.
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,6 +17,12 @@ class FileLog : public base::ActionLog {
  public:
   /// Opens `path` for appending. Until then (or when it failed) lines go nowhere.
   base::Status Open(const std::string& path);
+  /// Lines reach the log in the ANSI code page; the file, which a person
+  /// reads in a terminal, holds them in UTF-8 through `to_utf8`. Without one
+  /// they are written as given.
+  void SetConverter(std::function<std::string(std::string_view)> to_utf8) {
+    to_utf8_ = std::move(to_utf8);
+  }
   void Write(std::string_view line) override;
   /// The open file, for libraries that print to a stream; null when none.
   std::FILE* file() const { return file_.get(); }
@@ -24,6 +32,7 @@ class FileLog : public base::ActionLog {
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
   std::unique_ptr<std::FILE, Closer> file_;
+  std::function<std::string(std::string_view)> to_utf8_;
 };
 
 }  // namespace cdsetup::app

@@ -17,6 +17,7 @@
 #include "resources/image.h"
 #include "script/install_script.h"
 #include "script/language_resolution.h"
+#include "script/section_code_page.h"
 
 namespace cdsetup::app {
 
@@ -80,6 +81,12 @@ bool CInstallDlg::OnInitDialog() {
       outcome_ = Outcome::kCancelled;
       reason_ = "no language was chosen";
       OnCancel();
+    }
+  }
+  if (settings_.use_code_page && !m_strLanguage.empty()) {
+    if (const int code_page = script::SectionCodePage(script, m_strLanguage); code_page != 0) {
+      Log("the texts of " + m_strLanguage + " are read in code page " + std::to_string(code_page));
+      settings_.use_code_page(code_page);
     }
   }
 

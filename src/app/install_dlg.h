@@ -44,6 +44,10 @@ struct InstallSettings {
   base::ActionLog* log = nullptr;
   /// Where archive entries are converted; the audio converters when null.
   copy::SoundConverter* converter = nullptr;
+  /// Given the code page of the chosen language's texts once the language is
+  /// settled, to read them in; null when the code page is fixed (a
+  /// --codepage, or a system whose texts are all in its own code page).
+  std::function<void(int code_page)> use_code_page;
 };
 
 class CInstallDlg : public framework::CDialog {

@@ -214,21 +214,25 @@ int main(int argc, char** argv) {
   action_log.Write("prefix " + prefix + ", medium " + medium + ", code page " +
                    std::to_string(platform.AnsiCodePage()));
 
-  const platform::CodePage cp(platform.AnsiCodePage());
+  // The code page may change once the language is chosen (its texts are in
+  // the language's own), so every conversion asks the platform's current one.
+  auto to_utf8 = [&](std::string_view ansi) { return platform.code_page().ToUtf8(ansi); };
+  auto from_utf8 = [&](std::string_view utf8) { return platform.code_page().FromUtf8(utf8); };
+  action_log.SetConverter(to_utf8);
   framework::WindowManager& wm = framework::WindowManager::Get();
-  wm.SetResourceTextDecoder([&](std::string_view utf8) { return cp.FromUtf8(utf8); });
+  wm.SetResourceTextDecoder(from_utf8);
   wm.SetDiagnostics([&](const std::string& line) { action_log.Write("framework: " + line); });
 
   framework::SilentAnswers answers;
   answers.accept_licence = accept_licence;
   if (!type.empty()) answers.install_type = type;
-  if (!dir.empty()) answers.directory = cp.FromUtf8(dir);
+  if (!dir.empty()) answers.directory = from_utf8(dir);
   framework::SilentPolicy policy(answers);
 
   ui::console::ConsoleOptions console_options;
   console_options.log = &action_log;
-  console_options.to_terminal = [&](std::string_view ansi) { return cp.ToUtf8(ansi); };
-  console_options.from_terminal = [&](std::string_view typed) { return cp.FromUtf8(typed); };
+  console_options.to_terminal = to_utf8;
+  console_options.from_terminal = from_utf8;
   if (silent) console_options.policy = &policy;
   ui::console::ConsoleBackend console_backend(console_options);
 #if CDSETUP_WITH_QT
@@ -257,7 +261,13 @@ int main(int argc, char** argv) {
   copy::AudioSoundConverter converter(audio::AudioDiagnostics{diag, diag});
 
   app::InstallSettings settings;
-  if (!lang.empty()) settings.language = cp.FromUtf8(lang);
+  if (!lang.empty()) settings.language = from_utf8(lang);
+  if (code_page == 0) {
+    settings.use_code_page = [&](int language_code_page) {
+      platform.UseAnsiCodePage(language_code_page);
+      if (!dir.empty()) policy.SetDirectory(from_utf8(dir));
+    };
+  }
   settings.log = &action_log;
   settings.converter = &converter;
   app::CInstallApp application(fs::path(exe).stem().string(), settings);
@@ -282,7 +292,7 @@ int main(int argc, char** argv) {
       status = kExitCancelled;
   }
   if (status != kExitInstalled) {
-    std::fprintf(stderr, "cdsetup: %s\n", cp.ToUtf8(application.reason()).c_str());
+    std::fprintf(stderr, "cdsetup: %s\n", to_utf8(application.reason()).c_str());
   }
   action_log.Write("exit status " + std::to_string(status));
   return status;

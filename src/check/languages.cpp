@@ -38,8 +38,7 @@ std::vector<LanguageSection> FindLanguages(const ScriptMap& script, Report& repo
     if (key.repeated || !IsLanguageIdKey(key.name)) continue;
     if (std::optional<int> n = FamilyIndex("%d", key.name); n && *n < listed) continue;
     const std::string name = script.Text(kList, key.name);
-    const int code_page = script.platform().LanguageCodePage(key.name);
-    if (code_page == 0) {
+    if (script.platform().LanguageCodePage(key.name) == 0) {
       report.Add(key.line,
                  KeyName(kList, key.name, name) + ": no such language id: no system reports it");
     }
@@ -48,12 +47,7 @@ std::vector<LanguageSection> FindLanguages(const ScriptMap& script, Report& repo
                                " is empty: players of that language are asked to choose");
       continue;
     }
-    LanguageSection* language = Find(found, name);
-    if (!language) {
-      found.push_back({name, key.line, 0});
-      language = &found.back();
-    }
-    if (language->code_page == 0) language->code_page = code_page;
+    if (!Find(found, name)) found.push_back({name, key.line, 0});
   }
 
   std::vector<LanguageSection> usable;
@@ -63,7 +57,9 @@ std::vector<LanguageSection> FindLanguages(const ScriptMap& script, Report& repo
                              " would be empty");
       continue;
     }
-    if (forced != 0) l.code_page = forced;
+    // The installer's own rule (SectionCodePage), so that the check reads
+    // each text as the installer will.
+    l.code_page = forced != 0 ? forced : script::SectionCodePage(script.script(), l.name);
     if (l.code_page == 0) l.code_page = script.platform().AnsiCodePage();
     usable.push_back(std::move(l));
   }

@@ -10,8 +10,8 @@
 namespace cdsetup::check {
 
 /// The language sections, each once, in the order [Language] names them,
-/// with the code page of each: `forced` when not 0, else the one of the
-/// first language id that maps to it, else the platform's. Reports empty
+/// with the code page of each: `forced` when not 0, else the one the
+/// installer takes (script::SectionCodePage), else the platform's. Reports empty
 /// names, ids no system reports, names without a section (which are left
 /// out), and a script with no language at all.
 std::vector<LanguageSection> FindLanguages(const ScriptMap& script, Report& report, int forced);

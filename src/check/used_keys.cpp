@@ -105,13 +105,4 @@ std::optional<int> FamilyIndex(std::string_view pattern, std::string_view key) {
   return n;
 }
 
-bool IsLanguageIdKey(std::string_view key) {
-  if (key.size() != 4) return false;
-  for (char c : key) {
-    const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-    if (!hex) return false;
-  }
-  return true;
-}
-
 }  // namespace cdsetup::check

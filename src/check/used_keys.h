@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "script/section_code_page.h"
+
 namespace cdsetup::check {
 
 /// When a text is shown: always, or only when its page is switched on.
@@ -34,7 +36,6 @@ bool IsReadKey(SectionKind kind, std::string_view key);
 /// installer forms the keys (no leading zeros, no sign); letter case aside.
 std::optional<int> FamilyIndex(std::string_view pattern, std::string_view key);
 
-/// True for a key of four hexadecimal digits: a language id of [Language].
-bool IsLanguageIdKey(std::string_view key);
+using script::IsLanguageIdKey;
 
 }  // namespace cdsetup::check

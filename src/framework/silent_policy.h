@@ -24,6 +24,10 @@ class SilentPolicy : public UnattendedPolicy {
                     const std::function<void(const std::string&)>& announce) override;
   int AnswerMessageBox(const MessageBoxRequest& request) override;
 
+  /// The directory to type, in ANSI: given again when the code page of the
+  /// texts changed after the answers were made.
+  void SetDirectory(std::string directory) { answers_.directory = std::move(directory); }
+
   /// True when the install type page was shown (and --type used).
   bool type_page_seen() const { return type_page_seen_; }
 

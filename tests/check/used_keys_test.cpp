@@ -93,9 +93,6 @@ TEST(FamilyIndex, TheKeysTheInstallerForms) {
   for (const char* no : {"File", "File01", "File-1", "File+1", "File1x", "Files1", "x7"}) {
     EXPECT_EQ(FamilyIndex(no[0] == 'x' ? "%d" : "File%d", no), std::nullopt) << no;
   }
-  EXPECT_TRUE(IsLanguageIdKey("041a"));
-  EXPECT_FALSE(IsLanguageIdKey("415"));
-  EXPECT_FALSE(IsLanguageIdKey("04g5"));
 }
 
 }  // namespace

@@ -336,6 +336,52 @@ TEST_F(CdsetupTest, NothingIsWrittenOnTheCd) {
   EXPECT_TRUE(testing::FilesWithBytes(temp_ / "medium") == medium) << "the medium was changed";
 }
 
+// Polish chosen on a machine that speaks English or German: the script's
+// Polish section is in code page 1250 whatever the system's, so every text
+// reaches the disk as the Polish it is: the folders on the host, the
+// registry values, the log. The profile folder is the one Wine takes from
+// $USER.
+TEST_F(CdsetupTest, APolishInstallOnAnEnglishOrGermanSystemKeepsItsLetters) {
+  const std::string zolw = "\xC5\xBB\xC3\xB3\xC5\x82w";  // Żółw in UTF-8
+  for (const char* locale : {"en_US.UTF-8", "de_DE.UTF-8"}) {
+    SCOPED_TRACE(locale);
+    const std::string prefix = temp_ / (std::string("prefix-") + locale);
+    const std::string log = temp_ / (std::string("log-") + locale);
+    ProgramRun run =
+        Cdsetup("--medium '" + temp_ / "medium" + "' --prefix '" + prefix + "' --log '" + log +
+                    "' --silent --accept-licence --lang Polski --dir 'C:\\Gry\\" + zolw + "'",
+                "", std::string("LC_ALL=") + locale + " USER=alice");
+    ASSERT_EQ(run.status, 0) << run.err << ReadFile(log);
+    EXPECT_TRUE(Exists(prefix + "/drive_c/Gry/" + zolw + "/demo.exe"));
+    const std::string programs =
+        prefix + "/drive_c/users/alice/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/";
+    for (const char* link : {"Demo.lnk", "Czytaj mnie.lnk", "Odinstaluj.lnk"}) {
+      EXPECT_TRUE(Exists(programs + "Torvanel/Demo " + zolw + "/" + link)) << link;
+    }
+    // The registry files hold the letters as Wine escapes them.
+    const std::string system_reg = ReadFile(prefix + "/system.reg");
+    EXPECT_NE(system_reg.find("\"DisplayName\"=\"Demo \\x17b\\xf3\\x142w\"\n"), std::string::npos)
+        << system_reg;
+    EXPECT_NE(system_reg.find("\"UninstallString\"=\"C:\\\\Gry\\\\\\x17b\\xf3\\x142w\\\\"
+                              "odinstaluj.exe\"\n"),
+              std::string::npos)
+        << system_reg;
+    EXPECT_NE(ReadFile(prefix + "/user.reg")
+                  .find("\"ProgramPath\"=\"C:\\\\Gry\\\\\\x17b\\xf3\\x142w\"\n"),
+              std::string::npos);
+    // The log, read in a UTF-8 terminal.
+    const std::string text = ReadFile(log);
+    EXPECT_TRUE(platform::IsValidUtf8(text));
+    EXPECT_NE(text.find("the texts of Polski are read in code page 1250"), std::string::npos);
+    EXPECT_NE(text.find("Demo " + zolw +
+                        " \xC5\x9A"
+                        "wiat\xC5\x82"
+                        "a"),
+              std::string::npos)
+        << text;  // the main dialog's caption, Demo Żółw Światła
+  }
+}
+
 // Every regular file below `dir`.
 std::set<std::string> FilesBelow(const std::string& dir) {
   std::set<std::string> files;

@@ -42,13 +42,21 @@ bool WineInstalled() {
          0;
 }
 
-std::string PolishLocale(const std::string& dir) {
+std::string MakeLocale(const std::string& dir, const std::string& language) {
   MakeDirs(dir);
-  const std::string made = dir + "/pl_PL.UTF-8";
+  const std::string name = language + ".UTF-8";
+  const std::string made = dir + "/" + name;
   // localedef answers 1 for mere warnings about the source; the files tell.
-  (void)std::system(("localedef -i pl_PL -f UTF-8 " + Quoted(made) + " >/dev/null 2>&1").c_str());
+  if (!Exists(made + "/LC_CTYPE")) {
+    (void)std::system(
+        ("localedef -i " + language + " -f UTF-8 " + Quoted(made) + " >/dev/null 2>&1").c_str());
+  }
   if (!Exists(made + "/LC_CTYPE")) return "";
-  return "LOCPATH=" + Quoted(dir) + " LANG=pl_PL.UTF-8 LC_ALL=pl_PL.UTF-8";
+  return "LOCPATH=" + Quoted(dir) + " LANG=" + name + " LC_ALL=" + name;
+}
+
+std::string PolishLocale(const std::string& dir) {
+  return MakeLocale(dir, "pl_PL");
 }
 
 WineSession::WineSession(std::string prefix_dir, std::string env)

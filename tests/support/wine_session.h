@@ -24,6 +24,14 @@ inline constexpr const char* kPolishLocaleMissing =
 /// ("LOCPATH=... LANG=pl_PL.UTF-8 ..."), for WineSession; empty on failure.
 std::string PolishLocale(const std::string& dir);
 
+/// What a test reports when a locale cannot be made.
+inline constexpr const char* kLocaleMissing =
+    "localedef cannot make the locale; scripts/deps.sh installs the locales package";
+
+/// Makes the UTF-8 locale of `language` ("en_US", "pl_PL") in `dir`, as
+/// PolishLocale does, and returns the assignments that select it.
+std::string MakeLocale(const std::string& dir, const std::string& language);
+
 struct CommandResult {
   int status = -1;  // the exit status; -1 when the command did not end by itself
   std::string out;

@@ -73,7 +73,7 @@ std::string UserReg(const std::string& user) {
   std::string roaming = home + "\\AppData\\Roaming";
   std::string start = roaming + "\\Microsoft\\Windows\\Start Menu";
   std::string t = std::to_string(static_cast<long long>(std::time(nullptr)));
-  std::string out = RegHeader("\\\\User\\\\S-1-5-21-0-0-0-1000");
+  std::string out = RegHeader("REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000");
   out += "\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders] " +
          t + "\n";
   out += "\"AppData\"=\"" + RegEscape(roaming) + "\"\n";
@@ -99,17 +99,20 @@ base::Status EnsurePrefix(const std::string& prefix_dir, const std::string& user
   if (fresh) {
     const std::string c = prefix_dir + "/drive_c";
     const std::string home = c + "/users/" + user;
+    // Desktop and Documents are left for Wine, which links them to the
+    // host's own folders when it first runs in the prefix.
     for (const std::string& d :
-         {c + "/windows/system32", c + "/Program Files", c + "/users/Public", home + "/Desktop",
-          home + "/Documents",
+         {c + "/windows/system32", c + "/Program Files", c + "/users/Public",
           home + "/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Startup"}) {
       base::Status s = MakeDirs(d);
       if (!s.ok()) return s;
     }
-    base::Status s = WriteHostFileAtomically(prefix_dir + "/system.reg", RegHeader("\\\\Machine"));
+    base::Status s =
+        WriteHostFileAtomically(prefix_dir + "/system.reg", RegHeader("REGISTRY\\\\Machine"));
     if (s.ok()) s = WriteHostFileAtomically(prefix_dir + "/user.reg", UserReg(user));
     if (s.ok()) {
-      s = WriteHostFileAtomically(prefix_dir + "/userdef.reg", RegHeader("\\\\User\\\\.Default"));
+      s = WriteHostFileAtomically(prefix_dir + "/userdef.reg",
+                                  RegHeader("REGISTRY\\\\User\\\\.Default"));
     }
     if (!s.ok()) return s;
   }

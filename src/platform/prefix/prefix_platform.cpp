@@ -23,9 +23,11 @@ bool StatPath(const std::string& host, struct stat* st) {
   return ::stat(host.c_str(), st) == 0;
 }
 
+// The name Wine gives the profile folder: $USER, else the password
+// database's, so that Wine finds the folders made for it.
 std::string LoginName() {
+  if (const char* u = std::getenv("USER"); u != nullptr && *u != '\0') return u;
   if (const passwd* pw = ::getpwuid(::getuid())) return pw->pw_name;
-  if (const char* u = std::getenv("USER")) return u;
   return "user";
 }
 

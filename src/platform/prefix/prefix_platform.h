@@ -62,6 +62,11 @@ class PrefixPlatform : public Platform {
   const DriveMap& drives() const { return drives_; }
   const std::string& prefix_dir() const { return options_.prefix_dir; }
   const CodePage& code_page() const { return *code_page_; }
+  /// Takes paths and texts in `code_page` from now on, as when the script's
+  /// language is written in another code page than the system's. The
+  /// current directory keeps its meaning. References to the old code_page()
+  /// become invalid.
+  void UseAnsiCodePage(int code_page);
 
   // Profile strings
   std::size_t GetPrivateProfileStringA(std::string_view section, std::string_view key,

@@ -36,17 +36,17 @@ const char* RootName(RegRoot root) {
 
 PrefixRegistry::PrefixRegistry(std::string prefix_dir, const CodePage& code_page,
                                std::function<std::optional<std::string>()> find_server)
-    : code_page_(code_page),
+    : code_page_(&code_page),
       find_server_(std::move(find_server)),
       prefix_dir_(std::move(prefix_dir)) {
   machine_.path = prefix_dir_ + "/system.reg";
-  machine_.relative_to = "\\\\Machine";
+  machine_.relative_to = "REGISTRY\\\\Machine";
   user_.path = prefix_dir_ + "/user.reg";
-  user_.relative_to = "\\\\User\\\\S-1-5-21-0-0-0-1000";
+  user_.relative_to = "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000";
 }
 
 base::Result<std::u16string> PrefixRegistry::KeyPath(std::string_view subkey) const {
-  std::u16string path = Utf8ToUtf16(code_page_.ToUtf8(subkey));
+  std::u16string path = Utf8ToUtf16(code_page_->ToUtf8(subkey));
   if (!path.empty() && path.back() == u'\\') path.pop_back();
   std::size_t level_start = 0;
   for (std::size_t i = 0; i <= path.size(); ++i) {
@@ -198,19 +198,19 @@ base::Result<std::string> PrefixRegistry::Query(RegKey key, std::string_view nam
   base::Result<RegistryDocument*> doc = Load(it->second.root);
   if (!doc.ok()) return doc.status();
   std::optional<RegistryValue> value =
-      (*doc)->GetValue(it->second.path, Utf8ToUtf16(code_page_.ToUtf8(name)));
+      (*doc)->GetValue(it->second.path, Utf8ToUtf16(code_page_->ToUtf8(name)));
   if (!value) return base::Status::NotFound("no registry value " + std::string(name));
   std::optional<std::u16string> text = value->Text();
   if (!text)
     return base::Status::Refused("the registry value " + std::string(name) + " is no string");
-  return code_page_.FromUtf8(Utf16ToUtf8(*text));
+  return code_page_->FromUtf8(Utf16ToUtf8(*text));
 }
 
 base::Status PrefixRegistry::Set(RegKey key, std::string_view name, std::string_view value) {
   auto it = keys_.find(key);
   if (it == keys_.end()) return base::Status::Refused("not an open registry key");
-  const RegistryValue v = RegistryValue::String(Utf8ToUtf16(code_page_.ToUtf8(value)));
-  const std::u16string value_name = Utf8ToUtf16(code_page_.ToUtf8(name));
+  const RegistryValue v = RegistryValue::String(Utf8ToUtf16(code_page_->ToUtf8(value)));
+  const std::u16string value_name = Utf8ToUtf16(code_page_->ToUtf8(name));
   return Change(it->second.root, [&](RegistryDocument& doc) -> base::Result<bool> {
     doc.SetValue(it->second.path, value_name, v, std::time(nullptr));
     return true;
@@ -220,7 +220,7 @@ base::Status PrefixRegistry::Set(RegKey key, std::string_view name, std::string_
 base::Status PrefixRegistry::Delete(RegKey key, std::string_view name) {
   auto it = keys_.find(key);
   if (it == keys_.end()) return base::Status::Refused("not an open registry key");
-  const std::u16string value_name = Utf8ToUtf16(code_page_.ToUtf8(name));
+  const std::u16string value_name = Utf8ToUtf16(code_page_->ToUtf8(name));
   return Change(it->second.root, [&](RegistryDocument& doc) -> base::Result<bool> {
     if (!doc.DeleteValue(it->second.path, value_name, std::time(nullptr))) {
       return base::Status::NotFound("no registry value " + std::string(name));

@@ -60,6 +60,14 @@ void PrefixPlatform::InitLocale() {
       std::make_unique<CodePage>(options_.code_page ? options_.code_page : windows.ansi_code_page);
 }
 
+void PrefixPlatform::UseAnsiCodePage(int code_page) {
+  if (code_page == code_page_->number()) return;
+  auto next = std::make_unique<CodePage>(code_page);
+  for (std::string& part : cwd_.parts) part = next->FromUtf8(code_page_->ToUtf8(part));
+  registry_->UseCodePage(*next);
+  code_page_ = std::move(next);
+}
+
 int PrefixPlatform::LanguageCodePage(std::string_view language_id) {
   std::uint16_t id = 0;
   const char* end = language_id.data() + language_id.size();
@@ -221,7 +229,8 @@ base::Result<int> PrefixPlatform::StartProcess(std::string_view path,
     } else {
       return base::Status::Refused("not a program: " + std::string(path));
     }
-    argv.insert(argv.end(), args.begin(), args.end());
+    // Host programs, wine among them, take their arguments in UTF-8.
+    for (const std::string& arg : args) argv.push_back(code_page_->ToUtf8(arg));
   }
   return runner_->Run(argv, env, wait);
 }

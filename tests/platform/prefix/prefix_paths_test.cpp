@@ -1,7 +1,10 @@
 // The Windows view of a prefix: drives, the current directory, case-insensitive
 // resolution and ANSI names, on a real temporary tree.
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include "support/prefix_fixture.h"
 
@@ -32,7 +35,50 @@ TEST_F(PrefixPaths, MissingPrefixIsCreatedMinimalButValid) {
   EXPECT_NE(user_reg.find("\"Programs\"=\"C:\\\\users\\\\tester\\\\AppData\\\\Roaming\\\\"
                           "Microsoft\\\\Windows\\\\Start Menu\\\\Programs\""),
             std::string::npos);
-  EXPECT_EQ(ReadFile(temp_ / "prefix/system.reg").rfind("WINE REGISTRY Version 2\n", 0), 0u);
+  // The headers Wine 8 writes itself.
+  EXPECT_EQ(user_reg.rfind("WINE REGISTRY Version 2\n;; All keys relative to "
+                           "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n",
+                           0),
+            0u);
+  EXPECT_EQ(
+      ReadFile(temp_ / "prefix/system.reg"),
+      "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n");
+  EXPECT_EQ(ReadFile(temp_ / "prefix/userdef.reg"),
+            "WINE REGISTRY Version 2\n;; All keys relative to "
+            "REGISTRY\\\\User\\\\.Default\n\n#arch=win64\n");
+  // Wine links these to the host's own folders when they are missing; a
+  // plain folder would keep them apart.
+  EXPECT_FALSE(Exists(c_drive("users/tester/Desktop")));
+  EXPECT_FALSE(Exists(c_drive("users/tester/Documents")));
+}
+
+// Wine names the profile folder after $USER, and after the password
+// database only when it is unset or empty; the prefix takes the same name.
+TEST_F(PrefixPaths, TheProfileFolderHasTheNameWineGivesIt) {
+  const char* saved = std::getenv("USER");
+  const std::string before = saved ? saved : "";
+  const passwd* pw = ::getpwuid(::getuid());
+  ASSERT_NE(pw, nullptr);
+  const std::string login = pw->pw_name;
+  for (const char* user : {"alice", ""}) {
+    SCOPED_TRACE(user);
+    ::setenv("USER", user, 1);
+    PrefixOptions o;
+    o.prefix_dir = temp_ / (std::string("prefix-") + user);
+    o.medium_dir = medium();
+    auto p = PrefixPlatform::Open(o);
+    ASSERT_TRUE(p.ok()) << p.status().ToString();
+    const std::string name = *user ? user : login;
+    EXPECT_TRUE(Exists(o.prefix_dir + "/drive_c/users/" + name +
+                       "/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"));
+    EXPECT_NE(ReadFile(o.prefix_dir + "/user.reg").find("C:\\\\users\\\\" + name + "\\\\"),
+              std::string::npos);
+  }
+  if (saved) {
+    ::setenv("USER", before.c_str(), 1);
+  } else {
+    ::unsetenv("USER");
+  }
 }
 
 TEST_F(PrefixPaths, ADirectoryThatIsNoPrefixIsRefused) {

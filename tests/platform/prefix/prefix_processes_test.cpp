@@ -1,6 +1,7 @@
 // Program starts through an injected runner: what is run, how, and the status.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "support/prefix_fixture.h"
 #include "support/recording_runner.h"
@@ -43,6 +44,31 @@ TEST_F(PrefixProcesses, WindowsProgramRunsThroughWineWithThePrefix) {
   EXPECT_EQ(runner_->starts[0].wait, Wait::kYes);
   EXPECT_EQ(runner_->starts[0].env,
             (std::vector<std::pair<std::string, std::string>>{{"WINEPREFIX", temp_ / "prefix"}}));
+}
+
+// Explorer on a Polish folder: the arguments arrive in UTF-8, as wine reads
+// them, not in the installer's code page 1250; a Polish folder of the host
+// reaches xdg-open by its own name.
+TEST_F(PrefixProcesses, ArgumentsReachHostProgramsInUtf8) {
+  WriteFile(c_drive("windows/explorer.exe"), "MZ");
+  runner_->programs.insert("wine");
+  const std::string folder = "C:\\users\\tester\\Start Menu\\Demo \xAF\xF3\xB3w";  // Żółw
+  ASSERT_TRUE(platform_
+                  ->StartProcess("C:\\windows\\explorer.exe", {"C:\\windows\\explorer.exe", folder},
+                                 Wait::kNo)
+                  .ok());
+  ASSERT_EQ(runner_->starts.size(), 1u);
+  EXPECT_EQ(runner_->starts[0].argv,
+            (std::vector<std::string>{
+                "wine", c_drive("windows/explorer.exe"), "C:\\windows\\explorer.exe",
+                "C:\\users\\tester\\Start Menu\\Demo \xC5\xBB\xC3\xB3\xC5\x82w"}));
+  ::unlink(c_drive("windows/explorer.exe").c_str());
+  testing::MakeDirs(c_drive("users/tester/Start Menu/Demo \xC5\xBB\xC3\xB3\xC5\x82w"));
+  ASSERT_TRUE(platform_->StartProcess("C:\\windows\\explorer.exe", {folder}, Wait::kNo).ok());
+  ASSERT_EQ(runner_->starts.size(), 2u);
+  EXPECT_EQ(runner_->starts[1].argv,
+            (std::vector<std::string>{
+                "xdg-open", c_drive("users/tester/Start Menu/Demo \xC5\xBB\xC3\xB3\xC5\x82w")}));
 }
 
 TEST_F(PrefixProcesses, WindowsProgramWithoutWineIsNotStarted) {
