@@ -1,12 +1,14 @@
 #include "app/install_dlg.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "base/ascii.h"
 #include "base/limits.h"
 #include "copy/copy_progress_dlg.h"
 #include "framework/app.h"
 #include "framework/data_exchange.h"
+#include "framework/window_manager.h"
 #include "pages/install_type_dlg.h"
 #include "pages/language_dlg.h"
 #include "pages/licence_dlg.h"
@@ -81,6 +83,17 @@ bool CInstallDlg::OnInitDialog() {
       outcome_ = Outcome::kCancelled;
       reason_ = "no language was chosen";
       OnCancel();
+    }
+  }
+  if (!m_strLanguage.empty()) {
+    // The interface's own words (the message boxes' buttons) follow the pages.
+    unsigned language_id = script::SectionLanguageId(script, m_strLanguage);
+    if (language_id == 0) {
+      language_id =
+          static_cast<unsigned>(std::strtoul(P().GetSystemLanguageId().c_str(), nullptr, 16));
+    }
+    if (framework::UiBackend* ui = framework::WindowManager::Get().backend()) {
+      ui->SetLanguage(language_id);
     }
   }
   if (settings_.use_code_page && !m_strLanguage.empty()) {

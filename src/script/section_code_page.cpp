@@ -1,6 +1,9 @@
 #include "script/section_code_page.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "base/ascii.h"
 
@@ -103,15 +106,37 @@ unsigned LanguageIdOfName(std::string_view name) {
   return 0;
 }
 
+namespace {
+
+// The language ids [Language] maps to `section`, in the script's order.
+std::vector<std::string> IdsMappedTo(const InstallScript& script, std::string_view section) {
+  std::vector<std::string> ids;
+  for (const platform::ProfileEntry& key :
+       script.platform().GetPrivateProfileSectionA("Language", script.path())) {
+    if (key.repeated || !IsLanguageIdKey(key.name)) continue;
+    if (base::EqualsIgnoreCaseAscii(script.ReadText("Language", key.name), section)) {
+      ids.push_back(key.name);
+    }
+  }
+  return ids;
+}
+
+}  // namespace
+
+unsigned SectionLanguageId(const InstallScript& script, std::string_view section) {
+  // The same id the code page comes from: one no system knows is passed over.
+  for (const std::string& id : IdsMappedTo(script, section)) {
+    if (script.platform().LanguageCodePage(id) != 0) {
+      return static_cast<unsigned>(std::strtoul(id.c_str(), nullptr, 16));
+    }
+  }
+  return LanguageIdOfName(section);
+}
+
 int SectionCodePage(const InstallScript& script, std::string_view section) {
   platform::Platform& platform = script.platform();
-  for (const platform::ProfileEntry& key :
-       platform.GetPrivateProfileSectionA("Language", script.path())) {
-    if (key.repeated || !IsLanguageIdKey(key.name)) continue;
-    if (!base::EqualsIgnoreCaseAscii(script.ReadText("Language", key.name), section)) continue;
-    if (const int code_page = platform.LanguageCodePage(key.name); code_page != 0) {
-      return code_page;
-    }
+  for (const std::string& id : IdsMappedTo(script, section)) {
+    if (const int code_page = platform.LanguageCodePage(id); code_page != 0) return code_page;
   }
   if (const unsigned id = LanguageIdOfName(section); id != 0) {
     char hex[16];

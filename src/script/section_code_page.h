@@ -18,6 +18,10 @@ bool IsLanguageIdKey(std::string_view key);
 /// know.
 unsigned LanguageIdOfName(std::string_view name);
 
+/// The language `section` is in: the first language id of [Language] that
+/// maps to it and that Windows knows, else the one its name names, else 0.
+unsigned SectionLanguageId(const InstallScript& script, std::string_view section);
+
 /// The code page of the texts of `section`: the one Windows gives the first
 /// language id of [Language] that maps to it, else the one of the language
 /// its name names, else 0 (none is known: the platform's own applies).

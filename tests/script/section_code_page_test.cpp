@@ -26,6 +26,12 @@ TEST_F(SectionCodePageTest, TheFirstLanguageIdThatMapsToTheSectionDecides) {
   EXPECT_EQ(CodePageOf(ini, "Moj"), 1251);      // 04FF is no language; a second 0415 is never read
   EXPECT_EQ(CodePageOf(ini, "Polski"), 1252);   // mapped from US English
   EXPECT_EQ(CodePageOf(ini, "Russian"), 1251);  // not mapped: by its name
+  // The language the section is in comes from the same id.
+  const InstallScript script(*platform_, "D:\\install.ini");
+  EXPECT_EQ(SectionLanguageId(script, "Moj"), 0x0419u);
+  EXPECT_EQ(SectionLanguageId(script, "Polski"), 0x0409u);
+  EXPECT_EQ(SectionLanguageId(script, "Russian"), 0x0419u);
+  EXPECT_EQ(SectionLanguageId(script, "Klingon"), 0u);
   // Another section's mapping or a commented key does not count.
   EXPECT_EQ(CodePageOf("[Language]\r\n;0419=Polski\r\n0419=Inny\r\n", "Polski"), 1250);
 }

@@ -175,6 +175,13 @@ TEST_F(QtInstall, WholeInstallationThroughTheWindows) {
     QTest::keyClick(Control(w, resources::IDC_PATH), Qt::Key_Return);
   });
   driver_->Box([&](QWidget& box) {
+    // The buttons speak the page's language.
+    auto* message = qobject_cast<QMessageBox*>(&box);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->button(QMessageBox::Yes)->text().remove(QLatin1Char('&')),
+              QStringLiteral("Tak"));
+    EXPECT_EQ(message->button(QMessageBox::No)->text().remove(QLatin1Char('&')),
+              QStringLiteral("Nie"));
     Shot(box, "06-box-create-directory");
     ClickBox(box, QMessageBox::Yes);
   });
