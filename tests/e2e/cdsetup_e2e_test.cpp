@@ -205,6 +205,34 @@ TEST_F(CdsetupTest, AtANarrowTerminalTheWholeInstallRunsAndItsProgressStaysOnOne
   }
 }
 
+TEST_F(CdsetupTest, TheAbortKeyOrCtrlCDuringTheCopyEndsItWithStatusOne) {
+  // A medium long enough to copy that the key comes while it runs.
+  ASSERT_TRUE(demo::BuildDemoMedium(temp_ / "long", demo::DemoOptions{3000, 0.5}).ok());
+  const std::pair<const char*, const char*> cases[] = {
+      {"a", "abort key pressed: the abort button pressed"},
+      {"\x03", "interrupted: the abort button pressed"},
+  };
+  int run = 0;
+  for (const auto& [key, logged] : cases) {
+    SCOPED_TRACE(logged);
+    const std::string prefix = temp_ / ("abort" + std::to_string(run));
+    const std::string log = temp_ / ("abort" + std::to_string(run++) + ".txt");
+    testing::PseudoTerminal terminal(80);
+    terminal.Spawn("env -u DISPLAY -u WAYLAND_DISPLAY LANG=C.UTF-8 " + std::string(CDSETUP_PATH) +
+                       " --silent --accept-licence --type max --lang English --medium '" +
+                       temp_ / "long" + "' --prefix '" + prefix + "' --log '" + log + "'",
+                   temp_.path());
+    ASSERT_TRUE(terminal.WaitFor("(a or Esc)")) << terminal.Output();
+    terminal.Type(key);
+    EXPECT_EQ(terminal.Wait(), 1) << terminal.Output();
+    const std::string written = ReadFile(log);
+    EXPECT_NE(written.find(logged), std::string::npos) << written;
+    EXPECT_NE(written.find("exit status 1"), std::string::npos) << written;
+    // Stopped where it was: the last files of the list were never copied.
+    EXPECT_FALSE(Exists(prefix + "/drive_c/Games/Demo/Dodatki/Zestaw59/plik2999.dat"));
+  }
+}
+
 TEST_F(CdsetupTest, CtrlCAtAQuestionEndsTheRunAsACancelWithALogLine) {
   testing::PseudoTerminal terminal(80);
   terminal.Spawn("env -u DISPLAY -u WAYLAND_DISPLAY LANG=C.UTF-8 " + std::string(CDSETUP_PATH) +
