@@ -254,8 +254,7 @@ void DialogWindow::SyncControl(fw::WindowState& c) {
       break;
     case WindowClass::kEdit:
       if (auto* field = qobject_cast<QLineEdit*>(w)) {
-        if (field->text() != text) field->setText(text);
-        field->setMaxLength(c.limit > 0 ? static_cast<int>(c.limit) : 32767);
+        ShowFieldText(*field, text, c.limit);
       } else if (auto* box = qobject_cast<QPlainTextEdit*>(w)) {
         // Set only when changed, so the box keeps its scroll position.
         if (box->property(kAnsiProperty).toString() != text) {

@@ -35,6 +35,13 @@ int RowHeight(const fw::WindowState& state) {
 
 }  // namespace
 
+void ShowFieldText(QLineEdit& field, const QString& text, std::size_t limit) {
+  const int room = limit > 0 ? static_cast<int>(std::min<std::size_t>(limit, 32767)) : 32767;
+  // Set before the text: a shorter limit would cut it.
+  field.setMaxLength(std::max(room, static_cast<int>(text.size())));
+  if (field.text() != text) field.setText(text);
+}
+
 void PaintListRow(QtBackend& backend, fw::WindowState& list, QPainter& painter, const QRect& rect,
                   int row, fw::UINT row_state) {
   fw::CListControl* control = ListOf(list);
@@ -208,9 +215,7 @@ void RowCombo::Sync() {
   }
   if (currentIndex() != state_.cur_sel) setCurrentIndex(state_.cur_sel);
   if (isEditable()) {
-    const QString text = backend_.Text(state_.text);
-    if (lineEdit()->text() != text) lineEdit()->setText(text);
-    lineEdit()->setMaxLength(state_.limit > 0 ? static_cast<int>(state_.limit) : 32767);
+    ShowFieldText(*lineEdit(), backend_.Text(state_.text), state_.limit);
   }
   // The open list is as tall as the template's box allows.
   const int rows = (state_.dropped_rect.Height() - state_.rect.Height()) / RowHeight(state_);

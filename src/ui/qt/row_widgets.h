@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QStyledItemDelegate>
 
 #include "framework/wnd.h"
@@ -13,6 +14,11 @@ namespace cdsetup::ui::qt {
 
 namespace fw = framework;
 class QtBackend;
+
+/// Shows the core's text of an edit field with its limit as Windows keeps
+/// it: typing stops at the limit, but a text the program set is shown whole,
+/// however long (a Qt length limit would cut it where the core does not).
+void ShowFieldText(QLineEdit& field, const QString& text, std::size_t limit);
 
 /// Paints row `row` of `list` into `painter` at `rect` (its own coordinates).
 void PaintListRow(QtBackend& backend, fw::WindowState& list, QPainter& painter, const QRect& rect,

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QRadioButton>
 #include <QStyle>
@@ -242,6 +243,35 @@ TEST_F(QtPresentation, EveryLabelFitsItsRectangleInBothLanguagesAtScalesOneAndTw
       EXPECT_TRUE(misfits.empty()) << ::testing::PrintToString(misfits);
     }
   }
+}
+
+TEST_F(QtPresentation, AFieldShowsALongerTextItWasGivenWholeAndItsPageRefusesIt) {
+  // 259 characters proposed, where the page takes 256: the field shows what
+  // the page holds, and the page's one limit refuses it.
+  const std::string deep = "C:\\" + std::string(256, 'x');
+  pages::CTargetDirDlg page(nullptr, deep, Texts("Polski"));
+  std::string message;
+  driver_->Dialog(resources::IDD_TARGET_DIR, [&](QWidget& w) {
+    auto* field = Control<QLineEdit>(w, resources::IDC_PATH);
+    ASSERT_TRUE(field);
+    EXPECT_EQ(field->text().size(), 259);
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClicks(field, QStringLiteral("yz"));  // no room to type more
+    EXPECT_EQ(field->text().size(), 259);
+    Click(Control(w, IDOK));
+  });
+  driver_->Box([&](QWidget& box) {
+    message = qobject_cast<QMessageBox*>(&box)->text().toStdString();
+    ClickBox(box, QMessageBox::Ok);
+  });
+  driver_->Dialog(resources::IDD_TARGET_DIR, [&](QWidget& w) {
+    TypeInto(Control(w, resources::IDC_PATH), QStringLiteral("C:\\Gry"));
+    Click(Control(w, IDOK));
+  });
+  driver_->Start();
+  EXPECT_EQ(page.DoModal(), IDOK);
+  EXPECT_EQ(message, "Please enter no more than 256 characters.");
+  EXPECT_EQ(page.m_strPath, "C:\\Gry");
 }
 
 TEST_F(QtPresentation, MessageBoxButtonsSpeakThePagesLanguage) {
