@@ -1,7 +1,7 @@
 # The README's commands. Each one installs what it needs, configures and builds.
 JOBS ?= 2
 
-.PHONY: all deps test test-noqt asan check demo screenshots bench bench-audio bench-copy bench-install fuzz fuzz-run format lint clean
+.PHONY: all deps deps-windows windows test test-noqt asan check demo screenshots bench bench-audio bench-copy bench-install fuzz fuzz-run format lint clean
 
 all: deps
 	cmake --preset release
@@ -20,6 +20,14 @@ test-noqt: deps
 	cmake --preset noqt
 	cmake --build --preset noqt -j $(JOBS)
 	ctest --preset noqt -j $(JOBS)
+
+# The Windows programs, cross-built with MinGW-w64 into build/windows/bin.
+deps-windows:
+	@bash scripts/deps-windows.sh
+
+windows: deps-windows
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
 
 asan: deps
 	cmake --preset asan

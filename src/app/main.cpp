@@ -1,7 +1,5 @@
-// cdsetup: installs the game from its medium into a Wine prefix, or checks a
-// medium for the people who make the CD.
-#include <unistd.h>
-
+// cdsetup: installs the game from its medium into a Wine prefix (on Windows:
+// into Windows itself), or checks a medium for the people who make the CD.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
@@ -17,9 +15,14 @@
 #include "copy/audio_sound_converter.h"
 #include "framework/silent_policy.h"
 #include "framework/window_manager.h"
+#include "platform/system_platform.h"
+#if defined(_WIN32)
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_text.h"
+#else
 #include "platform/prefix/code_page.h"
 #include "platform/prefix/prefix_platform.h"
-#include "platform/system_platform.h"
+#endif
 #include "ui/console/console_backend.h"
 #include "ui/console/terminal.h"
 #if CDSETUP_WITH_QT
@@ -43,11 +46,22 @@ int Fail(const std::string& why) {
   return kExitUsage;
 }
 
+#if defined(_WIN32)
+constexpr const char* kNullDevice = "NUL";
+
+std::string ExecutablePath(const char* argv0) {
+  auto self = platform::Win32Platform::Open({});
+  return self.ok() ? self.value()->GetModuleFileNameA() : std::string(argv0);
+}
+#else
+constexpr const char* kNullDevice = "/dev/null";
+
 std::string ExecutablePath(const char* argv0) {
   std::error_code ec;
   fs::path self = fs::read_symlink("/proc/self/exe", ec);
   return ec ? std::string(argv0) : self.string();
 }
+#endif
 
 // The medium: the one named, else the executable's folder when the script
 // lies beside it, else the current directory.
@@ -71,6 +85,14 @@ bool HasScript(const std::string& medium) {
 // The check opens no prefix of the user's: a scratch one, removed after it,
 // shows the medium as the CD. The report goes to the terminal in UTF-8.
 int CheckMedium(const std::string& medium, const std::string& exe, int code_page) {
+#if defined(_WIN32)
+  // Windows reads the medium where it is; the check writes only its scratch
+  // folder for the sounds.
+  (void)exe;
+  platform::Win32Options options;
+  options.medium_dir = medium;
+  auto opened = platform::Win32Platform::Open(options);
+#else
   auto scratch = check::ScratchDir::Make();
   if (!scratch.ok()) return Fail(scratch.status().ToString());
   platform::PrefixOptions options;
@@ -79,11 +101,17 @@ int CheckMedium(const std::string& medium, const std::string& exe, int code_page
   options.program_name = fs::path(exe).filename().string();
   options.code_page = code_page;
   auto opened = platform::PrefixPlatform::Open(options);
+#endif
   if (!opened.ok()) return Fail("cannot show the medium: " + opened.status().ToString());
   auto report = check::CheckMedium(*opened.value(), check::CheckOptions{code_page, ""});
   if (!report.ok()) return Fail(report.status().ToString());
+#if defined(_WIN32)
+  // The console shows the ANSI code page, the report's own.
+  for (const std::string& line : report->Lines()) std::printf("%s\n", line.c_str());
+#else
   const platform::CodePage cp(opened.value()->AnsiCodePage());
   for (const std::string& line : report->Lines()) std::printf("%s\n", cp.ToUtf8(line).c_str());
+#endif
   std::printf("cdsetup --check %s: %s\n", medium.c_str(), report->Summary().c_str());
   return report->clean() ? kExitInstalled : kExitProblemsFound;
 }
@@ -119,9 +147,11 @@ int main(int argc, char** argv) {
   cli.add_option("--medium", medium,
                  "Folder of the installation medium (default: the folder of this program when "
                  "install.ini lies beside it, else the current directory)");
+#if !defined(_WIN32)
   cli.add_option("--prefix", prefix,
                  "The Wine prefix to install into (default: $WINEPREFIX, else ~/.wine); "
                  "created when missing");
+#endif
 #if CDSETUP_WITH_QT
   cli.add_option("--ui", ui,
                  "The interface: qt (windows) or console (text pages on the terminal). "
@@ -153,9 +183,12 @@ int main(int argc, char** argv) {
                  "--check, each language's own)");
   // A check installs nothing: the options of an installation have no place beside it.
   for (const char* name :
-       {"--prefix", "--ui", "--silent", "--lang", "--type", "--dir", "--accept-licence", "--log"}) {
+       {"--ui", "--silent", "--lang", "--type", "--dir", "--accept-licence", "--log"}) {
     check->excludes(cli.get_option(name));
   }
+#if !defined(_WIN32)
+  check->excludes(cli.get_option("--prefix"));
+#endif
   cli.set_version_flag("--version", std::string("cdsetup ") + CDSETUP_VERSION);
   cli.footer(
       "Silent runs answer: the language with --lang, the licence only with --accept-licence, "
@@ -182,11 +215,13 @@ int main(int argc, char** argv) {
   std::unique_ptr<ui::qt::QtSession> qt_session;
   if (windows) qt_session = ui::qt::QtSession::Start(argv[0], kExitUsage);
 #endif
+#if !defined(_WIN32)
   if (prefix.empty()) {
     const char* env = std::getenv("WINEPREFIX");
     const char* home = std::getenv("HOME");
     prefix = env && *env ? env : std::string(home ? home : ".") + "/.wine";
   }
+#endif
 
   app::FileLog action_log;
   if (!log_path.empty()) {
@@ -195,6 +230,18 @@ int main(int argc, char** argv) {
     }
   }
 
+#if defined(_WIN32)
+  // The installer as if started from the medium: its module file name and
+  // current directory there.
+  platform::UseAnsiCodePageOnConsole();
+  platform::Win32Options options;
+  options.medium_dir = medium;
+  auto opened = platform::Win32Platform::Open(options);
+  if (!opened.ok())
+    return Fail("cannot use the medium " + medium + ": " + opened.status().ToString());
+  platform::Platform& platform = *opened.value();
+  const std::string where = "medium " + medium;
+#else
   platform::PrefixOptions options;
   options.prefix_dir = prefix;
   options.medium_dir = medium;
@@ -204,6 +251,8 @@ int main(int argc, char** argv) {
   if (!opened.ok())
     return Fail("cannot use the prefix " + prefix + ": " + opened.status().ToString());
   platform::PrefixPlatform& platform = *opened.value();
+  const std::string where = "prefix " + prefix + ", medium " + medium;
+#endif
   // A wineserver that owns the registry stops the run before any page: the
   // registration could not be made, though the prefix itself is fine.
   if (base::Status writable = platform.RegistryWritable(); !writable.ok()) {
@@ -211,16 +260,26 @@ int main(int argc, char** argv) {
     return kExitRegistrationFailed;
   }
   platform::SetSystemPlatform(&platform);
-  action_log.Write("prefix " + prefix + ", medium " + medium + ", code page " +
-                   std::to_string(platform.AnsiCodePage()));
+  action_log.Write(where + ", code page " + std::to_string(platform.AnsiCodePage()));
 
-  // The code page may change once the language is chosen (its texts are in
-  // the language's own), so every conversion asks the platform's current one.
+#if defined(_WIN32)
+  // The console, the command line and the script share the ANSI code page:
+  // only the program's own UTF-8 texts and the log are converted.
+  auto to_utf8 = [](std::string_view ansi) { return std::string(ansi); };
+  auto from_utf8 = [](std::string_view typed) { return std::string(typed); };
+  auto resource_text = [](std::string_view utf8) { return platform::Utf8ToAnsi(utf8); };
+  action_log.SetConverter([](std::string_view ansi) { return platform::AnsiToUtf8(ansi); });
+#else
+  // The terminal, the command line and the log are UTF-8. The code page may
+  // change once the language is chosen (its texts are in the language's own),
+  // so every conversion asks the platform's current one.
   auto to_utf8 = [&](std::string_view ansi) { return platform.code_page().ToUtf8(ansi); };
   auto from_utf8 = [&](std::string_view utf8) { return platform.code_page().FromUtf8(utf8); };
+  auto resource_text = from_utf8;
   action_log.SetConverter(to_utf8);
+#endif
   framework::WindowManager& wm = framework::WindowManager::Get();
-  wm.SetResourceTextDecoder(from_utf8);
+  wm.SetResourceTextDecoder(resource_text);
   wm.SetDiagnostics([&](const std::string& line) { action_log.Write("framework: " + line); });
 
   framework::SilentAnswers answers;
@@ -255,19 +314,21 @@ int main(int argc, char** argv) {
   if (wm.backend() == &console_backend) ui::console::Interrupts::Catch();
 
   // The converters' own lines would garble the pages: they go to the log.
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> null_sink(std::fopen("/dev/null", "w"),
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> null_sink(std::fopen(kNullDevice, "w"),
                                                             &std::fclose);
   std::FILE* diag = action_log.file() ? action_log.file() : null_sink.get();
   copy::AudioSoundConverter converter(audio::AudioDiagnostics{diag, diag});
 
   app::InstallSettings settings;
   if (!lang.empty()) settings.language = from_utf8(lang);
+#if !defined(_WIN32)
   if (code_page == 0) {
     settings.use_code_page = [&](int language_code_page) {
       platform.UseAnsiCodePage(language_code_page);
       if (!dir.empty()) policy.SetDirectory(from_utf8(dir));
     };
   }
+#endif
   settings.log = &action_log;
   settings.converter = &converter;
   app::CInstallApp application(fs::path(exe).stem().string(), settings);

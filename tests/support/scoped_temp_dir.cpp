@@ -1,22 +1,36 @@
 #include "support/scoped_temp_dir.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <vector>
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 namespace cdsetup::testing {
 
 ScopedTempDir::ScopedTempDir() {
+#if defined(_WIN32)
+  // No mkdtemp: a random name that create_directory finds free.
+  std::error_code ec;
+  const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+  std::random_device seed;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    std::filesystem::path candidate = base / ("cdsetup-test-" + std::to_string(seed() % 1000000));
+    if (std::filesystem::create_directory(candidate, ec)) path_ = candidate.string();
+  }
+  if (path_.empty()) std::abort();
+#else
   const char* base = std::getenv("TMPDIR");
   std::string templ = std::string(base && *base ? base : "/tmp") + "/cdsetup-test-XXXXXX";
   std::vector<char> buf(templ.begin(), templ.end());
   buf.push_back('\0');
   if (::mkdtemp(buf.data()) == nullptr) std::abort();
   path_ = buf.data();
+#endif
 }
 
 ScopedTempDir::~ScopedTempDir() {
@@ -62,7 +76,7 @@ std::map<std::string, std::string> FilesWithBytes(const std::string& dir) {
   std::map<std::string, std::string> files;
   for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
     if (e.is_regular_file()) {
-      files[std::filesystem::relative(e.path(), dir).string()] = ReadFile(e.path());
+      files[std::filesystem::relative(e.path(), dir).string()] = ReadFile(e.path().string());
     }
   }
   return files;

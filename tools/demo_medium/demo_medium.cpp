@@ -1,7 +1,5 @@
 #include "demo_medium/demo_medium.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -23,11 +21,16 @@ namespace {
 base::Status Write(const fs::path& path, const std::string& bytes, bool executable = false) {
   std::error_code ec;
   fs::create_directories(path.parent_path(), ec);
-  std::FILE* f = std::fopen(path.c_str(), "wb");
+  std::FILE* f = std::fopen(path.string().c_str(), "wb");
   if (!f) return base::Status::FromErrno(errno, "create " + path.string());
   const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   if (std::fclose(f) != 0 || !ok) return base::Status::IoError("write " + path.string());
-  if (executable) ::chmod(path.c_str(), 0755);
+  if (executable) {
+    fs::permissions(path,
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                        fs::perms::others_read | fs::perms::others_exec,
+                    ec);
+  }
   return base::Status::Ok();
 }
 

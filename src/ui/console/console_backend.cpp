@@ -11,6 +11,7 @@
 #include "framework/input.h"
 #include "framework/window_manager.h"
 #include "resources/resource_ids.h"
+#include "ui/console/terminal.h"
 
 namespace cdsetup::ui::console {
 
@@ -28,11 +29,11 @@ struct Button {
 
 std::vector<Button> ButtonsOf(const fw::MessageBoxRequest& r) {
   switch (r.buttons()) {
-    case fw::MB_OKCANCEL:
+    case MB_OKCANCEL:
       return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
-    case fw::MB_YESNO:
+    case MB_YESNO:
       return {{IDYES, "Yes"}, {IDNO, "No"}};
-    case fw::MB_RETRYCANCEL:
+    case MB_RETRYCANCEL:
       return {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
     default:
       return {{IDOK, "OK"}};
@@ -41,13 +42,13 @@ std::vector<Button> ButtonsOf(const fw::MessageBoxRequest& r) {
 
 const char* IconName(fw::UINT icon) {
   switch (icon) {
-    case fw::MB_ICONSTOP:
+    case MB_ICONSTOP:
       return "error";
-    case fw::MB_ICONQUESTION:
+    case MB_ICONQUESTION:
       return "question";
-    case fw::MB_ICONEXCLAMATION:
+    case MB_ICONEXCLAMATION:
       return "warning";
-    case fw::MB_ICONINFORMATION:
+    case MB_ICONINFORMATION:
       return "information";
     default:
       return nullptr;
@@ -256,15 +257,15 @@ bool ConsoleBackend::Command(fw::CDialog& dialog, const std::string& raw) {
     return true;
   }
   if (line.empty()) {
-    fw::UserKey(dialog, fw::VK_RETURN);
+    fw::UserKey(dialog, VK_RETURN);
     return true;
   }
   if (line == "q" || line == "esc") {
-    fw::UserKey(dialog, fw::VK_ESCAPE);
+    fw::UserKey(dialog, VK_ESCAPE);
     return true;
   }
   if (line == "tab") {
-    fw::UserKey(dialog, fw::VK_TAB);
+    fw::UserKey(dialog, VK_TAB);
     return true;
   }
   if (line == "more") {
@@ -301,8 +302,7 @@ bool ConsoleBackend::Command(fw::CDialog& dialog, const std::string& raw) {
   // A text longer than the field holds is refused, not cut without a word.
   auto type = [&](const std::string& text) {
     if (c.limit > 0 && text.size() > c.limit) {
-      fw::AfxMessageBox(fw::TooLongText(c.limit), fw::MB_ICONEXCLAMATION,
-                        resources::IDP_VALIDATION);
+      fw::AfxMessageBox(fw::TooLongText(c.limit), MB_ICONEXCLAMATION, resources::IDP_VALIDATION);
       return true;
     }
     return fw::UserType(c, text);

@@ -1,0 +1,145 @@
+// Shell links through the shell's own COM object: IShellLinkA takes the
+// fields, IPersistFile writes and reads the .lnk file.
+#include <windows.h>
+// The shell's COM headers need <windows.h> first.
+#include <objbase.h>
+#include <objidl.h>
+#include <shlguid.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "base/limits.h"
+#include "platform/win32/win32_error.h"
+#include "platform/win32/win32_platform.h"
+
+namespace cdsetup::platform {
+namespace {
+
+// COM for the length of one call; a thread where it is on already keeps it.
+class ComScope {
+ public:
+  ComScope() : result_(CoInitialize(nullptr)) {}
+  ~ComScope() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  bool ok() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+
+ private:
+  HRESULT result_;
+};
+
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() {
+    if (p_) p_->Release();
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  T* operator->() const { return p_; }
+  T** Out() { return &p_; }
+  void** OutVoid() { return reinterpret_cast<void**>(&p_); }
+
+ private:
+  T* p_ = nullptr;
+};
+
+base::Status ComStatus(HRESULT result, const std::string& context) {
+  if (HRESULT_FACILITY(result) == FACILITY_WIN32) {
+    return Win32Status(static_cast<std::uint32_t>(HRESULT_CODE(result)), context);
+  }
+  char code[16];
+  wsprintfA(code, "0x%08lX", static_cast<unsigned long>(result));
+  return base::Status::IoError(context + ": COM error " + code);
+}
+
+std::vector<wchar_t> Wide(const std::string& ansi) {
+  int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+  std::vector<wchar_t> wide(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), n);
+  return wide;
+}
+
+DWORD Attributes(const std::string& path) {
+  return GetFileAttributesA(path.c_str());
+}
+
+}  // namespace
+
+base::Status Win32Platform::WriteShellLink(std::string_view link_path,
+                                           const ShellLinkSpec& wanted) {
+  const std::string path(link_path);
+  if (path.size() > base::kMaxPath) {
+    return base::Status::Refused("a link path longer than 259 characters: " + path);
+  }
+  const std::size_t slash = path.find_last_of("\\/");
+  if (slash == std::string::npos || slash + 1 == path.size() ||
+      path.find_first_of("*?", slash) != std::string::npos) {
+    return base::Status::Refused("not a file name: " + path);
+  }
+  const DWORD folder = Attributes(path.substr(0, slash == 2 ? 3 : slash));
+  if (folder == INVALID_FILE_ATTRIBUTES || (folder & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return base::Status::NotFound("no folder for the link " + path);
+  }
+  const DWORD existing = Attributes(path);
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return base::Status::Refused("a folder has the link's name: " + path);
+  }
+
+  ComScope com;
+  if (!com.ok()) return base::Status::Unsupported("COM is not available for the link " + path);
+  ComPtr<IShellLinkA> link;
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.OutVoid());
+  if (FAILED(hr)) return ComStatus(hr, "create the link " + path);
+  if (FAILED(hr = link->SetPath(wanted.target.c_str())) ||
+      FAILED(hr = link->SetWorkingDirectory(wanted.working_directory.c_str())) ||
+      FAILED(hr = link->SetDescription(wanted.description.c_str())) ||
+      FAILED(hr = link->SetArguments(wanted.arguments.c_str()))) {
+    return ComStatus(hr, "fill in the link " + path);
+  }
+  ComPtr<IPersistFile> file;
+  if (FAILED(hr = link->QueryInterface(IID_IPersistFile, file.OutVoid()))) {
+    return ComStatus(hr, "save the link " + path);
+  }
+  std::vector<wchar_t> wide = Wide(path);
+  if (FAILED(hr = file->Save(wide.data(), TRUE))) return ComStatus(hr, "save the link " + path);
+  return base::Status::Ok();
+}
+
+base::Result<ShellLinkSpec> Win32Platform::ReadShellLink(std::string_view link_path) {
+  const std::string path(link_path);
+  if (Attributes(path) == INVALID_FILE_ATTRIBUTES) {
+    return base::Status::NotFound("no link " + path);
+  }
+  ComScope com;
+  if (!com.ok()) return base::Status::Unsupported("COM is not available for the link " + path);
+  ComPtr<IShellLinkA> link;
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.OutVoid());
+  if (FAILED(hr)) return ComStatus(hr, "open the link " + path);
+  ComPtr<IPersistFile> file;
+  if (FAILED(hr = link->QueryInterface(IID_IPersistFile, file.OutVoid()))) {
+    return ComStatus(hr, "open the link " + path);
+  }
+  std::vector<wchar_t> wide = Wide(path);
+  if (FAILED(hr = file->Load(wide.data(), STGM_READ))) {
+    return base::Status::Corrupt(path + " is no shell link");
+  }
+  char text[INFOTIPSIZE + 1] = {};
+  ShellLinkSpec fields;
+  if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) fields.target = text;
+  text[0] = '\0';
+  if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH))) fields.working_directory = text;
+  text[0] = '\0';
+  if (SUCCEEDED(link->GetDescription(text, INFOTIPSIZE))) fields.description = text;
+  text[0] = '\0';
+  if (SUCCEEDED(link->GetArguments(text, INFOTIPSIZE))) fields.arguments = text;
+  return fields;
+}
+
+}  // namespace cdsetup::platform
