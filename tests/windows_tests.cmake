@@ -27,6 +27,7 @@ add_executable(cdsetup_tests
   copy/audio_sound_converter_test.cpp
   copy/sound_archive_reader_test.cpp
   framework/dialog_test.cpp
+  platform/platform_contract_test.cpp
   resources/bmp_decoder_test.cpp
   resources/dialog_templates_test.cpp
   resources/icons_test.cpp
