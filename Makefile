@@ -1,7 +1,7 @@
 # The README's commands. Each one installs what it needs, configures and builds.
 JOBS ?= 2
 
-.PHONY: all deps deps-windows windows test test-noqt asan check demo screenshots bench bench-audio bench-copy bench-install fuzz fuzz-run format lint clean
+.PHONY: all deps deps-windows windows test-windows test test-noqt asan check demo screenshots bench bench-audio bench-copy bench-install fuzz fuzz-run format lint clean
 
 all: deps
 	cmake --preset release
@@ -28,6 +28,13 @@ deps-windows:
 windows: deps-windows
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
+
+# The Windows test binary and an installation of the demo medium under Wine,
+# held to the Linux build's installation of it.
+test-windows: deps windows
+	cmake --preset ci
+	cmake --build --preset ci -j $(JOBS) --target cdsetup make_demo_medium
+	bash scripts/test-windows.sh
 
 asan: deps
 	cmake --preset asan

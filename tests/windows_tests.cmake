@@ -39,3 +39,6 @@ target_link_libraries(cdsetup_tests PRIVATE cds_check cds_app cds_demo_medium cd
 target_compile_definitions(cdsetup_tests PRIVATE CDSETUP_WITH_QT=0)
 target_include_directories(cdsetup_tests PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
 
+# Reads links back through the shell, for the end-to-end comparison.
+add_executable(link_fields support/link_fields_main.cpp)
+target_link_libraries(link_fields PRIVATE cds_platform)

@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# The Windows build under Wine, in a prefix of its own made for this run and
+# removed after it: the test binary (its summary printed; any failure or skip
+# fails the run), then the end-to-end check. The demo medium is shown to Wine
+# as a CD drive, cdsetup.exe installs it silently, and the result is held to
+# what the Linux build installs from the same medium into a prefix: the same
+# files with the same bytes, the same registry values as Wine reads them, and
+# links that Wine resolves to the same targets and working directories.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+win=$root/build/windows/bin
+linux=${CDSETUP_LINUX_BIN:-$root/build/ci/bin}
+for f in "$win/cdsetup.exe" "$win/cdsetup_tests.exe" "$win/link_fields.exe" \
+  "$linux/cdsetup" "$linux/make_demo_medium"; do
+  [ -e "$f" ] || { echo "test-windows: $f is missing (make windows, make test)" >&2; exit 1; }
+done
+command -v wine >/dev/null || { echo "test-windows: wine is not installed" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/cdsetup-windows-XXXXXX")
+wine_prefix=$work/wine
+linux_prefix=$work/linux
+medium=$work/medium
+in_wine() { WINEPREFIX=$wine_prefix "$@"; }
+cleanup() {
+  WINEPREFIX=$wine_prefix wineserver -k 2>/dev/null || true
+  WINEPREFIX=$linux_prefix wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap "exit 130" INT TERM
+
+unset DISPLAY WAYLAND_DISPLAY
+export WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
+
+echo "== Wine prefix (wineboot -i)"
+in_wine wineboot -i >/dev/null 2>&1
+"$linux/make_demo_medium" "$medium" >/dev/null
+# The installer lies on its CD, as setup programs do.
+cp "$win/cdsetup.exe" "$medium/cdsetup.exe"
+ln -sfn "$medium" "$wine_prefix/dosdevices/d:"
+in_wine wine reg add 'HKLM\Software\Wine\Drives' /v 'd:' /t REG_SZ /d cdrom /f >/dev/null
+# Wine reads its drive types when its services start: let this server end.
+in_wine wineserver -w
+
+echo "== cdsetup_tests.exe under Wine"
+tests_log=$work/tests.log
+status=0
+CDSETUP_TEST_CD_DRIVE=d: in_wine wine "$win/cdsetup_tests.exe" >"$tests_log" 2>&1 || status=$?
+sed -n '/^\[==========\] .* ran\./,$p' "$tests_log"
+if [ $status -ne 0 ] || grep -q '^\[  SKIPPED \]' "$tests_log" || ! grep -q '^\[  PASSED  \]' "$tests_log"; then
+  grep -B2 -A8 'Failure\|^\[  FAILED  \]\|^\[  SKIPPED \]' "$tests_log" | head -n 80 || tail -n 40 "$tests_log"
+  echo "test-windows: the Windows tests failed (status $status)" >&2
+  exit 1
+fi
+
+echo "== end to end: the demo medium installed by cdsetup.exe and by the Linux build"
+win_log=$work/windows-install.log
+linux_log=$work/linux-install.log
+in_wine wine 'D:\cdsetup.exe' --silent --accept-licence --type max \
+  --log "$(in_wine winepath -w "$win_log")" >"$work/windows-install.out" 2>&1 || {
+  cat "$work/windows-install.out"
+  echo "test-windows: wine cdsetup.exe failed" >&2
+  exit 1
+}
+"$linux/cdsetup" --medium "$medium" --prefix "$linux_prefix" --silent --accept-licence \
+  --type max --log "$linux_log" >"$work/linux-install.out" 2>&1 || {
+  cat "$work/linux-install.out"
+  echo "test-windows: the Linux install failed" >&2
+  exit 1
+}
+
+failures=0
+fail() {
+  echo "  DIFFERS: $*"
+  failures=$((failures + 1))
+}
+
+# Files: everything the Linux build wrote below drive_c, and everything in
+# the target directory on either side. Links are compared by their fields.
+target=$(sed -n 's/\r$//; s/^created //p' "$linux_log" | tail -n 1)
+[ -n "$target" ] || { echo "test-windows: no target directory in $linux_log" >&2; exit 1; }
+target_rel=$(printf '%s' "${target#?:\\}" | tr '\\' '/')
+host_of() { # a path below drive_c, in either prefix, whatever its case
+  local base=$1 rel=$2 part dir=$1/drive_c
+  IFS=/ read -ra parts <<<"$rel"
+  for part in "${parts[@]}"; do
+    local found
+    found=$(find "$dir" -mindepth 1 -maxdepth 1 -iname "$part" -print -quit 2>/dev/null)
+    [ -n "$found" ] || { echo "$dir/$part"; return; }
+    dir=$found
+  done
+  echo "$dir"
+}
+files=0
+wavs=0
+while IFS= read -r -d '' f; do
+  rel=${f#"$linux_prefix/drive_c/"}
+  case $rel in *.lnk) continue ;; esac
+  other=$(host_of "$wine_prefix" "$rel")
+  files=$((files + 1))
+  case $rel in *.wav | *.WAV) wavs=$((wavs + 1)) ;; esac
+  if [ ! -f "$other" ]; then
+    fail "C:/$rel is missing from the Windows install"
+  elif ! cmp -s "$f" "$other"; then
+    fail "C:/$rel has other bytes"
+  fi
+done < <(find "$linux_prefix/drive_c" -type f -print0)
+linux_target=$(host_of "$linux_prefix" "$target_rel")
+wine_target=$(host_of "$wine_prefix" "$target_rel")
+list_tree() { (cd "$1" && find . -mindepth 1 | LC_ALL=C sort); }
+if ! diff <(list_tree "$linux_target") <(list_tree "$wine_target") >"$work/tree.diff"; then
+  fail "the target trees differ:"
+  sed 's/^/    /' "$work/tree.diff" | head -n 40
+fi
+echo "  files: $files compared byte for byte ($wavs WAV files), target $target"
+
+# Registry values, each read back by Wine's reg from both prefixes.
+values=0
+while IFS= read -r line; do
+  line=${line%$'\r'}
+  spec=${line#registry: }
+  # "ROOT\key name = value": keys may hold blanks, value names do not.
+  head=${spec%% = *}
+  key=${head% *}
+  name=${head##* }
+  case $key in
+    HKEY_*) ;;
+    *) continue ;; # "cannot open ..."
+  esac
+  query=(reg query "$key" /v "$name")
+  [ -z "$name" ] && query=(reg query "$key" /ve)
+  from_windows=$(in_wine wine "${query[@]}" 2>&1 | tr -d '\r' | grep -i "REG_" || true)
+  from_linux=$(WINEPREFIX=$linux_prefix wine "${query[@]}" 2>&1 | tr -d '\r' | grep -i "REG_" || true)
+  values=$((values + 1))
+  if [ -z "$from_windows" ] || [ "$from_windows" != "$from_linux" ]; then
+    fail "$key $name: Windows '${from_windows}', Linux '${from_linux}'"
+  fi
+done < <(grep '^registry: ' "$linux_log")
+echo "  registry: $values values read back alike"
+
+# Links, by the fields the shell reads from them in each prefix.
+links=0
+while IFS= read -r line; do
+  line=${line%$'\r'}
+  link=${line#link }
+  link=${link%% -> *}
+  # A folder is the same with or without its final backslash.
+  fields() { wine "$win/link_fields.exe" "$link" 2>&1 | tr -d '\r' | sed 's/\([^:]\)\\$/\1/'; }
+  from_windows=$(in_wine fields)
+  from_linux=$(WINEPREFIX=$linux_prefix fields)
+  links=$((links + 1))
+  if [ "${from_windows,,}" != "${from_linux,,}" ] || ! grep -q 'target: .' <<<"$from_windows"; then
+    fail "link $link:"
+    diff <(echo "$from_windows") <(echo "$from_linux") | sed 's/^/    /'
+  fi
+done < <(grep '^link ' "$linux_log")
+echo "  links: $links resolve alike"
+
+if [ $files -eq 0 ] || [ $values -eq 0 ] || [ $links -eq 0 ]; then
+  fail "nothing to compare (files $files, values $values, links $links)"
+fi
+if [ $failures -ne 0 ]; then
+  echo "== end to end: $failures differences" >&2
+  exit 1
+fi
+echo "== end to end: the Windows install is the Linux install"
