@@ -41,7 +41,7 @@ class ComPtr {
   ComPtr(const ComPtr&) = delete;
   ComPtr& operator=(const ComPtr&) = delete;
   T* operator->() const { return p_; }
-  T** Out() { return &p_; }
+  T* get() const { return p_; }
   void** OutVoid() { return reinterpret_cast<void**>(&p_); }
 
  private:
@@ -68,6 +68,18 @@ DWORD Attributes(const std::string& path) {
   return GetFileAttributesA(path.c_str());
 }
 
+// The shell's link object, with the interface that saves and loads its file.
+struct LinkObject {
+  ComPtr<IShellLinkA> link;
+  ComPtr<IPersistFile> file;
+
+  HRESULT Create() {
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  link.OutVoid());
+    return FAILED(hr) ? hr : link->QueryInterface(IID_IPersistFile, file.OutVoid());
+  }
+};
+
 }  // namespace
 
 base::Status Win32Platform::WriteShellLink(std::string_view link_path,
@@ -92,22 +104,19 @@ base::Status Win32Platform::WriteShellLink(std::string_view link_path,
 
   ComScope com;
   if (!com.ok()) return base::Status::Unsupported("COM is not available for the link " + path);
-  ComPtr<IShellLinkA> link;
-  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.OutVoid());
+  LinkObject object;
+  HRESULT hr = object.Create();
   if (FAILED(hr)) return ComStatus(hr, "create the link " + path);
-  if (FAILED(hr = link->SetPath(wanted.target.c_str())) ||
-      FAILED(hr = link->SetWorkingDirectory(wanted.working_directory.c_str())) ||
-      FAILED(hr = link->SetDescription(wanted.description.c_str())) ||
-      FAILED(hr = link->SetArguments(wanted.arguments.c_str()))) {
+  if (FAILED(hr = object.link->SetPath(wanted.target.c_str())) ||
+      FAILED(hr = object.link->SetWorkingDirectory(wanted.working_directory.c_str())) ||
+      FAILED(hr = object.link->SetDescription(wanted.description.c_str())) ||
+      FAILED(hr = object.link->SetArguments(wanted.arguments.c_str()))) {
     return ComStatus(hr, "fill in the link " + path);
   }
-  ComPtr<IPersistFile> file;
-  if (FAILED(hr = link->QueryInterface(IID_IPersistFile, file.OutVoid()))) {
+  std::vector<wchar_t> wide = Wide(path);
+  if (FAILED(hr = object.file->Save(wide.data(), TRUE))) {
     return ComStatus(hr, "save the link " + path);
   }
-  std::vector<wchar_t> wide = Wide(path);
-  if (FAILED(hr = file->Save(wide.data(), TRUE))) return ComStatus(hr, "save the link " + path);
   return base::Status::Ok();
 }
 
@@ -118,16 +127,12 @@ base::Result<ShellLinkSpec> Win32Platform::ReadShellLink(std::string_view link_p
   }
   ComScope com;
   if (!com.ok()) return base::Status::Unsupported("COM is not available for the link " + path);
-  ComPtr<IShellLinkA> link;
-  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.OutVoid());
+  LinkObject object;
+  HRESULT hr = object.Create();
   if (FAILED(hr)) return ComStatus(hr, "open the link " + path);
-  ComPtr<IPersistFile> file;
-  if (FAILED(hr = link->QueryInterface(IID_IPersistFile, file.OutVoid()))) {
-    return ComStatus(hr, "open the link " + path);
-  }
+  IShellLinkA* link = object.link.get();
   std::vector<wchar_t> wide = Wide(path);
-  if (FAILED(hr = file->Load(wide.data(), STGM_READ))) {
+  if (FAILED(hr = object.file->Load(wide.data(), STGM_READ))) {
     return base::Status::Corrupt(path + " is no shell link");
   }
   char text[INFOTIPSIZE + 1] = {};
