@@ -273,7 +273,6 @@ base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
   }
   link.arguments = code_page_->ToUtf8(wanted.arguments);
   link.description = code_page_->ToUtf8(wanted.description);
-  link.drive_type = static_cast<std::uint32_t>(GetDriveTypeA(target->Root()));
   bool target_exists = false;
   base::Result<std::string> host_target = ResolveParsed(*target, &target_exists);
   if (host_target.ok() && target_exists && ::stat(host_target->c_str(), &st) == 0) {

@@ -3,6 +3,8 @@
 #include <array>
 
 #include "base/limits.h"
+#include "platform/prefix/byte_io.h"
+#include "platform/prefix/item_id_list.h"
 #include "platform/prefix/utf16.h"
 
 namespace cdsetup::platform {
@@ -14,68 +16,6 @@ constexpr std::array<std::uint8_t, 16> kLinkClsid = {
     0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 constexpr std::uint32_t kLinkInfoHeaderWithUnicode = 0x24;
 constexpr std::uint32_t kVolumeIdAndLocalBasePath = 0x1;
-
-void Put16(std::string& out, std::uint32_t v) {
-  out += static_cast<char>(v & 0xFF);
-  out += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& out, std::uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-void Put64(std::string& out, std::uint64_t v) {
-  Put32(out, static_cast<std::uint32_t>(v));
-  Put32(out, static_cast<std::uint32_t>(v >> 32));
-}
-void PutUtf16(std::string& out, std::u16string_view s) {
-  for (char16_t c : s) Put16(out, c);
-}
-
-// A bounds-checked little-endian reader over the file's bytes.
-class Reader {
- public:
-  explicit Reader(std::string_view bytes) : bytes_(bytes) {}
-  bool Has(std::size_t n) const { return pos_ <= bytes_.size() && bytes_.size() - pos_ >= n; }
-  std::size_t pos() const { return pos_; }
-  bool Skip(std::size_t n) {
-    if (!Has(n)) return false;
-    pos_ += n;
-    return true;
-  }
-  bool U16(std::uint32_t* v) {
-    if (!Has(2)) return false;
-    *v = Byte(pos_) | (Byte(pos_ + 1) << 8);
-    pos_ += 2;
-    return true;
-  }
-  bool U32(std::uint32_t* v) {
-    std::uint32_t lo = 0, hi = 0;
-    if (!Has(4)) return false;
-    U16(&lo);
-    U16(&hi);
-    *v = lo | (hi << 16);
-    return true;
-  }
-  bool U64(std::uint64_t* v) {
-    std::uint32_t lo = 0, hi = 0;
-    if (!Has(8)) return false;
-    U32(&lo);
-    U32(&hi);
-    *v = lo | (static_cast<std::uint64_t>(hi) << 32);
-    return true;
-  }
-  bool Bytes(std::size_t n, std::string_view* out) {
-    if (!Has(n)) return false;
-    *out = bytes_.substr(pos_, n);
-    pos_ += n;
-    return true;
-  }
-
- private:
-  std::uint32_t Byte(std::size_t i) const { return static_cast<unsigned char>(bytes_[i]); }
-  std::string_view bytes_;
-  std::size_t pos_ = 0;
-};
 
 std::u16string Utf16Of(std::string_view bytes) {
   std::u16string out;
@@ -123,7 +63,12 @@ base::Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage&
   if (args.size() > 0xFFFF || name.size() > 0xFFFF) {
     return base::Status::Refused("a shell link text longer than 65535 characters");
   }
-  std::uint32_t flags = kLinkHasLinkInfo | kLinkIsUnicode;
+  base::Result<std::string> items =
+      EncodeItemIdList(ItemIdTarget{link.target, link.file_size, link.file_attributes}, code_page);
+  if (!items.ok()) return items.status();
+  // The target travels in the item id list alone: Wine takes a LinkInfo's
+  // path whenever there is one, and reads it in its own ANSI code page.
+  std::uint32_t flags = kLinkHasTargetIdList | kLinkIsUnicode;
   if (!name.empty()) flags |= kLinkHasName;
   if (!work.empty()) flags |= kLinkHasWorkingDir;
   if (!args.empty()) flags |= kLinkHasArguments;
@@ -141,38 +86,7 @@ base::Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage&
   Put32(out, link.show_command);
   Put16(out, 0);         // hot key
   out.append(10, '\0');  // reserved
-
-  // LinkInfo: the volume, then the local path in ANSI and in UTF-16, each
-  // followed by an empty common path suffix.
-  std::string volume;
-  Put32(volume, 0x11);  // size: the fixed fields and an empty label
-  Put32(volume, link.drive_type);
-  Put32(volume, 0);     // serial number
-  Put32(volume, 0x10);  // label offset
-  volume += '\0';
-  std::string ansi_path = code_page.FromUtf8(link.target);
-  std::uint32_t volume_offset = kLinkInfoHeaderWithUnicode;
-  std::uint32_t path_offset = volume_offset + static_cast<std::uint32_t>(volume.size());
-  std::uint32_t suffix_offset = path_offset + static_cast<std::uint32_t>(ansi_path.size()) + 1;
-  std::uint32_t path_offset_w = suffix_offset + 1;
-  std::uint32_t suffix_offset_w = path_offset_w + static_cast<std::uint32_t>(target.size() + 1) * 2;
-  std::uint32_t info_size = suffix_offset_w + 2;
-  Put32(out, info_size);
-  Put32(out, kLinkInfoHeaderWithUnicode);
-  Put32(out, kVolumeIdAndLocalBasePath);
-  Put32(out, volume_offset);
-  Put32(out, path_offset);
-  Put32(out, 0);  // no network link
-  Put32(out, suffix_offset);
-  Put32(out, path_offset_w);
-  Put32(out, suffix_offset_w);
-  out += volume;
-  out += ansi_path;
-  out += '\0';
-  out += '\0';  // common path suffix
-  PutUtf16(out, target);
-  Put16(out, 0);
-  Put16(out, 0);  // common path suffix
+  out += *items;
 
   for (const std::u16string* s : {&name, &work, &args}) {
     if (s->empty()) continue;
@@ -184,7 +98,7 @@ base::Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage&
 }
 
 base::Result<ShellLink> DecodeShellLink(std::string_view bytes, const CodePage& code_page) {
-  Reader r(bytes);
+  ByteReader r(bytes);
   ShellLink link;
   std::uint32_t header_size = 0;
   std::string_view clsid;
@@ -202,7 +116,10 @@ base::Result<ShellLink> DecodeShellLink(std::string_view bytes, const CodePage& 
   bool unicode = (link.link_flags & kLinkIsUnicode) != 0;
   if (link.link_flags & kLinkHasTargetIdList) {
     std::uint32_t size = 0;
-    if (!r.U16(&size) || !r.Skip(size)) return Truncated("item id list");
+    std::string_view items;
+    if (!r.U16(&size) || !r.Bytes(size, &items)) return Truncated("item id list");
+    // A LinkInfo that follows names the target again and wins, as in Wine.
+    if (std::optional<std::string> path = DecodeItemIdList(items, code_page)) link.target = *path;
   }
   if (link.link_flags & kLinkHasLinkInfo) {
     std::size_t start = r.pos();
@@ -216,7 +133,7 @@ base::Result<ShellLink> DecodeShellLink(std::string_view bytes, const CodePage& 
       return Truncated("link info");
     }
     std::string_view block;
-    Reader whole(bytes);
+    ByteReader whole(bytes);
     if (!whole.Skip(start) || !whole.Bytes(size, &block)) return Truncated("link info");
     if (info_flags & kVolumeIdAndLocalBasePath) {
       std::optional<std::u16string> wide = path_w ? Utf16At(block, path_w) : std::nullopt;
@@ -231,12 +148,12 @@ base::Result<ShellLink> DecodeShellLink(std::string_view bytes, const CodePage& 
         link.target = code_page.ToUtf8(std::string(*base) + std::string(*tail));
       }
       std::uint32_t volume_size = 0, drive_type = 0;
-      Reader v(block);
+      ByteReader v(block);
       if (v.Skip(volume) && v.U32(&volume_size) && v.U32(&drive_type)) {
         link.drive_type = drive_type;
       }
     }
-    r = Reader(bytes);
+    r = ByteReader(bytes);
     if (!r.Skip(start + size)) return Truncated("link info");
   }
   std::string* fields[] = {&link.description, &link.relative_path, &link.working_directory,

@@ -1,7 +1,8 @@
 // Shell link (.lnk) files in the documented binary format that Windows and
-// Wine read: the header, a LinkInfo with the target's local path (in the ANSI
-// code page and in UTF-16), and the string data. No item id list is written;
-// Wine and Windows take the target from the LinkInfo.
+// Wine read: the header, the target as an item id list whose items carry
+// their names in UTF-16, and the string data. No LinkInfo is written: Wine
+// reads its path in Wine's own ANSI code page, so a link to a Polish folder
+// would start nothing outside a Polish locale.
 #pragma once
 
 #include <cstdint>
@@ -37,19 +38,20 @@ struct ShellLink {
   std::uint32_t file_attributes = 0;
   std::uint32_t file_size = 0;
   std::uint64_t write_time = 0;  // FILETIME: 100 ns since 1601
-  std::uint32_t drive_type = 3;  // of the target's volume, as GetDriveType numbers it
+  std::uint32_t drive_type = 3;  // read only: a LinkInfo's volume, as GetDriveType numbers it
   std::uint32_t show_command = 1;
   std::uint32_t link_flags = 0;  // as read; set by EncodeShellLink from the fields
 };
 
 /// The bytes of a link file. Flags say which strings are present: the working
 /// directory, arguments and description only when not empty. Refused when the
-/// target is empty or a path is longer than 259 characters.
+/// target is empty or not on a drive, or a path is longer than 259 characters.
 base::Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage& code_page);
 
 /// Reads a link file's bytes. Corrupt when the header is not a shell link's or
 /// a structure runs past the end; ANSI strings are read in `code_page`. The
-/// target is the LinkInfo's local path (the Unicode one when present).
+/// target is the LinkInfo's local path (the Unicode one when present), else
+/// the path the item id list names.
 base::Result<ShellLink> DecodeShellLink(std::string_view bytes, const CodePage& code_page);
 
 }  // namespace cdsetup::platform
