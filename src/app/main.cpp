@@ -334,6 +334,9 @@ int main(int argc, char** argv) {
   app::CInstallApp application(fs::path(exe).stem().string(), settings);
   application.InitInstance();
   wm.SetBackend(nullptr);
+  // Only now, after the last registry write: the Wine this starts owns the
+  // registry files while it runs.
+  for (const std::string& line : platform.MakeMenuEntries()) action_log.Write(line);
   if (!type.empty() && silent && !policy.type_page_seen()) {
     action_log.Write("--type " + type + " ignored: the script does not show the install type page");
   }

@@ -18,6 +18,7 @@
 #include "support/program_run.h"
 #include "support/pseudo_terminal.h"
 #include "support/scoped_temp_dir.h"
+#include "support/windows_program.h"
 #include "support/wine_session.h"
 
 namespace cdsetup {
@@ -33,6 +34,11 @@ class CdsetupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(demo::BuildDemoMedium(temp_ / "medium", demo::DemoOptions{20, 0.5}).ok());
+    // A wine that only notes how it was asked: the installs of the tests
+    // that look at no menu need no Wine to make one, nor a user's desktop.
+    testing::WriteFile(temp_ / "bin/wine",
+                       "#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"$(dirname \"$0\")/wine-asked.txt\"\n");
+    ::chmod((temp_ / "bin/wine").c_str(), 0755);
   }
 
   // Runs cdsetup with `args`, `input` on its standard input and the
@@ -40,7 +46,9 @@ class CdsetupTest : public ::testing::Test {
   ProgramRun Cdsetup(const std::string& args, const std::string& input = "",
                      const std::string& env = "") {
     // As on a terminal without a display, where the console is the interface.
-    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + env +
+    const std::string fake_wine = real_wine_ ? "" : "PATH='" + temp_ / "bin" + "':\"$PATH\" ";
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME='" +
+                                temp_ / "home" + "' " + fake_wine + env +
                                 " LANG=C CDSETUP_DEMO_RECORD='" + temp_ / "ran.txt" + "' " +
                                 CDSETUP_PATH + " " + args;
     return testing::RunProgram(command, input, temp_);
@@ -77,6 +85,7 @@ class CdsetupTest : public ::testing::Test {
   }
 
   testing::ScopedTempDir temp_;
+  bool real_wine_ = false;  // cdsetup finds the real wine, not the one in temp_/bin
 };
 
 TEST_F(CdsetupTest, SilentFullInstallLeavesEverythingInPlace) {
@@ -143,6 +152,15 @@ TEST_F(CdsetupTest, SilentFullInstallLeavesEverythingInPlace) {
     EXPECT_EQ(read->working_directory, "C:\\Gry\\Demo");
     EXPECT_EQ(read->description, "");
   }
+  // Wine is asked for the menu entries once the run is over, link by link.
+  const std::string asked = ReadFile(temp_ / "bin/wine-asked.txt");
+  EXPECT_EQ(asked, "winemenubuilder " + *programs +
+                       "\\Torvanel\\Demo \xC5\xBB\xC3\xB3\xC5\x82w\\Demo.lnk\n"
+                       "winemenubuilder " +
+                       *programs +
+                       "\\Torvanel\\Demo \xC5\xBB\xC3\xB3\xC5\x82w\\Czytaj mnie.lnk\n"
+                       "winemenubuilder " +
+                       *programs + "\\Torvanel\\Demo \xC5\xBB\xC3\xB3\xC5\x82w\\Odinstaluj.lnk\n");
   // Silent runs decline the extra programs and DirectX.
   EXPECT_FALSE(Exists(temp_ / "ran.txt"));
   EXPECT_NE(ReadFile(temp_ / "log.txt").find("message install-directx (question) DirectX"),
@@ -408,6 +426,91 @@ TEST_F(CdsetupTest, APolishInstallOnAnEnglishOrGermanSystemKeepsItsLetters) {
               std::string::npos)
         << text;  // the main dialog's caption, Demo Żółw Światła
   }
+}
+
+// What Wine makes of a Polish installation on an English system. The game
+// is a real Windows program that writes down its working directory. Its
+// links start it under an English and under a Polish locale alike, the
+// desktop's menu gets an entry per shortcut that starts it in its folder,
+// and Wine reads the registry values back with their letters.
+TEST_F(CdsetupTest, WineStartsAPolishInstallFromItsLinksInAnyLocaleAndListsItInTheMenu) {
+  ASSERT_TRUE(testing::WineInstalled()) << testing::kWineMissing;
+  const std::string english = testing::MakeLocale(temp_ / "locale", "en_US");
+  const std::string polish = testing::MakeLocale(temp_ / "locale", "pl_PL");
+  ASSERT_FALSE(english.empty() || polish.empty()) << testing::kLocaleMissing;
+  testing::WriteFile(temp_ / "medium/demo.exe", testing::WorkingDirectoryRecorder());
+  real_wine_ = true;
+  const std::string zolw = "\xC5\xBB\xC3\xB3\xC5\x82w";  // Żółw
+  const std::string home = temp_ / "home";
+  const std::string desktop_env = " USER=alice HOME='" + home + "' XDG_DATA_HOME='" + home +
+                                  "/.local/share' XDG_CONFIG_HOME='" + home + "/.config'";
+  ProgramRun run =
+      Cdsetup(Common() + " --silent --accept-licence --lang Polski --dir 'C:\\Gry\\" + zolw + "'",
+              "", english + desktop_env + " WINEDEBUG=-all");
+  // Wine runs as the user who installed, as it does on a desktop.
+  testing::WineSession cleanup(temp_ / "prefix",
+                               english + desktop_env);  // ends the menu builder's server
+  ASSERT_EQ(run.status, 0) << run.err << ReadFile(temp_ / "log.txt");
+
+  // A menu entry per shortcut, made after the registry writes, each running
+  // its link in the game's folder.
+  const std::string log = ReadFile(temp_ / "log.txt");
+  const std::string links =
+      "C:\\users\\alice\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Torvanel\\"
+      "Demo " +
+      zolw + "\\";
+  const std::string menu = home + "/.local/share/applications/wine/Programs/Torvanel/Demo " + zolw;
+  for (const char* shortcut : {"Demo", "Czytaj mnie", "Odinstaluj"}) {
+    SCOPED_TRACE(shortcut);
+    EXPECT_NE(log.find("menu entry for " + links + shortcut + ".lnk\n"), std::string::npos) << log;
+    const std::string entry = ReadFile(menu + "/" + shortcut + ".desktop");
+    EXPECT_NE(entry.find("\nName=" + std::string(shortcut) + "\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nExec=env WINEPREFIX=\"" + temp_ / "prefix" + "\" wine"),
+              std::string::npos)
+        << entry;
+    EXPECT_NE(entry.find("Demo\\\\ " + zolw + "\\\\\\\\"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nPath=" + temp_ / "prefix/dosdevices/c:/Gry/" + zolw + "\n"),
+              std::string::npos)
+        << entry;
+  }
+  EXPECT_LT(log.find("step shortcuts and records: done"), log.find("menu entry for "));
+  cleanup.End();
+
+  // The game started from its link, in its folder, under either locale.
+  const std::string recorded = C("Gry/" + zolw + "/ran.txt");
+  for (const std::string& locale : {english, polish}) {
+    SCOPED_TRACE(locale);
+    std::filesystem::remove(recorded);
+    testing::WineSession wine(temp_ / "prefix", locale + desktop_env);
+    testing::CommandResult started =
+        wine.Run("wine start /unix '" +
+                 C("users/alice/AppData/Roaming/Microsoft/Windows/Start Menu/"
+                   "Programs/Torvanel/Demo " +
+                   zolw + "/Demo.lnk") +
+                 "'");
+    EXPECT_EQ(started.status, 0) << started.out << started.err;
+    ASSERT_EQ(wine.Run("wineserver -w").status, 0);  // the game has ended
+    EXPECT_EQ(ReadFile(recorded), testing::RecordedDirectory("C:\\Gry\\" + zolw));
+  }
+
+  // Wine's own export of the uninstall entry, in UTF-16.
+  testing::WineSession wine(temp_ / "prefix", english + desktop_env);
+  testing::CommandResult exported = wine.Run(
+      "wine reg export "
+      "'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\DemoSwiatla_Polski' "
+      "'Z:" +
+      temp_ / "uninstall.reg" + "' /y");
+  ASSERT_EQ(exported.status, 0) << exported.out << exported.err;
+  const std::string reg = ReadFile(temp_ / "uninstall.reg");
+  std::u16string text;
+  for (std::size_t i = 2; i + 1 < reg.size(); i += 2) {
+    text += static_cast<char16_t>(static_cast<unsigned char>(reg[i]) |
+                                  (static_cast<unsigned char>(reg[i + 1]) << 8));
+  }
+  EXPECT_NE(text.find(u"\"DisplayName\"=\"Demo \u017B\u00F3\u0142w\"\r\n"), std::u16string::npos);
+  EXPECT_NE(
+      text.find(u"\"UninstallString\"=\"C:\\\\Gry\\\\\u017B\u00F3\u0142w\\\\odinstaluj.exe\""),
+      std::u16string::npos);
 }
 
 // Every regular file below `dir`.

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/prefix/code_page.h"
@@ -123,6 +125,13 @@ class PrefixPlatform : public Platform {
   base::Status WriteShellLink(std::string_view link_path, const ShellLinkSpec& link) override;
   /// The fields of an existing link file, in ANSI. Corrupt when it is not one.
   base::Result<ShellLinkSpec> ReadShellLink(std::string_view link_path);
+  /// Asks Wine to make the host desktop's menu entries for every link
+  /// written so far, one `wine winemenubuilder <link>` each, waited for
+  /// (without -w, which waits for ever on a program without an icon). Call it
+  /// after the last registry write: the Wine it starts takes the registry
+  /// files over. One line per link for the log, in UTF-8; one line when Wine
+  /// is not installed.
+  std::vector<std::string> MakeMenuEntries();
 
  private:
   struct CachedProfile;
@@ -160,6 +169,8 @@ class PrefixPlatform : public Platform {
   std::unique_ptr<PrefixRegistry> registry_;
   std::unordered_map<std::string, std::unique_ptr<CachedProfile>> profiles_;
   FoldedNameCache names_;
+  // The links written: host path, and Windows path in UTF-8.
+  std::vector<std::pair<std::string, std::string>> links_;
 };
 
 }  // namespace cdsetup::platform

@@ -6,6 +6,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -285,8 +286,37 @@ base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
   }
   base::Result<std::string> bytes = EncodeShellLink(link, *code_page_);
   if (!bytes.ok()) return bytes.status();
-  return WriteHostFileAtomically(*host, *bytes)
-      .WithContext("save the link " + std::string(link_path));
+  base::Status saved =
+      WriteHostFileAtomically(*host, *bytes).WithContext("save the link " + std::string(link_path));
+  // Each file once, however its name was spelt.
+  if (saved.ok() && std::none_of(links_.begin(), links_.end(),
+                                 [&](const auto& known) { return known.first == *host; })) {
+    links_.emplace_back(*host, code_page_->ToUtf8(parsed->ToString()));
+  }
+  return saved;
+}
+
+std::vector<std::string> PrefixPlatform::MakeMenuEntries() {
+  std::vector<std::string> lines;
+  if (links_.empty()) return lines;
+  if (!runner_->HasProgram("wine")) {
+    lines.push_back("no menu entries for the links: wine is not installed");
+    return lines;
+  }
+  for (const auto& [host, link] : links_) {
+    base::Result<int> ran = runner_->Run({"wine", "winemenubuilder", link},
+                                         {{"WINEPREFIX", options_.prefix_dir}}, Wait::kYes);
+    if (!ran.ok()) {
+      lines.push_back("no menu entry for " + link + ": " + ran.status().ToString());
+    } else if (*ran != 0) {
+      lines.push_back("no menu entry for " + link + ": winemenubuilder ended with status " +
+                      std::to_string(*ran));
+    } else {
+      lines.push_back("menu entry for " + link);
+    }
+  }
+  links_.clear();
+  return lines;
 }
 
 base::Result<ShellLinkSpec> PrefixPlatform::ReadShellLink(std::string_view link_path) {

@@ -111,6 +111,46 @@ TEST_F(PrefixProcesses, WhatCannotBeStartedIsAFailure) {
   EXPECT_TRUE(runner_->starts.size() == 1u);
 }
 
+// Menu entries: one winemenubuilder per link file written (a file saved
+// twice, under two spellings, once), waited for, by the link's Windows path in UTF-8; a line for
+// each, and one line when Wine is missing.
+TEST_F(PrefixProcesses, MenuEntriesAreAskedOfWineForEveryLinkWritten) {
+  EXPECT_TRUE(platform_->MakeMenuEntries().empty());  // no links, no Wine asked
+  const std::string folder = "C:\\users\\tester\\Start Menu\\Demo \xAF\xF3\xB3w";  // Żółw
+  testing::MakeDirs(c_drive("users/tester/Start Menu/Demo \xC5\xBB\xC3\xB3\xC5\x82w"));
+  const ShellLinkSpec game{"C:\\Gry\\demo.exe", "C:\\Gry", "", ""};
+  ASSERT_TRUE(platform_->WriteShellLink(folder + "\\Demo.lnk", game).ok());
+  ASSERT_TRUE(platform_->WriteShellLink(folder + "\\demo.LNK", game).ok());
+  ASSERT_TRUE(platform_->WriteShellLink(folder + "\\Czytaj.lnk", game).ok());
+  EXPECT_EQ(platform_->MakeMenuEntries(),
+            std::vector<std::string>{"no menu entries for the links: wine is not installed"});
+  EXPECT_TRUE(runner_->starts.empty());
+
+  ASSERT_TRUE(platform_->WriteShellLink(folder + "\\Demo.lnk", game).ok());
+  ASSERT_TRUE(platform_->WriteShellLink(folder + "\\demo.LNK", game).ok());
+  ASSERT_TRUE(platform_->WriteShellLink(folder + "\\Czytaj.lnk", game).ok());
+  runner_->programs.insert("wine");
+  runner_->exit_status = 0;
+  const std::string utf8 = "C:\\users\\tester\\Start Menu\\Demo \xC5\xBB\xC3\xB3\xC5\x82w\\";
+  std::vector<std::string> lines = platform_->MakeMenuEntries();
+  EXPECT_EQ(lines, (std::vector<std::string>{"menu entry for " + utf8 + "Demo.lnk",
+                                             "menu entry for " + utf8 + "Czytaj.lnk"}));
+  ASSERT_EQ(runner_->starts.size(), 2u);
+  EXPECT_EQ(runner_->starts[0].argv,
+            (std::vector<std::string>{"wine", "winemenubuilder", utf8 + "Demo.lnk"}));
+  EXPECT_EQ(runner_->starts[0].wait, Wait::kYes);
+  EXPECT_EQ(runner_->starts[0].env,
+            (std::vector<std::pair<std::string, std::string>>{{"WINEPREFIX", temp_ / "prefix"}}));
+  // Asked once: the next call has nothing new.
+  EXPECT_TRUE(platform_->MakeMenuEntries().empty());
+
+  ASSERT_TRUE(platform_->WriteShellLink(folder + "\\Demo.lnk", game).ok());
+  runner_->exit_status = 1;
+  EXPECT_EQ(platform_->MakeMenuEntries(),
+            std::vector<std::string>{"no menu entry for " + utf8 +
+                                     "Demo.lnk: winemenubuilder ended with status 1"});
+}
+
 TEST(PosixProcessRunner, WaitsAndReportsTheExitStatus) {
   PosixProcessRunner runner;
   auto r = runner.Run({"/bin/sh", "-c", "exit 7"}, {}, Wait::kYes);
