@@ -15,7 +15,7 @@ packages=(
   libc6 util-linux
   vorbis-tools speex valgrind  # oggdec and speexdec, and instruction counts, for make bench-audio
   time  # GNU time: the installer's peak memory in make bench-install
-  locales  # the Polish locale the Wine tests make for themselves with localedef
+  locales  # the Polish and US English locales the Wine tests make for themselves with localedef
   wine wine64  # the tests that check what Wine reads of our registry files and links
 )
 
