@@ -17,6 +17,7 @@
 #include "platform/prefix/host_file.h"
 #include "platform/prefix/locale_table.h"
 #include "platform/prefix/prefix_platform.h"
+#include "platform/prefix/program_icon.h"
 #include "platform/prefix/shell_link.h"
 #include "platform/prefix/utf16.h"
 #include "platform/prefix/wineserver_probe.h"
@@ -27,6 +28,9 @@ namespace {
 // A link file's path, like every path the shell takes, fits in MAX_PATH.
 // Link files are a few hundred bytes; this is far above any real one.
 constexpr std::uint64_t kMaxLinkFile = 1u << 20;
+// A program is searched for its icon only up to this size; a larger one's
+// link is made without.
+constexpr std::uint64_t kMaxIconSearch = 256u << 20;
 
 std::string RealPathOf(const std::string& path) {
   std::unique_ptr<char, decltype(&free)> real(::realpath(path.c_str(), nullptr), &free);
@@ -283,6 +287,12 @@ base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
     link.file_size = static_cast<std::uint32_t>(st.st_size);
     link.write_time = (static_cast<std::uint64_t>(st.st_mtim.tv_sec) + 11644473600ull) * 10000000u +
                       static_cast<std::uint64_t>(st.st_mtim.tv_nsec) / 100u;
+    // A game whose program holds an icon gets it on its link, and through
+    // the link in the desktop's menu.
+    if (S_ISREG(st.st_mode)) {
+      base::Result<std::string> image = ReadHostFile(*host_target, kMaxIconSearch);
+      if (image.ok() && HasProgramIcon(*image)) link.icon_location = link.target;
+    }
   }
   base::Result<std::string> bytes = EncodeShellLink(link, *code_page_);
   if (!bytes.ok()) return bytes.status();

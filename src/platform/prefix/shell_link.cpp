@@ -56,8 +56,10 @@ base::Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage&
   std::u16string work = Utf8ToUtf16(link.working_directory);
   std::u16string args = Utf8ToUtf16(link.arguments);
   std::u16string name = Utf8ToUtf16(link.description);
+  std::u16string icon = Utf8ToUtf16(link.icon_location);
   if (target.empty()) return base::Status::Refused("a shell link needs a target");
-  if (target.size() > base::kMaxPath || work.size() > base::kMaxPath) {
+  if (target.size() > base::kMaxPath || work.size() > base::kMaxPath ||
+      icon.size() > base::kMaxPath) {
     return base::Status::Refused("a shell link path longer than 259 characters");
   }
   if (args.size() > 0xFFFF || name.size() > 0xFFFF) {
@@ -72,6 +74,7 @@ base::Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage&
   if (!name.empty()) flags |= kLinkHasName;
   if (!work.empty()) flags |= kLinkHasWorkingDir;
   if (!args.empty()) flags |= kLinkHasArguments;
+  if (!icon.empty()) flags |= kLinkHasIconLocation;
 
   std::string out;
   Put32(out, kHeaderSize);
@@ -88,7 +91,7 @@ base::Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage&
   out.append(10, '\0');  // reserved
   out += *items;
 
-  for (const std::u16string* s : {&name, &work, &args}) {
+  for (const std::u16string* s : {&name, &work, &args, &icon}) {
     if (s->empty()) continue;
     Put16(out, static_cast<std::uint32_t>(s->size()));
     PutUtf16(out, *s);

@@ -33,7 +33,7 @@ struct ShellLink {
   std::string arguments;          // "" for none
   std::string description;        // "" for none
   std::string relative_path;      // read only
-  std::string icon_location;      // read only
+  std::string icon_location;      // "" for none; the icon is the file's first
   // What the header tells of the target, so a moved target can be found.
   std::uint32_t file_attributes = 0;
   std::uint32_t file_size = 0;
@@ -44,7 +44,7 @@ struct ShellLink {
 };
 
 /// The bytes of a link file. Flags say which strings are present: the working
-/// directory, arguments and description only when not empty. Refused when the
+/// directory, arguments, description and icon location only when not empty. Refused when the
 /// target is empty or not on a drive, or a path is longer than 259 characters.
 base::Result<std::string> EncodeShellLink(const ShellLink& link, const CodePage& code_page);
 

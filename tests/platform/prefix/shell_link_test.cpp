@@ -8,6 +8,7 @@
 
 #include "platform/prefix/byte_io.h"
 #include "support/prefix_fixture.h"
+#include "support/windows_program.h"
 #include "support/wine_session.h"
 
 namespace cdsetup::platform {
@@ -319,6 +320,27 @@ TEST_F(PrefixLinks, SavedOverAnExistingLinkAndReadBack) {
   EXPECT_EQ(back->working_directory, "");
   EXPECT_EQ(back->description, "Opis");
   EXPECT_EQ(back->arguments, "/auto");
+}
+
+// A link to a program with an icon names the program as its icon, so the
+// shell and Wine's menu entry show it; a program without one leaves it out.
+TEST_F(PrefixLinks, AProgramsIconIsTheLinksIcon) {
+  ASSERT_TRUE(testing::WineInstalled()) << testing::kWineMissing;
+  MakeDirs(host_folder());
+  WriteFile(c_drive("Gry/Gra/gra.exe"),
+            ReadFile("/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/cmd.exe"));
+  WriteFile(c_drive("Gry/Gra/bez.exe"), testing::WorkingDirectoryRecorder());
+  for (const char* program : {"gra.exe", "bez.exe"}) {
+    SCOPED_TRACE(program);
+    const std::string target = std::string("C:\\Gry\\Gra\\") + program;
+    ASSERT_TRUE(
+        platform_->WriteShellLink(folder_ + "\\Graj.lnk", {target, "C:\\Gry\\Gra", "", ""}).ok());
+    auto link = DecodeShellLink(ReadFile(host_folder() + "/Graj.lnk"), CodePage(1250));
+    ASSERT_TRUE(link.ok());
+    const bool icon = std::string(program) == "gra.exe";
+    EXPECT_EQ(link->icon_location, icon ? target : "");
+    EXPECT_EQ((link->link_flags & kLinkHasIconLocation) != 0, icon);
+  }
 }
 
 TEST_F(PrefixLinks, FailuresAreResults) {
