@@ -125,17 +125,25 @@ bool DisplayAvailable() {
   return false;
 }
 
+#if defined(_WIN32)
+constexpr const char* kAbout =
+    "cdsetup installs the game on this medium; with --check it checks a medium before it is "
+    "pressed (on the CD's drive, the one the script's X: stands for). Without options it "
+    "behaves as the installer started from its CD.\n\n"
+#else
+constexpr const char* kAbout =
+    "cdsetup installs the game on this medium into a Wine prefix, so that it can be played "
+    "with Wine; with --check it checks a medium before it is pressed. Without options it "
+    "behaves as the installer started from its CD.\n\n"
+#endif
+    "Exit status: 0 installed; 1 cancelled or refused by the user; 2 the copy failed; "
+    "3 registration failed; 4 bad command line or unusable medium or prefix. With --check: "
+    "0 nothing is wrong, 5 something is, 4 the medium cannot be checked.";
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App cli{
-      "cdsetup installs the game on this medium into a Wine prefix, so that it can be played "
-      "with Wine; with --check it checks a medium before it is pressed. Without options it "
-      "behaves as the installer started from its CD.\n\n"
-      "Exit status: 0 installed; 1 cancelled or refused by the user; 2 the copy failed; "
-      "3 registration failed; 4 bad command line or unusable medium or prefix. With --check: "
-      "0 nothing is wrong, 5 something is, 4 the medium cannot be checked.",
-      "cdsetup"};
+  CLI::App cli{kAbout, "cdsetup"};
   std::string medium, prefix, ui, lang, type, dir, log_path;
   int code_page = 0;
   bool silent = false, accept_licence = false, check_medium = false;
