@@ -342,9 +342,11 @@ int main(int argc, char** argv) {
   app::CInstallApp application(fs::path(exe).stem().string(), settings);
   application.InitInstance();
   wm.SetBackend(nullptr);
+#if !defined(_WIN32)
   // Only now, after the last registry write: the Wine this starts owns the
-  // registry files while it runs.
+  // registry files while it runs. (Windows' own shell shows the links.)
   for (const std::string& line : platform.MakeMenuEntries()) action_log.Write(line);
+#endif
   if (!type.empty() && silent && !policy.type_page_seen()) {
     action_log.Write("--type " + type + " ignored: the script does not show the install type page");
   }

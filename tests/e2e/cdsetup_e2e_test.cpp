@@ -36,8 +36,9 @@ class CdsetupTest : public ::testing::Test {
     ASSERT_TRUE(demo::BuildDemoMedium(temp_ / "medium", demo::DemoOptions{20, 0.5}).ok());
     // A wine that only notes how it was asked: the installs of the tests
     // that look at no menu need no Wine to make one, nor a user's desktop.
-    testing::WriteFile(temp_ / "bin/wine",
-                       "#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"$(dirname \"$0\")/wine-asked.txt\"\n");
+    testing::WriteFile(
+        temp_ / "bin/wine",
+        "#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"$(dirname \"$0\")/wine-asked.txt\"\n");
     ::chmod((temp_ / "bin/wine").c_str(), 0755);
   }
 

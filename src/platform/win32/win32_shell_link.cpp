@@ -138,6 +138,16 @@ base::Result<ShellLinkSpec> Win32Platform::ReadShellLink(std::string_view link_p
   char text[INFOTIPSIZE + 1] = {};
   ShellLinkSpec fields;
   if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) fields.target = text;
+  if (fields.target.empty()) {
+    // A link that names its target by item ids alone (as ours do, for any
+    // locale) has no path string: the shell works it out from the ids.
+    PIDLIST_ABSOLUTE ids = nullptr;
+    if (SUCCEEDED(link->GetIDList(&ids)) && ids) {
+      char from_ids[MAX_PATH] = {};
+      if (SHGetPathFromIDListA(ids, from_ids)) fields.target = from_ids;
+      CoTaskMemFree(ids);
+    }
+  }
   text[0] = '\0';
   if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH))) fields.working_directory = text;
   text[0] = '\0';
