@@ -31,10 +31,11 @@ add_executable(cdsetup_tests
   resources/bmp_decoder_test.cpp
   resources/dialog_templates_test.cpp
   resources/icons_test.cpp
+  ui/win32/win32_backend_test.cpp
 )
 target_link_libraries(cdsetup_tests PRIVATE cds_check cds_app cds_demo_medium cds_pages
                       cds_copy_page cds_copy cds_audio cds_encoder_kit cds_sndpack cds_bmp_kit
-                      cds_console cds_framework cds_script cds_resources cds_platform
+                      cds_console cds_win32 cds_framework cds_script cds_resources cds_platform
                       cds_test_support GTest::gtest_main)
 target_compile_definitions(cdsetup_tests PRIVATE CDSETUP_WITH_QT=0)
 target_include_directories(cdsetup_tests PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)

@@ -1,0 +1,66 @@
+// The framework's dialogs as the system's own: each modal dialog is built in
+// memory from its state and run by the dialog manager; the core's timers and
+// posted messages are delivered from a timer of the dialog's window.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/action_log.h"
+#include "framework/dialog.h"
+#include "framework/ui_backend.h"
+
+namespace cdsetup::ui::win32 {
+
+namespace fw = framework;
+class Win32Dialog;
+
+struct Win32Options {
+  /// One line per page shown and message box answered; null for none.
+  base::ActionLog* log = nullptr;
+  /// The font the templates are laid out in, for the dialog base units.
+  fw::CFont template_font;
+};
+
+class Win32Backend : public fw::UiBackend {
+ public:
+  explicit Win32Backend(Win32Options options = {});
+  ~Win32Backend() override;
+  Win32Backend(const Win32Backend&) = delete;
+  Win32Backend& operator=(const Win32Backend&) = delete;
+
+  void RunModalLoop(fw::CDialog& dialog) override;
+  int MessageBox(const fw::MessageBoxRequest& request) override;
+  fw::CSize MeasureText(const fw::CFont& font, const std::string& text) override;
+  /// The base units of the templates' font, as the dialog manager computes
+  /// them: its average letter width and its height.
+  fw::CSize DialogBaseUnits() override;
+  void WindowChanged(fw::WindowState& window) override;
+  void WindowDestroyed(fw::WindowState& window) override;
+
+  /// The window of the running dialog `state`, or null.
+  HWND WindowOf(const fw::WindowState* state) const;
+  /// After every input handed to the core: ends dialogs whose end was set,
+  /// shows what changed and looks for timers again.
+  void AfterInput();
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  Win32Dialog* FindDialog(const fw::WindowState& window) const;
+  HFONT FontFor(const fw::CFont& font);
+  void Pump(Win32Dialog& dialog);
+  void Schedule();
+  void CheckFrames();
+  void Log(const std::string& line) const;
+
+  Win32Options o_;
+  fw::CSize base_{};
+  std::map<std::pair<std::string, int>, HFONT> fonts_;
+  std::vector<Win32Dialog*> frames_;  // running dialogs, innermost last
+  int pumping_frame_ = -1;
+};
+
+}  // namespace cdsetup::ui::win32

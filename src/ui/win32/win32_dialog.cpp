@@ -1,0 +1,249 @@
+#include "ui/win32/win32_dialog.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "framework/controls.h"
+#include "framework/input.h"
+#include "ui/win32/dialog_template_builder.h"
+#include "ui/win32/win32_backend.h"
+
+namespace cdsetup::ui::win32 {
+
+namespace {
+
+using fw::WindowClass;
+
+std::string TextOf(HWND w) {
+  const int n = GetWindowTextLengthA(w);
+  std::string text(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
+  const int got = GetWindowTextA(w, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  return text;
+}
+
+void SetTextIfChanged(HWND w, const std::string& text) {
+  if (TextOf(w) != text) SetWindowTextA(w, text.c_str());
+}
+
+}  // namespace
+
+void Win32Dialog::Attach(HWND hwnd) {
+  hwnd_ = hwnd;
+  controls_.clear();
+  // The dialog manager made the children in template order, which is the
+  // state's window order.
+  HWND child = GetWindow(hwnd, GW_CHILD);
+  for (fw::WindowState* c : dialog_.state()->children) {
+    if (!child) break;
+    controls_[c] = child;
+    child = GetWindow(child, GW_HWNDNEXT);
+  }
+  SyncAll();
+}
+
+HWND Win32Dialog::ControlWindow(const fw::WindowState& c) const {
+  auto it = controls_.find(&c);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+fw::WindowState* Win32Dialog::StateOf(HWND control) const {
+  for (const auto& [state, w] : controls_) {
+    if (w == control) return const_cast<fw::WindowState*>(state);
+  }
+  return nullptr;
+}
+
+HWND Win32Dialog::MakeControl(fw::WindowState& c) {
+  // A control the program made after the dialog was shown.
+  HWND w = CreateWindowExA(ControlExStyleOf(c), ClassNameOf(c), "", ControlStyleOf(c), c.rect.left,
+                           c.rect.top, c.rect.Width(), c.rect.Height(), hwnd_,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                           GetModuleHandleA(nullptr), nullptr);
+  if (!w) return nullptr;
+  SendMessageA(w, WM_SETFONT, SendMessageA(hwnd_, WM_GETFONT, 0, 0), FALSE);
+  controls_[&c] = w;
+  return w;
+}
+
+void Win32Dialog::RemoveControl(const fw::WindowState& c) {
+  auto it = controls_.find(&c);
+  if (it == controls_.end()) return;
+  HWND w = it->second;
+  controls_.erase(it);
+  DestroyWindow(w);
+}
+
+std::string Win32Dialog::RowText(fw::WindowState& c, int row) const {
+  const fw::ListItem& item = c.items[static_cast<std::size_t>(row)];
+  if (!item.text.empty()) return item.text;
+  // A row without a text of its own: what its owner draws, as plain text.
+  auto* list = dynamic_cast<fw::CListControl*>(c.wnd);
+  if (!list) return {};
+  fw::CDC dc(
+      [this](const fw::CFont& f, const std::string& t) { return backend_.MeasureText(f, t); });
+  list->PaintRow(dc, row, 0, {0, 0, c.rect.Width(), c.item_height});
+  std::string text;
+  for (const fw::DrawOp& op : dc.ops()) {
+    if (op.kind != fw::DrawOp::kText || op.text.empty()) continue;
+    if (!text.empty()) text += "  ";
+    text += op.text;
+  }
+  return text;
+}
+
+void Win32Dialog::SyncRows(fw::WindowState& c, HWND w) {
+  const bool list = c.cls == WindowClass::kListBox;
+  const UINT count_msg = list ? LB_GETCOUNT : CB_GETCOUNT;
+  const UINT reset_msg = list ? LB_RESETCONTENT : CB_RESETCONTENT;
+  const UINT add_msg = list ? LB_ADDSTRING : CB_ADDSTRING;
+  const UINT text_len_msg = list ? LB_GETTEXTLEN : CB_GETLBTEXTLEN;
+  const UINT text_msg = list ? LB_GETTEXT : CB_GETLBTEXT;
+  std::vector<std::string> rows;
+  rows.reserve(c.items.size());
+  for (int i = 0; i < static_cast<int>(c.items.size()); ++i) rows.push_back(RowText(c, i));
+  // Refilled only when the rows differ, so the list keeps its scroll.
+  bool same = SendMessageA(w, count_msg, 0, 0) == static_cast<LRESULT>(rows.size());
+  for (std::size_t i = 0; same && i < rows.size(); ++i) {
+    const LRESULT n = SendMessageA(w, text_len_msg, i, 0);
+    std::string shown(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
+    SendMessageA(w, text_msg, i, reinterpret_cast<LPARAM>(shown.data()));
+    shown.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+    same = shown == rows[i];
+  }
+  if (!same) {
+    SendMessageA(w, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(w, reset_msg, 0, 0);
+    for (const std::string& r : rows)
+      SendMessageA(w, add_msg, 0, reinterpret_cast<LPARAM>(r.c_str()));
+    SendMessageA(w, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(w, nullptr, TRUE);
+  }
+  SendMessageA(w, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(c.cur_sel), 0);
+}
+
+void Win32Dialog::SyncControl(fw::WindowState& c) {
+  if (!hwnd_) return;
+  HWND w = ControlWindow(c);
+  if (!w) w = MakeControl(c);
+  if (!w) return;
+  const bool was_syncing = syncing_;
+  syncing_ = true;
+  RECT now{};
+  GetWindowRect(w, &now);
+  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&now), 2);
+  // A combo box's window is as tall as its open list.
+  const fw::CRect& r =
+      c.cls == WindowClass::kComboBox && c.dropped_rect.Height() > 0 ? c.dropped_rect : c.rect;
+  if (now.left != r.left || now.top != r.top || now.right - now.left != r.Width() ||
+      (c.cls != WindowClass::kComboBox && now.bottom - now.top != r.Height())) {
+    SetWindowPos(w, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  EnableWindow(w, c.enabled);
+  switch (c.cls) {
+    case WindowClass::kButton:
+      SetTextIfChanged(w, c.text);
+      if (c.style & fw::kStyleAutoRadioButton) {
+        SendMessageA(w, BM_SETCHECK, c.check ? BST_CHECKED : BST_UNCHECKED, 0);
+      }
+      break;
+    case WindowClass::kStatic:
+      if (!(c.style & (fw::kStyleIcon | fw::kStyleBlackRect))) SetTextIfChanged(w, c.text);
+      break;
+    case WindowClass::kEdit:
+      // The core's 0 is no limit; the system's largest one stands for it.
+      SendMessageA(w, EM_LIMITTEXT, c.limit > 0 ? c.limit : 0x7FFFFFFE, 0);
+      SetTextIfChanged(w, c.text);
+      break;
+    case WindowClass::kListBox:
+    case WindowClass::kComboBox:
+      SyncRows(c, w);
+      break;
+    case WindowClass::kProgress:
+      SendMessageA(w, PBM_SETRANGE32, static_cast<WPARAM>(c.range_lo), c.range_hi);
+      SendMessageA(w, PBM_SETPOS, static_cast<WPARAM>(c.pos), 0);
+      break;
+    case WindowClass::kDialog:
+      break;
+  }
+  ShowWindow(w, c.visible ? SW_SHOWNA : SW_HIDE);
+  syncing_ = was_syncing;
+}
+
+void Win32Dialog::SyncAll() {
+  fw::WindowState* s = dialog_.state();
+  if (!hwnd_ || !s) return;
+  const bool was_syncing = syncing_;
+  syncing_ = true;
+  SetTextIfChanged(hwnd_, s->text);
+  EnableWindow(hwnd_, s->enabled);
+  for (fw::WindowState* c : s->children) SyncControl(*c);
+  const bool minimise = s->show_state == SW_SHOWMINIMIZED;
+  if (minimise != (IsIconic(hwnd_) != 0)) ShowWindow(hwnd_, minimise ? SW_MINIMIZE : SW_RESTORE);
+  if (s->focus) {
+    if (HWND f = ControlWindow(*s->focus); f && GetFocus() != f && IsWindowVisible(f)) SetFocus(f);
+  }
+  // The default push button is the core's.
+  const int def = dialog_.GetDefID();
+  SendMessageA(hwnd_, DM_SETDEFID, static_cast<WPARAM>(def), 0);
+  syncing_ = was_syncing;
+}
+
+bool Win32Dialog::OnCommand(WPARAM wparam, LPARAM lparam) {
+  if (syncing_) return true;
+  const UINT id = LOWORD(wparam), code = HIWORD(wparam);
+  auto* control_window = reinterpret_cast<HWND>(lparam);
+  fw::WindowState* c = control_window ? StateOf(control_window) : nullptr;
+  if (!c) {
+    // Enter and Escape of the dialog manager, with no button of that id.
+    if (id == IDOK) fw::UserKey(dialog_, VK_RETURN);
+    if (id == IDCANCEL) fw::UserKey(dialog_, VK_ESCAPE);
+    backend_.AfterInput();
+    return true;
+  }
+  // Only these are a person's input; the rest (focus, EN_UPDATE) must not
+  // bring the windows back to a state that has not seen the input yet.
+  bool input = false;
+  switch (c->cls) {
+    case WindowClass::kButton:
+      input = code == BN_CLICKED;
+      if (input) fw::UserClick(*c);
+      break;
+    case WindowClass::kEdit:
+      input = code == EN_CHANGE;
+      if (input) fw::UserType(*c, TextOf(control_window));
+      break;
+    case WindowClass::kListBox: {
+      const int row = static_cast<int>(SendMessageA(control_window, LB_GETCURSEL, 0, 0));
+      input = (code == LBN_SELCHANGE || code == LBN_DBLCLK) && row >= 0;
+      if (input && code == LBN_SELCHANGE) fw::UserPickRow(*c, row);
+      if (input && code == LBN_DBLCLK) fw::UserDoubleClickRow(*c, row);
+      break;
+    }
+    case WindowClass::kComboBox: {
+      const int row = static_cast<int>(SendMessageA(control_window, CB_GETCURSEL, 0, 0));
+      input = code == CBN_SELENDOK && row >= 0;
+      if (input) fw::UserPickComboRow(*c, row);
+      break;
+    }
+    default:
+      break;
+  }
+  if (input) backend_.AfterInput();
+  return true;
+}
+
+void Win32Dialog::OnClose() {
+  fw::WindowState* s = dialog_.state();
+  if (!s) return;
+  if (s->style & fw::kStyleSysMenu) {
+    fw::UserClose(dialog_);
+  } else if (fw::WindowState* exit = fw::FindChild(*s, IDCANCEL)) {
+    // Without a system menu the close (Alt+F4) does what the exit button does.
+    fw::UserClick(*exit);
+  }
+  backend_.AfterInput();
+}
+
+}  // namespace cdsetup::ui::win32

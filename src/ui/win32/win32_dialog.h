@@ -1,0 +1,51 @@
+// One dialog on the screen: its window and its controls' windows, brought in
+// step with the core's state; the dialog manager's messages (clicks, typing,
+// picked rows, the close box) go back through the core's input functions.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "framework/dialog.h"
+
+namespace cdsetup::ui::win32 {
+
+namespace fw = framework;
+class Win32Backend;
+
+class Win32Dialog {
+ public:
+  Win32Dialog(Win32Backend& backend, fw::CDialog& dialog) : backend_(backend), dialog_(dialog) {}
+
+  fw::CDialog& dialog() const { return dialog_; }
+  Win32Backend& backend() const { return backend_; }
+  HWND hwnd() const { return hwnd_; }
+  /// WM_INITDIALOG: pairs the controls' windows with their states, in
+  /// window order, and shows the state.
+  void Attach(HWND hwnd);
+  void Detach() { hwnd_ = nullptr; }
+  /// The caption, every control and the focus.
+  void SyncAll();
+  void SyncControl(fw::WindowState& control);
+  void RemoveControl(const fw::WindowState& control);
+  /// WM_COMMAND; true when it was the core's.
+  bool OnCommand(WPARAM wparam, LPARAM lparam);
+  /// The close box.
+  void OnClose();
+  /// The control window of `control`, or null.
+  HWND ControlWindow(const fw::WindowState& control) const;
+
+ private:
+  fw::WindowState* StateOf(HWND control) const;
+  HWND MakeControl(fw::WindowState& control);
+  void SyncRows(fw::WindowState& control, HWND w);
+  std::string RowText(fw::WindowState& control, int row) const;
+
+  Win32Backend& backend_;
+  fw::CDialog& dialog_;
+  HWND hwnd_ = nullptr;
+  std::map<const fw::WindowState*, HWND> controls_;
+  bool syncing_ = false;
+};
+
+}  // namespace cdsetup::ui::win32

@@ -1,0 +1,244 @@
+// The system's own dialogs under the core: a sample dialog run by the dialog
+// manager, driven from a second thread through its controls' windows as a
+// person's clicks and typing would arrive, and a message box answered by
+// pressing one of its buttons.
+#include "ui/win32/win32_backend.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/app.h"
+#include "framework/data_exchange.h"
+#include "framework/window_manager.h"
+
+namespace cdsetup::ui::win32 {
+namespace {
+
+using namespace framework;  // the names <windows.h> defines are macros here
+using resources::ControlKind;
+using resources::ControlTemplate;
+using resources::DialogTemplate;
+namespace r = resources;
+
+constexpr int kTemplateId = 901;
+constexpr ControlTemplate kControls[] = {
+    {1, ControlKind::kPushButton, "OK", 10, 100, 50, 14, r::kDefault | r::kTabStop},
+    {2, ControlKind::kPushButton, "Cancel", 70, 100, 50, 14, r::kTabStop},
+    {10, ControlKind::kEdit, "", 10, 10, 100, 14, r::kBorder | r::kTabStop | r::kAutoHScroll},
+    {20, ControlKind::kRadioButton, "First", 10, 30, 50, 10, r::kGroup | r::kTabStop},
+    {21, ControlKind::kRadioButton, "Second", 10, 40, 50, 10, 0},
+    {30, ControlKind::kListBox, "", 120, 10, 80, 60, r::kNotify | r::kTabStop | r::kBorder},
+    {40, ControlKind::kComboBox, "", 120, 75, 80, 60, r::kDropDownList | r::kTabStop},
+    {50, ControlKind::kStatic, "Label", 10, 80, 100, 8, 0},
+    {60, ControlKind::kProgress, "", 10, 90, 100, 8, 0},
+};
+constexpr DialogTemplate kSample{
+    kTemplateId, "Win32 sample", 0, 0, 210, 120, "MS Sans Serif", 8, r::kCaption | r::kSysMenu,
+    kControls};
+
+// Waits for a top-level window of the thread's process with `caption`.
+HWND WaitForWindow(const char* class_name, const char* caption) {
+  for (int i = 0; i < 500; ++i) {
+    if (HWND w = FindWindowA(class_name, caption)) return w;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return nullptr;
+}
+
+std::string TextOf(HWND w) {
+  char text[256] = {};
+  SendMessageA(w, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// Polls `check` for up to five seconds.
+bool Eventually(const std::function<bool()>& check) {
+  for (int i = 0; i < 500; ++i) {
+    if (check()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+class SampleDialog : public CDialog {
+ public:
+  explicit SampleDialog(Win32Backend& backend) : CDialog(kTemplateId, nullptr), backend_(backend) {}
+
+  bool OnInitDialog() override {
+    CDialog::OnInitDialog();
+    for (const char* row : {"alpha", "beta", "gamma"}) list.AddString(row);
+    for (const char* row : {"C:", "D:"}) combo.AddString(row);
+    combo.SetCurSel(0);
+    CheckRadioButton(20, 21, 20);
+    progress.SetRange(0, 10);
+    progress.SetPos(3);
+    SetTimer(7, 20);
+    return true;
+  }
+  void DoDataExchange(CDataExchange* dx) override {
+    DDX_Control(dx, 30, list);
+    DDX_Control(dx, 40, combo);
+    DDX_Control(dx, 60, progress);
+    DDX_Text(dx, 10, text);
+  }
+  bool OnCommand(UINT id, UINT code, CWnd* source) override {
+    commands.push_back(std::to_string(id) + ":" + std::to_string(code));
+    return CDialog::OnCommand(id, code, source);
+  }
+  void OnTimer(UINT id) override {
+    if (id != 7 || ++ticks != 1) return;
+    // The first tick runs inside the dialog manager's loop: the window and
+    // the controls are up, where the core placed them.
+    HWND dialog = backend_.WindowOf(state());
+    RECT units{0, 0, 4, 8};
+    ::MapDialogRect(dialog, &units);
+    mapped_base = {units.right, units.bottom};
+    RECT edit{};
+    ::GetWindowRect(::GetDlgItem(dialog, 10), &edit);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&edit), 2);
+    edit_rect = {edit.left, edit.top, edit.right, edit.bottom};
+    GetDlgItem(50)->SetWindowText("ticked");
+  }
+
+  CListBox list;
+  CComboBox combo;
+  CProgressCtrl progress;
+  std::string text;
+  std::vector<std::string> commands;
+  int ticks = 0;
+  CSize mapped_base;
+  CRect edit_rect;
+
+ private:
+  Win32Backend& backend_;
+};
+
+class Win32BackendTest : public ::testing::Test {
+ protected:
+  Win32BackendTest() {
+    WindowManager& wm = WindowManager::Get();
+    wm.SetTemplateSource(
+        [](int id) -> const DialogTemplate* { return id == kTemplateId ? &kSample : nullptr; });
+    wm.SetBackend(&backend_);
+  }
+  ~Win32BackendTest() override {
+    WindowManager& wm = WindowManager::Get();
+    wm.SetBackend(nullptr);
+    wm.SetTemplateSource(nullptr);
+  }
+  CWinApp app_{"cdsetup"};
+  Win32Backend backend_;
+};
+
+TEST_F(Win32BackendTest, ClicksTypingAndPickedRowsReachTheCore) {
+  SampleDialog dialog(backend_);
+  struct Seen {
+    std::string label, combo;
+    LRESULT rows = -1, combo_rows = -1, progress = -1, first_checked = -1, second_checked = -1;
+    bool ticked = false;
+  } seen;
+  std::thread person([&] {
+    HWND w = WaitForWindow("#32770", "Win32 sample");
+    if (!w) return;
+    // The core's timer runs in the dialog's loop before anyone touches it.
+    seen.ticked = Eventually([&] { return TextOf(GetDlgItem(w, 50)) == "ticked"; });
+    seen.rows = SendMessageA(GetDlgItem(w, 30), LB_GETCOUNT, 0, 0);
+    seen.combo_rows = SendMessageA(GetDlgItem(w, 40), CB_GETCOUNT, 0, 0);
+    seen.combo = TextOf(GetDlgItem(w, 40));
+    seen.progress = SendMessageA(GetDlgItem(w, 60), PBM_GETPOS, 0, 0);
+    HWND edit = GetDlgItem(w, 10);
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("typed"));
+    SendMessageA(w, WM_COMMAND, MAKEWPARAM(10, EN_CHANGE), reinterpret_cast<LPARAM>(edit));
+    SendMessageA(GetDlgItem(w, 21), BM_CLICK, 0, 0);
+    seen.first_checked = SendMessageA(GetDlgItem(w, 20), BM_GETCHECK, 0, 0);
+    seen.second_checked = SendMessageA(GetDlgItem(w, 21), BM_GETCHECK, 0, 0);
+    HWND list = GetDlgItem(w, 30);
+    SendMessageA(list, LB_SETCURSEL, 2, 0);
+    SendMessageA(w, WM_COMMAND, MAKEWPARAM(30, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    HWND combo = GetDlgItem(w, 40);
+    SendMessageA(combo, CB_SETCURSEL, 1, 0);
+    SendMessageA(w, WM_COMMAND, MAKEWPARAM(40, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
+    SendMessageA(GetDlgItem(w, 1), BM_CLICK, 0, 0);
+  });
+  const int result = dialog.DoModal();
+  person.join();
+
+  EXPECT_EQ(result, IDOK);
+  EXPECT_TRUE(seen.ticked);
+  EXPECT_EQ(seen.rows, 3);
+  EXPECT_EQ(seen.combo_rows, 2);
+  EXPECT_EQ(seen.combo, "C:");
+  EXPECT_EQ(seen.progress, 3);
+  // The radio buttons are the core's: a click checks one and clears the other.
+  EXPECT_EQ(seen.first_checked, BST_UNCHECKED);
+  EXPECT_EQ(seen.second_checked, BST_CHECKED);
+  EXPECT_EQ(dialog.text, "typed") << testing::PrintToString(dialog.commands);
+  const std::vector<std::string>& c = dialog.commands;
+  auto has = [&](const std::string& command) {
+    return std::find(c.begin(), c.end(), command) != c.end();
+  };
+  EXPECT_TRUE(has("10:" + std::to_string(EN_CHANGE)));
+  EXPECT_TRUE(has("21:" + std::to_string(BN_CLICKED)));
+  EXPECT_TRUE(has("30:" + std::to_string(LBN_SELCHANGE)));
+  EXPECT_TRUE(has("40:" + std::to_string(CBN_SELENDOK)));
+  EXPECT_TRUE(has("1:" + std::to_string(BN_CLICKED)));
+  // The dialog manager's units are the backend's, so controls sit where the
+  // core put them.
+  EXPECT_EQ(dialog.mapped_base, backend_.DialogBaseUnits());
+  const CSize base = backend_.DialogBaseUnits();
+  EXPECT_EQ(dialog.edit_rect.left, (10 * base.cx + 2) / 4);
+  EXPECT_EQ(dialog.edit_rect.top, (10 * base.cy + 4) / 8);
+  EXPECT_EQ(dialog.edit_rect.Width(), (100 * base.cx + 2) / 4);
+}
+
+TEST_F(Win32BackendTest, TheCloseBoxAndTheCoresEndCloseTheDialog) {
+  {
+    SampleDialog dialog(backend_);
+    std::thread person([&] {
+      if (HWND w = WaitForWindow("#32770", "Win32 sample")) SendMessageA(w, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    person.join();
+  }
+  // Ended by the core from its own timer, with nobody at the window.
+  class SelfEnding : public SampleDialog {
+   public:
+    using SampleDialog::SampleDialog;
+    void OnTimer(UINT id) override {
+      SampleDialog::OnTimer(id);
+      if (ticks == 3) EndDialog(42);
+    }
+  } dialog(backend_);
+  EXPECT_EQ(dialog.DoModal(), 42);
+  EXPECT_EQ(dialog.ticks, 3);
+}
+
+TEST_F(Win32BackendTest, AMessageBoxIsAnsweredByItsButton) {
+  MessageBoxRequest request;
+  request.text = "The disc cannot be read.";
+  request.caption = "Win32 question";
+  // Retry is neither the default nor the cancel answer: only the press gives it.
+  request.type = MB_RETRYCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2;
+  std::string shown;
+  std::thread person([&] {
+    HWND box = WaitForWindow("#32770", "Win32 question");
+    if (!box) return;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      if (TextOf(c) == request.text) shown = TextOf(c);
+    }
+    SendMessageA(GetDlgItem(box, IDRETRY), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(backend_.MessageBox(request), IDRETRY);
+  person.join();
+  EXPECT_EQ(shown, request.text);
+}
+
+}  // namespace
+}  // namespace cdsetup::ui::win32
