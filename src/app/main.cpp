@@ -25,6 +25,9 @@
 #endif
 #include "ui/console/console_backend.h"
 #include "ui/console/terminal.h"
+#if defined(_WIN32)
+#include "ui/win32/win32_backend.h"
+#endif
 #if CDSETUP_WITH_QT
 #include "ui/qt/qt_backend.h"
 #endif
@@ -116,6 +119,7 @@ int CheckMedium(const std::string& medium, const std::string& exe, int code_page
   return report->clean() ? kExitInstalled : kExitProblemsFound;
 }
 
+#if !defined(_WIN32)
 // Windows when there is somewhere to show them.
 bool DisplayAvailable() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -124,6 +128,7 @@ bool DisplayAvailable() {
   }
   return false;
 }
+#endif
 
 #if defined(_WIN32)
 constexpr const char* kAbout =
@@ -160,7 +165,12 @@ int main(int argc, char** argv) {
                  "The Wine prefix to install into (default: $WINEPREFIX, else ~/.wine); "
                  "created when missing");
 #endif
-#if CDSETUP_WITH_QT
+#if defined(_WIN32)
+  cli.add_option("--ui", ui,
+                 "The interface: windows (the system's dialogs) or console (text pages in the "
+                 "console). Default: windows. --silent always answers on the console")
+      ->check(CLI::IsMember({"console", "windows"}));
+#elif CDSETUP_WITH_QT
   cli.add_option("--ui", ui,
                  "The interface: qt (windows) or console (text pages on the terminal). "
                  "Default: qt when DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set, else "
@@ -208,8 +218,13 @@ int main(int argc, char** argv) {
     const int status = cli.exit(e);
     return status == 0 ? 0 : kExitUsage;
   }
+#if defined(_WIN32)
+  if (ui.empty()) ui = "windows";
+  [[maybe_unused]] const bool windows = ui == "windows" && !silent;
+#else
   if (ui.empty()) ui = CDSETUP_WITH_QT && DisplayAvailable() ? "qt" : "console";
   [[maybe_unused]] const bool windows = ui == "qt" && !silent;
+#endif
 
   const std::string exe = ExecutablePath(argv[0]);
   medium = FindMedium(medium, exe);
@@ -311,6 +326,16 @@ int main(int argc, char** argv) {
     qt_options.from_utf8 = console_options.from_terminal;
     qt_backend = std::make_unique<ui::qt::QtBackend>(qt_options);
     wm.SetBackend(qt_backend.get());
+  } else {
+    wm.SetBackend(&console_backend);
+  }
+#elif defined(_WIN32)
+  std::unique_ptr<ui::win32::Win32Backend> win32_backend;
+  if (windows) {
+    ui::win32::Win32Options win32_options;
+    win32_options.log = &action_log;
+    win32_backend = std::make_unique<ui::win32::Win32Backend>(win32_options);
+    wm.SetBackend(win32_backend.get());
   } else {
     wm.SetBackend(&console_backend);
   }
