@@ -120,13 +120,16 @@ DWORD ControlStyleOf(const fw::WindowState& c) {
       if (Has(c, fw::kStyleWantReturn)) s |= ES_WANTRETURN;
       break;
     case WindowClass::kListBox:
-      // Rows are shown by their texts; the list tells every selection.
+      // Rows keep their texts (what an owner draws, for rows without); the
+      // list tells every selection.
       s |= LBS_NOTIFY | LBS_HASSTRINGS;
+      if (Has(c, fw::kStyleOwnerDrawFixed)) s |= LBS_OWNERDRAWFIXED;
       if (Has(c, fw::kStyleNoIntegralHeight)) s |= LBS_NOINTEGRALHEIGHT;
       if (Has(c, fw::kStyleDisableNoScroll)) s |= LBS_DISABLENOSCROLL;
       break;
     case WindowClass::kComboBox:
       s |= CBS_HASSTRINGS | WS_VSCROLL;
+      if (Has(c, fw::kStyleOwnerDrawFixed)) s |= CBS_OWNERDRAWFIXED;
       s |= Has(c, fw::kStyleDropDown) && !Has(c, fw::kStyleDropDownList) ? CBS_DROPDOWN
                                                                          : CBS_DROPDOWNLIST;
       break;

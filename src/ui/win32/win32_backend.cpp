@@ -17,6 +17,9 @@ namespace {
 constexpr UINT_PTR kPumpTimer = 0xCD5E;
 // A change made by a handler arms no timer of ours: look again this soon.
 constexpr std::uint64_t kIdleMs = 50;
+// The dialog whose window the dialog manager is making: its owner-drawn
+// controls are measured before WM_INITDIALOG.
+thread_local Win32Dialog* g_starting = nullptr;
 
 }  // namespace
 
@@ -160,8 +163,14 @@ INT_PTR CALLBACK Win32Backend::DialogProc(HWND hwnd, UINT message, WPARAM wparam
     return FALSE;  // the focus is the core's, set by the sync
   }
   auto* d = reinterpret_cast<Win32Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (message == WM_MEASUREITEM) {
+    Win32Dialog* measured = d ? d : g_starting;
+    return measured && measured->MeasureItem(*reinterpret_cast<::MEASUREITEMSTRUCT*>(lparam));
+  }
   if (!d || d->hwnd() != hwnd) return FALSE;
   switch (message) {
+    case WM_DRAWITEM:
+      return d->DrawItem(*reinterpret_cast<const ::DRAWITEMSTRUCT*>(lparam)) ? TRUE : FALSE;
     case WM_COMMAND:
       return d->OnCommand(wparam, lparam) ? TRUE : FALSE;
     case WM_CLOSE:
@@ -192,9 +201,12 @@ void Win32Backend::RunModalLoop(fw::CDialog& dialog) {
     }
   }
   frames_.push_back(&window);
+  Win32Dialog* const outer_starting = g_starting;
+  g_starting = &window;
   const INT_PTR result = DialogBoxIndirectParamA(
       GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()), nullptr,
       DialogProc, reinterpret_cast<LPARAM>(&window));
+  g_starting = outer_starting;
   frames_.pop_back();
   for (HWND w : outer) EnableWindow(w, TRUE);
   if (!frames_.empty()) Schedule();

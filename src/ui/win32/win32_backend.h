@@ -46,11 +46,12 @@ class Win32Backend : public fw::UiBackend {
   /// After every input handed to the core: ends dialogs whose end was set,
   /// shows what changed and looks for timers again.
   void AfterInput();
+  /// The GDI font of a template font, made once.
+  HFONT FontFor(const fw::CFont& font);
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   Win32Dialog* FindDialog(const fw::WindowState& window) const;
-  HFONT FontFor(const fw::CFont& font);
   void Pump(Win32Dialog& dialog);
   void Schedule();
   void CheckFrames();

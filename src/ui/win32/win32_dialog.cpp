@@ -2,11 +2,13 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "framework/controls.h"
 #include "framework/input.h"
 #include "ui/win32/dialog_template_builder.h"
+#include "ui/win32/gdi_replay.h"
 #include "ui/win32/win32_backend.h"
 
 namespace cdsetup::ui::win32 {
@@ -121,6 +123,14 @@ void Win32Dialog::SyncRows(fw::WindowState& c, HWND w) {
     InvalidateRect(w, nullptr, TRUE);
   }
   SendMessageA(w, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(c.cur_sel), 0);
+  if (c.style & fw::kStyleOwnerDrawFixed) {
+    const UINT height_msg = list ? LB_SETITEMHEIGHT : CB_SETITEMHEIGHT;
+    const LRESULT now = SendMessageA(w, list ? LB_GETITEMHEIGHT : CB_GETITEMHEIGHT, 0, 0);
+    if (now != std::max(1, c.item_height)) {
+      SendMessageA(w, height_msg, 0, std::max(1, c.item_height));
+      InvalidateRect(w, nullptr, TRUE);
+    }
+  }
 }
 
 void Win32Dialog::SyncControl(fw::WindowState& c) {
@@ -231,6 +241,52 @@ bool Win32Dialog::OnCommand(WPARAM wparam, LPARAM lparam) {
       break;
   }
   if (input) backend_.AfterInput();
+  return true;
+}
+
+bool Win32Dialog::MeasureItem(::MEASUREITEMSTRUCT& item) {
+  fw::WindowState* s = dialog_.state();
+  if (!s) return false;
+  for (fw::WindowState* c : s->children) {
+    if (c->id != static_cast<int>(item.CtlID) ||
+        (c->cls != WindowClass::kListBox && c->cls != WindowClass::kComboBox)) {
+      continue;
+    }
+    fw::MEASUREITEMSTRUCT m;
+    m.CtlType = item.CtlType;
+    m.CtlID = item.CtlID;
+    m.itemID = static_cast<int>(item.itemID);
+    m.itemWidth = static_cast<UINT>(c->rect.Width());
+    m.itemHeight = static_cast<UINT>(std::max(1, c->item_height));
+    if (auto* list = dynamic_cast<fw::CListControl*>(c->wnd)) list->MeasureItem(&m);
+    item.itemHeight = std::max(1u, m.itemHeight);
+    return true;
+  }
+  return false;
+}
+
+bool Win32Dialog::DrawItem(const ::DRAWITEMSTRUCT& item) {
+  fw::WindowState* c = StateOf(item.hwndItem);
+  auto* list = c ? dynamic_cast<fw::CListControl*>(c->wnd) : nullptr;
+  if (!list || !list->OwnerDrawn()) return false;
+  const fw::CRect rect{0, 0, item.rcItem.right - item.rcItem.left,
+                       item.rcItem.bottom - item.rcItem.top};
+  const int row = static_cast<int>(item.itemID);
+  // The control draws in the row's own coordinates, as it does for the
+  // other interfaces.
+  POINT origin{};
+  OffsetViewportOrgEx(item.hDC, item.rcItem.left, item.rcItem.top, &origin);
+  if (row >= 0 && row < static_cast<int>(c->items.size())) {
+    fw::CDC dc(
+        [this](const fw::CFont& f, const std::string& t) { return backend_.MeasureText(f, t); });
+    list->PaintRow(dc, row, item.itemState, rect);
+    ReplayOps(item.hDC, dc.ops(), [this](const fw::CFont& f) { return backend_.FontFor(f); });
+  } else {
+    // No row (an empty list, a combo box without a choice): its background.
+    const RECT all{0, 0, rect.right, rect.bottom};
+    FillRect(item.hDC, &all, GetSysColorBrush(COLOR_WINDOW));
+  }
+  SetViewportOrgEx(item.hDC, origin.x, origin.y, nullptr);
   return true;
 }
 

@@ -32,6 +32,11 @@ class Win32Dialog {
   bool OnCommand(WPARAM wparam, LPARAM lparam);
   /// The close box.
   void OnClose();
+  /// WM_MEASUREITEM and WM_DRAWITEM of an owner-drawn list or combo box:
+  /// the row height is the core's, a row is painted by the control's own
+  /// DrawItem; false for a control the core does not draw.
+  bool MeasureItem(::MEASUREITEMSTRUCT& item);
+  bool DrawItem(const ::DRAWITEMSTRUCT& item);
   /// The control window of `control`, or null.
   HWND ControlWindow(const fw::WindowState& control) const;
 

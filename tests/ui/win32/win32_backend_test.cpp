@@ -38,6 +38,7 @@ constexpr ControlTemplate kControls[] = {
     {40, ControlKind::kComboBox, "", 120, 75, 80, 60, r::kDropDownList | r::kTabStop},
     {50, ControlKind::kStatic, "Label", 10, 80, 100, 8, 0},
     {60, ControlKind::kProgress, "", 10, 90, 100, 8, 0},
+    {70, ControlKind::kListBox, "", 120, 140, 80, 40, r::kOwnerDrawFixed | r::kNotify},
 };
 constexpr DialogTemplate kSample{
     kTemplateId, "Win32 sample", 0, 0, 210, 120, "MS Sans Serif", 8, r::kCaption | r::kSysMenu,
@@ -67,6 +68,17 @@ bool Eventually(const std::function<bool()>& check) {
   return false;
 }
 
+// Rows without texts, painted by the list itself in a colour of their own.
+class PaintedList : public CListBox {
+ public:
+  static constexpr COLORREF kRowColour = RGB(12, 140, 56);
+  void DrawItem(LPDRAWITEMSTRUCT item) override {
+    item->hDC->FillSolidRect(item->rcItem, kRowColour);
+    item->hDC->SetBkMode(TRANSPARENT);
+    item->hDC->TextOut(2, 1, "row " + std::to_string(item->itemData));
+  }
+};
+
 class SampleDialog : public CDialog {
  public:
   explicit SampleDialog(Win32Backend& backend) : CDialog(kTemplateId, nullptr), backend_(backend) {}
@@ -76,6 +88,8 @@ class SampleDialog : public CDialog {
     for (const char* row : {"alpha", "beta", "gamma"}) list.AddString(row);
     for (const char* row : {"C:", "D:"}) combo.AddString(row);
     combo.SetCurSel(0);
+    painted.SetItemHeight(20);
+    for (std::uintptr_t row : {1, 2, 3}) painted.AddItemData(row);
     CheckRadioButton(20, 21, 20);
     progress.SetRange(0, 10);
     progress.SetPos(3);
@@ -86,6 +100,7 @@ class SampleDialog : public CDialog {
     DDX_Control(dx, 30, list);
     DDX_Control(dx, 40, combo);
     DDX_Control(dx, 60, progress);
+    DDX_Control(dx, 70, painted);
     DDX_Text(dx, 10, text);
   }
   bool OnCommand(UINT id, UINT code, CWnd* source) override {
@@ -110,6 +125,7 @@ class SampleDialog : public CDialog {
   CListBox list;
   CComboBox combo;
   CProgressCtrl progress;
+  PaintedList painted;
   std::string text;
   std::vector<std::string> commands;
   int ticks = 0;
@@ -140,7 +156,9 @@ class Win32BackendTest : public ::testing::Test {
 TEST_F(Win32BackendTest, ClicksTypingAndPickedRowsReachTheCore) {
   SampleDialog dialog(backend_);
   struct Seen {
-    std::string label, combo;
+    std::string label, combo, painted_row;
+    LRESULT painted_height = -1;
+    COLORREF painted_pixel = 0;
     LRESULT rows = -1, combo_rows = -1, progress = -1, first_checked = -1, second_checked = -1;
     bool ticked = false;
   } seen;
@@ -153,6 +171,22 @@ TEST_F(Win32BackendTest, ClicksTypingAndPickedRowsReachTheCore) {
     seen.combo_rows = SendMessageA(GetDlgItem(w, 40), CB_GETCOUNT, 0, 0);
     seen.combo = TextOf(GetDlgItem(w, 40));
     seen.progress = SendMessageA(GetDlgItem(w, 60), PBM_GETPOS, 0, 0);
+    HWND painted = GetDlgItem(w, 70);
+    seen.painted_height = SendMessageA(painted, LB_GETITEMHEIGHT, 0, 0);
+    char row[64] = {};
+    SendMessageA(painted, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(row));
+    seen.painted_row = row;
+    // Painted into a picture of the list's client area, as a screenshot is.
+    HDC screen = GetDC(nullptr);
+    HDC picture = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 100);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(picture, bitmap);
+    SendMessageA(painted, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture), PRF_CLIENT);
+    seen.painted_pixel = GetPixel(picture, 100, 30);  // in the second row, right of its text
+    SelectObject(picture, old);
+    DeleteObject(bitmap);
+    DeleteDC(picture);
     HWND edit = GetDlgItem(w, 10);
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("typed"));
     SendMessageA(w, WM_COMMAND, MAKEWPARAM(10, EN_CHANGE), reinterpret_cast<LPARAM>(edit));
@@ -176,6 +210,11 @@ TEST_F(Win32BackendTest, ClicksTypingAndPickedRowsReachTheCore) {
   EXPECT_EQ(seen.combo_rows, 2);
   EXPECT_EQ(seen.combo, "C:");
   EXPECT_EQ(seen.progress, 3);
+  // Owner-drawn rows: the core's height, painted by the control's DrawItem;
+  // the row's text is what it draws.
+  EXPECT_EQ(seen.painted_height, 20);
+  EXPECT_EQ(seen.painted_row, "row 2");
+  EXPECT_EQ(seen.painted_pixel, PaintedList::kRowColour);
   // The radio buttons are the core's: a click checks one and clears the other.
   EXPECT_EQ(seen.first_checked, BST_UNCHECKED);
   EXPECT_EQ(seen.second_checked, BST_CHECKED);
