@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "resources/image.h"
+#include "ui/win32/gdi_image.h"
 
 namespace cdsetup::ui::win32 {
 
@@ -11,22 +12,6 @@ namespace {
 
 RECT ToRect(const fw::CRect& r) {
   return RECT{r.left, r.top, r.right, r.bottom};
-}
-
-BITMAPINFOHEADER HeaderOf(const resources::Image& image) {
-  BITMAPINFOHEADER h{};
-  h.biSize = sizeof(h);
-  h.biWidth = image.width;
-  h.biHeight = -image.height;  // top-down, as the image's rows are
-  h.biPlanes = 1;
-  h.biBitCount = 32;
-  h.biCompression = BI_RGB;
-  return h;
-}
-
-bool Usable(const resources::Image& image) {
-  return !image.empty() &&
-         image.pixels.size() >= static_cast<std::size_t>(image.width) * image.height;
 }
 
 // The image's 0xAARRGGBB pixels over `background`, as a DIB's 0x00RRGGBB.
@@ -45,7 +30,7 @@ std::vector<std::uint32_t> Over(const resources::Image& image, fw::COLORREF back
 void Blit(HDC dc, const fw::CRect& r, const resources::Image& image,
           const std::vector<std::uint32_t>& pixels) {
   BITMAPINFO info{};
-  info.bmiHeader = HeaderOf(image);
+  info.bmiHeader = DibHeaderOf(image);
   StretchDIBits(dc, r.left, r.top, r.Width(), r.Height(), 0, 0, image.width, image.height,
                 pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
 }
@@ -60,7 +45,7 @@ void Fill(HDC dc, const fw::CRect& r, fw::COLORREF color) {
 // A brush of the 8 x 8 pattern, as the lists' focus frame is drawn with.
 HBRUSH PatternBrush(const resources::Image& image) {
   std::vector<std::uint8_t> packed(sizeof(BITMAPINFOHEADER) + image.pixels.size() * 4);
-  BITMAPINFOHEADER h = HeaderOf(image);
+  BITMAPINFOHEADER h = DibHeaderOf(image);
   std::memcpy(packed.data(), &h, sizeof(h));
   std::memcpy(packed.data() + sizeof(h), image.pixels.data(), image.pixels.size() * 4);
   return CreateDIBPatternBrushPt(packed.data(), DIB_RGB_COLORS);
@@ -86,18 +71,18 @@ void ReplayOps(HDC dc, const std::vector<fw::DrawOp>& ops, const FontSource& fon
       case fw::DrawOp::kIcon:
         // The background first, as the flicker-free drawing does.
         Fill(dc, op.rect, op.bk_color);
-        if (op.image && Usable(*op.image))
+        if (op.image && HasPixels(*op.image))
           Blit(dc, op.rect, *op.image, Over(*op.image, op.bk_color));
         break;
       case fw::DrawOp::kFrame: {
         HBRUSH brush =
-            op.image && Usable(*op.image) ? PatternBrush(*op.image) : CreateSolidBrush(op.color);
+            op.image && HasPixels(*op.image) ? PatternBrush(*op.image) : CreateSolidBrush(op.color);
         FrameRect(dc, &rect, brush);
         DeleteObject(brush);
         break;
       }
       case fw::DrawOp::kBitmap:
-        if (op.image && Usable(*op.image)) Blit(dc, op.rect, *op.image, Over(*op.image, 0));
+        if (op.image && HasPixels(*op.image)) Blit(dc, op.rect, *op.image, Over(*op.image, 0));
         break;
     }
   }

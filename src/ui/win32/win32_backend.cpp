@@ -169,6 +169,17 @@ INT_PTR CALLBACK Win32Backend::DialogProc(HWND hwnd, UINT message, WPARAM wparam
   }
   if (!d || d->hwnd() != hwnd) return FALSE;
   switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint{};
+      HDC dc = BeginPaint(hwnd, &paint);
+      d->Paint(dc);
+      EndPaint(hwnd, &paint);
+      return TRUE;
+    }
+    case WM_PRINTCLIENT:
+      if (lparam & PRF_ERASEBKGND) SendMessageA(hwnd, WM_ERASEBKGND, wparam, 0);
+      d->Paint(reinterpret_cast<HDC>(wparam));
+      return TRUE;
     case WM_DRAWITEM:
       return d->DrawItem(*reinterpret_cast<const ::DRAWITEMSTRUCT*>(lparam)) ? TRUE : FALSE;
     case WM_COMMAND:

@@ -7,7 +7,9 @@
 
 #include "framework/controls.h"
 #include "framework/input.h"
+#include "resources/image.h"
 #include "ui/win32/dialog_template_builder.h"
+#include "ui/win32/gdi_image.h"
 #include "ui/win32/gdi_replay.h"
 #include "ui/win32/win32_backend.h"
 
@@ -30,6 +32,36 @@ void SetTextIfChanged(HWND w, const std::string& text) {
 }
 
 }  // namespace
+
+Win32Dialog::~Win32Dialog() {
+  for (auto& [key, icon] : icons_) {
+    if (icon) DestroyIcon(icon);
+  }
+}
+
+HICON Win32Dialog::IconOf(int id, bool large) {
+  const auto key = std::make_pair(id, large);
+  if (auto it = icons_.find(key); it != icons_.end()) return it->second;
+  HICON icon = MakeIcon(resources::LoadIconImage(id, large));
+  icons_[key] = icon;
+  return icon;
+}
+
+void Win32Dialog::SyncIcon() {
+  fw::WindowState* s = dialog_.state();
+  const int id = s->icon_id ? s->icon_id : 128;  // the program's own
+  if (id == shown_icon_) return;
+  shown_icon_ = id;
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(IconOf(id, true)));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(IconOf(id, false)));
+}
+
+void Win32Dialog::Paint(HDC dc) {
+  fw::CDC recorded(
+      [this](const fw::CFont& f, const std::string& t) { return backend_.MeasureText(f, t); });
+  dialog_.PaintClient(recorded);
+  ReplayOps(dc, recorded.ops(), [this](const fw::CFont& f) { return backend_.FontFor(f); });
+}
 
 void Win32Dialog::Attach(HWND hwnd) {
   hwnd_ = hwnd;
@@ -159,7 +191,14 @@ void Win32Dialog::SyncControl(fw::WindowState& c) {
       }
       break;
     case WindowClass::kStatic:
-      if (!(c.style & (fw::kStyleIcon | fw::kStyleBlackRect))) SetTextIfChanged(w, c.text);
+      if (c.style & fw::kStyleIcon) {
+        HICON icon = c.icon_id ? IconOf(c.icon_id, true) : nullptr;
+        if (reinterpret_cast<HICON>(SendMessageA(w, STM_GETICON, 0, 0)) != icon) {
+          SendMessageA(w, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+        }
+      } else if (!(c.style & fw::kStyleBlackRect)) {
+        SetTextIfChanged(w, c.text);
+      }
       break;
     case WindowClass::kEdit:
       // The core's 0 is no limit; the system's largest one stands for it.
@@ -188,6 +227,7 @@ void Win32Dialog::SyncAll() {
   syncing_ = true;
   SetTextIfChanged(hwnd_, s->text);
   EnableWindow(hwnd_, s->enabled);
+  SyncIcon();
   for (fw::WindowState* c : s->children) SyncControl(*c);
   const bool minimise = s->show_state == SW_SHOWMINIMIZED;
   if (minimise != (IsIconic(hwnd_) != 0)) ShowWindow(hwnd_, minimise ? SW_MINIMIZE : SW_RESTORE);

@@ -16,6 +16,9 @@ class Win32Backend;
 class Win32Dialog {
  public:
   Win32Dialog(Win32Backend& backend, fw::CDialog& dialog) : backend_(backend), dialog_(dialog) {}
+  ~Win32Dialog();
+  Win32Dialog(const Win32Dialog&) = delete;
+  Win32Dialog& operator=(const Win32Dialog&) = delete;
 
   fw::CDialog& dialog() const { return dialog_; }
   Win32Backend& backend() const { return backend_; }
@@ -37,6 +40,9 @@ class Win32Dialog {
   /// DrawItem; false for a control the core does not draw.
   bool MeasureItem(::MEASUREITEMSTRUCT& item);
   bool DrawItem(const ::DRAWITEMSTRUCT& item);
+  /// WM_PAINT and WM_PRINTCLIENT: what the dialog paints on its client area
+  /// (the main dialog's background picture, its minimised icon).
+  void Paint(HDC dc);
   /// The control window of `control`, or null.
   HWND ControlWindow(const fw::WindowState& control) const;
 
@@ -45,12 +51,17 @@ class Win32Dialog {
   HWND MakeControl(fw::WindowState& control);
   void SyncRows(fw::WindowState& control, HWND w);
   std::string RowText(fw::WindowState& control, int row) const;
+  /// The icon of resource `id`, made once and kept while the dialog runs.
+  HICON IconOf(int id, bool large);
+  void SyncIcon();
 
   Win32Backend& backend_;
   fw::CDialog& dialog_;
   HWND hwnd_ = nullptr;
   std::map<const fw::WindowState*, HWND> controls_;
   bool syncing_ = false;
+  int shown_icon_ = 0;
+  std::map<std::pair<int, bool>, HICON> icons_;
 };
 
 }  // namespace cdsetup::ui::win32

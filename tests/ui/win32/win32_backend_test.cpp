@@ -96,6 +96,10 @@ class SampleDialog : public CDialog {
     SetTimer(7, 20);
     return true;
   }
+  // A patch of the client area in a colour of its own, as the main dialog
+  // paints its picture.
+  static constexpr COLORREF kPatchColour = RGB(200, 30, 90);
+  void PaintClient(CDC& dc) override { dc.FillSolidRect({4, 200, 40, 230}, kPatchColour); }
   void DoDataExchange(CDataExchange* dx) override {
     DDX_Control(dx, 30, list);
     DDX_Control(dx, 40, combo);
@@ -158,7 +162,8 @@ TEST_F(Win32BackendTest, ClicksTypingAndPickedRowsReachTheCore) {
   struct Seen {
     std::string label, combo, painted_row;
     LRESULT painted_height = -1;
-    COLORREF painted_pixel = 0;
+    COLORREF painted_pixel = 0, patch_pixel = 0;
+    int icon_width = 0;
     LRESULT rows = -1, combo_rows = -1, progress = -1, first_checked = -1, second_checked = -1;
     bool ticked = false;
   } seen;
@@ -179,11 +184,22 @@ TEST_F(Win32BackendTest, ClicksTypingAndPickedRowsReachTheCore) {
     // Painted into a picture of the list's client area, as a screenshot is.
     HDC screen = GetDC(nullptr);
     HDC picture = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 100);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 300);
     ReleaseDC(nullptr, screen);
     HGDIOBJ old = SelectObject(picture, bitmap);
     SendMessageA(painted, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture), PRF_CLIENT);
     seen.painted_pixel = GetPixel(picture, 100, 30);  // in the second row, right of its text
+    SendMessageA(w, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture), PRF_CLIENT);
+    seen.patch_pixel = GetPixel(picture, 20, 215);
+    ICONINFO icon{};
+    BITMAP colour{};
+    auto big = reinterpret_cast<HICON>(SendMessageA(w, WM_GETICON, ICON_BIG, 0));
+    if (big && GetIconInfo(big, &icon)) {
+      GetObjectA(icon.hbmColor, sizeof(colour), &colour);
+      seen.icon_width = colour.bmWidth;
+      DeleteObject(icon.hbmColor);
+      DeleteObject(icon.hbmMask);
+    }
     SelectObject(picture, old);
     DeleteObject(bitmap);
     DeleteDC(picture);
@@ -215,6 +231,9 @@ TEST_F(Win32BackendTest, ClicksTypingAndPickedRowsReachTheCore) {
   EXPECT_EQ(seen.painted_height, 20);
   EXPECT_EQ(seen.painted_row, "row 2");
   EXPECT_EQ(seen.painted_pixel, PaintedList::kRowColour);
+  // The dialog's own painting, and the program's icon made from its image.
+  EXPECT_EQ(seen.patch_pixel, SampleDialog::kPatchColour);
+  EXPECT_EQ(seen.icon_width, 32);
   // The radio buttons are the core's: a click checks one and clears the other.
   EXPECT_EQ(seen.first_checked, BST_UNCHECKED);
   EXPECT_EQ(seen.second_checked, BST_CHECKED);
