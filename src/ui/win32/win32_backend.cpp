@@ -141,8 +141,9 @@ void Win32Backend::Pump(Win32Dialog& dialog) {
     pumping_frame_ = frame;
     fw::WindowManager::Get().PumpPending();
     pumping_frame_ = saved;
+    // What the handlers changed was shown as they changed it; a whole sync
+    // here would also undo a person's choice the core has not been told of.
     CheckFrames();
-    for (Win32Dialog* d : frames_) d->SyncAll();
   }
   Schedule();
 }
@@ -184,6 +185,9 @@ INT_PTR CALLBACK Win32Backend::DialogProc(HWND hwnd, UINT message, WPARAM wparam
       return d->DrawItem(*reinterpret_cast<const ::DRAWITEMSTRUCT*>(lparam)) ? TRUE : FALSE;
     case WM_COMMAND:
       return d->OnCommand(wparam, lparam) ? TRUE : FALSE;
+    case WM_SIZE:
+      d->OnSize(wparam);
+      return FALSE;
     case WM_CLOSE:
       d->OnClose();
       return TRUE;

@@ -175,9 +175,11 @@ void Win32Dialog::SyncControl(fw::WindowState& c) {
   RECT now{};
   GetWindowRect(w, &now);
   MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&now), 2);
-  // A combo box's window is as tall as its open list.
-  const fw::CRect& r =
-      c.cls == WindowClass::kComboBox && c.dropped_rect.Height() > 0 ? c.dropped_rect : c.rect;
+  // A combo box's window is as tall as its open list, where the field is.
+  fw::CRect r = c.rect;
+  if (c.cls == WindowClass::kComboBox && c.dropped_rect.Height() > r.Height()) {
+    r.bottom = r.top + c.dropped_rect.Height();
+  }
   if (now.left != r.left || now.top != r.top || now.right - now.left != r.Width() ||
       (c.cls != WindowClass::kComboBox && now.bottom - now.top != r.Height())) {
     SetWindowPos(w, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -328,6 +330,16 @@ bool Win32Dialog::DrawItem(const ::DRAWITEMSTRUCT& item) {
   }
   SetViewportOrgEx(item.hDC, origin.x, origin.y, nullptr);
   return true;
+}
+
+void Win32Dialog::OnSize(WPARAM kind) {
+  fw::WindowState* s = dialog_.state();
+  if (syncing_ || !s || (kind != SIZE_MINIMIZED && kind != SIZE_RESTORED)) return;
+  const bool minimised = kind == SIZE_MINIMIZED;
+  if (minimised == (s->show_state == SW_SHOWMINIMIZED)) return;
+  fw::UserMinimise(*s, minimised);
+  backend_.AfterInput();
+  InvalidateRect(hwnd_, nullptr, TRUE);  // the minimised dialog paints its icon
 }
 
 void Win32Dialog::OnClose() {

@@ -35,6 +35,8 @@ class Win32Dialog {
   bool OnCommand(WPARAM wparam, LPARAM lparam);
   /// The close box.
   void OnClose();
+  /// WM_SIZE: minimised or restored from the task bar.
+  void OnSize(WPARAM kind);
   /// WM_MEASUREITEM and WM_DRAWITEM of an owner-drawn list or combo box:
   /// the row height is the core's, a row is painted by the control's own
   /// DrawItem; false for a control the core does not draw.

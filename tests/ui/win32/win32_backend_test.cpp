@@ -44,10 +44,11 @@ constexpr DialogTemplate kSample{
     kTemplateId, "Win32 sample", 0, 0, 210, 120, "MS Sans Serif", 8, r::kCaption | r::kSysMenu,
     kControls};
 
-// Waits for a top-level window of the thread's process with `caption`.
+// Waits for a top-level window of the process with `caption`, shown: the
+// dialog manager shows a dialog after its initialisation.
 HWND WaitForWindow(const char* class_name, const char* caption) {
   for (int i = 0; i < 500; ++i) {
-    if (HWND w = FindWindowA(class_name, caption)) return w;
+    if (HWND w = FindWindowA(class_name, caption); w && IsWindowVisible(w)) return w;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return nullptr;
@@ -256,14 +257,27 @@ TEST_F(Win32BackendTest, ClicksTypingAndPickedRowsReachTheCore) {
   EXPECT_EQ(dialog.edit_rect.Width(), (100 * base.cx + 2) / 4);
 }
 
-TEST_F(Win32BackendTest, TheCloseBoxAndTheCoresEndCloseTheDialog) {
+TEST_F(Win32BackendTest, MinimisingTheCloseBoxAndTheCoresOwnEnd) {
   {
-    SampleDialog dialog(backend_);
+    class Watched : public SampleDialog {
+     public:
+      using SampleDialog::SampleDialog;
+      void OnClose() override {
+        minimised_at_close = IsIconic();
+        SampleDialog::OnClose();
+      }
+      bool minimised_at_close = false;
+    } dialog(backend_);
     std::thread person([&] {
-      if (HWND w = WaitForWindow("#32770", "Win32 sample")) SendMessageA(w, WM_CLOSE, 0, 0);
+      HWND w = WaitForWindow("#32770", "Win32 sample");
+      // Once the core's timer has run, the dialog's loop is running.
+      if (!w || !Eventually([&] { return TextOf(GetDlgItem(w, 50)) == "ticked"; })) return;
+      SendMessageA(w, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+      SendMessageA(w, WM_CLOSE, 0, 0);
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     person.join();
+    EXPECT_TRUE(dialog.minimised_at_close);
   }
   // Ended by the core from its own timer, with nobody at the window.
   class SelfEnding : public SampleDialog {
