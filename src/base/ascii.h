@@ -22,6 +22,14 @@ inline std::string ToLowerAscii(std::string_view s) {
   return out;
 }
 
+/// `s` without the spaces and tabs at its ends, as Windows reads a profile
+/// line's name and value and a person's typed answer.
+inline std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
 inline bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)

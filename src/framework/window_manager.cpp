@@ -193,6 +193,14 @@ std::uint64_t WindowManager::NextTimerDue() const {
   return next;
 }
 
+std::uint64_t WindowManager::MsUntilNextMessage(std::uint64_t at_most) const {
+  if (HasPosted()) return 0;
+  const std::uint64_t due = NextTimerDue();
+  if (due == UINT64_MAX) return at_most;
+  const std::uint64_t now = Now();
+  return due <= now ? 0 : std::min(due - now, at_most);
+}
+
 int WindowManager::AskMessageBox(const MessageBoxRequest& request) {
   if (!backend_) return request.DefaultAnswer();
   int answer = backend_->MessageBox(request);

@@ -57,6 +57,10 @@ class WindowManager {
   /// When the next timer falls due, or UINT64_MAX without timers.
   std::uint64_t NextTimerDue() const;
   bool HasPosted() const { return !posted_.empty(); }
+  /// Milliseconds until something is to be delivered: 0 with a posted
+  /// message or a timer due, else until the next timer, at most `at_most`
+  /// (a change a handler makes arms no timer, so an interface looks again).
+  std::uint64_t MsUntilNextMessage(std::uint64_t at_most) const;
 
   /// Texts of templates are UTF-8; windows hold ANSI. The application sets
   /// the conversion of its code page.

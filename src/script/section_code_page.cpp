@@ -98,8 +98,7 @@ bool IsLanguageIdKey(std::string_view key) {
 }
 
 unsigned LanguageIdOfName(std::string_view name) {
-  while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.remove_prefix(1);
-  while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
+  name = base::TrimBlanks(name);
   for (const NamedLanguage& n : kNames) {
     if (base::EqualsIgnoreCaseAscii(name, n.name)) return n.id;
   }

@@ -213,12 +213,7 @@ TEST_F(CdsetupTest, AtANarrowTerminalTheWholeInstallRunsAndItsProgressStaysOnOne
     ASSERT_NE(from, std::string::npos) << out;
     const std::string progress = out.substr(from + 14, out.find('\n', from + 14) - from - 14);
     EXPECT_NE(progress.find("% Copying"), std::string::npos) << progress;
-    for (std::size_t at = 0; (at = progress.find('\r', at)) != std::string::npos; ++at) {
-      const std::size_t end = std::min(progress.find('\r', at + 1), progress.size());
-      std::size_t chars = 0;
-      for (std::size_t i = at + 1; i < end; ++i) {
-        chars += (static_cast<unsigned char>(progress[i]) & 0xC0) != 0x80;
-      }
+    for (const std::size_t chars : testing::RewrittenLineWidths(progress)) {
       EXPECT_LT(chars, static_cast<std::size_t>(columns));
     }
   }

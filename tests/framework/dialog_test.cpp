@@ -281,6 +281,24 @@ TEST_F(FrameworkTest, ATimerSlowerThanItsPeriodGetsOneMessagePerPass) {
   EXPECT_EQ(d.DoModal(), IDCANCEL);
 }
 
+TEST_F(FrameworkTest, TheWaitForTheNextMessageIsCappedAndZeroWhenOneIsDue) {
+  SampleDialog d;
+  ui_.ForNextDialog({ScriptedUi::Do([&](CDialog& dlg) {
+                       WindowManager& wm = WindowManager::Get();
+                       EXPECT_EQ(wm.MsUntilNextMessage(50), 50u);  // nothing at all
+                       dlg.SetTimer(1, 30);
+                       EXPECT_EQ(wm.MsUntilNextMessage(50), 30u);
+                       EXPECT_EQ(wm.MsUntilNextMessage(20), 20u);
+                       ui_.now_ms += 45;  // overdue
+                       EXPECT_EQ(wm.MsUntilNextMessage(50), 0u);
+                       dlg.KillTimer(1);
+                       dlg.PostMessage(WM_COMMAND, MAKEWPARAM(5, 101), 0);
+                       EXPECT_EQ(wm.MsUntilNextMessage(50), 0u);
+                     }),
+                     ScriptedUi::Click(2)});
+  EXPECT_EQ(d.DoModal(), IDCANCEL);
+}
+
 TEST_F(FrameworkTest, AnEndedDialogGetsNoMoreTimerMessages) {
   SampleDialog d;
   d.ui_now = &ui_.now_ms;

@@ -8,9 +8,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace cdsetup::testing {
+
+std::vector<std::size_t> RewrittenLineWidths(std::string_view output) {
+  std::vector<std::size_t> widths;
+  for (std::size_t at = 0; (at = output.find('\r', at)) != std::string_view::npos; ++at) {
+    const std::size_t end = std::min(output.find_first_of("\r\n", at + 1), output.size());
+    std::size_t chars = 0;
+    for (std::size_t i = at + 1; i < end; ++i) {
+      chars += (static_cast<unsigned char>(output[i]) & 0xC0) != 0x80;
+    }
+    widths.push_back(chars);
+  }
+  return widths;
+}
 
 PseudoTerminal::PseudoTerminal(int columns, int rows) {
   winsize size{};

@@ -16,6 +16,10 @@
 
 namespace cdsetup::testing {
 
+/// The width in characters (UTF-8 decoded) of each line `output` rewrites in
+/// place: every run after a carriage return, up to the next one or a line end.
+std::vector<std::size_t> RewrittenLineWidths(std::string_view output);
+
 class PseudoTerminal {
  public:
   explicit PseudoTerminal(int columns, int rows = 24);

@@ -9,15 +9,7 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
+using base::TrimBlanks;
 
 std::string Lower(std::string_view s) {
   return base::ToLowerAscii(s);
@@ -61,13 +53,13 @@ struct ParsedLine {
 
 ParsedLine ParseLine(std::string_view line) {
   ParsedLine p;
-  std::string_view s = Trim(line);
+  std::string_view s = TrimBlanks(line);
   if (s.empty() || s.front() == ';') return p;
   if (s.front() == '[') {
     std::size_t close = s.rfind(']');
     if (close != std::string_view::npos) {
       p.kind = LineKind::kSection;
-      p.name = Trim(s.substr(1, close - 1));
+      p.name = TrimBlanks(s.substr(1, close - 1));
       return p;
     }
   }
@@ -75,8 +67,8 @@ ParsedLine ParseLine(std::string_view line) {
   if (eq == std::string_view::npos) return p;
   p.kind = LineKind::kKey;
   p.equals = eq;
-  p.name = Trim(line.substr(0, eq));
-  std::string_view v = Trim(line.substr(eq + 1));
+  p.name = TrimBlanks(line.substr(0, eq));
+  std::string_view v = TrimBlanks(line.substr(eq + 1));
   if (v.size() > 1 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
     v = v.substr(1, v.size() - 2);
   }
@@ -149,7 +141,7 @@ base::Result<std::string> ProfileSetValue(std::string_view text, std::string_vie
   if (HasBreakOrNul(section) || HasBreakOrNul(key) || HasBreakOrNul(value)) {
     return base::Status::Refused("profile names and values cannot hold line breaks");
   }
-  std::string_view tkey = Trim(key);
+  std::string_view tkey = TrimBlanks(key);
   if (tkey.empty() || tkey.find('=') != std::string_view::npos || tkey.front() == '[' ||
       tkey.front() == ';') {
     return base::Status::Refused("not a usable profile key: " + std::string(key));
@@ -160,7 +152,7 @@ base::Result<std::string> ProfileSetValue(std::string_view text, std::string_vie
   const std::string new_line = std::string(tkey) + "=" + std::string(value);
 
   std::vector<Line> lines = SplitLines(text, BodyStart(text));
-  std::string want_section = Lower(Trim(section));
+  std::string want_section = Lower(TrimBlanks(section));
   std::string want_key = Lower(tkey);
   bool in_section = false;
   bool found_section = false;
@@ -200,7 +192,7 @@ base::Result<std::string> ProfileSetValue(std::string_view text, std::string_vie
   out.assign(text);
   if (out.size() > BodyStart(text) && out.back() != '\n' && out.back() != '\r') out += "\r\n";
   out += "[";
-  out += Trim(section);
+  out += TrimBlanks(section);
   out += "]\r\n";
   out += new_line;
   out += "\r\n";

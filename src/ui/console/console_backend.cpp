@@ -5,6 +5,7 @@
 #include <charconv>
 #include <vector>
 
+#include "base/ascii.h"
 #include "framework/app.h"
 #include "framework/controls.h"
 #include "framework/data_exchange.h"
@@ -74,13 +75,6 @@ std::vector<std::string> SplitLines(const std::string& text) {
     start = end + 1;
   }
   return lines;
-}
-
-std::string Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(" \t");
-  return std::string(text.substr(first, last - first + 1));
 }
 
 // UTF-8 text cut to `columns` characters (one column each: the code pages'
@@ -250,7 +244,7 @@ std::string ConsoleBackend::RenderPage(fw::CDialog& dialog) {
 }
 
 bool ConsoleBackend::Command(fw::CDialog& dialog, const std::string& raw) {
-  const std::string line = Trimmed(raw);
+  const std::string line(base::TrimBlanks(raw));
   WindowState& d = *dialog.state();
   if (line == "?" || line == "help") {
     std::fputs(kHelp, o_.out);
@@ -307,7 +301,8 @@ bool ConsoleBackend::Command(fw::CDialog& dialog, const std::string& raw) {
     }
     return fw::UserType(c, text);
   };
-  if (!rest.empty() && (rest[0] == ' ' || rest[0] == '\t')) return type(Trimmed(rest));
+  if (!rest.empty() && (rest[0] == ' ' || rest[0] == '\t'))
+    return type(std::string(base::TrimBlanks(rest)));
   if (c.cls == WindowClass::kButton) return fw::UserClick(c);
   if (c.cls == WindowClass::kEdit || c.cls == WindowClass::kComboBox) {
     std::fputs("text: ", o_.out);
@@ -506,7 +501,7 @@ int ConsoleBackend::MessageBox(const fw::MessageBoxRequest& request) {
           fw::MessageBoxRequest::AnswerName(request.CancelAnswer()));
       return request.CancelAnswer();
     }
-    const std::string line = Trimmed(typed);
+    const std::string line(base::TrimBlanks(typed));
     int answer = 0;
     if (line.empty()) answer = request.DefaultAnswer();
     for (std::size_t i = 0; i < buttons.size() && !answer; ++i) {

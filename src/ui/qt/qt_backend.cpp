@@ -256,17 +256,8 @@ void QtBackend::CheckFrames() {
 }
 
 void QtBackend::Schedule() {
-  fw::WindowManager& wm = fw::WindowManager::Get();
   if (frames_.empty()) return;
-  // A change made by a handler arms no timer of ours: look again soon.
-  std::uint64_t delay = 50;
-  if (wm.HasPosted()) {
-    delay = 0;
-  } else if (const std::uint64_t due = wm.NextTimerDue(); due != UINT64_MAX) {
-    const std::uint64_t now = wm.Now();
-    delay = due <= now ? 0 : std::min<std::uint64_t>(due - now, 50);
-  }
-  pump_.start(static_cast<int>(delay));
+  pump_.start(static_cast<int>(fw::WindowManager::Get().MsUntilNextMessage(50)));
 }
 
 void QtBackend::Pump() {

@@ -120,14 +120,7 @@ void Win32Backend::CheckFrames() {
 
 void Win32Backend::Schedule() {
   if (frames_.empty() || !frames_.back()->hwnd()) return;
-  fw::WindowManager& wm = fw::WindowManager::Get();
-  std::uint64_t delay = kIdleMs;
-  if (wm.HasPosted()) {
-    delay = 0;
-  } else if (const std::uint64_t due = wm.NextTimerDue(); due != UINT64_MAX) {
-    const std::uint64_t now = wm.Now();
-    delay = due <= now ? 0 : std::min<std::uint64_t>(due - now, kIdleMs);
-  }
+  const std::uint64_t delay = fw::WindowManager::Get().MsUntilNextMessage(kIdleMs);
   SetTimer(frames_.back()->hwnd(), kPumpTimer, static_cast<UINT>(std::max<std::uint64_t>(delay, 1)),
            nullptr);
 }

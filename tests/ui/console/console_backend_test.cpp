@@ -335,12 +335,7 @@ TEST_F(ConsoleTest, ProgressRewritesOneLineThatFitsTheTerminalAndFollowsItsWidth
     // One line: rewritten after \r, ended once.
     EXPECT_EQ(progress.find('\n'), progress.size() - 1) << progress;
     std::size_t widest = 0, redraws = 0;
-    for (std::size_t at = 0; (at = progress.find('\r', at)) != std::string::npos; ++at) {
-      const std::size_t end = progress.find_first_of("\r\n", at + 1);
-      std::size_t chars = 0;
-      for (std::size_t i = at + 1; i < end; ++i) {
-        chars += (static_cast<unsigned char>(progress[i]) & 0xC0) != 0x80;
-      }
+    for (const std::size_t chars : testing::RewrittenLineWidths(progress)) {
       ++redraws;
       EXPECT_LE(chars, static_cast<std::size_t>(wider - 1));
       if (redraws < 25) {
