@@ -1,7 +1,7 @@
 # The README's commands. Each one installs what it needs, configures and builds.
 JOBS ?= 2
 
-.PHONY: all deps deps-windows windows test-windows test test-noqt asan check demo screenshots bench bench-audio bench-copy bench-install fuzz fuzz-run format lint clean
+.PHONY: all deps deps-windows windows test-windows screenshots-windows test test-noqt asan check demo screenshots bench bench-audio bench-copy bench-install fuzz fuzz-run format lint clean
 
 all: deps
 	cmake --preset release
@@ -55,6 +55,14 @@ screenshots: deps
 	CDSETUP_SCREENSHOTS_DIR=$(CURDIR)/build/screenshots \
 	  ./build/release/bin/cdsetup_tests --gtest_filter='QtInstall.*'
 	@ls build/screenshots
+
+# The same installation through the real Windows dialogs under Wine, on a
+# virtual display; a picture of every page and message box lands in
+# build/screenshots-windows/.
+screenshots-windows: deps windows
+	cmake --preset ci
+	cmake --build --preset ci -j $(JOBS) --target make_demo_medium
+	bash scripts/screenshots-windows.sh
 
 bench: bench-audio bench-copy bench-install
 

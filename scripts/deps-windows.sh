@@ -21,6 +21,7 @@ packages=(
   dpkg-dev  # apt-get source unpacks with dpkg-source
   googletest libcli11-dev
   cmake ninja-build make pkg-config file
+  xvfb imagemagick  # make screenshots-windows: a display for Wine, BMP to PNG
 )
 
 # dpkg's lock may be held for a moment by another install on this machine.

@@ -32,6 +32,8 @@ add_executable(cdsetup_tests
   resources/dialog_templates_test.cpp
   resources/icons_test.cpp
   ui/win32/win32_backend_test.cpp
+  ui/win32/win32_install_test.cpp
+  support/win32_driver.cpp
 )
 target_link_libraries(cdsetup_tests PRIVATE cds_check cds_app cds_demo_medium cds_pages
                       cds_copy_page cds_copy cds_audio cds_encoder_kit cds_sndpack cds_bmp_kit

@@ -66,6 +66,16 @@ bool UserClick(WindowState& button) {
   return true;
 }
 
+bool UserFocus(WindowState& control) {
+  if (!Usable(control) || !control.parent) return false;
+  if (CWnd* wnd = WrapperOf(control)) {
+    wnd->SetFocus();
+  } else {
+    Focus(control);
+  }
+  return true;
+}
+
 bool UserType(WindowState& field, std::string_view text) {
   if (!Usable(field)) return false;
   if (field.cls == WindowClass::kEdit) {

@@ -28,6 +28,9 @@ void UserKey(CDialog& dialog, UINT key);
 void UserClose(CDialog& dialog);
 /// Minimises or restores a top-level window from the task bar.
 void UserMinimise(WindowState& window, bool minimise);
+/// The keyboard focus moved to `control` where the interface moves it itself
+/// (a click on a field, Tab or an arrow key). False when it cannot have it.
+bool UserFocus(WindowState& control);
 
 /// The dialog `state` belongs to, or null.
 CDialog* DialogOf(WindowState& state);

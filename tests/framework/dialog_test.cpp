@@ -10,6 +10,7 @@
 
 #include "framework/app.h"
 #include "framework/data_exchange.h"
+#include "framework/input.h"
 #include "support/scripted_ui.h"
 
 namespace cdsetup::framework {
@@ -190,6 +191,12 @@ TEST_F(FrameworkTest, TabEntersARadioGroupAtItsCheckedButtonAndArrowsChooseWithi
       // Tab leaves the group for the next tab stop.
       ScriptedUi::Key(VK_TAB),
       focus_is(30),
+      // Where the interface moved the focus itself, the core follows, but
+      // never onto a control that is disabled.
+      ScriptedUi::Do([](CDialog& dlg) { EXPECT_TRUE(UserFocus(*dlg.GetDlgItem(10)->state())); }),
+      focus_is(10),
+      ScriptedUi::Do([](CDialog& dlg) { EXPECT_FALSE(UserFocus(*dlg.GetDlgItem(22)->state())); }),
+      focus_is(10),
       ScriptedUi::Click(1),
   });
   EXPECT_EQ(d.DoModal(), IDOK);

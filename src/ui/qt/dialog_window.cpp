@@ -386,10 +386,7 @@ bool DialogWindow::HandleKey(QKeyEvent& event, fw::WindowState* control) {
 
 void DialogWindow::HandleFocusIn(fw::WindowState& control) {
   if (syncing_) return;
-  if (state_.focus == &control) return;
-  fw::CWnd* wnd = control.wnd;
-  if (!wnd && state_.wnd) wnd = state_.wnd->GetDlgItem(control.id);
-  if (wnd) wnd->SetFocus();
+  if (state_.focus != &control) fw::UserFocus(control);
 }
 
 void DialogWindow::paintEvent(QPaintEvent* event) {

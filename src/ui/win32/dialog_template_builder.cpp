@@ -94,11 +94,13 @@ DWORD ControlStyleOf(const fw::WindowState& c) {
   if (Has(c, fw::kStyleHScroll)) s |= WS_HSCROLL;
   switch (c.cls) {
     case WindowClass::kButton:
-      // Radio buttons are not automatic: the core keeps the group's checks.
+      // Automatic, as the template says: the dialog manager then checks the
+      // button an arrow key moves to, and tells the core as it tells of a
+      // click; the core checks the same button and stays the judge.
       if (Has(c, fw::kStyleGroupBox)) {
         s |= BS_GROUPBOX;
       } else if (Has(c, fw::kStyleAutoRadioButton)) {
-        s |= BS_RADIOBUTTON;
+        s |= BS_AUTORADIOBUTTON;
       } else {
         s |= Has(c, fw::kStyleDefaultButton) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
       }

@@ -15,6 +15,9 @@ namespace {
 
 // The timer of a dialog's window that delivers the core's messages.
 constexpr UINT_PTR kPumpTimer = 0xCD5E;
+// Posted to a dialog after the dialog manager moved the focus (Tab, the
+// arrow keys), to tell the core where it went.
+constexpr UINT kFocusMoved = WM_APP + 0x1D;
 // A change made by a handler arms no timer of ours: look again this soon.
 constexpr std::uint64_t kIdleMs = 50;
 // The dialog whose window the dialog manager is making: its owner-drawn
@@ -184,6 +187,12 @@ INT_PTR CALLBACK Win32Backend::DialogProc(HWND hwnd, UINT message, WPARAM wparam
     case WM_CLOSE:
       d->OnClose();
       return TRUE;
+    case WM_NEXTDLGCTL:
+      PostMessageA(hwnd, kFocusMoved, 0, 0);
+      return FALSE;  // the dialog manager moves it
+    case kFocusMoved:
+      d->OnFocus(GetFocus());
+      return TRUE;
     case WM_TIMER:
       if (wparam != kPumpTimer) return FALSE;
       KillTimer(hwnd, kPumpTimer);
@@ -237,7 +246,19 @@ int Win32Backend::MessageBox(const fw::MessageBoxRequest& request) {
   }
   UINT type = request.type;
   if (!owner) type |= MB_TASKMODAL;
-  int answer = ::MessageBoxA(owner, request.text.c_str(), request.caption.c_str(), type);
+  MSGBOXPARAMSA box{};
+  box.cbSize = sizeof(box);
+  box.hwndOwner = owner;
+  box.lpszText = request.text.c_str();
+  box.lpszCaption = request.caption.c_str();
+  box.dwStyle = type;
+  box.dwLanguageId = language_;
+  int answer = MessageBoxIndirectA(&box);
+  if (answer == 0 && language_ != 0) {
+    // The system has no buttons in that language: its own.
+    box.dwLanguageId = 0;
+    answer = MessageBoxIndirectA(&box);
+  }
   if (!request.Offers(answer)) answer = request.CancelAnswer();
   Log("message " + std::string(resources::MessageName(request.id)) + " " + request.caption + ": " +
       request.text + " -> " + fw::MessageBoxRequest::AnswerName(answer));

@@ -40,6 +40,9 @@ class Win32Backend : public fw::UiBackend {
   fw::CSize DialogBaseUnits() override;
   void WindowChanged(fw::WindowState& window) override;
   void WindowDestroyed(fw::WindowState& window) override;
+  /// The message boxes' buttons are in this language from now on, where the
+  /// system has them in it.
+  void SetLanguage(unsigned language_id) override { language_ = language_id; }
 
   /// The window of the running dialog `state`, or null.
   HWND WindowOf(const fw::WindowState* state) const;
@@ -62,6 +65,7 @@ class Win32Backend : public fw::UiBackend {
   std::map<std::pair<std::string, int>, HFONT> fonts_;
   std::vector<Win32Dialog*> frames_;  // running dialogs, innermost last
   int pumping_frame_ = -1;
+  unsigned language_ = 0;  // the system's
 };
 
 }  // namespace cdsetup::ui::win32

@@ -65,6 +65,8 @@ void Win32Dialog::Paint(HDC dc) {
 
 void Win32Dialog::Attach(HWND hwnd) {
   hwnd_ = hwnd;
+  SetPropA(hwnd, kTemplateProperty,
+           reinterpret_cast<HANDLE>(static_cast<INT_PTR>(dialog_.template_id())));
   controls_.clear();
   // The dialog manager made the children in template order, which is the
   // state's window order.
@@ -72,9 +74,15 @@ void Win32Dialog::Attach(HWND hwnd) {
   for (fw::WindowState* c : dialog_.state()->children) {
     if (!child) break;
     controls_[c] = child;
+    WatchEnter(*c, child);
     child = GetWindow(child, GW_HWNDNEXT);
   }
   SyncAll();
+}
+
+void Win32Dialog::Detach() {
+  if (hwnd_) RemovePropA(hwnd_, kTemplateProperty);
+  hwnd_ = nullptr;
 }
 
 HWND Win32Dialog::ControlWindow(const fw::WindowState& c) const {
@@ -98,7 +106,39 @@ HWND Win32Dialog::MakeControl(fw::WindowState& c) {
   if (!w) return nullptr;
   SendMessageA(w, WM_SETFONT, SendMessageA(hwnd_, WM_GETFONT, 0, 0), FALSE);
   controls_[&c] = w;
+  WatchEnter(c, w);
   return w;
+}
+
+void Win32Dialog::WatchEnter(fw::WindowState& c, HWND w) {
+  if (c.cls == WindowClass::kListBox)
+    SetWindowSubclass(w, ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK Win32Dialog::ListProc(HWND w, UINT message, WPARAM wparam, LPARAM lparam,
+                                       UINT_PTR id, DWORD_PTR self) {
+  auto* d = reinterpret_cast<Win32Dialog*>(self);
+  switch (message) {
+    case WM_GETDLGCODE: {
+      const auto* msg = reinterpret_cast<const MSG*>(lparam);
+      LRESULT code = DefSubclassProc(w, message, wparam, lparam);
+      if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
+      return code;
+    }
+    case WM_KEYDOWN:
+      if (wparam != VK_RETURN || !d->hwnd_ || !d->dialog_.state()) break;
+      if (fw::WindowState* c = d->StateOf(w); c && d->dialog_.state()->focus != c)
+        fw::UserFocus(*c);
+      fw::UserKey(d->dialog_, VK_RETURN);
+      d->backend_.AfterInput();
+      return 0;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(w, ListProc, id);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(w, message, wparam, lparam);
 }
 
 void Win32Dialog::RemoveControl(const fw::WindowState& c) {
@@ -254,7 +294,11 @@ bool Win32Dialog::OnCommand(WPARAM wparam, LPARAM lparam) {
     backend_.AfterInput();
     return true;
   }
-  // Only these are a person's input; the rest (focus, EN_UPDATE) must not
+  if (code == EN_SETFOCUS || code == LBN_SETFOCUS || code == CBN_SETFOCUS) {
+    OnFocus(control_window);
+    return true;
+  }
+  // Only these are a person's input; the rest (EN_UPDATE, ...) must not
   // bring the windows back to a state that has not seen the input yet.
   bool input = false;
   switch (c->cls) {
@@ -340,6 +384,16 @@ void Win32Dialog::OnSize(WPARAM kind) {
   fw::UserMinimise(*s, minimised);
   backend_.AfterInput();
   InvalidateRect(hwnd_, nullptr, TRUE);  // the minimised dialog paints its icon
+}
+
+void Win32Dialog::OnFocus(HWND control) {
+  fw::WindowState* s = dialog_.state();
+  if (syncing_ || !s || !control) return;
+  fw::WindowState* c = StateOf(control);
+  // A combo box's field is a window of the combo box's own.
+  if (!c) c = StateOf(GetParent(control));
+  // The core is told, or the next sync would move the focus back.
+  if (c && s->focus != c && fw::UserFocus(*c)) backend_.AfterInput();
 }
 
 void Win32Dialog::OnClose() {

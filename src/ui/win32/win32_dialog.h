@@ -15,6 +15,10 @@ class Win32Backend;
 
 class Win32Dialog {
  public:
+  /// Each dialog's window carries its template id in this property, for
+  /// whatever drives or reads the windows from outside (tests, screen readers).
+  static constexpr const char* kTemplateProperty = "cdsetup.template";
+
   Win32Dialog(Win32Backend& backend, fw::CDialog& dialog) : backend_(backend), dialog_(dialog) {}
   ~Win32Dialog();
   Win32Dialog(const Win32Dialog&) = delete;
@@ -26,7 +30,7 @@ class Win32Dialog {
   /// WM_INITDIALOG: pairs the controls' windows with their states, in
   /// window order, and shows the state.
   void Attach(HWND hwnd);
-  void Detach() { hwnd_ = nullptr; }
+  void Detach();
   /// The caption, every control and the focus.
   void SyncAll();
   void SyncControl(fw::WindowState& control);
@@ -35,6 +39,9 @@ class Win32Dialog {
   bool OnCommand(WPARAM wparam, LPARAM lparam);
   /// The close box.
   void OnClose();
+  /// The system moved the keyboard focus to `control` (a click on a field,
+  /// Tab or an arrow key, which the dialog manager handles itself).
+  void OnFocus(HWND control);
   /// WM_SIZE: minimised or restored from the task bar.
   void OnSize(WPARAM kind);
   /// WM_MEASUREITEM and WM_DRAWITEM of an owner-drawn list or combo box:
@@ -50,6 +57,11 @@ class Win32Dialog {
 
  private:
   fw::WindowState* StateOf(HWND control) const;
+  /// A list box takes Enter for the core to decide, which opens a folder row
+  /// as a double-click does where the dialog manager would press OK.
+  void WatchEnter(fw::WindowState& control, HWND w);
+  static LRESULT CALLBACK ListProc(HWND w, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                                   DWORD_PTR self);
   HWND MakeControl(fw::WindowState& control);
   void SyncRows(fw::WindowState& control, HWND w);
   std::string RowText(fw::WindowState& control, int row) const;

@@ -19,6 +19,7 @@
 #include "pages/language_dlg.h"
 #include "qt_fixture.h"
 #include "resources/resource_ids.h"
+#include "support/held_converter.h"
 #include "ui/qt/row_widgets.h"
 
 namespace cdsetup::app {
@@ -26,27 +27,8 @@ namespace {
 
 using framework::IDCANCEL;
 using framework::IDOK;
+using testing::HeldConverter;
 using testing::QtFixture;
-
-// The audio converters, except that the entry named `held` waits until it is
-// let go: a long conversion, during which the window must go on answering.
-class HeldConverter : public copy::SoundConverter {
- public:
-  HeldConverter(copy::SoundConverter& real, std::string held)
-      : real_(real), held_(std::move(held)) {}
-  base::Status Convert(std::uint32_t kind, const std::string& input, const std::string& output,
-                       const std::atomic<bool>& stop) override {
-    if (output.ends_with(held_)) {
-      while (!released && !stop) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return real_.Convert(kind, input, output, stop);
-  }
-  std::atomic<bool> released{false};
-
- private:
-  copy::SoundConverter& real_;
-  std::string held_;
-};
 
 class QtInstall : public QtFixture {
  protected:

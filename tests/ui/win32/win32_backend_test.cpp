@@ -292,6 +292,51 @@ TEST_F(Win32BackendTest, MinimisingTheCloseBoxAndTheCoresOwnEnd) {
   EXPECT_EQ(dialog.ticks, 3);
 }
 
+TEST_F(Win32BackendTest, TheFocusStaysWhereTabAndTheArrowKeysMovedIt) {
+  // The core changes the dialog at every tick, which brings the windows in
+  // step with its state: a focus it was not told of would be moved back.
+  class Resyncing : public SampleDialog {
+   public:
+    using SampleDialog::SampleDialog;
+    void OnTimer(UINT id) override {
+      SampleDialog::OnTimer(id);
+      SetWindowText("Win32 sample");
+    }
+  } dialog(backend_);
+  struct Seen {
+    int after_tab = 0, after_input = 0, after_arrow = 0;
+  } seen;
+  auto focus_id = [](HWND w) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info);
+    return info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0;
+  };
+  std::thread person([&] {
+    HWND w = WaitForWindow("#32770", "Win32 sample");
+    if (!w || !Eventually([&] { return TextOf(GetDlgItem(w, 50)) == "ticked"; })) return;
+    // Tab as the dialog manager does it, onto the list.
+    PostMessageA(w, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(w, 30)), TRUE);
+    Eventually([&] { return focus_id(w) == 30; });
+    seen.after_tab = focus_id(w);
+    Sleep(150);
+    seen.after_input = focus_id(w);
+    // An arrow key within the radio group moves the focus and checks.
+    PostMessageA(w, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(w, 20)), TRUE);
+    Eventually([&] { return focus_id(w) == 20; });
+    PostMessageA(GetDlgItem(w, 20), WM_KEYDOWN, VK_DOWN, 1);
+    Eventually([&] { return focus_id(w) == 21; });
+    Sleep(150);
+    seen.after_arrow = focus_id(w);
+    SendMessageA(GetDlgItem(w, 1), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  person.join();
+  EXPECT_EQ(seen.after_tab, 30);
+  EXPECT_EQ(seen.after_input, 30);
+  EXPECT_EQ(seen.after_arrow, 21);
+}
+
 TEST_F(Win32BackendTest, AMessageBoxIsAnsweredByItsButton) {
   MessageBoxRequest request;
   request.text = "The disc cannot be read.";

@@ -1,0 +1,48 @@
+# Sourced by the scripts that run the Windows build under Wine: a prefix of
+# their own in $work/wine, with the demo medium on a CD drive D: and the
+# installer lying on it, as setup programs do. Needs $root, $work, $win and
+# $linux set; defines in_wine and polish.
+
+wine_prefix=$work/wine
+medium=$work/medium
+in_wine() { WINEPREFIX=$wine_prefix "$@"; }
+
+# make_wine_prefix GRAPHICS: GRAPHICS is Wine's graphics driver, "null" for
+# none (no display needed) or "x11".
+make_wine_prefix() {
+  in_wine wineboot -i >/dev/null 2>&1
+  in_wine wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d "$1" /f >/dev/null
+  "$linux/make_demo_medium" "$medium" >/dev/null
+  cp "$win/cdsetup.exe" "$medium/cdsetup.exe"
+  ln -sfn "$medium" "$wine_prefix/dosdevices/d:"
+  in_wine wine reg add 'HKLM\Software\Wine\Drives' /v 'd:' /t REG_SZ /d cdrom /f >/dev/null
+  # Wine reads its drive types when its services start: let this server end.
+  in_wine wineserver -w
+}
+
+# polish COMMAND...: runs COMMAND under a Polish locale made for this run, so
+# that Wine's code page is the Polish script's.
+polish() {
+  local dir=$work/locale
+  if [ ! -d "$dir/pl_PL.UTF-8" ]; then
+    mkdir -p "$dir"
+    localedef -i pl_PL -f UTF-8 "$dir/pl_PL.UTF-8" >/dev/null 2>&1 || true
+    [ -d "$dir/pl_PL.UTF-8" ] || { echo "localedef cannot make pl_PL.UTF-8 (the locales package)" >&2; return 1; }
+  fi
+  LOCPATH=$dir LANG=pl_PL.UTF-8 LC_ALL=pl_PL.UTF-8 "$@"
+}
+
+# run_tests LOG FILTER [ENV...]: the Windows test binary under Wine with a
+# gtest filter; prints its summary, and fails on any failure or skip.
+run_tests() {
+  local log=$1 filter=$2 status=0
+  shift 2
+  "$@" env CDSETUP_TEST_CD_DRIVE=d: WINEPREFIX="$wine_prefix" \
+    wine "$win/cdsetup_tests.exe" --gtest_filter="$filter" >"$log" 2>&1 || status=$?
+  sed -n '/^\[==========\] .* ran\./,$p' "$log"
+  if [ $status -ne 0 ] || grep -q '^\[  SKIPPED \]' "$log" || ! grep -q '^\[  PASSED  \]' "$log"; then
+    grep -B2 -A8 'Failure\|^\[  FAILED  \]\|^\[  SKIPPED \]' "$log" | head -n 80 || tail -n 40 "$log"
+    echo "the Windows tests failed (status $status)" >&2
+    return 1
+  fi
+}
