@@ -157,13 +157,18 @@ WindowPicture Picture(int width, int height, const std::function<bool(HDC)>& pai
 
 }  // namespace
 
-WindowPicture Win32Driver::Capture(HWND window) {
+WindowPicture Win32Driver::Capture(HWND window, bool whole) {
+  // Painted now, children and frame, so that the copy is not of a window
+  // still waiting for its paint messages.
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  SendMessageA(window, WM_NULL, 0, 0);
   RECT r{};
-  if (!GetWindowRect(window, &r)) return {};
-  return Picture(r.right - r.left, r.bottom - r.top, [&](HDC dc) {
-    HDC from = GetWindowDC(window);
-    const bool copied =
-        from && BitBlt(dc, 0, 0, r.right - r.left, r.bottom - r.top, from, 0, 0, SRCCOPY);
+  if (whole ? !GetWindowRect(window, &r) : !GetClientRect(window, &r)) return {};
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  return Picture(width, height, [&](HDC dc) {
+    HDC from = whole ? GetWindowDC(window) : GetDC(window);
+    const bool copied = from && BitBlt(dc, 0, 0, width, height, from, 0, 0, SRCCOPY);
     if (from) ReleaseDC(window, from);
     return copied;
   });

@@ -70,10 +70,11 @@ class Win32Driver {
   static void CloseBox(HWND window);
   /// The control id of the window with the focus in the window's thread.
   static int FocusId(HWND window);
-  /// The window as the display shows it, children and all (a copy of its
-  /// device context): a screenshot, which needs a graphics driver that keeps
-  /// the windows' pixels (not Wine's null one).
-  static WindowPicture Capture(HWND window);
+  /// The window's client area as the display shows it, children and all
+  /// (a copy of its device context once it has been painted afresh), or the
+  /// whole window with `whole`: a screenshot, which needs a graphics driver
+  /// that keeps the windows' pixels (not Wine's null one).
+  static WindowPicture Capture(HWND window, bool whole = false);
   /// What the window paints on its client area, without its children, into
   /// a picture of its own; needs no display.
   static WindowPicture PrintClient(HWND window);

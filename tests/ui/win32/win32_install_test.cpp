@@ -122,13 +122,13 @@ bool PickComboRow(HWND window, int id, const std::string& prefix) {
   });
 }
 
-// A window's rectangle within the picture of `window` (which starts at its
-// outer top left corner).
+// A window's rectangle within the picture of `window`'s client area.
 RECT PlaceIn(HWND window, HWND part) {
-  RECT outer{}, r{};
-  GetWindowRect(window, &outer);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  RECT r{};
   GetWindowRect(part, &r);
-  OffsetRect(&r, -outer.left, -outer.top);
+  OffsetRect(&r, -origin.x, -origin.y);
   return r;
 }
 
@@ -198,7 +198,7 @@ class Win32Install : public ::testing::Test {
         !IsWindowVisible(info.hwndList)) {
       return all;
     }
-    const WindowPicture list = Win32Driver::Capture(info.hwndList);
+    const WindowPicture list = Win32Driver::Capture(info.hwndList, true);
     const RECT at = PlaceIn(window, info.hwndList);
     WindowPicture out;
     out.width = std::max<int>(all.width, at.right);
