@@ -152,6 +152,9 @@ fi
 echo "== end to end: the Windows install is the Linux install"
 
 # After the comparison, which they would not disturb but need not share: whole
-# installations through the dialogs, in the Polish script's own code page.
-echo "== cdsetup_tests.exe: installations through the dialogs, under a Polish locale"
-run_tests "$work/dialogs.log" 'Win32Install.*' polish || exit 1
+# installations of the Polish script through the dialogs, on a Polish system
+# (its code page the script's) and on an English one (another code page).
+for language in pl_PL en_US; do
+  echo "== cdsetup_tests.exe: installations through the dialogs, under $language"
+  run_tests "$work/dialogs-$language.log" 'Win32Install.*' in_locale $language || exit 1
+done

@@ -1,7 +1,7 @@
 # Sourced by the scripts that run the Windows build under Wine: a prefix of
 # their own in $work/wine, with the demo medium on a CD drive D: and the
 # installer lying on it, as setup programs do. Needs $root, $work, $win and
-# $linux set; defines in_wine and polish.
+# $linux set; defines in_wine, make_wine_prefix, in_locale and run_tests.
 
 wine_prefix=$work/wine
 medium=$work/medium
@@ -20,16 +20,18 @@ make_wine_prefix() {
   in_wine wineserver -w
 }
 
-# polish COMMAND...: runs COMMAND under a Polish locale made for this run, so
-# that Wine's code page is the Polish script's.
-polish() {
-  local dir=$work/locale
-  if [ ! -d "$dir/pl_PL.UTF-8" ]; then
+# in_locale LANGUAGE COMMAND...: runs COMMAND under the UTF-8 locale of
+# LANGUAGE (pl_PL, en_US), made for this run, so that Wine's code page is
+# that locale's own (1250, 1252).
+in_locale() {
+  local language=$1 dir=$work/locale
+  shift
+  if [ ! -d "$dir/$language.UTF-8" ]; then
     mkdir -p "$dir"
-    localedef -i pl_PL -f UTF-8 "$dir/pl_PL.UTF-8" >/dev/null 2>&1 || true
-    [ -d "$dir/pl_PL.UTF-8" ] || { echo "localedef cannot make pl_PL.UTF-8 (the locales package)" >&2; return 1; }
+    localedef -i "$language" -f UTF-8 "$dir/$language.UTF-8" >/dev/null 2>&1 || true
+    [ -d "$dir/$language.UTF-8" ] || { echo "localedef cannot make $language.UTF-8 (the locales package)" >&2; return 1; }
   fi
-  LOCPATH=$dir LANG=pl_PL.UTF-8 LC_ALL=pl_PL.UTF-8 "$@"
+  LOCPATH=$dir LANG=$language.UTF-8 LC_ALL=$language.UTF-8 "$@"
 }
 
 # run_tests LOG FILTER [ENV...]: the Windows test binary under Wine with a

@@ -197,8 +197,8 @@ int main(int argc, char** argv) {
                "Silent: accept the licence agreement (without it a silent run stops there)");
   cli.add_option("--log", log_path, "Record every action, one per line, in FILE");
   cli.add_option("--codepage", code_page,
-                 "The ANSI code page of the script's texts (default: the system language's; for "
-                 "--check, each language's own)");
+                 "The ANSI code page of the script's texts (default: the chosen language's own, "
+                 "else the system's; for --check, each language's own)");
   // A check installs nothing: the options of an installation have no place beside it.
   for (const char* name :
        {"--ui", "--silent", "--lang", "--type", "--dir", "--accept-licence", "--log"}) {
@@ -286,12 +286,19 @@ int main(int argc, char** argv) {
   action_log.Write(where + ", code page " + std::to_string(platform.AnsiCodePage()));
 
 #if defined(_WIN32)
-  // The console, the command line and the script share the ANSI code page:
-  // only the program's own UTF-8 texts and the log are converted.
-  auto to_utf8 = [](std::string_view ansi) { return std::string(ansi); };
+  // The script's texts are in its language's code page, which need not be
+  // the system's: the dialogs show them in UTF-16, the console is switched to
+  // that code page, and only the program's own UTF-8 texts and the log are
+  // converted. 0 stands for the system's ANSI code page.
+  unsigned text_code_page = code_page > 0 ? static_cast<unsigned>(code_page) : 0;
+  if (text_code_page) platform::UseCodePageOnConsole(text_code_page);
+  auto to_utf8 = [](std::string_view text) { return std::string(text); };
   auto from_utf8 = [](std::string_view typed) { return std::string(typed); };
-  auto resource_text = [](std::string_view utf8) { return platform::Utf8ToAnsi(utf8); };
-  action_log.SetConverter([](std::string_view ansi) { return platform::AnsiToUtf8(ansi); });
+  auto resource_text = [&](std::string_view utf8) {
+    return platform::Utf8ToCodePage(utf8, text_code_page);
+  };
+  action_log.SetConverter(
+      [&](std::string_view text) { return platform::CodePageToUtf8(text, text_code_page); });
 #else
   // The terminal, the command line and the log are UTF-8. The code page may
   // change once the language is chosen (its texts are in the language's own),
@@ -334,6 +341,7 @@ int main(int argc, char** argv) {
   if (windows) {
     ui::win32::Win32Options win32_options;
     win32_options.log = &action_log;
+    win32_options.text_code_page = [&] { return text_code_page; };
     win32_backend = std::make_unique<ui::win32::Win32Backend>(win32_options);
     wm.SetBackend(win32_backend.get());
   } else {
@@ -354,14 +362,19 @@ int main(int argc, char** argv) {
 
   app::InstallSettings settings;
   if (!lang.empty()) settings.language = from_utf8(lang);
-#if !defined(_WIN32)
   if (code_page == 0) {
+#if defined(_WIN32)
+    settings.use_code_page = [&](int language_code_page) {
+      text_code_page = static_cast<unsigned>(language_code_page);
+      platform::UseCodePageOnConsole(text_code_page);
+    };
+#else
     settings.use_code_page = [&](int language_code_page) {
       platform.UseAnsiCodePage(language_code_page);
       if (!dir.empty()) policy.SetDirectory(from_utf8(dir));
     };
-  }
 #endif
+  }
   settings.log = &action_log;
   settings.converter = &converter;
   app::CInstallApp application(fs::path(exe).stem().string(), settings);

@@ -17,12 +17,13 @@ class RecordingRunner : public platform::ProcessRunner {
     std::vector<std::string> argv;
     std::vector<std::pair<std::string, std::string>> env;
     platform::Wait wait;
+    platform::Output output;
   };
 
   base::Result<int> Run(const std::vector<std::string>& argv,
                         const std::vector<std::pair<std::string, std::string>>& env,
-                        platform::Wait wait) override {
-    starts.push_back({argv, env, wait});
+                        platform::Wait wait, platform::Output output) override {
+    starts.push_back({argv, env, wait, output});
     if (fail) return base::Status::NotFound("cannot start " + argv[0]);
     return wait == platform::Wait::kYes ? exit_status : 0;
   }

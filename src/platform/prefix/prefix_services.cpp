@@ -237,7 +237,7 @@ base::Result<int> PrefixPlatform::StartProcess(std::string_view path,
     // Host programs, wine among them, take their arguments in UTF-8.
     for (const std::string& arg : args) argv.push_back(code_page_->ToUtf8(arg));
   }
-  return runner_->Run(argv, env, wait);
+  return runner_->Run(argv, env, wait, Output::kShown);
 }
 
 base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
@@ -314,8 +314,11 @@ std::vector<std::string> PrefixPlatform::MakeMenuEntries() {
     return lines;
   }
   for (const auto& [host, link] : links_) {
-    base::Result<int> ran = runner_->Run({"wine", "winemenubuilder", link},
-                                         {{"WINEPREFIX", options_.prefix_dir}}, Wait::kYes);
+    // Wine's own notices (a first start updating the prefix, its debug
+    // lines) would land on the person's terminal after the closing words.
+    base::Result<int> ran =
+        runner_->Run({"wine", "winemenubuilder", link}, {{"WINEPREFIX", options_.prefix_dir}},
+                     Wait::kYes, Output::kDiscarded);
     if (!ran.ok()) {
       lines.push_back("no menu entry for " + link + ": " + ran.status().ToString());
     } else if (*ran != 0) {

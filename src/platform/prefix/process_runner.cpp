@@ -1,5 +1,6 @@
 #include "platform/prefix/process_runner.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -46,7 +47,7 @@ void PosixProcessRunner::ReapFinished() {
 
 base::Result<int> PosixProcessRunner::Run(
     const std::vector<std::string>& argv,
-    const std::vector<std::pair<std::string, std::string>>& env, Wait wait) {
+    const std::vector<std::pair<std::string, std::string>>& env, Wait wait, Output output) {
   ReapFinished();
   if (argv.empty() || argv[0].empty()) return base::Status::Refused("no program to start");
 
@@ -75,8 +76,15 @@ base::Result<int> PosixProcessRunner::Run(
   for (const std::string& e : env_strings) envp.push_back(const_cast<char*>(e.c_str()));
   envp.push_back(nullptr);
 
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  if (output == Output::kDiscarded) {
+    ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    ::posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  }
   pid_t pid = 0;
-  int err = ::posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), envp.data());
+  int err = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+  ::posix_spawn_file_actions_destroy(&actions);
   if (err != 0) return base::Status::FromErrno(err, "start " + argv[0]);
   if (wait == Wait::kNo) {
     running_.push_back(pid);

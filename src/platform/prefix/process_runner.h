@@ -10,6 +10,10 @@
 
 namespace cdsetup::platform {
 
+/// Where a started program's output goes: where ours goes, or nowhere (a
+/// helper whose chatter would garble the person's terminal).
+enum class Output { kShown, kDiscarded };
+
 class ProcessRunner {
  public:
   virtual ~ProcessRunner() = default;
@@ -20,7 +24,7 @@ class ProcessRunner {
   /// once it started. NotFound when the program cannot be started.
   virtual base::Result<int> Run(const std::vector<std::string>& argv,
                                 const std::vector<std::pair<std::string, std::string>>& env,
-                                Wait wait) = 0;
+                                Wait wait, Output output) = 0;
 
   /// Whether `name` is an executable in PATH.
   virtual bool HasProgram(const std::string& name) = 0;
@@ -31,8 +35,8 @@ class ProcessRunner {
 class PosixProcessRunner : public ProcessRunner {
  public:
   base::Result<int> Run(const std::vector<std::string>& argv,
-                        const std::vector<std::pair<std::string, std::string>>& env,
-                        Wait wait) override;
+                        const std::vector<std::pair<std::string, std::string>>& env, Wait wait,
+                        Output output) override;
   bool HasProgram(const std::string& name) override;
 
  private:

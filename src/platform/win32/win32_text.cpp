@@ -19,20 +19,25 @@ std::string Convert(std::string_view text, UINT from, UINT to) {
   return out;
 }
 
+UINT Page(unsigned code_page) {
+  return code_page == 0 ? CP_ACP : code_page;
+}
+
 }  // namespace
 
-std::string Utf8ToAnsi(std::string_view utf8) {
-  return Convert(utf8, CP_UTF8, CP_ACP);
+std::string Utf8ToCodePage(std::string_view utf8, unsigned code_page) {
+  return Convert(utf8, CP_UTF8, Page(code_page));
 }
 
-std::string AnsiToUtf8(std::string_view ansi) {
-  return Convert(ansi, CP_ACP, CP_UTF8);
+std::string CodePageToUtf8(std::string_view text, unsigned code_page) {
+  return Convert(text, Page(code_page), CP_UTF8);
 }
 
-void UseAnsiCodePageOnConsole() {
+void UseCodePageOnConsole(unsigned code_page) {
   if (GetConsoleWindow() == nullptr) return;
-  SetConsoleOutputCP(GetACP());
-  SetConsoleCP(GetACP());
+  const UINT page = code_page == 0 ? GetACP() : code_page;
+  SetConsoleOutputCP(page);
+  SetConsoleCP(page);
 }
 
 }  // namespace cdsetup::platform

@@ -53,7 +53,8 @@ HBRUSH PatternBrush(const resources::Image& image) {
 
 }  // namespace
 
-void ReplayOps(HDC dc, const std::vector<fw::DrawOp>& ops, const FontSource& font) {
+void ReplayOps(HDC dc, const std::vector<fw::DrawOp>& ops, const FontSource& font,
+               const TextSource& text) {
   const int saved = SaveDC(dc);
   for (const fw::DrawOp& op : ops) {
     const RECT rect = ToRect(op.rect);
@@ -66,7 +67,9 @@ void ReplayOps(HDC dc, const std::vector<fw::DrawOp>& ops, const FontSource& fon
         SelectObject(dc, font(op.font));
         SetTextColor(dc, op.color);
         SetBkMode(dc, TRANSPARENT);
-        TextOutA(dc, op.rect.left, op.rect.top, op.text.c_str(), static_cast<int>(op.text.size()));
+        if (const std::wstring wide = text(op.text); !wide.empty()) {
+          TextOutW(dc, op.rect.left, op.rect.top, wide.c_str(), static_cast<int>(wide.size()));
+        }
         break;
       case fw::DrawOp::kIcon:
         // The background first, as the flicker-free drawing does.

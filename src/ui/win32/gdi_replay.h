@@ -4,6 +4,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/dc.h"
@@ -13,7 +15,10 @@ namespace cdsetup::ui::win32 {
 namespace fw = framework;
 
 using FontSource = std::function<HFONT(const fw::CFont&)>;
+/// A recorded text as the system draws it (UTF-16).
+using TextSource = std::function<std::wstring(std::string_view)>;
 
-void ReplayOps(HDC dc, const std::vector<fw::DrawOp>& ops, const FontSource& font);
+void ReplayOps(HDC dc, const std::vector<fw::DrawOp>& ops, const FontSource& font,
+               const TextSource& text);
 
 }  // namespace cdsetup::ui::win32

@@ -7,6 +7,7 @@
 #include "framework/window_manager.h"
 #include "resources/resource_ids.h"
 #include "ui/win32/dialog_template_builder.h"
+#include "ui/win32/wide_text.h"
 #include "ui/win32/win32_dialog.h"
 
 namespace cdsetup::ui::win32 {
@@ -52,13 +53,22 @@ HFONT Win32Backend::FontFor(const fw::CFont& font) {
   return f;
 }
 
+std::wstring Win32Backend::Wide(std::string_view text) const {
+  return Widen(text, CodePage());
+}
+
+std::string Win32Backend::Narrow(std::wstring_view text) const {
+  return win32::Narrow(text, CodePage());
+}
+
 fw::CSize Win32Backend::MeasureText(const fw::CFont& font, const std::string& text) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, FontFor(font));
   SIZE size{};
   TEXTMETRICA tm{};
   GetTextMetricsA(dc, &tm);
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  const std::wstring wide = Wide(text);
+  GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   return {size.cx, std::max<int>(size.cy, tm.tmHeight)};
@@ -154,12 +164,12 @@ void Win32Backend::AfterInput() {
 INT_PTR CALLBACK Win32Backend::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
     auto* d = reinterpret_cast<Win32Dialog*>(lparam);
-    SetWindowLongPtrA(hwnd, DWLP_USER, lparam);
+    SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
     d->Attach(hwnd);
     d->backend().Schedule();
     return FALSE;  // the focus is the core's, set by the sync
   }
-  auto* d = reinterpret_cast<Win32Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  auto* d = reinterpret_cast<Win32Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   if (message == WM_MEASUREITEM) {
     Win32Dialog* measured = d ? d : g_starting;
     return measured && measured->MeasureItem(*reinterpret_cast<::MEASUREITEMSTRUCT*>(lparam));
@@ -220,8 +230,10 @@ void Win32Backend::RunModalLoop(fw::CDialog& dialog) {
   frames_.push_back(&window);
   Win32Dialog* const outer_starting = g_starting;
   g_starting = &window;
-  const INT_PTR result = DialogBoxIndirectParamA(
-      GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()), nullptr,
+  // Unicode windows, so that the texts keep their letters whatever the
+  // system's code page.
+  const INT_PTR result = DialogBoxIndirectParamW(
+      GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(tmpl.data()), nullptr,
       DialogProc, reinterpret_cast<LPARAM>(&window));
   g_starting = outer_starting;
   frames_.pop_back();
@@ -246,18 +258,19 @@ int Win32Backend::MessageBox(const fw::MessageBoxRequest& request) {
   }
   UINT type = request.type;
   if (!owner) type |= MB_TASKMODAL;
-  MSGBOXPARAMSA box{};
+  const std::wstring text = Wide(request.text), caption = Wide(request.caption);
+  MSGBOXPARAMSW box{};
   box.cbSize = sizeof(box);
   box.hwndOwner = owner;
-  box.lpszText = request.text.c_str();
-  box.lpszCaption = request.caption.c_str();
+  box.lpszText = text.c_str();
+  box.lpszCaption = caption.c_str();
   box.dwStyle = type;
   box.dwLanguageId = language_;
-  int answer = MessageBoxIndirectA(&box);
+  int answer = MessageBoxIndirectW(&box);
   if (answer == 0 && language_ != 0) {
     // The system has no buttons in that language: its own.
     box.dwLanguageId = 0;
-    answer = MessageBoxIndirectA(&box);
+    answer = MessageBoxIndirectW(&box);
   }
   if (!request.Offers(answer)) answer = request.CancelAnswer();
   Log("message " + std::string(resources::MessageName(request.id)) + " " + request.caption + ": " +

@@ -3,9 +3,11 @@
 // posted messages are delivered from a timer of the dialog's window.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -23,6 +25,9 @@ struct Win32Options {
   base::ActionLog* log = nullptr;
   /// The font the templates are laid out in, for the dialog base units.
   fw::CFont template_font;
+  /// The code page of the core's texts, asked at every use (it changes once
+  /// the language is chosen); null or 0: the system's ANSI code page.
+  std::function<unsigned()> text_code_page;
 };
 
 class Win32Backend : public fw::UiBackend {
@@ -51,6 +56,10 @@ class Win32Backend : public fw::UiBackend {
   void AfterInput();
   /// The GDI font of a template font, made once.
   HFONT FontFor(const fw::CFont& font);
+  /// The core's texts as the windows hold them, and back.
+  unsigned CodePage() const { return o_.text_code_page ? o_.text_code_page() : 0; }
+  std::wstring Wide(std::string_view text) const;
+  std::string Narrow(std::wstring_view text) const;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);

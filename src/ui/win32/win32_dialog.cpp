@@ -11,6 +11,7 @@
 #include "ui/win32/dialog_template_builder.h"
 #include "ui/win32/gdi_image.h"
 #include "ui/win32/gdi_replay.h"
+#include "ui/win32/wide_text.h"
 #include "ui/win32/win32_backend.h"
 
 namespace cdsetup::ui::win32 {
@@ -19,19 +20,24 @@ namespace {
 
 using fw::WindowClass;
 
-std::string TextOf(HWND w) {
-  const int n = GetWindowTextLengthA(w);
-  std::string text(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
-  const int got = GetWindowTextA(w, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-  return text;
-}
-
-void SetTextIfChanged(HWND w, const std::string& text) {
-  if (TextOf(w) != text) SetWindowTextA(w, text.c_str());
-}
-
 }  // namespace
+
+std::string Win32Dialog::TextOf(HWND w) const {
+  return WindowTextOf(w, backend_.CodePage());
+}
+
+void Win32Dialog::SetTextIfChanged(HWND w, const std::string& text) const {
+  const std::wstring wanted = backend_.Wide(text);
+  if (WideWindowText(w) != wanted) SetWindowTextW(w, wanted.c_str());
+}
+
+FontSource Win32Dialog::Fonts() const {
+  return [this](const fw::CFont& f) { return backend_.FontFor(f); };
+}
+
+TextSource Win32Dialog::Texts() const {
+  return [this](std::string_view t) { return backend_.Wide(t); };
+}
 
 Win32Dialog::~Win32Dialog() {
   for (auto& [key, icon] : icons_) {
@@ -60,7 +66,7 @@ void Win32Dialog::Paint(HDC dc) {
   fw::CDC recorded(
       [this](const fw::CFont& f, const std::string& t) { return backend_.MeasureText(f, t); });
   dialog_.PaintClient(recorded);
-  ReplayOps(dc, recorded.ops(), [this](const fw::CFont& f) { return backend_.FontFor(f); });
+  ReplayOps(dc, recorded.ops(), Fonts(), Texts());
 }
 
 void Win32Dialog::Attach(HWND hwnd) {
@@ -99,10 +105,12 @@ fw::WindowState* Win32Dialog::StateOf(HWND control) const {
 
 HWND Win32Dialog::MakeControl(fw::WindowState& c) {
   // A control the program made after the dialog was shown.
-  HWND w = CreateWindowExA(ControlExStyleOf(c), ClassNameOf(c), "", ControlStyleOf(c), c.rect.left,
-                           c.rect.top, c.rect.Width(), c.rect.Height(), hwnd_,
+  const std::string name = ClassNameOf(c);
+  const std::wstring class_name(name.begin(), name.end());  // ASCII
+  HWND w = CreateWindowExW(ControlExStyleOf(c), class_name.c_str(), L"", ControlStyleOf(c),
+                           c.rect.left, c.rect.top, c.rect.Width(), c.rect.Height(), hwnd_,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                           GetModuleHandleA(nullptr), nullptr);
+                           GetModuleHandleW(nullptr), nullptr);
   if (!w) return nullptr;
   SendMessageA(w, WM_SETFONT, SendMessageA(hwnd_, WM_GETFONT, 0, 0), FALSE);
   controls_[&c] = w;
@@ -174,24 +182,26 @@ void Win32Dialog::SyncRows(fw::WindowState& c, HWND w) {
   const UINT add_msg = list ? LB_ADDSTRING : CB_ADDSTRING;
   const UINT text_len_msg = list ? LB_GETTEXTLEN : CB_GETLBTEXTLEN;
   const UINT text_msg = list ? LB_GETTEXT : CB_GETLBTEXT;
-  std::vector<std::string> rows;
+  std::vector<std::wstring> rows;
   rows.reserve(c.items.size());
-  for (int i = 0; i < static_cast<int>(c.items.size()); ++i) rows.push_back(RowText(c, i));
+  for (int i = 0; i < static_cast<int>(c.items.size()); ++i) {
+    rows.push_back(backend_.Wide(RowText(c, i)));
+  }
   // Refilled only when the rows differ, so the list keeps its scroll.
-  bool same = SendMessageA(w, count_msg, 0, 0) == static_cast<LRESULT>(rows.size());
+  bool same = SendMessageW(w, count_msg, 0, 0) == static_cast<LRESULT>(rows.size());
   for (std::size_t i = 0; same && i < rows.size(); ++i) {
-    const LRESULT n = SendMessageA(w, text_len_msg, i, 0);
-    std::string shown(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
-    SendMessageA(w, text_msg, i, reinterpret_cast<LPARAM>(shown.data()));
+    const LRESULT n = SendMessageW(w, text_len_msg, i, 0);
+    std::wstring shown(static_cast<std::size_t>(n > 0 ? n : 0) + 1, L'\0');
+    SendMessageW(w, text_msg, i, reinterpret_cast<LPARAM>(shown.data()));
     shown.resize(static_cast<std::size_t>(n > 0 ? n : 0));
     same = shown == rows[i];
   }
   if (!same) {
-    SendMessageA(w, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(w, reset_msg, 0, 0);
-    for (const std::string& r : rows)
-      SendMessageA(w, add_msg, 0, reinterpret_cast<LPARAM>(r.c_str()));
-    SendMessageA(w, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(w, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(w, reset_msg, 0, 0);
+    for (const std::wstring& r : rows)
+      SendMessageW(w, add_msg, 0, reinterpret_cast<LPARAM>(r.c_str()));
+    SendMessageW(w, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(w, nullptr, TRUE);
   }
   SendMessageA(w, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(c.cur_sel), 0);
@@ -366,7 +376,7 @@ bool Win32Dialog::DrawItem(const ::DRAWITEMSTRUCT& item) {
     fw::CDC dc(
         [this](const fw::CFont& f, const std::string& t) { return backend_.MeasureText(f, t); });
     list->PaintRow(dc, row, item.itemState, rect);
-    ReplayOps(item.hDC, dc.ops(), [this](const fw::CFont& f) { return backend_.FontFor(f); });
+    ReplayOps(item.hDC, dc.ops(), Fonts(), Texts());
   } else {
     // No row (an empty list, a combo box without a choice): its background.
     const RECT all{0, 0, rect.right, rect.bottom};

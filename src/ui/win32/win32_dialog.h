@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/dialog.h"
+#include "ui/win32/gdi_replay.h"
 
 namespace cdsetup::ui::win32 {
 
@@ -57,6 +58,11 @@ class Win32Dialog {
 
  private:
   fw::WindowState* StateOf(HWND control) const;
+  std::string TextOf(HWND w) const;
+  // What the GDI replay needs of the backend: its fonts, its text conversion.
+  FontSource Fonts() const;
+  TextSource Texts() const;
+  void SetTextIfChanged(HWND w, const std::string& text) const;
   /// A list box takes Enter for the core to decide, which opens a folder row
   /// as a double-click does where the dialog manager would press OK.
   void WatchEnter(fw::WindowState& control, HWND w);

@@ -1,4 +1,5 @@
 // Program starts through an injected runner: what is run, how, and the status.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,6 +43,7 @@ TEST_F(PrefixProcesses, WindowsProgramRunsThroughWineWithThePrefix) {
   EXPECT_EQ(runner_->starts[0].argv,
             (std::vector<std::string>{"wine", medium("DirectX/DXSETUP.exe"), "/silent"}));
   EXPECT_EQ(runner_->starts[0].wait, Wait::kYes);
+  EXPECT_EQ(runner_->starts[0].output, Output::kShown);
   EXPECT_EQ(runner_->starts[0].env,
             (std::vector<std::pair<std::string, std::string>>{{"WINEPREFIX", temp_ / "prefix"}}));
 }
@@ -139,6 +141,8 @@ TEST_F(PrefixProcesses, MenuEntriesAreAskedOfWineForEveryLinkWritten) {
   EXPECT_EQ(runner_->starts[0].argv,
             (std::vector<std::string>{"wine", "winemenubuilder", utf8 + "Demo.lnk"}));
   EXPECT_EQ(runner_->starts[0].wait, Wait::kYes);
+  // Wine's notices would follow the closing words on the person's terminal.
+  EXPECT_EQ(runner_->starts[0].output, Output::kDiscarded);
   EXPECT_EQ(runner_->starts[0].env,
             (std::vector<std::pair<std::string, std::string>>{{"WINEPREFIX", temp_ / "prefix"}}));
   // Asked once: the next call has nothing new.
@@ -153,16 +157,42 @@ TEST_F(PrefixProcesses, MenuEntriesAreAskedOfWineForEveryLinkWritten) {
 
 TEST(PosixProcessRunner, WaitsAndReportsTheExitStatus) {
   PosixProcessRunner runner;
-  auto r = runner.Run({"/bin/sh", "-c", "exit 7"}, {}, Wait::kYes);
+  auto r = runner.Run({"/bin/sh", "-c", "exit 7"}, {}, Wait::kYes, Output::kShown);
   ASSERT_TRUE(r.ok());
   EXPECT_EQ(*r, 7);
   auto env = runner.Run({"/bin/sh", "-c", "test \"$WINEPREFIX\" = /p"}, {{"WINEPREFIX", "/p"}},
-                        Wait::kYes);
+                        Wait::kYes, Output::kShown);
   EXPECT_EQ(*env, 0);
-  EXPECT_EQ(*runner.Run({"/bin/true"}, {}, Wait::kNo), 0);
-  EXPECT_FALSE(runner.Run({"/no/such/program"}, {}, Wait::kYes).ok());
+  EXPECT_EQ(*runner.Run({"/bin/true"}, {}, Wait::kNo, Output::kShown), 0);
+  EXPECT_FALSE(runner.Run({"/no/such/program"}, {}, Wait::kYes, Output::kShown).ok());
   EXPECT_TRUE(runner.HasProgram("sh"));
   EXPECT_FALSE(runner.HasProgram("no-such-program-here"));
+}
+
+// What a program prints reaches our own output, or nowhere when discarded.
+TEST(PosixProcessRunner, DiscardedOutputReachesNeitherStream) {
+  testing::ScopedTempDir temp;
+  const std::string path = temp / "out.txt";
+  auto printed = [&](Output output) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int saved_out = ::dup(STDOUT_FILENO), saved_err = ::dup(STDERR_FILENO);
+    ::dup2(file, STDOUT_FILENO);
+    ::dup2(file, STDERR_FILENO);
+    ::close(file);
+    PosixProcessRunner runner;
+    auto status =
+        runner.Run({"/bin/sh", "-c", "echo out; echo err >&2; exit 3"}, {}, Wait::kYes, output);
+    ::dup2(saved_out, STDOUT_FILENO);
+    ::dup2(saved_err, STDERR_FILENO);
+    ::close(saved_out);
+    ::close(saved_err);
+    EXPECT_TRUE(status.ok() && *status == 3);
+    return testing::ReadFile(path);
+  };
+  EXPECT_EQ(printed(Output::kShown), "out\nerr\n");
+  EXPECT_EQ(printed(Output::kDiscarded), "");
 }
 
 }  // namespace

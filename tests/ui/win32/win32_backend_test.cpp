@@ -337,6 +337,58 @@ TEST_F(Win32BackendTest, TheFocusStaysWhereTabAndTheArrowKeysMovedIt) {
   EXPECT_EQ(seen.after_arrow, 21);
 }
 
+// The texts of a Polish script, in its code page 1250, whatever the system's.
+TEST_F(Win32BackendTest, TextsKeepTheirLettersInTheScriptsCodePage) {
+  Win32Options options;
+  options.text_code_page = [] { return 1250u; };
+  Win32Backend polish(options);
+  WindowManager::Get().SetBackend(&polish);
+  class Labelled : public SampleDialog {
+   public:
+    using SampleDialog::SampleDialog;
+    bool OnInitDialog() override {
+      SampleDialog::OnInitDialog();
+      GetDlgItem(21)->SetWindowText("\xAF\xF3\xB3w");  // Żółw
+      return true;
+    }
+  } dialog(polish);
+  auto wide_text = [](HWND w) {
+    wchar_t text[64] = {};
+    SendMessageW(w, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+    return std::wstring(text);
+  };
+  std::wstring label, box_text;
+  std::thread person([&] {
+    HWND w = WaitForWindow("#32770", "Win32 sample");
+    if (!w) return;
+    label = wide_text(GetDlgItem(w, 21));
+    HWND edit = GetDlgItem(w, 10);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\u0141\u00F3d\u017A"));  // Łódź
+    SendMessageW(w, WM_COMMAND, MAKEWPARAM(10, EN_CHANGE), reinterpret_cast<LPARAM>(edit));
+    SendMessageA(GetDlgItem(w, 1), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  person.join();
+  std::thread answer([&] {
+    HWND box = WaitForWindow("#32770", "Pytanie");
+    if (!box) return;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      if (GetDlgCtrlID(c) == 0xFFFF) box_text = wide_text(c);
+    }
+    SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  });
+  MessageBoxRequest request;
+  request.text = "Zainstalowa\xE6?";  // Zainstalować?
+  request.caption = "Pytanie";
+  request.type = MB_OK;
+  EXPECT_EQ(polish.MessageBox(request), IDOK);
+  answer.join();
+  WindowManager::Get().SetBackend(&backend_);
+  EXPECT_EQ(label, L"\u017B\u00F3\u0142w");
+  EXPECT_EQ(dialog.text, "\xA3\xF3\x64\x9F");
+  EXPECT_EQ(box_text, L"Zainstalowa\u0107?");
+}
+
 TEST_F(Win32BackendTest, AMessageBoxIsAnsweredByItsButton) {
   MessageBoxRequest request;
   request.text = "The disc cannot be read.";

@@ -149,7 +149,8 @@ class Win32Install : public ::testing::Test {
         << "no demo medium in " << env_.CdRoot();
     platform::SetSystemPlatform(platform_.get());
     framework::WindowManager& wm = framework::WindowManager::Get();
-    wm.SetResourceTextDecoder([](std::string_view utf8) { return platform::Utf8ToAnsi(utf8); });
+    wm.SetResourceTextDecoder(
+        [this](std::string_view utf8) { return platform::Utf8ToCodePage(utf8, text_code_page_); });
     wm.SetDiagnostics([this](const std::string& line) { diagnostics_.push_back(line); });
     wm.SetBackend(&backend_);
     const char* dir = std::getenv("CDSETUP_SCREENSHOTS_DIR");
@@ -172,6 +173,9 @@ class Win32Install : public ::testing::Test {
     s.language = "Polski";
     s.converter = &converter_;
     s.log = &log_;
+    // The texts are read in the language's own code page, as the installer
+    // does, whatever the system's.
+    s.use_code_page = [this](int code_page) { text_code_page_ = static_cast<unsigned>(code_page); };
     return s;
   }
   bool Exists(const std::string& relative) const {
@@ -222,7 +226,7 @@ class Win32Install : public ::testing::Test {
     std::string tail;
     const auto& lines = log_.lines();
     for (std::size_t i = lines.size() > 25 ? lines.size() - 25 : 0; i < lines.size(); ++i) {
-      tail += platform::AnsiToUtf8(lines[i]) + "\n";
+      tail += platform::CodePageToUtf8(lines[i], text_code_page_) + "\n";
     }
     return tail;
   }
@@ -232,7 +236,9 @@ class Win32Install : public ::testing::Test {
   framework::CWinApp app_{"setup"};
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> quiet_{std::fopen("NUL", "w"), &std::fclose};
   copy::AudioSoundConverter converter_{audio::AudioDiagnostics{quiet_.get(), quiet_.get()}};
-  ui::win32::Win32Backend backend_;
+  unsigned text_code_page_ = 0;  // the system's, until a language is chosen
+  ui::win32::Win32Backend backend_{
+      ui::win32::Win32Options{nullptr, {}, [this] { return text_code_page_; }}};
   Win32Driver driver_;
   std::string shots_, target_;
   std::vector<std::string> saved_;
@@ -484,7 +490,8 @@ TEST_F(Win32Install, EveryPagesCloseBoxDoesWhatItsPageMeansByIt) {
   EXPECT_FALSE(driver_.stalled()) << "waiting for " << driver_.waiting_for();
   EXPECT_EQ(driver_.steps_left(), 0u);
   EXPECT_EQ(main.outcome(), Outcome::kCancelled) << main.reason();
-  EXPECT_EQ(copy_error_caption, platform::AnsiToUtf8(Texts("Polski").Get("IDS_E_COPYING_FILES")));
+  EXPECT_EQ(copy_error_caption,
+            platform::CodePageToUtf8(Texts("Polski").Get("IDS_E_COPYING_FILES"), 1250));
   EXPECT_TRUE(diagnostics_.empty()) << diagnostics_[0];
 }
 
