@@ -16,7 +16,7 @@
 #include "encoderkit/speex_encoder.h"
 #include "encoderkit/tone.h"
 #include "encoderkit/vorbis_encoder.h"
-#include "platform/prefix/profile_file.h"
+#include "platform/profile_file.h"
 #include "platform/prefix/wine_registry.h"
 #include "sndpack/sound_archive_writer.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/prefix/profile_file.h"
+#include "platform/profile_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);

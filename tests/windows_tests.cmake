@@ -28,6 +28,7 @@ add_executable(cdsetup_tests
   copy/sound_archive_reader_test.cpp
   framework/dialog_test.cpp
   platform/platform_contract_test.cpp
+  platform/profile_file_test.cpp
   resources/bmp_decoder_test.cpp
   resources/dialog_templates_test.cpp
   resources/icons_test.cpp

@@ -22,6 +22,12 @@ std::optional<SectionKind> KindOf(const Medium& medium, std::string_view section
   return std::nullopt;
 }
 
+// Which one a read finds: by its line, where the platform could tell it.
+std::string OnlyTheFirstIsRead(std::size_t line) {
+  return line ? "only the one on line " + std::to_string(line) + " is read"
+              : "only the first one is read";
+}
+
 }  // namespace
 
 void CheckUnreadKeys(const Medium& medium) {
@@ -29,9 +35,8 @@ void CheckUnreadKeys(const Medium& medium) {
   for (const platform::ProfileEntry& section : script.sections()) {
     const std::string name = "[" + section.name + "]";
     if (section.repeated) {
-      medium.report.Add(section.line, name + " again: only the one on line " +
-                                          std::to_string(script.SectionLine(section.name)) +
-                                          " is read");
+      medium.report.Add(section.line,
+                        name + " again: " + OnlyTheFirstIsRead(script.SectionLine(section.name)));
       continue;
     }
     std::optional<SectionKind> kind = KindOf(medium, section.name);
@@ -42,9 +47,8 @@ void CheckUnreadKeys(const Medium& medium) {
     }
     for (const platform::ProfileEntry& key : script.Keys(section.name)) {
       if (key.repeated) {
-        medium.report.Add(key.line,
-                          KeyName(section.name, key.name) + " again: only the one on " + "line " +
-                              std::to_string(script.Line(section.name, key.name)) + " is read");
+        medium.report.Add(key.line, KeyName(section.name, key.name) + " again: " +
+                                        OnlyTheFirstIsRead(script.Line(section.name, key.name)));
       } else if (!IsReadKey(*kind, key.name)) {
         medium.report.Add(key.line, KeyName(section.name, key.name) + " is never read");
       }

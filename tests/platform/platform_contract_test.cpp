@@ -101,6 +101,16 @@ TYPED_TEST(PlatformContract, ProfileListsSectionsAndKeysInFileOrderRepeatsMarked
             (std::vector<std::string>{"B", "A", "b (again)"}));
   EXPECT_TRUE(this->P().GetPrivateProfileSectionA("None", ini).empty());
   EXPECT_TRUE(this->P().GetPrivateProfileSectionNamesA(this->At("missing.ini")).empty());
+  // Each on its line, for a report that points there.
+  auto lines = [](const std::vector<ProfileEntry>& entries) {
+    std::vector<std::size_t> out;
+    for (const ProfileEntry& e : entries) out.push_back(e.line);
+    return out;
+  };
+  EXPECT_EQ(lines(this->P().GetPrivateProfileSectionNamesA(ini)),
+            (std::vector<std::size_t>{1, 5, 7}));
+  EXPECT_EQ(lines(this->P().GetPrivateProfileSectionA("OPTION", ini)),
+            (std::vector<std::size_t>{2, 3, 4}));
 }
 
 TYPED_TEST(PlatformContract, ProfileWritesCreateTheFileSectionAndKeyAndReadOnlyIsRefused) {

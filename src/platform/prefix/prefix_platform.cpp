@@ -10,7 +10,7 @@
 
 #include "platform/prefix/host_file.h"
 #include "platform/prefix/prefix_layout.h"
-#include "platform/prefix/profile_file.h"
+#include "platform/profile_file.h"
 
 namespace cdsetup::platform {
 namespace {

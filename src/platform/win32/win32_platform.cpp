@@ -7,6 +7,9 @@
 #include <cerrno>
 #include <set>
 
+#include "base/ascii.h"
+#include "platform/profile_file.h"
+#include "platform/read_whole_file.h"
 #include "platform/win32/win32_error.h"
 
 namespace cdsetup::platform {
@@ -27,13 +30,6 @@ std::string FullPath(std::string_view path) {
   char buffer[MAX_PATH * 4];
   DWORD n = GetFullPathNameA(given.c_str(), sizeof buffer, buffer, nullptr);
   return n > 0 && n < sizeof buffer ? std::string(buffer, n) : given;
-}
-
-std::string Trim(std::string_view s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-  return std::string(s.substr(b, e - b));
 }
 
 // The list of NUL-separated strings a profile call fills in, grown until it fits.
@@ -67,11 +63,23 @@ std::vector<ProfileEntry> MarkRepeats(const std::vector<std::string>& names) {
   std::vector<ProfileEntry> entries;
   std::set<std::string> seen;
   for (const std::string& raw : names) {
-    std::string name = Trim(raw);
+    std::string name(base::TrimBlanks(raw));
     bool repeated = !seen.insert(Folded(name)).second;
     entries.push_back({std::move(name), 0, repeated});
   }
   return entries;
+}
+
+// The lines of the listed entries, where our own reading of the file lists
+// the same names in the same order (the system's listing tells none).
+std::vector<ProfileEntry> WithLines(std::vector<ProfileEntry> listed,
+                                    const std::vector<ProfileEntry>& indexed) {
+  if (listed.size() != indexed.size()) return listed;
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    if (!base::EqualsIgnoreCaseAscii(listed[i].name, indexed[i].name)) return listed;
+  }
+  for (std::size_t i = 0; i < listed.size(); ++i) listed[i].line = indexed[i].line;
+  return listed;
 }
 
 bool IsDirectory(const std::string& path) {
@@ -110,9 +118,12 @@ std::size_t Win32Platform::GetPrivateProfileStringA(std::string_view section, st
 
 std::vector<ProfileEntry> Win32Platform::GetPrivateProfileSectionNamesA(std::string_view path) {
   const std::string file = FullPath(path);
-  return MarkRepeats(ProfileList([&](char* buffer, DWORD size) {
+  std::vector<ProfileEntry> listed = MarkRepeats(ProfileList([&](char* buffer, DWORD size) {
     return ::GetPrivateProfileSectionNamesA(buffer, size, file.c_str());
   }));
+  if (listed.empty()) return listed;
+  return WithLines(std::move(listed),
+                   ProfileIndex(ReadWholeFile(*this, file, kMaxProfileListing)).SectionNames());
 }
 
 std::vector<ProfileEntry> Win32Platform::GetPrivateProfileSectionA(std::string_view section,
@@ -122,10 +133,13 @@ std::vector<ProfileEntry> Win32Platform::GetPrivateProfileSectionA(std::string_v
   for (const std::string& line : ProfileList([&](char*buffer, DWORD size) {
          return ::GetPrivateProfileSectionA(name.c_str(), buffer, size, file.c_str());
        })) {
-    std::string key = Trim(line.substr(0, line.find('=')));
+    std::string key(base::TrimBlanks(std::string_view(line).substr(0, line.find('='))));
     if (!key.empty() && key[0] != ';') keys.push_back(std::move(key));
   }
-  return MarkRepeats(keys);
+  std::vector<ProfileEntry> listed = MarkRepeats(keys);
+  if (listed.empty()) return listed;
+  return WithLines(std::move(listed),
+                   ProfileIndex(ReadWholeFile(*this, file, kMaxProfileListing)).Keys(section));
 }
 
 base::Status Win32Platform::WritePrivateProfileStringA(std::string_view section,

@@ -1,4 +1,4 @@
-#include "platform/prefix/profile_file.h"
+#include "platform/profile_file.h"
 
 #include <cstring>
 
