@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <clocale>
+#include <string>
+
 namespace cdsetup::platform {
 namespace {
 
@@ -34,10 +37,15 @@ std::string CodePageToUtf8(std::string_view text, unsigned code_page) {
 }
 
 void UseCodePageOnConsole(unsigned code_page) {
-  if (GetConsoleWindow() == nullptr) return;
+  // Without a console these fail and change nothing; a console without a
+  // window of its own (Wine's on a terminal) still takes them.
   const UINT page = code_page == 0 ? GetACP() : code_page;
   SetConsoleOutputCP(page);
   SetConsoleCP(page);
+  // The C runtime may hand console output to the system as UTF-16, which
+  // it converts from its own locale's code page: that one too.
+  const std::string locale = "." + std::to_string(page);
+  std::setlocale(LC_CTYPE, locale.c_str());
 }
 
 }  // namespace cdsetup::platform
