@@ -16,8 +16,8 @@
 #include "encoderkit/speex_encoder.h"
 #include "encoderkit/tone.h"
 #include "encoderkit/vorbis_encoder.h"
-#include "platform/profile_file.h"
 #include "platform/prefix/wine_registry.h"
+#include "platform/profile_file.h"
 #include "sndpack/sound_archive_writer.h"
 
 namespace fs = std::filesystem;
