@@ -64,7 +64,6 @@ class SpeexRun {
   std::uint32_t sample_bytes_ = 0;  // a 32-bit count, as the header holds it
 
   float pcm_[kMaxFrameSamples];
-  std::int16_t out_[kMaxFrameSamples];
 };
 
 void SpeexRun::Run() {
@@ -154,15 +153,19 @@ bool SpeexRun::DecodeAudio(ogg_packet& packet) {
 
 bool SpeexRun::WriteFrame(int samples) {
   const auto count = static_cast<std::size_t>(samples);
-  ClipAndRoundFrame(pcm_, out_, count);
+  // Straight into the output's buffer: every frame is whole samples, so the
+  // place stays aligned for them.
+  auto* out = reinterpret_cast<std::int16_t*>(output_.Reserve(sizeof(std::int16_t) * count));
+  ClipAndRoundFrame(pcm_, out, count);
   if constexpr (std::endian::native == std::endian::big) {
     for (std::size_t i = 0; i < count; ++i) {
-      const auto u = static_cast<std::uint16_t>(out_[i]);
-      out_[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(u << 8 | u >> 8));
+      const auto u = static_cast<std::uint16_t>(out[i]);
+      out[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(u << 8 | u >> 8));
     }
   }
+  output_.Commit(sizeof(std::int16_t) * count);
   sample_bytes_ += static_cast<std::uint32_t>(2 * count);
-  return output_.Write(out_, sizeof out_[0] * count);
+  return !output_.failed();
 }
 
 ConversionResult SpeexRun::Finish() {

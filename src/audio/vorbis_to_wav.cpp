@@ -50,8 +50,9 @@ ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char
   // Holes and damaged pages come back as negative results: skip them and go
   // on. A write that fails (a full disk) ends the decode: nothing after it
   // could be kept.
-  // Conversions may run side by side, so the buffer is the call's own.
-  char pcm[4096];
+  // The samples are decoded straight into the output's buffer, 4096 bytes
+  // at most per call as vorbisfile's own loop asks for.
+  constexpr int kPiece = 4096;
   int section = 0;
   bool stopped = false;
   while (!output.failed()) {
@@ -59,9 +60,9 @@ ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char
       stopped = true;
       break;
     }
-    const long n = ov_read(&vf, pcm, sizeof pcm, 0, 2, 1, &section);
+    const long n = ov_read(&vf, output.Reserve(kPiece), kPiece, 0, 2, 1, &section);
     if (n == 0) break;
-    if (n > 0) output.Write(pcm, static_cast<std::size_t>(n));
+    if (n > 0) output.Commit(static_cast<std::size_t>(n));
   }
 
   ov_clear(&vf);  // closes the input

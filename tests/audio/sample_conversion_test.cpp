@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -48,6 +49,28 @@ TEST(AudioClipAndRound, FrameMatchesExactRoundingAroundEveryHalf) {
   ClipAndRoundFrame(in.data(), out.data(), in.size());
   for (std::size_t i = 0; i < in.size(); ++i) {
     ASSERT_EQ(out[i], Reference(in[i])) << "sample " << in[i];
+  }
+}
+
+TEST(AudioClipAndRound, FrameGivesEverySampleWhatOneSampleGetsAtAnyPositionAndLength) {
+  // Infinities, NaN, signed zeros and the limits in every lane of a block and
+  // in the tail that follows the last whole block.
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const float specials[] = {nan,       inf,      -inf,      -0.0f,       0.0f,  32000.5f,
+                            -32000.5f, 31999.5f, -31999.5f, 0.49999997f, -0.5f, -0.50000006f,
+                            1e30f,     -1e30f,   2.5f,      -2.5f};
+  for (std::size_t length = 0; length <= 19; ++length) {
+    for (std::size_t shift = 0; shift < std::size(specials); ++shift) {
+      std::vector<float> in(length);
+      for (std::size_t i = 0; i < length; ++i) in[i] = specials[(i + shift) % std::size(specials)];
+      std::vector<std::int16_t> out(length + 1, 0x5A5A);
+      ClipAndRoundFrame(in.data(), out.data(), length);
+      for (std::size_t i = 0; i < length; ++i) {
+        ASSERT_EQ(out[i], ClipAndRound(in[i])) << "length " << length << ", sample " << i;
+      }
+      EXPECT_EQ(out[length], 0x5A5A) << "written past the frame of " << length;
+    }
   }
 }
 
