@@ -140,8 +140,12 @@ StepResult CopyEngine::StepList() {
 
   const std::string target_dir = target_dir_;
   if (std::size_t slash = source.rfind('\\'); slash != std::string::npos) {
-    // A level that cannot be made shows up as the failed copy into it.
-    (void)platform::CreateDirectoryPath(platform_, target_dir + "\\" + source.substr(0, slash));
+    // A level that cannot be made shows up as the failed copy into it. Most
+    // files go into a folder an earlier step made: one look at it replaces a
+    // call per level, each of which would find its level there already.
+    const std::string dir = target_dir + "\\" + source.substr(0, slash);
+    auto info = platform_.GetFileInfo(dir);
+    if (!info.ok() || !info->is_directory) (void)platform::CreateDirectoryPath(platform_, dir);
   }
   const std::string target_path = target_dir + "\\" + source;
 

@@ -132,20 +132,31 @@ base::Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path,
   // only (a file about to be made): one or two calls settle those.
   std::string exact = host;
   for (const std::string& name : names) exact += "/" + name;
+  // A folder asked for in another spelling than the host's misses both
+  // tries, and a list of files that all name it so would miss them on every
+  // file: for the folder that missed them last, the walk below starts at once.
+  // It tries each spelling as given first, so its answer is the same.
+  const std::size_t parent_size = names.size() > 1 ? exact.size() - names.back().size() - 1 : 0;
+  const bool tries_skipped = parent_size != 0 && misspelt_parent_.size() == parent_size &&
+                             exact.compare(0, parent_size, misspelt_parent_) == 0;
   struct stat st;
-  if (names.empty() || ::lstat(exact.c_str(), &st) == 0) {
-    if (exists) *exists = true;
-    if (known && !names.empty() && !S_ISLNK(st.st_mode)) *known = {true, st};
-    return names.empty() ? *root : exact;
-  }
   std::size_t start = 0;
   bool host_stat_valid = false;  // `st` holds the status of `host`
-  if (names.size() > 1) {
-    std::string parent = exact.substr(0, exact.size() - names.back().size() - 1);
-    if (::lstat(parent.c_str(), &st) == 0) {
-      host = std::move(parent);
-      start = names.size() - 1;
-      host_stat_valid = true;
+  if (!tries_skipped) {
+    if (names.empty() || ::lstat(exact.c_str(), &st) == 0) {
+      if (exists) *exists = true;
+      if (known && !names.empty() && !S_ISLNK(st.st_mode)) *known = {true, st};
+      return names.empty() ? *root : exact;
+    }
+    if (parent_size != 0) {
+      std::string parent = exact.substr(0, parent_size);
+      if (::lstat(parent.c_str(), &st) == 0) {
+        host = std::move(parent);
+        start = names.size() - 1;
+        host_stat_valid = true;
+      } else {
+        misspelt_parent_ = std::move(parent);
+      }
     }
   }
 
@@ -156,8 +167,8 @@ base::Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path,
     if (found) {
       std::string candidate = host + "/" + name;
       // Below parts that matched exactly, the last part is known to be
-      // missing as spelt: only its case may differ.
-      bool known_missing = as_spelt && i + 1 == names.size();
+      // missing as spelt (when it was tried): only its case may differ.
+      bool known_missing = !tries_skipped && as_spelt && i + 1 == names.size();
       struct stat candidate_st;
       if (!known_missing && ::lstat(candidate.c_str(), &candidate_st) == 0) {
         st = candidate_st;
@@ -177,6 +188,8 @@ base::Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path,
     host_stat_valid = false;  // `st` was of the folder above
     host += "/" + name;
   }
+  // Spelt as stored after all: the quick tries serve this folder again.
+  if (tries_skipped && found && as_spelt) misspelt_parent_.clear();
   if (exists) *exists = found;
   return host;
 }

@@ -169,6 +169,8 @@ class PrefixPlatform : public Platform {
   std::unique_ptr<PrefixRegistry> registry_;
   std::unordered_map<std::string, std::unique_ptr<CachedProfile>> profiles_;
   FoldedNameCache names_;
+  // The host path, as asked, of the last folder that is not stored so.
+  std::string misspelt_parent_;
   // The links written: host path, and Windows path in UTF-8.
   std::vector<std::pair<std::string, std::string>> links_;
 };

@@ -129,6 +129,27 @@ TEST_F(PrefixPaths, ExactCaseWinsOverAnotherCase) {
   EXPECT_EQ(*platform_->Resolve("D:\\a\\x.txt"), medium("a/x.txt"));
 }
 
+TEST_F(PrefixPaths, AFolderAskedForAgainInAnotherCaseResolvesAsTheFirstTime) {
+  // A list of files naming their folder in lower case, as the copy asks.
+  WriteFile(medium("Gra/Male/m1.dat"), "1");
+  WriteFile(medium("Gra/Male/M2.dat"), "2");
+  bool exists = false;
+  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m1.dat", &exists), medium("Gra/Male/m1.dat"));
+  EXPECT_TRUE(exists);
+  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m2.dat", &exists), medium("Gra/Male/M2.dat"));
+  EXPECT_TRUE(exists);
+  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m3.dat", &exists), medium("Gra/Male/m3.dat"));
+  EXPECT_FALSE(exists);
+  // A folder made since in exactly the spelling asked wins from then on.
+  WriteFile(medium("gra/male/m1.dat"), "lower");
+  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m1.dat", &exists), medium("gra/male/m1.dat"));
+  EXPECT_TRUE(exists);
+  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m2.dat", &exists), medium("gra/male/m2.dat"));
+  EXPECT_FALSE(exists);
+  EXPECT_EQ(*platform_->Resolve("D:\\Gra\\Male\\m2.dat", &exists), medium("Gra/Male/M2.dat"));
+  EXPECT_TRUE(exists);
+}
+
 TEST_F(PrefixPaths, RelativeRootedAndDotDotPaths) {
   MakeDirs(medium("Setup/Data"));
   ASSERT_TRUE(platform_->SetCurrentDirectoryA("setup\\data").ok());
