@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 
 namespace cdsetup::bench {
 
@@ -52,21 +53,59 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
   return std::fclose(f) == 0 && ok;
 }
 
-// vorbisfile's own loop: 4096 bytes per ov_read, thrown away.
-void BareVorbis(const std::string& path) {
+namespace {
+
+// Where a bare loop writes: plain stdio with a buffer as large as the
+// converters' own, so that both make the same number of system calls and the
+// difference left is the code around the library, not the buffer's size.
+class PcmSink {
+ public:
+  explicit PcmSink(const char* path) {
+    if (path == nullptr) return;
+    file_ = std::fopen(path, "wb");
+    if (file_ == nullptr) std::abort();
+    // glibc takes the size only with a buffer given; alone it keeps 4 KiB.
+    buffer_ = std::make_unique_for_overwrite<char[]>(kBareWriteBuffer);
+    std::setvbuf(file_, buffer_.get(), _IOFBF, kBareWriteBuffer);
+  }
+  ~PcmSink() {
+    if (file_ != nullptr && std::fclose(file_) != 0) std::abort();
+  }
+  PcmSink(const PcmSink&) = delete;
+  PcmSink& operator=(const PcmSink&) = delete;
+  bool writes() const { return file_ != nullptr; }
+  void Write(const void* data, std::size_t bytes) {
+    if (std::fwrite(data, 1, bytes, file_) != bytes) std::abort();
+  }
+
+ private:
+  static constexpr std::size_t kBareWriteBuffer = 64 * 1024;
+  std::unique_ptr<char[]> buffer_;  // outlives file_
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace
+
+// vorbisfile's own loop: 4096 bytes per ov_read, thrown away or written.
+void BareVorbis(const std::string& path, const char* output) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   OggVorbis_File vf;
   if (f == nullptr || ov_open(f, &vf, nullptr, 0) < 0) std::abort();
+  PcmSink sink(output);
   char pcm[4096];
   int section = 0;
-  while (ov_read(&vf, pcm, sizeof pcm, 0, 2, 1, &section) != 0) {
+  for (;;) {
+    const long n = ov_read(&vf, pcm, sizeof pcm, 0, 2, 1, &section);
+    if (n == 0) break;
+    if (n > 0 && sink.writes()) sink.Write(pcm, static_cast<std::size_t>(n));
   }
   ov_clear(&vf);
 }
 
 // libogg and libspeex with nothing around them: every frame decoded (with
-// enhancement, as the converter does) into a buffer that nobody reads.
-void BareSpeex(const std::string& path) {
+// enhancement, as the converter does) into a buffer that nobody reads, or,
+// to be written, into 16-bit samples by the library's own conversion.
+void BareSpeex(const std::string& path, const char* output) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) std::abort();
   ogg_sync_state sync;
@@ -74,11 +113,13 @@ void BareSpeex(const std::string& path) {
   ogg_sync_init(&sync);
   SpeexBits bits;
   speex_bits_init(&bits);
+  PcmSink sink(output);
   void* decoder = nullptr;
-  int fpp = 1;
+  int fpp = 1, frame_size = 0;
   long packets = 0;
   bool stream_ready = false;
   float pcm[2000];
+  spx_int16_t samples[2000];
   while (!std::feof(f)) {
     char* buffer = ogg_sync_buffer(&sync, 4096);
     ogg_sync_wrote(&sync, static_cast<long>(std::fread(buffer, 1, 4096, f)));
@@ -99,11 +140,19 @@ void BareSpeex(const std::string& path) {
           int on = 1;
           speex_decoder_ctl(decoder, SPEEX_SET_ENH, &on);
           fpp = std::max(h->frames_per_packet, 1);
+          speex_decoder_ctl(decoder, SPEEX_GET_FRAME_SIZE, &frame_size);
+          if (frame_size <= 0 || frame_size > 2000) std::abort();
           speex_header_free(h);
         } else if (packets > 2) {
           speex_bits_read_from(&bits, reinterpret_cast<char*>(packet.packet),
                                static_cast<int>(packet.bytes));
-          for (int i = 0; i < fpp && speex_decode(decoder, &bits, pcm) == 0; ++i) {
+          for (int i = 0; i < fpp; ++i) {
+            if (!sink.writes()) {
+              if (speex_decode(decoder, &bits, pcm) != 0) break;
+              continue;
+            }
+            if (speex_decode_int(decoder, &bits, samples) != 0) break;
+            sink.Write(samples, sizeof samples[0] * static_cast<std::size_t>(frame_size));
           }
         }
       }
@@ -184,6 +233,11 @@ bool PinToOneCore() {
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+Spread SpreadOf(const std::vector<double>& v) {
+  if (v.empty()) return {};
+  return {Median(v), *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end())};
 }
 
 }  // namespace cdsetup::bench

@@ -15,11 +15,14 @@ std::vector<float> Signal(int rate, int channels, double seconds);
 
 bool WriteFile(const std::string& path, const std::string& bytes);
 
-/// vorbisfile's own loop: 4096 bytes per ov_read, thrown away.
-void BareVorbis(const std::string& path);
+/// vorbisfile's own loop: 4096 bytes per ov_read, thrown away, or written to
+/// `output` (created) through a stdio buffer as large as the converters'.
+void BareVorbis(const std::string& path, const char* output = nullptr);
 /// libogg and libspeex with nothing around them: every frame decoded (with
-/// enhancement, as the converter does) into a buffer that nobody reads.
-void BareSpeex(const std::string& path);
+/// enhancement, as the converter does) into a buffer that nobody reads; with
+/// `output`, into 16-bit samples by speex_decode_int, written as above.
+/// Mono streams only: the stereo side information is not applied.
+void BareSpeex(const std::string& path, const char* output = nullptr);
 
 /// CPU time of this thread; time spent waiting for a core is not counted.
 double ThreadMilliseconds();
@@ -28,6 +31,11 @@ double Milliseconds(const std::function<void()>& run);
 
 /// The middle value (the upper of the two middle ones for an even count).
 double Median(std::vector<double> v);
+/// The median of `v` with its lowest and highest values; zeros when empty.
+struct Spread {
+  double median = 0, low = 0, high = 0;
+};
+Spread SpreadOf(const std::vector<double>& v);
 
 /// A finished process: wall time, CPU time (user and kernel) and exit status.
 struct ProcessRun {
