@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "audio/audio_converter.h"
+#include "audio/input_buffer.h"
 #include "audio/output_file.h"
 #include "audio/sample_conversion.h"
 #include "audio/speex_comments.h"
@@ -202,6 +203,7 @@ ConversionResult CAudioConverter::SpeexToWav(const char* input_path, const char*
     std::fprintf(m_diag.err, "Cannot open input file %s\n", input_path);
     return ConversionResult::kNotSound;
   }
+  const InputBuffer input_buffer(input);  // Finish closes the input
   SpeexRun run(input, output_path, m_diag.err, m_stop);
   run.Run();
   return run.Finish();

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "audio/audio_converter.h"
+#include "audio/input_buffer.h"
 #include "audio/output_file.h"
 #include "audio/wav_header.h"
 
@@ -17,6 +18,7 @@ ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char
     std::fprintf(err, "Cannot open input file %s\n", input_path);
     return ConversionResult::kNotSound;
   }
+  const InputBuffer input_buffer(input);  // every path below closes the input
   OutputFile output;
   if (!output.Open(output_path)) {
     std::fprintf(err, "Cannot open output file %s\n", output_path);
