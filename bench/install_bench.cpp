@@ -36,7 +36,7 @@ using namespace cdsetup::bench;
 
 namespace {
 
-constexpr int kRounds = 3;
+constexpr int kRounds = 7;
 
 struct Load {
   int small_files = 1200;  // of 4 KiB
@@ -46,6 +46,21 @@ struct Load {
   int speex_entries = 60;
   double speex_seconds = 10;
 };
+
+// Signal() for `seconds`, its first 15 seconds repeated: a long entry costs
+// the codecs as much per second and takes no minutes to make.
+std::vector<float> Tiled(int rate, int channels, double seconds) {
+  const double piece = std::min(seconds, 15.0);
+  const std::vector<float> one = Signal(rate, channels, piece);
+  const auto total = static_cast<std::size_t>(rate * seconds) * static_cast<std::size_t>(channels);
+  std::vector<float> out;
+  out.reserve(total);
+  while (out.size() < total) {
+    out.insert(out.end(), one.begin(),
+               one.begin() + static_cast<std::ptrdiff_t>(std::min(one.size(), total - out.size())));
+  }
+  return out;
+}
 
 // The medium: the demo's own, with the load's files in its "max" list. Each
 // kind of entry is encoded once and stored under many names; `vorbis` and
@@ -65,10 +80,10 @@ void BuildMedium(const std::string& dir, const Load& load, const std::string& vo
   }
   encoderkit::VorbisOptions stereo;
   stereo.channels = 2;
-  const std::string ogg = encoderkit::EncodeVorbis(stereo, Signal(44100, 2, load.vorbis_seconds));
+  const std::string ogg = encoderkit::EncodeVorbis(stereo, Tiled(44100, 2, load.vorbis_seconds));
   encoderkit::SpeexOptions wide;
   wide.mode = 1;
-  const std::string spx = encoderkit::EncodeSpeex(wide, Signal(16000, 1, load.speex_seconds));
+  const std::string spx = encoderkit::EncodeSpeex(wide, Tiled(16000, 1, load.speex_seconds));
   std::string music, speech;
   for (int i = 0; i < load.vorbis_entries; ++i) {
     music += sndpack::EntryBytes(0, "Utwor" + std::to_string(i) + ".ogg", ogg);
@@ -91,17 +106,39 @@ double Seconds(std::chrono::steady_clock::duration d) {
 
 struct InstallRun {
   double seconds = 0;
+  double cpu_seconds = 0;
   long peak_kib = 0;
 };
 
 // Runs `argv` to its end; a failure ends the benchmark.
-double Run(const std::vector<std::string>& argv) {
+ProcessRun Run(const std::vector<std::string>& argv) {
   const ProcessRun run = RunProcess(argv);
   if (run.status != 0) {
     std::fprintf(stderr, "install_bench: %s failed\n", argv[0].c_str());
     std::exit(1);
   }
-  return run.seconds;
+  return run;
+}
+
+// The bare decode of the load's entries, one after another, in this thread:
+// its wall time, and its CPU time.
+struct Decode {
+  double seconds = 0, cpu_seconds = 0;
+};
+Decode BareDecode(const Load& load, const std::string& vorbis, const std::string& speex,
+                  const char* output) {
+  const auto start = std::chrono::steady_clock::now();
+  const double cpu_start = ThreadMilliseconds();
+  for (int i = 0; i < load.vorbis_entries; ++i) {
+    if (output) std::remove(output);
+    BareVorbis(vorbis, output);
+  }
+  for (int i = 0; i < load.speex_entries; ++i) {
+    if (output) std::remove(output);
+    BareSpeex(speex, output);
+  }
+  return {Seconds(std::chrono::steady_clock::now() - start),
+          (ThreadMilliseconds() - cpu_start) / 1e3};
 }
 
 // The installer's peak memory comes from GNU time, whose own small process
@@ -113,9 +150,12 @@ InstallRun Install(const std::string& medium, const std::string& prefix,
   InstallRun run;
   // Without wine on the PATH: the menu entries at the end would time Wine's
   // start-up, not the installer.
-  run.seconds = Run({"/usr/bin/time", "-f", "%M", "-o", rss_file, "/usr/bin/env",
-                     "PATH=/nonexistent", CDSETUP_PATH, "--silent", "--accept-licence", "--lang",
-                     "English", "--type", "max", "--medium", medium, "--prefix", prefix});
+  const ProcessRun process =
+      Run({"/usr/bin/time", "-f", "%M", "-o", rss_file, "/usr/bin/env", "PATH=/nonexistent",
+           CDSETUP_PATH, "--silent", "--accept-licence", "--lang", "English", "--type", "max",
+           "--medium", medium, "--prefix", prefix});
+  run.seconds = process.seconds;
+  run.cpu_seconds = process.cpu_ms / 1e3;
   std::FILE* f = std::fopen(rss_file.c_str(), "r");
   if (f == nullptr || std::fscanf(f, "%ld", &run.peak_kib) != 1) std::exit(1);
   std::fclose(f);
@@ -183,38 +223,82 @@ int main(int argc, char** argv) {
   BuildMedium(medium, load, vorbis, speex);
   const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 
-  std::vector<double> install, copy, decode;
+  // Every round times each side once, in an order that turns round by round,
+  // and gives its own ratios: their medians, with the spread, are the figures.
+  // The machine may be shared, so wall time is noisy; the CPU time of the
+  // install against that of the work is the steadier second figure.
+  std::vector<double> install, copy, decode, stored, vs_work, vs_limit, vs_limit_stored,
+      cpu_vs_work;
+  const std::string pcm = dir + "/pcm";
   std::printf("timing %d interleaved rounds ...\n", kRounds);
+  std::fflush(stdout);
   long peak_kib = 0;
   for (int round = 0; round < kRounds; ++round) {
-    const InstallRun installed = Install(medium, prefix, dir + "/rss");
+    InstallRun installed;
+    ProcessRun copied;
+    Decode bare, bare_stored;
+    auto run_install = [&] {
+      installed = Install(medium, prefix, dir + "/rss");
+      peak_kib = std::max(peak_kib, installed.peak_kib);
+    };
+    auto run_copy = [&] {
+      fs::remove_all(dir + "/cp");
+      fs::create_directories(dir + "/cp");
+      copied = Run({"cp", "-r", medium + "/Gra/Male", medium + "/Gra/Duze", dir + "/cp"});
+    };
+    auto run_decode = [&] {
+      bare = BareDecode(load, vorbis, speex, nullptr);
+      bare_stored = BareDecode(load, vorbis, speex, pcm.c_str());
+    };
+    if (round % 2 == 0) {
+      run_install();
+      run_copy();
+      run_decode();
+    } else {
+      run_decode();
+      run_copy();
+      run_install();
+    }
     install.push_back(installed.seconds);
-    peak_kib = std::max(peak_kib, installed.peak_kib);
-    fs::remove_all(dir + "/cp");
-    fs::create_directories(dir + "/cp");
-    copy.push_back(Run({"cp", "-r", medium + "/Gra/Male", medium + "/Gra/Duze", dir + "/cp"}));
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < load.vorbis_entries; ++i) BareVorbis(vorbis);
-    for (int i = 0; i < load.speex_entries; ++i) BareSpeex(speex);
-    decode.push_back(Seconds(std::chrono::steady_clock::now() - start));
+    copy.push_back(copied.seconds);
+    decode.push_back(bare.seconds);
+    stored.push_back(bare_stored.seconds);
+    vs_work.push_back(installed.seconds / (copied.seconds + bare.seconds));
+    vs_limit.push_back(installed.seconds / std::max(copied.seconds, bare.seconds / cores));
+    vs_limit_stored.push_back(installed.seconds /
+                              std::max(copied.seconds, bare_stored.seconds / cores));
+    cpu_vs_work.push_back(installed.cpu_seconds / (copied.cpu_ms / 1e3 + bare.cpu_seconds));
   }
-  const double ours = Median(install), cp = Median(copy), bare = Median(decode);
-  const double limit = std::max(cp, bare / cores);
-  std::printf("%-28s %8.3f s\n", "silent install (median)", ours);
-  std::printf("%-28s %8.3f s\n", "cp -r of the plain files", cp);
-  std::printf("%-28s %8.3f s\n", "bare decode, one by one", bare);
-  std::printf("%-28s %8.3f s   (%d cores)\n", "limit max(cp, decode/cores)", limit, cores);
+  std::printf("%-28s %8.3f s\n", "silent install (median)", Median(install));
+  std::printf("%-28s %8.3f s\n", "cp -r of the plain files", Median(copy));
+  std::printf("%-28s %8.3f s\n", "bare decode, one by one", Median(decode));
+  std::printf("%-28s %8.3f s\n", "  the same, storing its PCM", Median(stored));
+  std::printf("%-28s %8.3f s   (%d cores)\n", "limit max(cp, decode/cores)",
+              std::max(Median(copy), Median(decode) / cores), cores);
+  std::printf("medians of %d paired rounds [lowest, highest]:\n", kRounds);
+  for (const auto& [name, values] :
+       {std::pair<const char*, const std::vector<double>*>{"install-vs-work", &vs_work},
+        {"install-vs-limit", &vs_limit},
+        {"install-vs-limit-stored", &vs_limit_stored},
+        {"install-cpu-vs-work-cpu", &cpu_vs_work}}) {
+    const Spread v = SpreadOf(*values);
+    std::printf("  %-26s %6.3f [%.3f, %.3f]\n", name, v.median, v.low, v.high);
+  }
 
-  // Memory: the same counts with entries ten times as long.
+  // Memory: two entries of each kind, ten seconds long, then ten minutes.
   Load longer = load;
   longer.small_files = 0;
   longer.large_files = 0;
-  longer.vorbis_entries = 4;
-  longer.speex_entries = 4;
+  longer.vorbis_entries = 2;
+  longer.speex_entries = 2;
+  longer.vorbis_seconds = 10;
+  longer.speex_seconds = 10;
   Load shorter = longer;
-  longer.vorbis_seconds *= 10;
-  longer.speex_seconds *= 10;
+  longer.vorbis_seconds = 600;
+  longer.speex_seconds = 600;
   const std::string m_short = dir + "/short", m_long = dir + "/long";
+  std::printf("building media of 10-second and 10-minute entries ...\n");
+  std::fflush(stdout);
   BuildMedium(m_short, shorter, dir + "/s.ogg", dir + "/s.spx");
   BuildMedium(m_long, longer, dir + "/l.ogg", dir + "/l.spx");
   const long short_kib = Install(m_short, prefix, dir + "/rss").peak_kib;
@@ -222,11 +306,16 @@ int main(int argc, char** argv) {
 
   const double pause = LongestPause(medium, prefix);
   std::printf("%-28s %8ld KiB\n", "peak resident, game medium", peak_kib);
-  std::printf("%-28s %8ld KiB\n", "peak resident, 15 s entries", short_kib);
-  std::printf("%-28s %8ld KiB\n", "peak resident, 150 s entries", long_kib);
+  std::printf("%-28s %8ld KiB\n", "peak resident, 10 s entries", short_kib);
+  std::printf("%-28s %8ld KiB\n", "peak resident, 10 min entries", long_kib);
   std::printf("%-28s %8.0f ms\n", "longest event-loop pause", pause);
-  std::printf("ratio install-vs-work %.3f\n", ours / (cp + bare));
-  std::printf("ratio install-vs-limit %.3f\n", ours / limit);
+  // install-vs-limit-stored: the same limit with a bare decode that also
+  // stores its samples, as the installer must; install-cpu-vs-work-cpu: the
+  // CPU time of the install against that of cp and the bare decode.
+  std::printf("ratio install-vs-work %.3f\n", Median(vs_work));
+  std::printf("ratio install-vs-limit %.3f\n", Median(vs_limit));
+  std::printf("ratio install-vs-limit-stored %.3f\n", Median(vs_limit_stored));
+  std::printf("ratio install-cpu-vs-work-cpu %.3f\n", Median(cpu_vs_work));
   std::printf("ratio memory-long-vs-short %.3f\n",
               static_cast<double>(long_kib) / static_cast<double>(short_kib));
   std::printf("pause max %.0f ms\n", pause);
