@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "bmpkit/bmp_writer.h"
+#include "ui/win32/wide_text.h"
 #include "ui/win32/win32_dialog.h"
 
 namespace cdsetup::testing {
@@ -19,16 +20,6 @@ std::string ClassOf(HWND w) {
   char name[64] = {};
   GetClassNameA(w, name, sizeof name);
   return name;
-}
-
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
 }
 
 HWND FocusOf(HWND window) {
@@ -83,12 +74,7 @@ int Win32Driver::KindOf(HWND window) {
 
 std::string Win32Driver::Text(HWND window, int id) {
   HWND w = id ? GetDlgItem(window, id) : window;
-  if (!w) return {};
-  const auto n = SendMessageW(w, WM_GETTEXTLENGTH, 0, 0);
-  std::wstring text(static_cast<std::size_t>(n > 0 ? n : 0) + 1, L'\0');
-  const auto got = SendMessageW(w, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-  return Utf8(text);
+  return w ? ui::win32::Narrow(ui::win32::WideWindowText(w), CP_UTF8) : std::string();
 }
 
 void Win32Driver::Click(HWND window, int id) {

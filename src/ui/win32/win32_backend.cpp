@@ -57,10 +57,6 @@ std::wstring Win32Backend::Wide(std::string_view text) const {
   return Widen(text, CodePage());
 }
 
-std::string Win32Backend::Narrow(std::wstring_view text) const {
-  return win32::Narrow(text, CodePage());
-}
-
 fw::CSize Win32Backend::MeasureText(const fw::CFont& font, const std::string& text) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, FontFor(font));

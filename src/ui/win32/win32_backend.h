@@ -56,10 +56,9 @@ class Win32Backend : public fw::UiBackend {
   void AfterInput();
   /// The GDI font of a template font, made once.
   HFONT FontFor(const fw::CFont& font);
-  /// The core's texts as the windows hold them, and back.
+  /// The code page of the core's texts, and a text as the windows hold it.
   unsigned CodePage() const { return o_.text_code_page ? o_.text_code_page() : 0; }
   std::wstring Wide(std::string_view text) const;
-  std::string Narrow(std::wstring_view text) const;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);

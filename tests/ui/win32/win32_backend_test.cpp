@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +16,8 @@
 #include "framework/app.h"
 #include "framework/data_exchange.h"
 #include "framework/window_manager.h"
+#include "support/win32_driver.h"
+#include "ui/win32/wide_text.h"
 
 namespace cdsetup::ui::win32 {
 namespace {
@@ -54,20 +55,7 @@ HWND WaitForWindow(const char* class_name, const char* caption) {
   return nullptr;
 }
 
-std::string TextOf(HWND w) {
-  char text[256] = {};
-  SendMessageA(w, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
-// Polls `check` for up to five seconds.
-bool Eventually(const std::function<bool()>& check) {
-  for (int i = 0; i < 500; ++i) {
-    if (check()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
-}
+using testing::Win32Driver;
 
 // Rows without texts, painted by the list itself in a colour of their own.
 class PaintedList : public CListBox {
@@ -172,10 +160,10 @@ TEST_F(Win32BackendTest, ClicksTypingAndPickedRowsReachTheCore) {
     HWND w = WaitForWindow("#32770", "Win32 sample");
     if (!w) return;
     // The core's timer runs in the dialog's loop before anyone touches it.
-    seen.ticked = Eventually([&] { return TextOf(GetDlgItem(w, 50)) == "ticked"; });
+    seen.ticked = Win32Driver::Eventually([&] { return Win32Driver::Text(w, 50) == "ticked"; });
     seen.rows = SendMessageA(GetDlgItem(w, 30), LB_GETCOUNT, 0, 0);
     seen.combo_rows = SendMessageA(GetDlgItem(w, 40), CB_GETCOUNT, 0, 0);
-    seen.combo = TextOf(GetDlgItem(w, 40));
+    seen.combo = Win32Driver::Text(w, 40);
     seen.progress = SendMessageA(GetDlgItem(w, 60), PBM_GETPOS, 0, 0);
     HWND painted = GetDlgItem(w, 70);
     seen.painted_height = SendMessageA(painted, LB_GETITEMHEIGHT, 0, 0);
@@ -238,7 +226,7 @@ TEST_F(Win32BackendTest, ClicksTypingAndPickedRowsReachTheCore) {
   // The radio buttons are the core's: a click checks one and clears the other.
   EXPECT_EQ(seen.first_checked, BST_UNCHECKED);
   EXPECT_EQ(seen.second_checked, BST_CHECKED);
-  EXPECT_EQ(dialog.text, "typed") << testing::PrintToString(dialog.commands);
+  EXPECT_EQ(dialog.text, "typed") << ::testing::PrintToString(dialog.commands);
   const std::vector<std::string>& c = dialog.commands;
   auto has = [&](const std::string& command) {
     return std::find(c.begin(), c.end(), command) != c.end();
@@ -271,7 +259,8 @@ TEST_F(Win32BackendTest, MinimisingTheCloseBoxAndTheCoresOwnEnd) {
     std::thread person([&] {
       HWND w = WaitForWindow("#32770", "Win32 sample");
       // Once the core's timer has run, the dialog's loop is running.
-      if (!w || !Eventually([&] { return TextOf(GetDlgItem(w, 50)) == "ticked"; })) return;
+      if (!w || !Win32Driver::Eventually([&] { return Win32Driver::Text(w, 50) == "ticked"; }))
+        return;
       SendMessageA(w, WM_SYSCOMMAND, SC_MINIMIZE, 0);
       SendMessageA(w, WM_CLOSE, 0, 0);
     });
@@ -306,28 +295,23 @@ TEST_F(Win32BackendTest, TheFocusStaysWhereTabAndTheArrowKeysMovedIt) {
   struct Seen {
     int after_tab = 0, after_input = 0, after_arrow = 0;
   } seen;
-  auto focus_id = [](HWND w) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info);
-    return info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0;
-  };
   std::thread person([&] {
     HWND w = WaitForWindow("#32770", "Win32 sample");
-    if (!w || !Eventually([&] { return TextOf(GetDlgItem(w, 50)) == "ticked"; })) return;
+    if (!w || !Win32Driver::Eventually([&] { return Win32Driver::Text(w, 50) == "ticked"; }))
+      return;
     // Tab as the dialog manager does it, onto the list.
     PostMessageA(w, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(w, 30)), TRUE);
-    Eventually([&] { return focus_id(w) == 30; });
-    seen.after_tab = focus_id(w);
+    Win32Driver::Eventually([&] { return Win32Driver::FocusId(w) == 30; });
+    seen.after_tab = Win32Driver::FocusId(w);
     Sleep(150);
-    seen.after_input = focus_id(w);
+    seen.after_input = Win32Driver::FocusId(w);
     // An arrow key within the radio group moves the focus and checks.
     PostMessageA(w, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(w, 20)), TRUE);
-    Eventually([&] { return focus_id(w) == 20; });
+    Win32Driver::Eventually([&] { return Win32Driver::FocusId(w) == 20; });
     PostMessageA(GetDlgItem(w, 20), WM_KEYDOWN, VK_DOWN, 1);
-    Eventually([&] { return focus_id(w) == 21; });
+    Win32Driver::Eventually([&] { return Win32Driver::FocusId(w) == 21; });
     Sleep(150);
-    seen.after_arrow = focus_id(w);
+    seen.after_arrow = Win32Driver::FocusId(w);
     SendMessageA(GetDlgItem(w, 1), BM_CLICK, 0, 0);
   });
   EXPECT_EQ(dialog.DoModal(), IDOK);
@@ -352,16 +336,11 @@ TEST_F(Win32BackendTest, TextsKeepTheirLettersInTheScriptsCodePage) {
       return true;
     }
   } dialog(polish);
-  auto wide_text = [](HWND w) {
-    wchar_t text[64] = {};
-    SendMessageW(w, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
-    return std::wstring(text);
-  };
   std::wstring label, box_text;
   std::thread person([&] {
     HWND w = WaitForWindow("#32770", "Win32 sample");
     if (!w) return;
-    label = wide_text(GetDlgItem(w, 21));
+    label = WideWindowText(GetDlgItem(w, 21));
     HWND edit = GetDlgItem(w, 10);
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\u0141\u00F3d\u017A"));  // Łódź
     SendMessageW(w, WM_COMMAND, MAKEWPARAM(10, EN_CHANGE), reinterpret_cast<LPARAM>(edit));
@@ -373,7 +352,7 @@ TEST_F(Win32BackendTest, TextsKeepTheirLettersInTheScriptsCodePage) {
     HWND box = WaitForWindow("#32770", "Pytanie");
     if (!box) return;
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-      if (GetDlgCtrlID(c) == 0xFFFF) box_text = wide_text(c);
+      if (GetDlgCtrlID(c) == 0xFFFF) box_text = WideWindowText(c);
     }
     SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   });
@@ -400,7 +379,7 @@ TEST_F(Win32BackendTest, AMessageBoxIsAnsweredByItsButton) {
     HWND box = WaitForWindow("#32770", "Win32 question");
     if (!box) return;
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-      if (TextOf(c) == request.text) shown = TextOf(c);
+      if (Win32Driver::Text(c) == request.text) shown = Win32Driver::Text(c);
     }
     SendMessageA(GetDlgItem(box, IDRETRY), BM_CLICK, 0, 0);
   });

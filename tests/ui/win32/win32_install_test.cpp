@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/install_dlg.h"
+#include "base/ascii.h"
 #include "copy/audio_sound_converter.h"
 #include "framework/app.h"
 #include "framework/window_manager.h"
@@ -40,12 +41,6 @@ namespace r = resources;
 using testing::Win32Driver;
 using testing::WindowPicture;
 
-bool EqualsIgnoringCase(std::string a, std::string b) {
-  for (char& c : a) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  for (char& c : b) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return a == b;
-}
-
 // The rows of list or combo box `id` as the control holds them.
 std::vector<std::string> Rows(HWND window, int id) {
   HWND list = GetDlgItem(window, id);
@@ -64,7 +59,8 @@ std::vector<std::string> Rows(HWND window, int id) {
 int RowNamed(HWND window, int id, const std::string& name) {
   const std::vector<std::string> rows = Rows(window, id);
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (EqualsIgnoringCase(rows[i], name) || EqualsIgnoringCase(rows[i], name + "\\")) {
+    if (base::EqualsIgnoreCaseAscii(rows[i], name) ||
+        base::EqualsIgnoreCaseAscii(rows[i], name + "\\")) {
       return static_cast<int>(i);
     }
   }
@@ -105,7 +101,8 @@ bool PickComboRow(HWND window, int id, const std::string& prefix) {
   const std::vector<std::string> rows = Rows(window, id);
   int row = -1;
   for (std::size_t i = 0; i < rows.size() && row < 0; ++i) {
-    if (EqualsIgnoringCase(rows[i].substr(0, prefix.size()), prefix)) row = static_cast<int>(i);
+    if (base::EqualsIgnoreCaseAscii(rows[i].substr(0, prefix.size()), prefix))
+      row = static_cast<int>(i);
   }
   if (row < 0) return false;
   PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(combo), TRUE);
@@ -374,7 +371,7 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
     Win32Driver::Press(w, VK_RETURN);
     // Enter opens the folder as the double-click did, and the field follows.
     Win32Driver::Eventually([&] {
-      return EqualsIgnoringCase(Win32Driver::Text(w, r::IDC_PATH), "c:\\users\\Public\\");
+      return base::EqualsIgnoreCaseAscii(Win32Driver::Text(w, r::IDC_PATH), "c:\\users\\Public\\");
     });
     seen.field_after_enter = Win32Driver::Text(w, r::IDC_PATH);
     SendMessageA(GetDlgItem(w, r::IDC_DRIVES), CB_SHOWDROPDOWN, TRUE, 0);
@@ -432,7 +429,7 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
   EXPECT_EQ(seen.yes, "&Tak");
   EXPECT_EQ(seen.no, "&Nie");
   EXPECT_GE(seen.focus_alternations, 20);
-  EXPECT_TRUE(EqualsIgnoringCase(seen.field_after_enter, "c:\\users\\Public\\"))
+  EXPECT_TRUE(base::EqualsIgnoreCaseAscii(seen.field_after_enter, "c:\\users\\Public\\"))
       << seen.field_after_enter << " " << seen.rows_before_enter;
 
   EXPECT_TRUE(Exists("czytaj.txt"));
@@ -444,7 +441,7 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
   auto path = platform_->RegQueryValueA(*key, "ProgramPath");
   platform_->RegCloseKey(*key);
   ASSERT_TRUE(path.ok());
-  EXPECT_TRUE(EqualsIgnoringCase(*path, target_)) << *path;
+  EXPECT_TRUE(base::EqualsIgnoreCaseAscii(*path, target_)) << *path;
   EXPECT_EQ(saved_.size(), 12u);
   EXPECT_TRUE(diagnostics_.empty()) << diagnostics_[0];
 }
