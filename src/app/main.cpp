@@ -29,7 +29,7 @@
 #include "ui/win32/win32_backend.h"
 #endif
 #if CDSETUP_WITH_QT
-#include "ui/qt/qt_backend.h"
+#include "ui/qt/qt_windows.h"
 #endif
 
 namespace fs = std::filesystem;
@@ -173,8 +173,9 @@ int main(int argc, char** argv) {
 #elif CDSETUP_WITH_QT
   cli.add_option("--ui", ui,
                  "The interface: qt (windows) or console (text pages on the terminal). "
-                 "Default: qt when DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set, else "
-                 "console. --silent always answers on the console")
+                 "Default: qt when DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set and "
+                 "cdsetup-qt.so beside the program can be loaded, else console. --silent always "
+                 "answers on the console")
       ->check(CLI::IsMember({"console", "qt"}));
 #else
   cli.add_option("--ui", ui,
@@ -222,8 +223,9 @@ int main(int argc, char** argv) {
   if (ui.empty()) ui = "windows";
   [[maybe_unused]] const bool windows = ui == "windows" && !silent;
 #else
+  [[maybe_unused]] const bool ui_chosen = !ui.empty();
   if (ui.empty()) ui = CDSETUP_WITH_QT && DisplayAvailable() ? "qt" : "console";
-  [[maybe_unused]] const bool windows = ui == "qt" && !silent;
+  [[maybe_unused]] bool windows = ui == "qt" && !silent;
 #endif
 
   const std::string exe = ExecutablePath(argv[0]);
@@ -235,8 +237,19 @@ int main(int argc, char** argv) {
     // A display that cannot be opened ends the run here, with status 4, before
     // anything is written.
 #if CDSETUP_WITH_QT
-  std::unique_ptr<ui::qt::QtSession> qt_session;
-  if (windows) qt_session = ui::qt::QtSession::Start(argv[0], kExitUsage);
+  std::unique_ptr<ui::qt::QtWindows> qt_windows;
+  if (windows) {
+    auto opened = ui::qt::OpenQtWindows(exe, argv[0], kExitUsage);
+    if (opened.ok()) {
+      qt_windows = std::move(opened).value();
+    } else if (ui_chosen) {
+      return Fail(opened.status().message() + "; use --ui console");
+    } else {
+      // Windows were only the default: the console serves as well.
+      std::fprintf(stderr, "cdsetup: %s; using the console\n", opened.status().message().c_str());
+      windows = false;
+    }
+  }
 #endif
 #if !defined(_WIN32)
   if (prefix.empty()) {
@@ -325,14 +338,12 @@ int main(int argc, char** argv) {
   if (silent) console_options.policy = &policy;
   ui::console::ConsoleBackend console_backend(console_options);
 #if CDSETUP_WITH_QT
-  std::unique_ptr<ui::qt::QtBackend> qt_backend;
-  if (windows) {
+  if (qt_windows) {
     ui::qt::QtOptions qt_options;
     qt_options.log = &action_log;
     qt_options.to_utf8 = console_options.to_terminal;
     qt_options.from_utf8 = console_options.from_terminal;
-    qt_backend = std::make_unique<ui::qt::QtBackend>(qt_options);
-    wm.SetBackend(qt_backend.get());
+    wm.SetBackend(&qt_windows->MakeBackend(qt_options));
   } else {
     wm.SetBackend(&console_backend);
   }
@@ -380,6 +391,9 @@ int main(int argc, char** argv) {
   app::CInstallApp application(fs::path(exe).stem().string(), settings);
   application.InitInstance();
   wm.SetBackend(nullptr);
+#if CDSETUP_WITH_QT
+  qt_windows.reset();  // the windows, while the log they write to is open
+#endif
 #if !defined(_WIN32)
   // Only now, after the last registry write: the Wine this starts owns the
   // registry files while it runs. (Windows' own shell shows the links.)

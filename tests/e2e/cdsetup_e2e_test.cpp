@@ -51,7 +51,7 @@ class CdsetupTest : public ::testing::Test {
     const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME='" +
                                 temp_ / "home" + "' " + fake_wine + env +
                                 " LANG=C CDSETUP_DEMO_RECORD='" + temp_ / "ran.txt" + "' " +
-                                CDSETUP_PATH + " " + args;
+                                program_ + " " + args;
     return testing::RunProgram(command, input, temp_);
   }
   std::string Common() const {
@@ -87,6 +87,7 @@ class CdsetupTest : public ::testing::Test {
 
   testing::ScopedTempDir temp_;
   bool real_wine_ = false;  // cdsetup finds the real wine, not the one in temp_/bin
+  std::string program_ = CDSETUP_PATH;
 };
 
 TEST_F(CdsetupTest, SilentFullInstallLeavesEverythingInPlace) {
@@ -595,6 +596,42 @@ TEST_F(CdsetupTest, WindowsNeedADisplaySilentRunsDoNot) {
       Cdsetup(Common() + " --ui qt --silent --accept-licence --lang English", "", no_display);
   EXPECT_EQ(silent.status, 0) << silent.err;
   EXPECT_TRUE(Exists(C("Games/Demo")));
+}
+
+TEST_F(CdsetupTest, TheWindowsAreAModuleBesideTheExecutable) {
+  // The windows open: the module loads with every symbol it needs bound.
+  // Nobody answers them, so the run is ended once the first page is shown.
+  const std::string log = temp_ / "log.txt";
+  (void)testing::RunProgram("env QT_QPA_PLATFORM=offscreen HOME='" + temp_ / "home" + "' " +
+                                program_ + " " + Common() + " --lang English 2>'" +
+                                temp_ / "err.txt" + "' & pid=$!; i=0; until grep -q ' shown: ' '" +
+                                log +
+                                "' 2>/dev/null || [ $i -ge 600 ]; do sleep 0.1; i=$((i+1)); done; "
+                                "kill $pid; wait $pid 2>/dev/null",
+                            "", temp_);
+  EXPECT_EQ(ReadFile(temp_ / "err.txt"), "");
+  EXPECT_NE(ReadFile(log).find("page 102 shown: Demo of the Lights - setup"), std::string::npos)
+      << ReadFile(log);
+
+  // Without the module beside it, a run that would have shown windows by
+  // default uses the console; one that asks for them stops before writing.
+  std::filesystem::create_directories(temp_ / "alone");
+  std::filesystem::copy_file(CDSETUP_PATH, temp_ / "alone/cdsetup");
+  program_ = temp_ / "alone/cdsetup";
+  ProgramRun fallback = Cdsetup(Common() + " --lang English", "", "QT_QPA_PLATFORM=offscreen");
+  EXPECT_EQ(fallback.status, 1);  // the console's input ends at once
+  EXPECT_NE(
+      fallback.err.find("cdsetup: cannot load the Qt interface " + temp_ / "alone/cdsetup-qt.so"),
+      std::string::npos)
+      << fallback.err;
+  EXPECT_NE(fallback.err.find("; using the console\n"), std::string::npos) << fallback.err;
+  EXPECT_NE(fallback.out.find("Demo of the Lights - setup"), std::string::npos);
+
+  std::filesystem::remove_all(temp_ / "prefix");
+  ProgramRun asked = Cdsetup(Common() + " --ui qt --lang English", "", "QT_QPA_PLATFORM=offscreen");
+  EXPECT_EQ(asked.status, 4);
+  EXPECT_NE(asked.err.find("; use --ui console\n"), std::string::npos) << asked.err;
+  EXPECT_FALSE(Exists(temp_ / "prefix"));  // nothing written
 }
 #endif
 

@@ -17,6 +17,7 @@
 #include "base/action_log.h"
 #include "framework/dialog.h"
 #include "framework/ui_backend.h"
+#include "ui/qt/qt_windows.h"
 
 class QApplication;
 class QEventLoop;
@@ -45,16 +46,6 @@ class QtSession {
   char* argv_[2] = {nullptr, nullptr};
   std::string name_;
   std::unique_ptr<QApplication> app_;
-};
-
-struct QtOptions {
-  /// ANSI text to UTF-8 for the windows, and typed text back.
-  std::function<std::string(std::string_view)> to_utf8;
-  std::function<std::string(std::string_view)> from_utf8;
-  /// One line per page shown and message box answered; null for none.
-  base::ActionLog* log = nullptr;
-  /// Pixels per 96-dpi pixel; 0 takes the screen's.
-  double scale = 0;
 };
 
 /// Needs a QApplication for its whole life (a QtSession, or the tests' own).
