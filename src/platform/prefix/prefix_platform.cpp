@@ -134,14 +134,17 @@ base::Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path,
   for (const std::string& name : names) exact += "/" + name;
   // A folder asked for in another spelling than the host's misses both
   // tries, and a list of files that all name it so would miss them on every
-  // file: for the folder that missed them last, the walk below starts at once.
-  // It tries each spelling as given first, so its answer is the same.
+  // file: for the folder that missed them last, the tries are skipped, and
+  // the folder the walk below found for it serves while it is valid. The
+  // walk tries each spelling as given first, so its answer is the same.
   const std::size_t parent_size = names.size() > 1 ? exact.size() - names.back().size() - 1 : 0;
-  const bool tries_skipped = parent_size != 0 && misspelt_parent_.size() == parent_size &&
-                             exact.compare(0, parent_size, misspelt_parent_) == 0;
+  const std::string_view asked_parent = std::string_view(exact).substr(0, parent_size);
+  const bool tries_skipped = parent_size != 0 && misspelt_.Is(asked_parent);
   struct stat st;
   std::size_t start = 0;
   bool host_stat_valid = false;  // `st` holds the status of `host`
+  bool as_spelt = true;          // every part so far matched exactly
+  bool noting = false;           // the walk is noted in misspelt_
   if (!tries_skipped) {
     if (names.empty() || ::lstat(exact.c_str(), &st) == 0) {
       if (exists) *exists = true;
@@ -149,21 +152,44 @@ base::Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path,
       return names.empty() ? *root : exact;
     }
     if (parent_size != 0) {
-      std::string parent = exact.substr(0, parent_size);
+      std::string parent(asked_parent);
       if (::lstat(parent.c_str(), &st) == 0) {
         host = std::move(parent);
         start = names.size() - 1;
         host_stat_valid = true;
       } else {
-        misspelt_parent_ = std::move(parent);
+        misspelt_.Begin(std::move(parent));
+        noting = true;
       }
     }
+  } else if (std::optional<std::string> folder = misspelt_.Resolved()) {
+    host = std::move(*folder);
+    start = names.size() - 1;
+    as_spelt = false;
+  } else {
+    misspelt_.Begin(std::string(asked_parent));
+    noting = true;
   }
 
   bool found = true;
-  bool as_spelt = true;  // every part so far matched exactly
   for (std::size_t i = start; i < names.size(); ++i) {
     std::string name = std::move(names[i]);
+    if (found && noting) {
+      if (i + 1 == names.size()) {
+        misspelt_.Found(host);
+      } else {
+        // What the walk finds in this folder holds while its status does;
+        // the status is read before the folder is looked into.
+        if (!host_stat_valid || !S_ISDIR(st.st_mode))
+          host_stat_valid = ::stat(host.c_str(), &st) == 0;
+        if (host_stat_valid) {
+          misspelt_.Looked(host, st);
+        } else {
+          misspelt_.Clear();
+          noting = false;
+        }
+      }
+    }
     if (found) {
       std::string candidate = host + "/" + name;
       // Below parts that matched exactly, the last part is known to be
@@ -189,7 +215,7 @@ base::Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path,
     host += "/" + name;
   }
   // Spelt as stored after all: the quick tries serve this folder again.
-  if (tries_skipped && found && as_spelt) misspelt_parent_.clear();
+  if (tries_skipped && found && as_spelt) misspelt_.Clear();
   if (exists) *exists = found;
   return host;
 }

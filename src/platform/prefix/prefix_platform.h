@@ -16,6 +16,7 @@
 #include "platform/prefix/code_page.h"
 #include "platform/prefix/drive_map.h"
 #include "platform/prefix/folded_name_cache.h"
+#include "platform/prefix/misspelt_folder.h"
 #include "platform/prefix/prefix_registry.h"
 #include "platform/prefix/process_runner.h"
 #include "platform/prefix/windows_path.h"
@@ -169,8 +170,7 @@ class PrefixPlatform : public Platform {
   std::unique_ptr<PrefixRegistry> registry_;
   std::unordered_map<std::string, std::unique_ptr<CachedProfile>> profiles_;
   FoldedNameCache names_;
-  // The host path, as asked, of the last folder that is not stored so.
-  std::string misspelt_parent_;
+  MisspeltFolder misspelt_;
   // The links written: host path, and Windows path in UTF-8.
   std::vector<std::pair<std::string, std::string>> links_;
 };

@@ -1,10 +1,14 @@
 // The Windows view of a prefix: drives, the current directory, case-insensitive
 // resolution and ANSI names, on a real temporary tree.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "support/prefix_fixture.h"
 
@@ -148,6 +152,59 @@ TEST_F(PrefixPaths, AFolderAskedForAgainInAnotherCaseResolvesAsTheFirstTime) {
   EXPECT_FALSE(exists);
   EXPECT_EQ(*platform_->Resolve("D:\\Gra\\Male\\m2.dat", &exists), medium("Gra/Male/M2.dat"));
   EXPECT_TRUE(exists);
+}
+
+// As on a pressed CD: the folders' times an hour in the past, where the
+// folder found for a spelling is trusted until one of them changes.
+void MakeOld(const std::string& dir) {
+  const timespec old = {std::time(nullptr) - 3600, 0};
+  const timespec times[2] = {old, old};
+  ASSERT_EQ(::utimensat(AT_FDCWD, dir.c_str(), times, 0), 0) << dir;
+}
+
+TEST_F(PrefixPaths, AFolderFoundInAnotherCaseFollowsEveryChangeOnTheWay) {
+  WriteFile(medium("Gra/Male/m1.dat"), "1");
+  WriteFile(medium("Gra/Male/m2.dat"), "2");
+  auto make_old = [&] {
+    for (const char* dir : {"", "Gra", "GRA", "Gra/Male", "GRA/Male", "GRA/male"}) {
+      if (Exists(medium(dir))) MakeOld(medium(dir));
+    }
+  };
+  make_old();
+  bool exists = false;
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m1.dat", &exists), medium("Gra/Male/m1.dat"));
+    EXPECT_TRUE(exists);
+    EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m2.dat", &exists), medium("Gra/Male/m2.dat"));
+    EXPECT_TRUE(exists);
+  }
+  // The stored folder renamed: its old name is gone.
+  ASSERT_EQ(std::rename(medium("Gra").c_str(), medium("GRA").c_str()), 0);
+  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m1.dat", &exists), medium("GRA/Male/m1.dat"));
+  EXPECT_TRUE(exists);
+  make_old();
+  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m2.dat", &exists), medium("GRA/Male/m2.dat"));
+  EXPECT_TRUE(exists);
+  // A folder made in exactly the spelling asked, a level down, wins.
+  WriteFile(medium("GRA/male/m2.dat"), "lower");
+  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m2.dat", &exists), medium("GRA/male/m2.dat"));
+  EXPECT_TRUE(exists);
+  make_old();
+  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m1.dat", &exists), medium("GRA/male/m1.dat"));
+  EXPECT_FALSE(exists);
+  // A folder changed in the last seconds is walked again: where the clock is
+  // coarse, a second change within the same tick leaves its time as it was.
+  ASSERT_EQ(std::remove(medium("GRA/male/m2.dat").c_str()), 0);
+  ASSERT_EQ(::rmdir(medium("GRA/male").c_str()), 0);
+  struct stat before;
+  ASSERT_EQ(::stat(medium("GRA").c_str(), &before), 0);
+  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m1.dat", &exists), medium("GRA/Male/m1.dat"));
+  EXPECT_TRUE(exists);
+  ASSERT_EQ(::mkdir(medium("GRA/male").c_str(), 0755), 0);
+  const timespec unchanged[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, medium("GRA").c_str(), unchanged, 0), 0);
+  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m2.dat", &exists), medium("GRA/male/m2.dat"));
+  EXPECT_FALSE(exists);
 }
 
 TEST_F(PrefixPaths, RelativeRootedAndDotDotPaths) {
