@@ -36,7 +36,7 @@ using namespace cdsetup::bench;
 
 namespace {
 
-constexpr int kRounds = 7;
+constexpr int kRounds = 15;
 
 struct Load {
   int small_files = 1200;  // of 4 KiB
