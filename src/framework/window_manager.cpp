@@ -184,6 +184,15 @@ void WindowManager::PumpPending(int limit) {
   }
 }
 
+bool WindowManager::PumpPendingForLoop(int depth) {
+  if (depth < 0 || delivering_loop_ >= depth) return false;
+  const int outer = delivering_loop_;
+  delivering_loop_ = depth;
+  PumpPending();
+  delivering_loop_ = outer;
+  return true;
+}
+
 std::uint64_t WindowManager::NextTimerDue() const {
   std::uint64_t next = UINT64_MAX;
   for (const auto& w : windows_) {

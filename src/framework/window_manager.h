@@ -54,6 +54,12 @@ class WindowManager {
   /// Delivers everything that is due now (a bound keeps a timer that is
   /// always due from holding the loop).
   void PumpPending(int limit = 1000);
+  /// PumpPending for the interface's modal loop `depth` levels deep (0: the
+  /// outermost), unless a delivery for this loop or one inside it is under
+  /// way: a message box that a handler shows runs a loop of its own, which
+  /// must not deliver again, while a dialog that a handler runs is a loop
+  /// one deeper and delivers for itself. True when it delivered.
+  bool PumpPendingForLoop(int depth);
   /// When the next timer falls due, or UINT64_MAX without timers.
   std::uint64_t NextTimerDue() const;
   bool HasPosted() const { return !posted_.empty(); }
@@ -94,6 +100,7 @@ class WindowManager {
   std::function<const resources::DialogTemplate*(int)> templates_;
   std::list<std::unique_ptr<WindowState>> windows_;
   std::deque<PostedMessage> posted_;
+  int delivering_loop_ = -1;  // the loop whose PumpPendingForLoop runs
 };
 
 /// Sends a control's notification: first to the control itself, then, unless

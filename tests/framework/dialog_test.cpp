@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,7 @@ class SampleDialog : public CDialog {
   }
   bool OnCommand(UINT id, UINT code, CWnd* source) override {
     commands.push_back(std::to_string(id) + ":" + std::to_string(code));
+    if (on_command) on_command(id);
     if (id == 1 && code == BN_CLICKED && post_on_ok) {
       PostMessage(WM_COMMAND, MAKEWPARAM(77, 101), 0);
       commands.push_back("after post");
@@ -98,6 +100,7 @@ class SampleDialog : public CDialog {
   bool post_on_ok = false;
   bool pump_in_timer = false;
   std::uint64_t handler_ms = 0;  // how long a timer message takes
+  std::function<void(UINT)> on_command;
 };
 
 TEST_F(FrameworkTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
@@ -286,6 +289,30 @@ TEST_F(FrameworkTest, ATimerSlowerThanItsPeriodGetsOneMessagePerPass) {
                      }),
                      ScriptedUi::Click(2)});
   EXPECT_EQ(d.DoModal(), IDCANCEL);
+}
+
+TEST_F(FrameworkTest, AModalLoopDeliversUnlessItsDeliveryIsUnderWay) {
+  SampleDialog d;
+  WindowManager& wm = WindowManager::Get();
+  std::vector<bool> nested;
+  d.on_command = [&](UINT id) {
+    if (id != 77) return;
+    nested.push_back(wm.PumpPendingForLoop(0));  // the loop of a box this handler shows
+    nested.push_back(wm.PumpPendingForLoop(1));  // a dialog this handler runs
+  };
+  ui_.ForNextDialog({ScriptedUi::Do([&](CDialog& dlg) {
+                       dlg.PostMessage(WM_COMMAND, MAKEWPARAM(77, 0), 0);
+                       dlg.PostMessage(WM_COMMAND, MAKEWPARAM(78, 0), 0);
+                       EXPECT_FALSE(wm.PumpPendingForLoop(-1));  // no loop at all
+                       EXPECT_TRUE(wm.HasPosted());
+                       EXPECT_TRUE(wm.PumpPendingForLoop(0));
+                       EXPECT_FALSE(wm.HasPosted());
+                     }),
+                     ScriptedUi::Click(2)});
+  EXPECT_EQ(d.DoModal(), IDCANCEL);
+  EXPECT_EQ(nested, (std::vector<bool>{false, true}));
+  // 78 came in the nested dialog's delivery, inside 77's handler, once.
+  EXPECT_EQ(d.commands, (std::vector<std::string>{"77:0", "78:0", "2:0"}));
 }
 
 TEST_F(FrameworkTest, TheWaitForTheNextMessageIsCappedAndZeroWhenOneIsDue) {

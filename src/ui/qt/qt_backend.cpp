@@ -261,14 +261,7 @@ void QtBackend::Schedule() {
 }
 
 void QtBackend::Pump() {
-  const int frame = static_cast<int>(frames_.size()) - 1;
-  // Delivery is never entered again from a box a handler shows; a dialog
-  // that a handler runs gets its own.
-  if (frame >= 0 && pumping_frame_ < frame) {
-    const int saved = pumping_frame_;
-    pumping_frame_ = frame;
-    fw::WindowManager::Get().PumpPending();
-    pumping_frame_ = saved;
+  if (fw::WindowManager::Get().PumpPendingForLoop(static_cast<int>(frames_.size()) - 1)) {
     CheckFrames();
   }
   Schedule();

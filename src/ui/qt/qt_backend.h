@@ -96,7 +96,6 @@ class QtBackend : public fw::UiBackend {
   std::map<const fw::WindowState*, DialogWindow*> windows_;
   std::vector<Frame> frames_;
   QTimer pump_;
-  int pumping_frame_ = -1;
   bool gone_ = false;
   std::unique_ptr<QObject> key_filter_;
 };

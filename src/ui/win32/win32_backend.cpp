@@ -135,14 +135,9 @@ void Win32Backend::Schedule() {
 }
 
 void Win32Backend::Pump(Win32Dialog& dialog) {
-  const int frame = static_cast<int>(frames_.size()) - 1;
-  // Delivery is never entered again from a box a handler shows; a dialog
-  // that a handler runs pumps for itself.
-  if (frame >= 0 && frames_.back() == &dialog && pumping_frame_ < frame) {
-    const int saved = pumping_frame_;
-    pumping_frame_ = frame;
-    fw::WindowManager::Get().PumpPending();
-    pumping_frame_ = saved;
+  // Only the innermost dialog's timer delivers.
+  if (!frames_.empty() && frames_.back() == &dialog &&
+      fw::WindowManager::Get().PumpPendingForLoop(static_cast<int>(frames_.size()) - 1)) {
     // What the handlers changed was shown as they changed it; a whole sync
     // here would also undo a person's choice the core has not been told of.
     CheckFrames();

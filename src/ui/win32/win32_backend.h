@@ -72,8 +72,7 @@ class Win32Backend : public fw::UiBackend {
   fw::CSize base_{};
   std::map<std::pair<std::string, int>, HFONT> fonts_;
   std::vector<Win32Dialog*> frames_;  // running dialogs, innermost last
-  int pumping_frame_ = -1;
-  unsigned language_ = 0;  // the system's
+  unsigned language_ = 0;             // the system's
 };
 
 }  // namespace cdsetup::ui::win32
