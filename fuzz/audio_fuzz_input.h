@@ -26,6 +26,15 @@ class AudioFuzzInput {
     output_ = dir_ + "/out.wav";
     null_ = std::fopen("/dev/null", "w");
   }
+  // libFuzzer ends its run with exit(): the scratch directory goes with it.
+  ~AudioFuzzInput() {
+    std::remove(input_.c_str());
+    std::remove(output_.c_str());
+    ::rmdir(dir_.c_str());
+    if (null_ != nullptr) std::fclose(null_);
+  }
+  AudioFuzzInput(const AudioFuzzInput&) = delete;
+  AudioFuzzInput& operator=(const AudioFuzzInput&) = delete;
 
   const char* input() const { return input_.c_str(); }
   const char* output() const { return output_.c_str(); }
