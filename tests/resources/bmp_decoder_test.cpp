@@ -432,6 +432,26 @@ TEST(ImageScale, NearestNeighbourTakesThePixelUnderEachCentre) {
   EXPECT_EQ(odd.pixels, (std::vector<std::uint32_t>{1, 3, 4, 1, 3, 4}));
 }
 
+TEST(ImageScale, EverySizeUpAndDownTakesTheCentresPixel) {
+  Image src{7, 5, {}};
+  for (std::uint32_t i = 0; i < 35; ++i) src.pixels.push_back(i * 2654435761u);
+  for (int w = 1; w <= 15; ++w) {
+    for (int h = 1; h <= 11; ++h) {
+      const Image out = Scale(src, w, h);
+      ASSERT_EQ(out.width, w);
+      ASSERT_EQ(out.height, h);
+      for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+          // The centre (x + 1/2, y + 1/2) of the target pixel, in the source.
+          const int sx = (2 * x + 1) * src.width / (2 * w);
+          const int sy = (2 * y + 1) * src.height / (2 * h);
+          ASSERT_EQ(out.at(x, y), src.at(sx, sy)) << w << "x" << h << " at " << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
 TEST(ImageScale, SameSizeIsACopyAndBadSizesGiveNothing) {
   const Picture p = MakePicture(7, 5, 9);
   Image src{7, 5, {}};
