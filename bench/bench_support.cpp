@@ -242,6 +242,15 @@ double Median(std::vector<double> v) {
   return v.empty() ? 0.0 : v[v.size() / 2];
 }
 
+void InAbbaOrder(bool a_first, const std::function<void()>& a, const std::function<void()>& b) {
+  const std::function<void()>& first = a_first ? a : b;
+  const std::function<void()>& second = a_first ? b : a;
+  first();
+  second();
+  second();
+  first();
+}
+
 Spread SpreadOf(const std::vector<double>& v) {
   if (v.empty()) return {};
   return {Median(v), *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end())};

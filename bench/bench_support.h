@@ -31,6 +31,11 @@ double Milliseconds(const std::function<void()>& run);
 
 /// The middle value (the upper of the two middle ones for an even count).
 double Median(std::vector<double> v);
+/// Runs each side twice, A B B A, or B A A B when `a_first` is false: a drift
+/// of the machine then weighs on both sides alike, and the faster run of each
+/// is free of a pause that only one of them met.
+void InAbbaOrder(bool a_first, const std::function<void()>& a, const std::function<void()>& b);
+
 /// The median of `v` with its lowest and highest values; zeros when empty.
 struct Spread {
   double median = 0, low = 0, high = 0;

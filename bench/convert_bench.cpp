@@ -18,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -134,11 +135,9 @@ int main() {
   // the virtual core only ever adds time, and drift cancels within the round.
   auto paired = [](bool ours_first, const std::function<double()>& ours,
                    const std::function<double()>& theirs) {
-    const std::function<double()>& a = ours_first ? ours : theirs;
-    const std::function<double()>& b = ours_first ? theirs : ours;
-    const double a1 = a(), b1 = b(), b2 = b(), a2 = a();
-    const double o = ours_first ? std::min(a1, a2) : std::min(b1, b2);
-    const double t = ours_first ? std::min(b1, b2) : std::min(a1, a2);
+    double o = std::numeric_limits<double>::infinity(), t = o;
+    InAbbaOrder(
+        ours_first, [&] { o = std::min(o, ours()); }, [&] { t = std::min(t, theirs()); });
     return o / t;
   };
   for (int round = -1; round < kRounds; ++round) {

@@ -255,17 +255,7 @@ int main(int argc, char** argv) {
       const Decode storing = BareDecode(load, vorbis, speex, pcm.c_str());
       if (storing.seconds < bare_stored.seconds) bare_stored = storing;
     };
-    if (round % 2 == 0) {
-      run_install();
-      run_work();
-      run_work();
-      run_install();
-    } else {
-      run_work();
-      run_install();
-      run_install();
-      run_work();
-    }
+    InAbbaOrder(round % 2 == 0, run_install, run_work);
     install.push_back(installed.seconds);
     copy.push_back(copied.seconds);
     decode.push_back(bare.seconds);

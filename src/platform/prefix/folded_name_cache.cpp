@@ -6,13 +6,6 @@
 #include "platform/prefix/code_page.h"
 
 namespace cdsetup::platform {
-namespace {
-
-bool SameTime(const timespec& a, const timespec& b) {
-  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
-}  // namespace
 
 std::optional<std::string> FoldedNameCache::Find(const std::string& dir, std::string_view name,
                                                  const struct stat* dir_stat) {
@@ -23,13 +16,12 @@ std::optional<std::string> FoldedNameCache::Find(const std::string& dir, std::st
     return std::nullopt;
   }
   auto it = listings_.find(dir);
-  if (it == listings_.end() || it->second.dev != st.st_dev || it->second.ino != st.st_ino ||
-      !SameTime(it->second.mtime, st.st_mtim)) {
+  if (it == listings_.end() || !it->second.stamp.Matches(st)) {
     DIR* d = ::opendir(dir.c_str());
     if (!d) return std::nullopt;
     if (listings_.size() >= kMaxListings) listings_.clear();
     Listing& listing = listings_[dir];
-    listing = Listing{st.st_dev, st.st_ino, st.st_mtim, {}};
+    listing = Listing{FolderStamp::Of(st), {}};
     while (dirent* e = ::readdir(d)) {
       std::string_view entry = e->d_name;
       if (entry == "." || entry == "..") continue;
@@ -53,7 +45,7 @@ void FoldedNameCache::NoteCreated(const std::string& dir, const std::string& nam
     return;
   }
   it->second.names.emplace(FoldedCodePoints(name), name);
-  it->second.mtime = st.st_mtim;
+  it->second.stamp.mtime = st.st_mtim;  // the same folder, or the next Find sees it is not
 }
 
 }  // namespace cdsetup::platform

@@ -7,11 +7,12 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
-#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+
+#include "platform/prefix/folder_stamp.h"
 
 namespace cdsetup::platform {
 
@@ -31,9 +32,7 @@ class FoldedNameCache {
 
  private:
   struct Listing {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    timespec mtime{};
+    FolderStamp stamp;
     std::unordered_map<std::u32string, std::string> names;  // folded -> as stored
   };
   // A bound on memory: the installer touches a handful of folders.

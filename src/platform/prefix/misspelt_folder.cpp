@@ -1,5 +1,7 @@
 #include "platform/prefix/misspelt_folder.h"
 
+#include <ctime>
+
 namespace cdsetup::platform {
 namespace {
 
@@ -13,9 +15,7 @@ std::optional<std::string> MisspeltFolder::Resolved() const {
   // unchanged, each level still holds the name the walk took there.
   for (const Level& level : levels_) {
     struct stat st;
-    if (::stat(level.dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_dev != level.dev ||
-        st.st_ino != level.ino || st.st_mtim.tv_sec != level.mtime.tv_sec ||
-        st.st_mtim.tv_nsec != level.mtime.tv_nsec) {
+    if (::stat(level.dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || !level.stamp.Matches(st)) {
       return std::nullopt;
     }
   }
@@ -28,7 +28,7 @@ void MisspeltFolder::Begin(std::string asked) {
 }
 
 void MisspeltFolder::Looked(const std::string& dir, const struct stat& st) {
-  levels_.push_back({dir, st.st_dev, st.st_ino, st.st_mtim});
+  levels_.push_back({dir, FolderStamp::Of(st)});
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
   // A time in the future is no better.

@@ -9,13 +9,13 @@
 #pragma once
 
 #include <sys/stat.h>
-#include <sys/types.h>
 
-#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/prefix/folder_stamp.h"
 
 namespace cdsetup::platform {
 
@@ -39,9 +39,7 @@ class MisspeltFolder {
  private:
   struct Level {
     std::string dir;
-    dev_t dev = 0;
-    ino_t ino = 0;
-    timespec mtime{};
+    FolderStamp stamp;
   };
 
   std::string asked_;

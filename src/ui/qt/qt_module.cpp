@@ -11,15 +11,14 @@ namespace {
 class ModuleWindows : public QtWindows {
  public:
   explicit ModuleWindows(std::unique_ptr<QtSession> session) : session_(std::move(session)) {}
-  // The backend's windows go before the application they live in.
-  ~ModuleWindows() override { backend_.reset(); }
-
   framework::UiBackend& MakeBackend(QtOptions options) override {
     if (!backend_) backend_ = std::make_unique<QtBackend>(std::move(options));
     return *backend_;
   }
 
  private:
+  // In this order, so that the backend's windows go before the application
+  // they live in.
   std::unique_ptr<QtSession> session_;
   std::unique_ptr<QtBackend> backend_;
 };

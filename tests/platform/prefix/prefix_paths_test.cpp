@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
+#include <string_view>
+#include <utility>
 
 #include "support/prefix_fixture.h"
 
@@ -21,7 +24,18 @@ using testing::PrefixFixture;
 using testing::ReadFile;
 using testing::WriteFile;
 
-using PrefixPaths = PrefixFixture;
+// A host path, and whether something is there.
+using Place = std::pair<std::string, bool>;
+
+class PrefixPaths : public PrefixFixture {
+ protected:
+  // Where the prefix puts `path`.
+  Place Where(std::string_view path) {
+    bool exists = false;
+    auto host = platform_->Resolve(path, &exists);
+    return {host.ok() ? *host : "(" + host.status().ToString() + ")", exists};
+  }
+};
 
 TEST_F(PrefixPaths, MissingPrefixIsCreatedMinimalButValid) {
   EXPECT_TRUE(Exists(c_drive("windows")));
@@ -137,21 +151,14 @@ TEST_F(PrefixPaths, AFolderAskedForAgainInAnotherCaseResolvesAsTheFirstTime) {
   // A list of files naming their folder in lower case, as the copy asks.
   WriteFile(medium("Gra/Male/m1.dat"), "1");
   WriteFile(medium("Gra/Male/M2.dat"), "2");
-  bool exists = false;
-  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m1.dat", &exists), medium("Gra/Male/m1.dat"));
-  EXPECT_TRUE(exists);
-  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m2.dat", &exists), medium("Gra/Male/M2.dat"));
-  EXPECT_TRUE(exists);
-  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m3.dat", &exists), medium("Gra/Male/m3.dat"));
-  EXPECT_FALSE(exists);
+  EXPECT_EQ(Where("D:\\gra\\male\\m1.dat"), Place(medium("Gra/Male/m1.dat"), true));
+  EXPECT_EQ(Where("D:\\gra\\male\\m2.dat"), Place(medium("Gra/Male/M2.dat"), true));
+  EXPECT_EQ(Where("D:\\gra\\male\\m3.dat"), Place(medium("Gra/Male/m3.dat"), false));
   // A folder made since in exactly the spelling asked wins from then on.
   WriteFile(medium("gra/male/m1.dat"), "lower");
-  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m1.dat", &exists), medium("gra/male/m1.dat"));
-  EXPECT_TRUE(exists);
-  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m2.dat", &exists), medium("gra/male/m2.dat"));
-  EXPECT_FALSE(exists);
-  EXPECT_EQ(*platform_->Resolve("D:\\Gra\\Male\\m2.dat", &exists), medium("Gra/Male/M2.dat"));
-  EXPECT_TRUE(exists);
+  EXPECT_EQ(Where("D:\\gra\\male\\m1.dat"), Place(medium("gra/male/m1.dat"), true));
+  EXPECT_EQ(Where("D:\\gra\\male\\m2.dat"), Place(medium("gra/male/m2.dat"), false));
+  EXPECT_EQ(Where("D:\\Gra\\Male\\m2.dat"), Place(medium("Gra/Male/M2.dat"), true));
 }
 
 // As on a pressed CD: the folders' times an hour in the past, where the
@@ -171,40 +178,31 @@ TEST_F(PrefixPaths, AFolderFoundInAnotherCaseFollowsEveryChangeOnTheWay) {
     }
   };
   make_old();
-  bool exists = false;
   for (int round = 0; round < 2; ++round) {
-    EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m1.dat", &exists), medium("Gra/Male/m1.dat"));
-    EXPECT_TRUE(exists);
-    EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m2.dat", &exists), medium("Gra/Male/m2.dat"));
-    EXPECT_TRUE(exists);
+    EXPECT_EQ(Where("D:\\gra\\male\\m1.dat"), Place(medium("Gra/Male/m1.dat"), true));
+    EXPECT_EQ(Where("D:\\gra\\male\\m2.dat"), Place(medium("Gra/Male/m2.dat"), true));
   }
   // The stored folder renamed: its old name is gone.
   ASSERT_EQ(std::rename(medium("Gra").c_str(), medium("GRA").c_str()), 0);
-  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m1.dat", &exists), medium("GRA/Male/m1.dat"));
-  EXPECT_TRUE(exists);
+  EXPECT_EQ(Where("D:\\gra\\male\\m1.dat"), Place(medium("GRA/Male/m1.dat"), true));
   make_old();
-  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m2.dat", &exists), medium("GRA/Male/m2.dat"));
-  EXPECT_TRUE(exists);
+  EXPECT_EQ(Where("D:\\gra\\male\\m2.dat"), Place(medium("GRA/Male/m2.dat"), true));
   // A folder made in exactly the spelling asked, a level down, wins.
   WriteFile(medium("GRA/male/m2.dat"), "lower");
-  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m2.dat", &exists), medium("GRA/male/m2.dat"));
-  EXPECT_TRUE(exists);
+  EXPECT_EQ(Where("D:\\gra\\male\\m2.dat"), Place(medium("GRA/male/m2.dat"), true));
   make_old();
-  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m1.dat", &exists), medium("GRA/male/m1.dat"));
-  EXPECT_FALSE(exists);
+  EXPECT_EQ(Where("D:\\gra\\male\\m1.dat"), Place(medium("GRA/male/m1.dat"), false));
   // A folder changed in the last seconds is walked again: where the clock is
   // coarse, a second change within the same tick leaves its time as it was.
   ASSERT_EQ(std::remove(medium("GRA/male/m2.dat").c_str()), 0);
   ASSERT_EQ(::rmdir(medium("GRA/male").c_str()), 0);
   struct stat before;
   ASSERT_EQ(::stat(medium("GRA").c_str(), &before), 0);
-  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m1.dat", &exists), medium("GRA/Male/m1.dat"));
-  EXPECT_TRUE(exists);
+  EXPECT_EQ(Where("D:\\gra\\male\\m1.dat"), Place(medium("GRA/Male/m1.dat"), true));
   ASSERT_EQ(::mkdir(medium("GRA/male").c_str(), 0755), 0);
   const timespec unchanged[2] = {before.st_atim, before.st_mtim};
   ASSERT_EQ(::utimensat(AT_FDCWD, medium("GRA").c_str(), unchanged, 0), 0);
-  EXPECT_EQ(*platform_->Resolve("D:\\gra\\male\\m2.dat", &exists), medium("GRA/male/m2.dat"));
-  EXPECT_FALSE(exists);
+  EXPECT_EQ(Where("D:\\gra\\male\\m2.dat"), Place(medium("GRA/male/m2.dat"), false));
 }
 
 TEST_F(PrefixPaths, RelativeRootedAndDotDotPaths) {
