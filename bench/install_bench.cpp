@@ -25,7 +25,6 @@
 #include "framework/window_manager.h"
 #include "platform/create_directory_path.h"
 #include "platform/prefix/prefix_platform.h"
-#include "platform/system_platform.h"
 #include "script/localized_texts.h"
 #include "sndpack/sound_archive_writer.h"
 #include "ui/qt/qt_backend.h"
@@ -173,16 +172,16 @@ double LongestPause(const std::string& medium, const std::string& prefix) {
   auto opened = platform::PrefixPlatform::Open(options);
   if (!opened.ok()) std::exit(1);
   platform::PrefixPlatform& p = *opened.value();
-  platform::SetSystemPlatform(&p);
   (void)platform::CreateDirectoryPath(p, "C:\\Games\\Bench");
 
-  framework::CWinApp app("setup");
+  framework::WindowManager windows;
+  framework::CWinApp app("setup", windows);
   ui::qt::QtBackend backend(ui::qt::QtOptions{});
-  framework::WindowManager::Get().SetBackend(&backend);
+  windows.SetBackend(&backend);
   std::FILE* null = std::fopen("/dev/null", "w");
   copy::AudioSoundConverter converter(audio::AudioDiagnostics{null, null});
   const std::string target = "C:\\Games\\Bench";
-  copy::CCopyProgressDlg page(target, nullptr,
+  copy::CCopyProgressDlg page(target, windows,
                               script::LocalizedTexts(p, "D:\\install.ini", "English"));
   page.SetInstallType("max");
   page.SetConverter(&converter);
@@ -199,8 +198,7 @@ double LongestPause(const std::string& medium, const std::string& prefix) {
   ticker.start(1);
   (void)page.DoModal();
   ticker.stop();
-  framework::WindowManager::Get().SetBackend(nullptr);
-  platform::SetSystemPlatform(nullptr);
+  windows.SetBackend(nullptr);
   std::fclose(null);
   return static_cast<double>(longest);
 }

@@ -3,7 +3,6 @@
 #include "app/install_dlg.h"
 #include "base/limits.h"
 #include "framework/app.h"
-#include "platform/system_platform.h"
 #include "resources/resource_ids.h"
 #include "script/install_script.h"
 
@@ -46,7 +45,8 @@ void CInstallDlg::RunOtherFiles() {
   const int n_files = script::ParseNumber(count);
   for (int n = 0; n < n_files; ++n) {
     const std::string message = Texts().Get(script::FamilyKey("Message%d", n));
-    if (DesktopMessageBox(message, "Uwaga !", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
+    if (DesktopMessageBox(*windows(), message, "Uwaga !",
+                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2,
                           resources::IDP_RUN_EXTRA_PROGRAM) != IDYES) {
       continue;
     }

@@ -15,7 +15,6 @@
 #include "pages/target_dir_dlg.h"
 #include "platform/create_directory_path.h"
 #include "platform/read_whole_file.h"
-#include "platform/system_platform.h"
 #include "resources/image.h"
 #include "script/install_script.h"
 #include "script/language_resolution.h"
@@ -25,8 +24,8 @@ namespace cdsetup::app {
 
 using namespace framework;
 
-CInstallDlg::CInstallDlg(CWnd* parent, InstallSettings settings)
-    : CDialog(IDD, parent), settings_(std::move(settings)) {
+CInstallDlg::CInstallDlg(Owner owner, platform::Platform& platform, InstallSettings settings)
+    : CDialog(IDD, owner), platform_(platform), settings_(std::move(settings)) {
   m_hIcon = kAppIcon;
   m_szCdDrive = "X";
   // The script is always the one beside the installer, wherever it was started.
@@ -36,7 +35,7 @@ CInstallDlg::CInstallDlg(CWnd* parent, InstallSettings settings)
 }
 
 platform::Platform& CInstallDlg::P() const {
-  return *platform::SystemPlatform();
+  return platform_;
 }
 
 std::string CInstallDlg::InstallerDirectory(std::size_t buffer) const {
@@ -64,7 +63,7 @@ void CInstallDlg::DoDataExchange(CDataExchange* dx) {
 }
 
 bool CInstallDlg::OnInitDialog() {
-  pages::CLanguageDlg language_page(nullptr, Texts());
+  pages::CLanguageDlg language_page(*windows(), Texts());
   CDialog::OnInitDialog();
   const script::InstallScript script(P(), m_strIniPath);
 
@@ -92,7 +91,7 @@ bool CInstallDlg::OnInitDialog() {
       language_id =
           static_cast<unsigned>(std::strtoul(P().GetSystemLanguageId().c_str(), nullptr, 16));
     }
-    if (framework::UiBackend* ui = framework::WindowManager::Get().backend()) {
+    if (framework::UiBackend* ui = windows()->backend()) {
       ui->SetLanguage(language_id);
     }
   }

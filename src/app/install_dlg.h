@@ -62,7 +62,8 @@ class CInstallDlg : public framework::CDialog {
   static constexpr const char* kShellFolders =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-  explicit CInstallDlg(framework::CWnd* parent, InstallSettings settings = {});
+  /// Runs on `platform`, which must outlive the dialog.
+  CInstallDlg(framework::Owner owner, platform::Platform& platform, InstallSettings settings = {});
 
   bool OnInitDialog() override;
   void DoDataExchange(framework::CDataExchange* dx) override;
@@ -145,6 +146,7 @@ class CInstallDlg : public framework::CDialog {
   /// Composes the product's Start-menu folder, ending in "\".
   std::string StartMenuFolder();
 
+  platform::Platform& platform_;
   InstallSettings settings_;
   Outcome outcome_ = Outcome::kNotRun;
   std::string reason_;

@@ -23,10 +23,10 @@ using base::Status;
 struct CInstallDlg::Run {
   Run(CInstallDlg& dlg, script::LocalizedTexts run_texts)
       : texts(std::move(run_texts)),
-        licence(nullptr, texts),
-        copy_page(dlg.m_szTargetDir, nullptr, texts),
-        target_page(&dlg, dlg.m_szTargetDir, texts),
-        type_page(nullptr, texts),
+        licence(*dlg.windows(), texts),
+        copy_page(dlg.m_szTargetDir, *dlg.windows(), texts),
+        target_page(dlg, dlg.m_szTargetDir, texts),
+        type_page(*dlg.windows(), texts),
         closing_text(texts.Get("IDS_KONIEC_INST")),
         caption(texts.Get("IDS_NAZWA_GRY")) {}
 
@@ -168,8 +168,8 @@ Status CInstallDlg::CopyBackground(Run& run) {
 
 Status CInstallDlg::OfferDirectX(Run& run) {
   // This one question belongs to the desktop's topmost window, not to us.
-  if (DesktopMessageBox(run.texts.Get("IDS_INST_DX"), "DirectX", MB_YESNO | MB_ICONQUESTION,
-                        resources::IDP_INSTALL_DIRECTX) != IDYES) {
+  if (DesktopMessageBox(*windows(), run.texts.Get("IDS_INST_DX"), "DirectX",
+                        MB_YESNO | MB_ICONQUESTION, resources::IDP_INSTALL_DIRECTX) != IDYES) {
     return Status::Ok();
   }
   if (!RunDirectXSetup()) return Status::IoError("the DirectX setup did not succeed");

@@ -3,7 +3,6 @@
 #include "app/install_dlg.h"
 #include "base/limits.h"
 #include "platform/create_directory_path.h"
-#include "platform/system_platform.h"
 #include "script/install_script.h"
 
 namespace cdsetup::app {

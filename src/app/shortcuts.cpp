@@ -1,7 +1,6 @@
 // The main dialog's shortcuts: one link file per entry of the shortcut table.
 #include "app/install_dlg.h"
 #include "base/limits.h"
-#include "platform/system_platform.h"
 
 namespace cdsetup::app {
 

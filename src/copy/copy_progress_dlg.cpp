@@ -25,9 +25,9 @@ std::uint64_t SteadyMilliseconds() {
 
 }  // namespace
 
-CCopyProgressDlg::CCopyProgressDlg(const std::string& target_dir, CWnd* parent,
+CCopyProgressDlg::CCopyProgressDlg(const std::string& target_dir, framework::Owner owner,
                                    script::LocalizedTexts texts)
-    : CDialog(IDD, parent),
+    : CDialog(IDD, owner),
       target_dir_(target_dir),
       m_texts(std::move(texts)),
       workers_(DefaultWorkers()),

@@ -29,7 +29,7 @@ class CCopyProgressDlg : public framework::CDialog {
   static constexpr std::uint64_t kSliceMs = 15;
 
   /// `target_dir` is the install sequence's own text, read at every step.
-  CCopyProgressDlg(const std::string& target_dir, framework::CWnd* parent,
+  CCopyProgressDlg(const std::string& target_dir, framework::Owner owner,
                    script::LocalizedTexts texts);
   ~CCopyProgressDlg() override;
 

@@ -10,9 +10,12 @@
 
 namespace cdsetup::framework {
 
+class WindowManager;
+
 class CWinApp {
  public:
-  explicit CWinApp(std::string app_name);
+  /// Registers itself with `windows` for AfxMessageBox until destroyed.
+  CWinApp(std::string app_name, WindowManager& windows);
   virtual ~CWinApp();
   CWinApp(const CWinApp&) = delete;
   CWinApp& operator=(const CWinApp&) = delete;
@@ -20,21 +23,22 @@ class CWinApp {
   /// Runs the application; false ends the process once it returns.
   virtual bool InitInstance() { return true; }
   const std::string& app_name() const { return app_name_; }
+  WindowManager& windows() const { return windows_; }
 
   CWnd* m_pMainWnd = nullptr;
 
  private:
   std::string app_name_;
+  WindowManager& windows_;
 };
 
-/// The application object, or null when there is none.
-CWinApp* AfxGetApp();
-
-/// A message box captioned with the application's name, owned by the main
-/// window when there is one, else by the desktop's topmost window.
-int AfxMessageBox(std::string_view text, UINT type, int id);
+/// A message box captioned with the name of the application `windows` runs,
+/// owned by its main window when there is one, else by the desktop's topmost
+/// window.
+int AfxMessageBox(WindowManager& windows, std::string_view text, UINT type, int id);
 
 /// A message box owned by the desktop's topmost window.
-int DesktopMessageBox(std::string_view text, std::string_view caption, UINT type, int id);
+int DesktopMessageBox(WindowManager& windows, std::string_view text, std::string_view caption,
+                      UINT type, int id);
 
 }  // namespace cdsetup::framework

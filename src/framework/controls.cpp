@@ -12,7 +12,7 @@ void Changed(WindowState* w) {
   if (!w) return;
   ++w->generation;
   if (w->redraw) {
-    if (UiBackend* b = WindowManager::Get().backend()) b->WindowChanged(*w);
+    if (UiBackend* b = w->manager->backend()) b->WindowChanged(*w);
   }
 }
 

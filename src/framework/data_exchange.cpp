@@ -10,8 +10,8 @@ namespace cdsetup::framework {
 CWnd* CDataExchange::PrepareEditCtrl(int id) {
   last_edit_ = m_pDlgWnd->GetDlgItem(id);
   if (!last_edit_) {
-    WindowManager::Get().Diagnose("dialog " + std::to_string(m_pDlgWnd->template_id()) +
-                                  " has no control " + std::to_string(id));
+    m_pDlgWnd->windows()->Diagnose("dialog " + std::to_string(m_pDlgWnd->template_id()) +
+                                   " has no control " + std::to_string(id));
   }
   return last_edit_;
 }
@@ -72,8 +72,8 @@ void DDV_MaxChars(CDataExchange* dx, const std::string& value, int max) {
     return;
   }
   if (value.size() <= static_cast<std::size_t>(max)) return;
-  AfxMessageBox(TooLongText(static_cast<std::size_t>(max)), MB_ICONEXCLAMATION,
-                resources::IDP_VALIDATION);
+  AfxMessageBox(*dx->m_pDlgWnd->windows(), TooLongText(static_cast<std::size_t>(max)),
+                MB_ICONEXCLAMATION, resources::IDP_VALIDATION);
   dx->Fail();
 }
 

@@ -86,7 +86,7 @@ bool IsPushButton(const WindowState* w) {
 }  // namespace
 
 bool CDialog::CreateFromTemplate(const resources::DialogTemplate& t) {
-  WindowManager& wm = WindowManager::Get();
+  WindowManager& wm = *windows_;
   UiBackend* backend = wm.backend();
   const CSize base = backend ? backend->DialogBaseUnits() : CSize{6, 13};
   auto px = [&](int x, int y, int cx, int cy) {
@@ -123,7 +123,8 @@ bool CDialog::CreateFromTemplate(const resources::DialogTemplate& t) {
 }
 
 int CDialog::DoModal() {
-  WindowManager& wm = WindowManager::Get();
+  if (!windows_) return -1;
+  WindowManager& wm = *windows_;
   const resources::DialogTemplate* t = wm.FindTemplate(template_id_);
   if (!t) {
     wm.Diagnose("no dialog template " + std::to_string(template_id_));
@@ -185,7 +186,7 @@ void CDialog::CheckRadioButton(int first, int last, int check) {
       ++c->generation;
     }
   }
-  if (UiBackend* b = WindowManager::Get().backend()) b->WindowChanged(*state_);
+  if (UiBackend* b = windows_->backend()) b->WindowChanged(*state_);
 }
 
 int CDialog::GetCheckedRadioButton(int first, int last) const {
@@ -225,14 +226,10 @@ void CDialog::NextDlgCtrl() {
       }
       state_->focus = c;
       ++state_->generation;
-      if (UiBackend* b = WindowManager::Get().backend()) b->WindowChanged(*state_);
+      if (UiBackend* b = windows_->backend()) b->WindowChanged(*state_);
       return;
     }
   }
-}
-
-void CDialog::GotoDlgCtrl(CWnd* control) {
-  if (control && control->state() && control->state()->parent == state_) control->SetFocus();
 }
 
 bool CDialog::OnCommand(UINT id, UINT code, CWnd*) {

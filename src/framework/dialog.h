@@ -15,7 +15,9 @@ class CDataExchange;
 
 class CDialog : public CWnd {
  public:
-  CDialog(int template_id, CWnd* parent) : template_id_(template_id), parent_(parent) {}
+  CDialog(int template_id, Owner owner) : template_id_(template_id), parent_(owner.parent()) {
+    windows_ = owner.windows();
+  }
 
   /// Creates the dialog from its template, initialises it and runs its loop
   /// until EndDialog; returns the modal result, or -1 when the template is
@@ -41,7 +43,6 @@ class CDialog : public CWnd {
   int GetDefID() const;
   /// Moves the focus to the next control that takes it (wrapping).
   void NextDlgCtrl();
-  void GotoDlgCtrl(CWnd* control);
 
   bool OnCommand(UINT id, UINT code, CWnd* source) override;
   void OnClose() override { OnCancel(); }

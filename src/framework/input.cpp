@@ -7,7 +7,7 @@ namespace cdsetup::framework {
 namespace {
 
 bool Usable(const WindowState& w) {
-  return WindowManager::Get().Alive(&w) && w.enabled && w.visible;
+  return w.manager->Alive(&w) && w.enabled && w.visible;
 }
 
 // The control's object; a template control gets its plain one on first use.
@@ -106,8 +106,9 @@ bool UserPickRow(WindowState& list, int row) {
 }
 
 bool UserDoubleClickRow(WindowState& list, int row) {
+  WindowManager& wm = *list.manager;  // read while the list is surely there
   if (!UserPickRow(list, row)) return false;
-  if ((list.style & kStyleNotify) && WindowManager::Get().Alive(&list)) {
+  if (wm.Alive(&list) && (list.style & kStyleNotify)) {
     NotifyParent(list, LBN_DBLCLK);
   }
   return true;
@@ -116,19 +117,20 @@ bool UserDoubleClickRow(WindowState& list, int row) {
 bool UserPickComboRow(WindowState& combo, int row) {
   if (combo.cls != WindowClass::kComboBox || !Usable(combo)) return false;
   if (row < 0 || row >= static_cast<int>(combo.items.size())) return false;
+  WindowManager& wm = *combo.manager;
   Focus(combo);
   auto* box = dynamic_cast<CComboBox*>(WrapperOf(combo));
   if (!box) return false;
   box->ShowDropDown(true);
   NotifyParent(combo, CBN_DROPDOWN);
-  if (!WindowManager::Get().Alive(&combo)) return true;
+  if (!wm.Alive(&combo)) return true;
   const bool changed = combo.cur_sel != row;
   box->SetCurSel(row);
   if (changed) NotifyParent(combo, CBN_SELCHANGE);
-  if (!WindowManager::Get().Alive(&combo)) return true;
+  if (!wm.Alive(&combo)) return true;
   box->ShowDropDown(false);
   NotifyParent(combo, CBN_CLOSEUP);
-  if (WindowManager::Get().Alive(&combo)) NotifyParent(combo, CBN_SELENDOK);
+  if (wm.Alive(&combo)) NotifyParent(combo, CBN_SELENDOK);
   return true;
 }
 

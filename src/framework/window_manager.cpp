@@ -69,11 +69,6 @@ const char* MessageBoxRequest::AnswerName(int answer) {
   }
 }
 
-WindowManager& WindowManager::Get() {
-  static WindowManager manager;
-  return manager;
-}
-
 std::uint64_t WindowManager::Now() const {
   if (clock_) return clock_();
   using namespace std::chrono;
@@ -94,6 +89,7 @@ WindowState* WindowManager::Create(WindowClass cls, CWnd* wnd, WindowState* pare
   state->cls = cls;
   state->wnd = wnd;
   state->parent = parent;
+  state->manager = this;
   WindowState* raw = state.get();
   windows_.push_back(std::move(state));
   if (parent) parent->children.push_back(raw);
@@ -104,14 +100,6 @@ bool WindowManager::Alive(const WindowState* window) const {
   if (!window) return false;
   return std::any_of(windows_.begin(), windows_.end(),
                      [&](const std::unique_ptr<WindowState>& w) { return w.get() == window; });
-}
-
-std::vector<WindowState*> WindowManager::TopLevel() const {
-  std::vector<WindowState*> out;
-  for (const auto& w : windows_) {
-    if (!w->parent) out.push_back(w.get());
-  }
-  return out;
 }
 
 void WindowManager::Destroy(WindowState* window) {
@@ -226,7 +214,7 @@ const resources::DialogTemplate* WindowManager::FindTemplate(int id) const {
 }
 
 void NotifyParent(WindowState& control, UINT code) {
-  WindowManager& wm = WindowManager::Get();
+  WindowManager& wm = *control.manager;
   if (control.wnd && control.wnd->OnChildNotify(code)) return;
   if (!wm.Alive(&control)) return;
   WindowState* parent = control.parent;

@@ -1,6 +1,6 @@
 // Owns every window's state, the queue of posted messages and the timers,
-// and delivers them one at a time. There is one per process, used from the
-// user-interface thread only.
+// and delivers them one at a time. A run makes one and hands it to the
+// windows it creates; used from the user-interface thread only.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,8 @@
 
 namespace cdsetup::framework {
 
+class CWinApp;
+
 struct PostedMessage {
   WindowState* target;
   UINT message;
@@ -27,7 +29,9 @@ struct PostedMessage {
 
 class WindowManager {
  public:
-  static WindowManager& Get();
+  WindowManager() = default;
+  WindowManager(const WindowManager&) = delete;
+  WindowManager& operator=(const WindowManager&) = delete;
 
   void SetBackend(UiBackend* backend) { backend_ = backend; }
   UiBackend* backend() const { return backend_; }
@@ -42,8 +46,6 @@ class WindowManager {
   WindowState* Create(WindowClass cls, CWnd* wnd, WindowState* parent);
   void Destroy(WindowState* window);
   bool Alive(const WindowState* window) const;
-  /// Every top-level window, oldest first.
-  std::vector<WindowState*> TopLevel() const;
 
   void Post(WindowState* target, UINT message, WPARAM wparam, LPARAM lparam);
   /// Delivers one posted message, else one due timer message. False when
@@ -87,13 +89,18 @@ class WindowManager {
   /// Asks the backend; with none, answers with the default button.
   int AskMessageBox(const MessageBoxRequest& request);
 
+  /// The application whose name captions AfxMessageBox and whose main
+  /// window owns it; null when there is none.
+  void SetApplication(CWinApp* app) { app_ = app; }
+  CWinApp* application() const { return app_; }
+
  private:
   /// PumpOnce for the timers due by `due_by` (UINT64_MAX: every timer).
   bool Deliver(std::uint64_t due_by);
-  WindowManager() = default;
   /// True when the dialog `window` belongs to has been ended.
   static bool Ending(const WindowState& window);
   UiBackend* backend_ = nullptr;
+  CWinApp* app_ = nullptr;
   std::function<std::uint64_t()> clock_;
   std::function<void(const std::string&)> diag_;
   std::function<std::string(std::string_view)> decode_;

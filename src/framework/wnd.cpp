@@ -16,7 +16,7 @@ WindowState* TopLevelOf(WindowState* w) {
 void Changed(WindowState* w) {
   if (!w) return;
   ++w->generation;
-  if (UiBackend* b = WindowManager::Get().backend()) b->WindowChanged(*w);
+  if (UiBackend* b = w->manager->backend()) b->WindowChanged(*w);
 }
 
 // A plain object of the control's own class, so that GetDlgItem gives what
@@ -44,19 +44,21 @@ std::unique_ptr<CWnd> MakeWrapper(WindowClass cls) {
 }  // namespace
 
 CWnd::~CWnd() {
-  if (state_ && WindowManager::Get().Alive(state_)) {
+  if (state_ && windows_ && windows_->Alive(state_)) {
     WindowState* s = state_;
     s->wnd = nullptr;  // no messages to an object being destroyed
     state_ = nullptr;
-    WindowManager::Get().Destroy(s);
+    windows_->Destroy(s);
   }
 }
 
 bool CWnd::CreateState(WindowClass cls, std::string_view text, std::uint64_t style,
                        const CRect& rect, CWnd* parent, int id) {
-  WindowManager& wm = WindowManager::Get();
   if (state_) return false;
   if (parent && !parent->state_) return false;
+  if (parent) windows_ = parent->windows_;
+  if (!windows_) return false;
+  WindowManager& wm = *windows_;
   WindowState* s = wm.Create(cls, this, parent ? parent->state_ : nullptr);
   s->text = std::string(text);
   s->style = style;
@@ -203,6 +205,7 @@ CWnd* CWnd::GetDlgItem(int id) const {
     if (!child->wnd) {
       child->own_wnd = MakeWrapper(child->cls);
       child->own_wnd->state_ = child;
+      child->own_wnd->windows_ = child->manager;
       child->wnd = child->own_wnd.get();
     }
     return child->wnd;
@@ -211,25 +214,26 @@ CWnd* CWnd::GetDlgItem(int id) const {
 }
 
 CDC CWnd::GetDC() const {
-  UiBackend* b = WindowManager::Get().backend();
+  UiBackend* b = windows_ ? windows_->backend() : nullptr;
   if (!b) return CDC();
   return CDC([b](const CFont& f, const std::string& t) { return b->MeasureText(f, t); });
 }
 
 bool CWnd::DestroyWindow() {
   if (!state_) return false;
-  WindowManager::Get().Destroy(state_);
+  windows_->Destroy(state_);
   return true;
 }
 
 int CWnd::MessageBox(std::string_view text, std::string_view caption, UINT type, int id) {
   MessageBoxRequest request{this, std::string(text), std::string(caption), type, id};
-  return WindowManager::Get().AskMessageBox(request);
+  if (!windows_) return request.DefaultAnswer();
+  return windows_->AskMessageBox(request);
 }
 
 UINT CWnd::SetTimer(UINT id, UINT period_ms) {
   if (!state_) return 0;
-  state_->timers[id] = Timer{id, period_ms, WindowManager::Get().Now() + period_ms};
+  state_->timers[id] = Timer{id, period_ms, windows_->Now() + period_ms};
   return id;
 }
 
@@ -239,12 +243,8 @@ bool CWnd::KillTimer(UINT id) {
 
 bool CWnd::PostMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   if (!state_) return false;
-  WindowManager::Get().Post(state_, message, wparam, lparam);
+  windows_->Post(state_, message, wparam, lparam);
   return true;
-}
-
-LRESULT CWnd::SendMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-  return WindowProc(message, wparam, lparam);
 }
 
 bool CWnd::SubclassDlgItem(int id, CWnd* parent) {
@@ -258,9 +258,10 @@ bool CWnd::SubclassDlgItem(int id, CWnd* parent) {
     }
     child->wnd = this;
     state_ = child;
+    windows_ = child->manager;
     return true;
   }
-  WindowManager::Get().Diagnose("dialog has no control " + std::to_string(id) + " to bind");
+  parent->windows_->Diagnose("dialog has no control " + std::to_string(id) + " to bind");
   return false;
 }
 

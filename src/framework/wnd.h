@@ -18,6 +18,7 @@
 namespace cdsetup::framework {
 
 class CWnd;
+class WindowManager;
 
 enum class WindowClass { kDialog, kButton, kStatic, kEdit, kComboBox, kListBox, kProgress };
 
@@ -88,6 +89,7 @@ struct WindowState {
   int icon_id = 0;                 // a dialog's icon, a picture's image
   CFont font;
   WindowState* parent = nullptr;
+  WindowManager* manager = nullptr;    // the one that made it
   std::vector<WindowState*> children;  // window order, which is the tab order
   CWnd* wnd = nullptr;                 // the attached object
   std::unique_ptr<CWnd> own_wnd;       // a plain object the core made for it
@@ -123,6 +125,9 @@ class CWnd {
 
   /// The state this object is attached to, or null before creation.
   WindowState* state() const { return state_; }
+  /// The window manager of this window (a dialog's from its owner, a
+  /// control's from its parent); null before one is known.
+  WindowManager* windows() const { return windows_; }
   bool IsWindow() const { return state_ != nullptr; }
   int GetDlgCtrlID() const { return state_ ? state_->id : 0; }
 
@@ -158,7 +163,6 @@ class CWnd {
   bool KillTimer(UINT id);
   /// Queues a message; it is handled after the current handler returns.
   bool PostMessage(UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
-  LRESULT SendMessage(UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
 
   /// Attaches this object to the existing control `id` of `parent`, so that
   /// its virtual functions handle that control.
@@ -194,6 +198,21 @@ class CWnd {
   friend class WindowManager;
   friend class CDialog;
   WindowState* state_ = nullptr;
+  WindowManager* windows_ = nullptr;
+};
+
+/// Whom a dialog belongs to: the window that owns it, or, for one that the
+/// desktop owns, only the window manager that shows it.
+class Owner {
+ public:
+  Owner(CWnd& parent) : windows_(parent.windows()), parent_(&parent) {}  // NOLINT: as MFC's parent
+  Owner(WindowManager& windows) : windows_(&windows) {}                  // NOLINT
+  WindowManager* windows() const { return windows_; }
+  CWnd* parent() const { return parent_; }
+
+ private:
+  WindowManager* windows_;
+  CWnd* parent_ = nullptr;
 };
 
 }  // namespace cdsetup::framework

@@ -7,7 +7,6 @@
 #include "framework/window_manager.h"
 #include "pages/row_metrics.h"
 #include "pages/shared_images.h"
-#include "platform/system_platform.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 
@@ -15,7 +14,7 @@ namespace cdsetup::pages {
 
 using namespace framework;
 
-CDirListBox::CDirListBox() {
+CDirListBox::CDirListBox(platform::Platform& platform) : platform_(platform) {
   LoadImages();
 }
 
@@ -30,7 +29,7 @@ bool CDirListBox::Create(std::uint64_t style, const CRect& rect, CWnd* parent, i
   const std::uint64_t own =
       kStyleVScroll | kStyleDisableNoScroll | kStyleOwnerDrawFixed | kStyleSort | kStyleNotify;
   if (!CListBox::Create(style | own, rect, parent, id)) return false;
-  const std::string start = initial.empty() ? CurrentDirectory() : initial;
+  const std::string start = initial.empty() ? CurrentDirectory(platform_) : initial;
   Fill(start);
   SetRedraw(true);
   NotifyChanged();
@@ -75,10 +74,8 @@ void CDirListBox::DeleteItem(LPDELETEITEMSTRUCT item) {
 }
 
 int CDirListBox::AddPathParts(std::string& path) {
-  platform::Platform* platform = platform::SystemPlatform();
-  if (!platform) return 0;
   std::vector<DirItem> parts;
-  const int count = pages::AddPathParts(*platform, path, parts);
+  const int count = pages::AddPathParts(platform_, path, parts);
   if (count > kMaxPathParts) return -1;  // before any row is added
   // The parts go in at the end, in path order, not through the sorting.
   for (DirItem& part : parts) {
@@ -94,13 +91,11 @@ bool CDirListBox::Fill(const std::string& path) {
   ResetContent();
   std::string p = path;
   if (p.empty() || p.back() != '\\') p += '\\';
-  platform::Platform* platform = platform::SystemPlatform();
-  if (!platform) return false;
   // A path deeper than a row level can count (-1) is refused, not wrapped.
   const int n = AddPathParts(p);
   if (n <= 0) return false;
   std::vector<DirItem> subdirectories;
-  if (!ListSubdirectories(*platform, p, n, subdirectories)) return false;
+  if (!ListSubdirectories(platform_, p, n, subdirectories)) return false;
   for (DirItem& item : subdirectories) {
     AddItemData(reinterpret_cast<std::uintptr_t>(new DirItem(std::move(item))));
   }
@@ -112,11 +107,11 @@ void CDirListBox::SetPath(const std::string& requested, bool redraw) {
   std::string path = requested;
   for (;;) {
     if (Fill(path)) break;
-    std::string text = WindowManager::Get().ResourceText(
+    std::string text = windows()->ResourceText(
         resources::LoadResourceString(resources::IDS_CANNOT_READ_DIRECTORY));
     if (std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, path);
-    if (AfxMessageBox(text, MB_RETRYCANCEL | MB_ICONSTOP, resources::IDP_DIRECTORY_UNREADABLE) ==
-        IDRETRY)
+    if (AfxMessageBox(*windows(), text, MB_RETRYCANCEL | MB_ICONSTOP,
+                      resources::IDP_DIRECTORY_UNREADABLE) == IDRETRY)
       continue;
     if (path != old) {
       path = old;

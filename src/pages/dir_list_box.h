@@ -7,6 +7,7 @@
 
 #include "framework/controls.h"
 #include "pages/dir_rows.h"
+#include "platform/platform.h"
 
 namespace cdsetup::pages {
 
@@ -15,7 +16,8 @@ inline constexpr framework::UINT kDirListChanged = 101;
 
 class CDirListBox : public framework::CListBox {
  public:
-  CDirListBox();
+  /// Lists the folders `platform` shows; it must outlive the list.
+  explicit CDirListBox(platform::Platform& platform);
   /// The rows own their records: a window that outlives this object would
   /// hand them to a DeleteItem that no longer frees them.
   ~CDirListBox() override { DestroyWindow(); }
@@ -56,6 +58,7 @@ class CDirListBox : public framework::CListBox {
   int m_nItemHeight = 16;
   std::string m_strCurPath;
   const framework::CFont* m_pFont = nullptr;
+  platform::Platform& platform_;
 };
 
 }  // namespace cdsetup::pages

@@ -5,13 +5,12 @@
 #include "base/ascii.h"
 #include "pages/row_metrics.h"
 #include "pages/shared_images.h"
-#include "platform/system_platform.h"
 
 namespace cdsetup::pages {
 
 using namespace framework;
 
-CDriveCombo::CDriveCombo() {
+CDriveCombo::CDriveCombo(platform::Platform& platform) : platform_(platform) {
   LoadImages();
 }
 
@@ -47,9 +46,7 @@ void CDriveCombo::MeasureItem(LPMEASUREITEMSTRUCT item) {
 }
 
 void CDriveCombo::FillDrives() {
-  platform::Platform* platform = platform::SystemPlatform();
-  if (!platform) return;
-  for (const DriveRow& row : ListDrives(*platform, m_nOptions)) {
+  for (const DriveRow& row : ListDrives(platform_, m_nOptions)) {
     const int index = AddString(row.text);
     if (index >= 0) SetItemData(index, static_cast<std::uintptr_t>(row.kind));
   }
@@ -77,7 +74,7 @@ std::string CDriveCombo::GetDrive() const {
 }
 
 void CDriveCombo::SelectCurrentDrive() {
-  const std::string dir = CurrentDirectory();
+  const std::string dir = CurrentDirectory(platform_);
   if (!dir.empty()) SelectDrive(dir);
 }
 

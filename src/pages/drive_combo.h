@@ -6,12 +6,14 @@
 
 #include "framework/controls.h"
 #include "pages/drive_rows.h"
+#include "platform/platform.h"
 
 namespace cdsetup::pages {
 
 class CDriveCombo : public framework::CComboBox {
  public:
-  CDriveCombo();
+  /// Lists the drives `platform` shows; it must outlive the list.
+  explicit CDriveCombo(platform::Platform& platform);
 
   /// Creates the list; the lowest three bits of `style` are the display
   /// options. Fills the rows and selects the current directory's drive.
@@ -37,6 +39,7 @@ class CDriveCombo : public framework::CComboBox {
   int m_nItemHeight = 16;
   unsigned m_nOptions = 0;
   const framework::CFont* m_pFont = nullptr;
+  platform::Platform& platform_;
 };
 
 }  // namespace cdsetup::pages

@@ -4,8 +4,8 @@ namespace cdsetup::pages {
 
 using namespace framework;
 
-CInstallTypeDlg::CInstallTypeDlg(CWnd* parent, script::LocalizedTexts texts)
-    : CDialog(IDD, parent), m_texts(std::move(texts)) {}
+CInstallTypeDlg::CInstallTypeDlg(Owner owner, script::LocalizedTexts texts)
+    : CDialog(IDD, owner), m_texts(std::move(texts)) {}
 
 bool CInstallTypeDlg::OnInitDialog() {
   CDialog::OnInitDialog();

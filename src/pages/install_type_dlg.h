@@ -18,7 +18,7 @@ class CInstallTypeDlg : public framework::CDialog {
   static constexpr int IDC_MAX = resources::IDC_TYPE_MAX;
   static constexpr int IDC_GROUP = resources::IDC_TYPE_GROUP;
 
-  CInstallTypeDlg(framework::CWnd* parent, script::LocalizedTexts texts);
+  CInstallTypeDlg(framework::Owner owner, script::LocalizedTexts texts);
 
   std::string GetInstallType() const { return m_strInstallType; }
 

@@ -5,8 +5,8 @@
 
 namespace cdsetup::pages {
 
-CLanguageDlg::CLanguageDlg(framework::CWnd* parent, script::LocalizedTexts texts)
-    : CDialog(IDD, parent), m_texts(std::move(texts)) {}
+CLanguageDlg::CLanguageDlg(framework::Owner owner, script::LocalizedTexts texts)
+    : CDialog(IDD, owner), m_texts(std::move(texts)) {}
 
 void CLanguageDlg::DoDataExchange(framework::CDataExchange* dx) {
   framework::DDX_Control(dx, IDC_LANGUAGE, m_comboLanguage);

@@ -17,7 +17,7 @@ class CLanguageDlg : public framework::CDialog {
   static constexpr int IDC_LANGUAGE = resources::IDC_LANGUAGE;
 
   /// The language list comes from `script`'s [Language] section.
-  CLanguageDlg(framework::CWnd* parent, script::LocalizedTexts texts);
+  CLanguageDlg(framework::Owner owner, script::LocalizedTexts texts);
 
   /// The name picked or typed; read after a result of 1.
   const std::string& GetLanguage() const { return m_strLanguage; }

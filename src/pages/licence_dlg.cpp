@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "platform/read_whole_file.h"
-#include "platform/system_platform.h"
 
 namespace cdsetup::pages {
 
@@ -15,18 +14,17 @@ namespace {
 
 // The file's bytes up to the first zero byte; empty when it cannot be read
 // or is larger than a page should hold.
-std::string ReadAgreement(const std::string& name) {
-  platform::Platform* platform = platform::SystemPlatform();
-  if (!platform || name.empty()) return {};
-  std::string text = platform::ReadWholeFile(*platform, name, CLicenceDlg::kMaxAgreementSize);
+std::string ReadAgreement(platform::Platform& platform, const std::string& name) {
+  if (name.empty()) return {};
+  std::string text = platform::ReadWholeFile(platform, name, CLicenceDlg::kMaxAgreementSize);
   text.resize(std::strlen(text.c_str()));  // the first zero byte ends the text
   return text;
 }
 
 }  // namespace
 
-CLicenceDlg::CLicenceDlg(framework::CWnd* parent, script::LocalizedTexts texts)
-    : CDialog(IDD, parent), m_texts(std::move(texts)) {}
+CLicenceDlg::CLicenceDlg(framework::Owner owner, script::LocalizedTexts texts)
+    : CDialog(IDD, owner), m_texts(std::move(texts)) {}
 
 bool CLicenceDlg::OnInitDialog() {
   CDialog::OnInitDialog();
@@ -34,7 +32,8 @@ bool CLicenceDlg::OnInitDialog() {
   if (CWnd* accept = GetDlgItem(IDOK)) accept->SetWindowText(m_texts.Get("IDS_AKCEPT_UMOWE"));
   if (CWnd* back = GetDlgItem(IDCANCEL)) back->SetWindowText(m_texts.Get("IDS_NIE"));
   const std::string file = m_texts.Get("IDS_LICENCE_FILE_NAME");
-  if (CWnd* box = GetDlgItem(IDC_AGREEMENT)) box->SetWindowText(ReadAgreement(file));
+  if (CWnd* box = GetDlgItem(IDC_AGREEMENT))
+    box->SetWindowText(ReadAgreement(m_texts.platform(), file));
   return true;
 }
 

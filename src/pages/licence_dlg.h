@@ -18,7 +18,7 @@ class CLicenceDlg : public framework::CDialog {
   /// A larger agreement file is not read: the box stays empty.
   static constexpr std::uint64_t kMaxAgreementSize = 16u * 1024 * 1024;
 
-  CLicenceDlg(framework::CWnd* parent, script::LocalizedTexts texts);
+  CLicenceDlg(framework::Owner owner, script::LocalizedTexts texts);
 
   bool OnInitDialog() override;
 

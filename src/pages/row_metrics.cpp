@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "base/limits.h"
-#include "platform/system_platform.h"
 
 namespace cdsetup::pages {
 
@@ -29,10 +28,8 @@ RowColours ColoursFor(UINT item_state) {
           GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW)};
 }
 
-std::string CurrentDirectory() {
-  platform::Platform* platform = platform::SystemPlatform();
-  if (!platform) return {};
-  std::string dir = platform->GetCurrentDirectoryA();
+std::string CurrentDirectory(platform::Platform& platform) {
+  std::string dir = platform.GetCurrentDirectoryA();
   if (dir.size() > base::kMaxPath) dir.resize(base::kMaxPath);
   return dir;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/wnd.h"
+#include "platform/platform.h"
 
 namespace cdsetup::pages {
 
@@ -28,8 +29,7 @@ struct RowColours {
 /// Highlight colours for a selected row, window colours otherwise.
 RowColours ColoursFor(framework::UINT item_state);
 
-/// The process's current directory, as read into a 260-byte buffer; empty
-/// without a platform.
-std::string CurrentDirectory();
+/// The process's current directory, as read into a 260-byte buffer.
+std::string CurrentDirectory(platform::Platform& platform);
 
 }  // namespace cdsetup::pages

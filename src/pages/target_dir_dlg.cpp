@@ -10,8 +10,12 @@ namespace {
 constexpr std::uint64_t kListStyle = kStyleVisible | kStyleBorder | kStyleTabStop;
 }
 
-CTargetDirDlg::CTargetDirDlg(CWnd* parent, std::string initial_dir, script::LocalizedTexts texts)
-    : CDialog(IDD, parent), m_strInitialDir(std::move(initial_dir)), m_texts(std::move(texts)) {}
+CTargetDirDlg::CTargetDirDlg(Owner owner, std::string initial_dir, script::LocalizedTexts texts)
+    : CDialog(IDD, owner),
+      m_strInitialDir(std::move(initial_dir)),
+      m_driveList(texts.platform()),
+      m_dirList(texts.platform()),
+      m_texts(std::move(texts)) {}
 
 void CTargetDirDlg::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDC_DIRECTORY_LABEL, m_lblDirectory);

@@ -24,7 +24,7 @@ class CTargetDirDlg : public framework::CDialog {
   static constexpr int kMaxPath = 256;
 
   /// `initial_dir` is the path proposed in the field.
-  CTargetDirDlg(framework::CWnd* parent, std::string initial_dir, script::LocalizedTexts texts);
+  CTargetDirDlg(framework::Owner owner, std::string initial_dir, script::LocalizedTexts texts);
 
   bool OnInitDialog() override;
   void DoDataExchange(framework::CDataExchange* dx) override;

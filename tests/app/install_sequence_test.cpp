@@ -82,7 +82,7 @@ class InstallSequenceTest : public testing::PageFixture {
 };
 
 TEST_F(InstallSequenceTest, RefusalsAndFailuresComeBackToTheMainDialog) {
-  CInstallDlg main(nullptr, Polish());
+  CInstallDlg main(windows(), *platform_, Polish());
   ui_.ForNextDialog({ScriptedUi::Click(IDOK), BackAtMain(Outcome::kCancelled),  // licence refused
                      ScriptedUi::Click(IDOK), BackAtMain(Outcome::kCancelled),  // no to the folder
                      ScriptedUi::Click(IDOK),
@@ -124,7 +124,7 @@ TEST_F(InstallSequenceTest, RefusalsAndFailuresComeBackToTheMainDialog) {
 }
 
 TEST_F(InstallSequenceTest, CancelledTypeStillCopiesTheStandardList) {
-  CInstallDlg main(nullptr, Polish());
+  CInstallDlg main(windows(), *platform_, Polish());
   ui_.ForNextDialog({ScriptedUi::Click(IDOK)});
   UpToTarget({ScriptedUi::Click(IDOK)},
              {ScriptedUi::Click(resources::IDC_TYPE_MAX), ScriptedUi::Click(IDCANCEL)});
@@ -156,7 +156,7 @@ TEST_F(InstallSequenceTest, EveryStepIsLoggedAndAFailedClosingCopyEndsTheRunAsAC
   testing::MemoryLog log;
   InstallSettings settings = Polish();
   settings.log = &log;
-  CInstallDlg main(nullptr, settings);
+  CInstallDlg main(windows(), *platform_, settings);
   ui_.ForNextDialog({ScriptedUi::Click(IDOK)});
   UpToTarget({ScriptedUi::Click(IDOK)});
   ui_.ForNextDialog({ui_.Wait(5000)});
@@ -199,7 +199,7 @@ TEST_F(InstallSequenceTest, EveryStepIsLoggedAndAFailedClosingCopyEndsTheRunAsAC
 TEST_F(InstallSequenceTest, APictureNameThatClimbsOutOfTheTargetIsRefused) {
   EditScript("Bitmap=tlo.bmp", "Bitmap=..\\..\\tlo.bmp");
   testing::WriteFile(c_drive("tlo.bmp"), "kept");  // what the climb would overwrite
-  CInstallDlg main(nullptr, Polish());
+  CInstallDlg main(windows(), *platform_, Polish());
   ui_.ForNextDialog({ScriptedUi::Click(IDOK)});
   UpToTarget({ScriptedUi::Click(IDOK)});
   ui_.ForNextDialog({ui_.Wait(5000)});
@@ -213,7 +213,7 @@ TEST_F(InstallSequenceTest, APictureNameThatClimbsOutOfTheTargetIsRefused) {
 TEST_F(InstallSequenceTest, ShortcutFailureLeavesTheFallbackRecord) {
   // A company name that cannot be a folder name.
   EditScript("IDS_COMPANY_NAME=Torvanel", "IDS_COMPANY_NAME=Tor*vanel");
-  CInstallDlg main(nullptr, Polish());
+  CInstallDlg main(windows(), *platform_, Polish());
   ui_.ForNextDialog({ScriptedUi::Click(IDOK), BackAtMain(Outcome::kRegistrationFailed),
                      ScriptedUi::Click(IDCANCEL)});
   UpToTarget({ScriptedUi::Click(IDOK)});
@@ -235,7 +235,7 @@ TEST_F(InstallSequenceTest, ShortcutFailureLeavesTheFallbackRecord) {
 
 TEST_F(InstallSequenceTest, StartUpReadsTheScriptAndFindsTheCd) {
   EditScript("Shortcuts=3", "Shortcuts=12x");
-  CInstallDlg main(nullptr, Polish());
+  CInstallDlg main(windows(), *platform_, Polish());
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& d) {
                        auto& m = static_cast<CInstallDlg&>(d);
                        EXPECT_EQ(m.m_nShortcuts, 10);  // cut to the table's size

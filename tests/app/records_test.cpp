@@ -25,7 +25,7 @@ class RecordsTest : public testing::PageFixture {
     PageFixture::SetUp();
     ASSERT_TRUE(demo::BuildDemoMedium(medium(), demo::DemoOptions{1, 0.1}).ok());
     // The state OnInitDialog leaves, without its pages.
-    main_ = std::make_unique<CInstallDlg>(nullptr);
+    main_ = std::make_unique<CInstallDlg>(windows(), *platform_);
     main_->m_strLanguage = "Polski";
     main_->m_strRegKey += "Demo_Polski";
     main_->m_strUninstallKey += "Demo_Polski";

@@ -45,7 +45,6 @@ class UsedKeys : public testing::PageFixture {
     PageFixture::SetUp();
     ASSERT_TRUE(demo::BuildDemoMedium(medium(), demo::DemoOptions{2, 0.2}).ok());
     recording_ = std::make_unique<RecordingReads>(*platform_);
-    platform::SetSystemPlatform(recording_.get());
   }
 
   std::unique_ptr<RecordingReads> recording_;
@@ -56,7 +55,7 @@ TEST_F(UsedKeys, EveryKeyTheInstallerReadsIsKnownAndEveryTextAskedForIsRead) {
   copy::AudioSoundConverter converter(audio::AudioDiagnostics{quiet.get(), quiet.get()});
   app::InstallSettings settings;
   settings.converter = &converter;
-  app::CInstallDlg main(nullptr, settings);
+  app::CInstallDlg main(windows(), *recording_, settings);
   ui_.ForNextDialog({ScriptedUi::Click(IDOK)});  // install
   ui_.ForNextDialog({ScriptedUi::Click(IDOK)});  // the licence
   ui_.ForNextDialog({ScriptedUi::Click(resources::IDC_TYPE_MAX), ScriptedUi::Click(IDOK)});

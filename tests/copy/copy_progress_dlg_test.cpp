@@ -68,7 +68,7 @@ class CopyPageTest : public testing::PageFixture {
 
 TEST_F(CopyPageTest, StepsOnTheTimerAndEndsWithOneAfterTheList) {
   Script("files=3\n0=a.txt\n1=Dane\\m.snd\n2=b.txt\n");
-  CCopyProgressDlg page(target_, nullptr, Texts("Polski"));
+  CCopyProgressDlg page(target_, windows(), Texts("Polski"));
   page.SetInstallType("max");
   page.SetConverter(&converter_);
   StepsTake(page, CCopyProgressDlg::kSliceMs);  // one step per message
@@ -109,7 +109,7 @@ TEST_F(CopyPageTest, StepsOnTheTimerAndEndsWithOneAfterTheList) {
 
 TEST_F(CopyPageTest, AFailedCopyEndsWithTwoAndItsErrorText) {
   Script("files=3\n0=a.txt\n1=brak.txt\n2=b.txt\n");
-  CCopyProgressDlg page(target_, nullptr, Texts("Polski"));
+  CCopyProgressDlg page(target_, windows(), Texts("Polski"));
   page.SetInstallType("max");
   ui_.ForNextDialog({ui_.Wait(1000)});
   EXPECT_EQ(page.DoModal(), IDCANCEL);
@@ -123,7 +123,7 @@ TEST_F(CopyPageTest, AFailedCopyEndsWithTwoAndItsErrorText) {
 
 TEST_F(CopyPageTest, AbortMidArchiveEndsWithTwoAndClosesTheArchive) {
   Script("files=2\n0=Dane\\m.snd\n1=a.txt\n");
-  CCopyProgressDlg page(target_, nullptr, Texts("Polski"));
+  CCopyProgressDlg page(target_, windows(), Texts("Polski"));
   page.SetInstallType("max");
   page.SetConverter(&converter_);
   StepsTake(page, CCopyProgressDlg::kSliceMs);
@@ -135,10 +135,10 @@ TEST_F(CopyPageTest, AbortMidArchiveEndsWithTwoAndClosesTheArchive) {
   EXPECT_EQ(converter_.outputs.size(), 1u);  // one entry, then the abort
   EXPECT_FALSE(testing::Exists(c_drive("Gra/a.txt")));
   // The page's window and timer are gone with it; nothing ticks any more.
-  EXPECT_EQ(framework::WindowManager::Get().NextTimerDue(), UINT64_MAX);
+  EXPECT_EQ(windows().NextTimerDue(), UINT64_MAX);
 
   // Closing the window in the first 10 ms: an empty error text.
-  CCopyProgressDlg early(target_, nullptr, Texts("Polski"));
+  CCopyProgressDlg early(target_, windows(), Texts("Polski"));
   early.SetInstallType("max");
   ui_.ForNextDialog({ScriptedUi::Close()});
   EXPECT_EQ(early.DoModal(), IDCANCEL);
@@ -148,7 +148,7 @@ TEST_F(CopyPageTest, AbortMidArchiveEndsWithTwoAndClosesTheArchive) {
 TEST_F(CopyPageTest, AMessageWorksForAboutFifteenMilliseconds) {
   for (int i = 0; i < 7; ++i) testing::WriteFile(medium("f" + std::to_string(i)), "f");
   Script("files=7\n0=f0\n1=f1\n2=f2\n3=f3\n4=f4\n5=f5\n6=f6\n");
-  CCopyProgressDlg page(target_, nullptr, Texts("Polski"));
+  CCopyProgressDlg page(target_, windows(), Texts("Polski"));
   page.SetInstallType("max");
   StepsTake(page, 5);  // three steps fill a message
   auto at = [](int position, const char* file) {
@@ -165,7 +165,7 @@ TEST_F(CopyPageTest, AMessageWorksForAboutFifteenMilliseconds) {
 
 TEST_F(CopyPageTest, EntriesConvertBesideTheCopyWithTheSameResult) {
   Script("files=3\n0=a.txt\n1=Dane\\m.snd\n2=b.txt\n");
-  CCopyProgressDlg page(target_, nullptr, Texts("Polski"));
+  CCopyProgressDlg page(target_, windows(), Texts("Polski"));
   page.SetInstallType("max");
   page.SetConverter(&converter_);
   page.SetConversionWorkers(2);

@@ -41,11 +41,11 @@ constexpr DialogTemplate kSample{
 class FrameworkTest : public ::testing::Test {
  protected:
   FrameworkTest() {
-    WindowManager::Get().SetTemplateSource(
+    ui_.windows.SetTemplateSource(
         [](int id) -> const DialogTemplate* { return id == 900 ? &kSample : nullptr; });
   }
-  CWinApp app_{"cdsetup"};
   ScriptedUi ui_;
+  CWinApp app_{"cdsetup", ui_.windows};
 };
 
 // A list whose rows are records ordered by their first field only, so that
@@ -70,7 +70,7 @@ class RecordList : public CListBox {
 
 class SampleDialog : public CDialog {
  public:
-  SampleDialog() : CDialog(900, nullptr) {}
+  explicit SampleDialog(WindowManager& windows) : CDialog(900, windows) {}
   void DoDataExchange(CDataExchange* dx) override {
     DDX_Control(dx, 30, list);
     DDX_Text(dx, 10, text);
@@ -88,7 +88,7 @@ class SampleDialog : public CDialog {
   void OnTimer(UINT id) override {
     ticks.push_back(ui_now ? *ui_now : 0);
     if (ui_now) *ui_now += handler_ms;
-    if (pump_in_timer) WindowManager::Get().PumpPending();  // must not enter again
+    if (pump_in_timer) windows()->PumpPending();  // must not enter again
     if (ticks.size() == 3) KillTimer(id);
     (void)id;
   }
@@ -127,7 +127,7 @@ TEST_F(FrameworkTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SampleDialog d;
+    SampleDialog d(ui_.windows);
     ui_.ForNextDialog(std::move(c.steps));
     EXPECT_EQ(d.DoModal(), c.result);
     EXPECT_FALSE(d.IsWindow());
@@ -136,7 +136,7 @@ TEST_F(FrameworkTest, EnterEscapeAndTheCloseBoxEndTheDialog) {
 }
 
 TEST_F(FrameworkTest, RadioClicksStayInsideTheirGroup) {
-  SampleDialog d;
+  SampleDialog d(ui_.windows);
   ui_.ForNextDialog(
       {ScriptedUi::Do([](CDialog& dlg) { dlg.CheckRadioButton(20, 22, 21); }),
        ScriptedUi::Do([](CDialog& dlg) { EXPECT_EQ(dlg.GetCheckedRadioButton(20, 22), 21); }),
@@ -151,7 +151,7 @@ TEST_F(FrameworkTest, RadioClicksStayInsideTheirGroup) {
 }
 
 TEST_F(FrameworkTest, TabEntersARadioGroupAtItsCheckedButtonAndArrowsChooseWithinIt) {
-  SampleDialog d;
+  SampleDialog d(ui_.windows);
   auto focus_is = [](int id) {
     return ScriptedUi::Do([id](CDialog& dlg) {
       ASSERT_NE(dlg.state()->focus, nullptr);
@@ -208,7 +208,7 @@ TEST_F(FrameworkTest, TabEntersARadioGroupAtItsCheckedButtonAndArrowsChooseWithi
 }
 
 TEST_F(FrameworkTest, TooLongTextIsRefusedAndTheDialogStaysOpen) {
-  SampleDialog d;
+  SampleDialog d(ui_.windows);
   d.text = "start";
   ui_.ForNextDialog({
       ScriptedUi::Do([](CDialog& dlg) {
@@ -239,7 +239,7 @@ TEST_F(FrameworkTest, TooLongTextIsRefusedAndTheDialogStaysOpen) {
 }
 
 TEST_F(FrameworkTest, PostedMessagesArriveAfterTheCurrentHandler) {
-  SampleDialog d;
+  SampleDialog d(ui_.windows);
   d.post_on_ok = true;
   d.text = "x";
   ui_.ForNextDialog({ScriptedUi::Key(VK_RETURN)});
@@ -248,7 +248,7 @@ TEST_F(FrameworkTest, PostedMessagesArriveAfterTheCurrentHandler) {
   // with its window: it was never handled inside the handler.
   EXPECT_EQ(d.commands, (std::vector<std::string>{"1:0", "after post"}));
 
-  SampleDialog e;
+  SampleDialog e(ui_.windows);
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& dlg) {
                        dlg.PostMessage(WM_COMMAND, MAKEWPARAM(5, 101), 0);
                        static_cast<SampleDialog&>(dlg).commands.push_back("posted");
@@ -262,7 +262,7 @@ TEST_F(FrameworkTest, PostedMessagesArriveAfterTheCurrentHandler) {
 }
 
 TEST_F(FrameworkTest, TimerTicksInOrderWithoutEnteringItsHandlerAgain) {
-  SampleDialog d;
+  SampleDialog d(ui_.windows);
   d.ui_now = &ui_.now_ms;
   d.pump_in_timer = true;
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& dlg) { dlg.SetTimer(1, 10); }), ui_.Wait(100),
@@ -273,18 +273,18 @@ TEST_F(FrameworkTest, TimerTicksInOrderWithoutEnteringItsHandlerAgain) {
 }
 
 TEST_F(FrameworkTest, ATimerSlowerThanItsPeriodGetsOneMessagePerPass) {
-  SampleDialog d;
+  SampleDialog d(ui_.windows);
   d.ui_now = &ui_.now_ms;
   d.handler_ms = 25;  // always due again when it returns
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& dlg) { dlg.SetTimer(1, 10); }),
                      ScriptedUi::Do([&](CDialog&) {
                        ui_.now_ms += 10;
-                       WindowManager::Get().PumpPending();
+                       ui_.windows.PumpPending();
                        EXPECT_EQ(d.ticks.size(), 1u);  // the caller's events come next
-                       WindowManager::Get().PumpPending();
+                       ui_.windows.PumpPending();
                        EXPECT_EQ(d.ticks.size(), 2u);
                        // An interface with nothing to draw goes on at once.
-                       EXPECT_TRUE(WindowManager::Get().PumpOnce(/*timers_due_now=*/true));
+                       EXPECT_TRUE(ui_.windows.PumpOnce(/*timers_due_now=*/true));
                        EXPECT_EQ(d.ticks.size(), 3u);
                      }),
                      ScriptedUi::Click(2)});
@@ -292,8 +292,8 @@ TEST_F(FrameworkTest, ATimerSlowerThanItsPeriodGetsOneMessagePerPass) {
 }
 
 TEST_F(FrameworkTest, AModalLoopDeliversUnlessItsDeliveryIsUnderWay) {
-  SampleDialog d;
-  WindowManager& wm = WindowManager::Get();
+  SampleDialog d(ui_.windows);
+  WindowManager& wm = ui_.windows;
   std::vector<bool> nested;
   d.on_command = [&](UINT id) {
     if (id != 77) return;
@@ -316,9 +316,9 @@ TEST_F(FrameworkTest, AModalLoopDeliversUnlessItsDeliveryIsUnderWay) {
 }
 
 TEST_F(FrameworkTest, TheWaitForTheNextMessageIsCappedAndZeroWhenOneIsDue) {
-  SampleDialog d;
+  SampleDialog d(ui_.windows);
   ui_.ForNextDialog({ScriptedUi::Do([&](CDialog& dlg) {
-                       WindowManager& wm = WindowManager::Get();
+                       WindowManager& wm = ui_.windows;
                        EXPECT_EQ(wm.MsUntilNextMessage(50), 50u);  // nothing at all
                        dlg.SetTimer(1, 30);
                        EXPECT_EQ(wm.MsUntilNextMessage(50), 30u);
@@ -334,12 +334,12 @@ TEST_F(FrameworkTest, TheWaitForTheNextMessageIsCappedAndZeroWhenOneIsDue) {
 }
 
 TEST_F(FrameworkTest, AnEndedDialogGetsNoMoreTimerMessages) {
-  SampleDialog d;
+  SampleDialog d(ui_.windows);
   d.ui_now = &ui_.now_ms;
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& dlg) {
     dlg.SetTimer(1, 10);
     dlg.EndDialog(IDOK);
-    EXPECT_EQ(WindowManager::Get().NextTimerDue(), UINT64_MAX);
+    EXPECT_EQ(dlg.windows()->NextTimerDue(), UINT64_MAX);
   })});
   ui_.now_ms += 100;
   EXPECT_EQ(d.DoModal(), IDOK);
@@ -347,7 +347,7 @@ TEST_F(FrameworkTest, AnEndedDialogGetsNoMoreTimerMessages) {
 }
 
 TEST_F(FrameworkTest, SortedOwnerDrawnRowsUseCompareItemAndAreDeletedOnce) {
-  SampleDialog d;
+  SampleDialog d(ui_.windows);
   Row rows[] = {{5, 1}, {2, 2}, {5, 3}, {9, 4}, {2, 5}};
   ui_.ForNextDialog({ScriptedUi::Do([&](CDialog&) {
                        for (Row& row : rows)
@@ -373,7 +373,7 @@ TEST_F(FrameworkTest, SortedOwnerDrawnRowsUseCompareItemAndAreDeletedOnce) {
 }
 
 TEST_F(FrameworkTest, MinimiseRestoreAndRedraw) {
-  SampleDialog d;
+  SampleDialog d(ui_.windows);
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& dlg) {
                        dlg.ShowWindow(SW_MINIMIZE);
                        EXPECT_TRUE(dlg.IsIconic());
@@ -392,12 +392,12 @@ TEST_F(FrameworkTest, MinimiseRestoreAndRedraw) {
 }
 
 TEST_F(FrameworkTest, MissingTemplatesControlsAndAnswersAreReportedNotFatal) {
-  CDialog missing(12345, nullptr);
+  CDialog missing(12345, ui_.windows);
   EXPECT_EQ(missing.DoModal(), -1);
   ASSERT_EQ(ui_.diagnostics.size(), 1u);
   EXPECT_NE(ui_.diagnostics[0].find("12345"), std::string::npos);
 
-  SampleDialog d;
+  SampleDialog d(ui_.windows);
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& dlg) {
                        CStatic extra;
                        EXPECT_FALSE(extra.SubclassDlgItem(4242, &dlg));

@@ -15,7 +15,7 @@ using testing::MakeDirs;
 using testing::WriteFile;
 
 // Adds a hidden directory to every listing (the prefix marks only dot names),
-// or fails every search.
+// or fails every search, when asked to.
 class WithHiddenEntry : public testing::ForwardingPlatform {
  public:
   using ForwardingPlatform::ForwardingPlatform;
@@ -23,9 +23,10 @@ class WithHiddenEntry : public testing::ForwardingPlatform {
                                                           std::size_t filter) override {
     if (fail) return base::Status::NotFound("no medium");
     auto found = ForwardingPlatform::FindFiles(pattern, filter);
-    if (found.ok()) found->push_back({"Ukryty", true, true});
+    if (found.ok() && hidden) found->push_back({"Ukryty", true, true});
     return found;
   }
+  bool hidden = false;
   bool fail = false;
 };
 
@@ -41,12 +42,13 @@ class DirListTest : public testing::PageFixture {
     WriteFile(temp_ / "e/Games/file.txt", "not a directory");
     MakeDirs(temp_ / "e/Foo/Foo");
     AddDrive('e', "e");
+    lists_ = std::make_unique<WithHiddenEntry>(*platform_);
     ASSERT_TRUE(host_.Make());
   }
 
   // A bare dialog to hold the list, without a template.
   struct Host : framework::CDialog {
-    Host() : CDialog(0, nullptr) {}
+    explicit Host(framework::WindowManager& windows) : CDialog(0, windows) {}
     bool Make() {
       return CreateState(framework::WindowClass::kDialog, "", 0, {0, 0, 400, 300}, nullptr, 0);
     }
@@ -55,7 +57,9 @@ class DirListTest : public testing::PageFixture {
       return true;
     }
     std::vector<std::pair<framework::UINT, framework::UINT>> commands;
-  } host_;
+  } host_{windows()};
+  /// What the lists see: the prefix, with a hidden entry or failures when asked.
+  std::unique_ptr<WithHiddenEntry> lists_;
 
   static std::vector<std::string> Names(const CDirListBox& list) {
     std::vector<std::string> names;
@@ -67,7 +71,7 @@ class DirListTest : public testing::PageFixture {
 };
 
 TEST_F(DirListTest, ShowsTheLongestExistingPartWithItsSubdirectoriesInOrder) {
-  CDirListBox list;
+  CDirListBox list(*lists_);
   ASSERT_TRUE(list.Create(0, {0, 0, 200, 100}, &host_, resources::IDC_DIRECTORIES,
                           "E:\\Games\\Missing\\Deeper"));
   EXPECT_EQ(Names(list),
@@ -78,18 +82,17 @@ TEST_F(DirListTest, ShowsTheLongestExistingPartWithItsSubdirectoriesInOrder) {
   EXPECT_EQ(list.GetSelectedPath(), "");
   // The change is posted: the parent has not seen it yet.
   EXPECT_TRUE(host_.commands.empty());
-  framework::WindowManager::Get().PumpPending();
+  windows().PumpPending();
   ASSERT_EQ(host_.commands.size(), 1u);
   EXPECT_EQ(host_.commands[0],
             std::make_pair(framework::UINT{resources::IDC_DIRECTORIES}, kDirListChanged));
 
   // Without the trailing backslash the same rows; a hidden folder never shows.
-  WithHiddenEntry hidden(*platform_);
-  platform::SetSystemPlatform(&hidden);
+  lists_->hidden = true;
   ASSERT_TRUE(list.Fill("E:\\Games"));
   EXPECT_EQ(Names(list),
             (std::vector<std::string>{"E:\\", "Games\\", "_data", "Alpha", "beta", "Foo"}));
-  platform::SetSystemPlatform(platform_.get());
+  lists_->hidden = false;
 
   // A path on no drive gives no rows, and a single backslash as its path.
   EXPECT_FALSE(list.Fill("Q:\\x"));
@@ -98,7 +101,7 @@ TEST_F(DirListTest, ShowsTheLongestExistingPartWithItsSubdirectoriesInOrder) {
 }
 
 TEST_F(DirListTest, ActivatingRowsMovesUpAndDown) {
-  CDirListBox list;
+  CDirListBox list(*lists_);
   ASSERT_TRUE(list.Create(0, {0, 0, 200, 100}, &host_, resources::IDC_DIRECTORIES, "E:\\Games\\"));
   framework::WindowState& w = *list.state();
   // Into the subdirectory Foo: its part is selected.
@@ -123,7 +126,7 @@ TEST_F(DirListTest, ActivatingRowsMovesUpAndDown) {
   EXPECT_EQ(Names(list), (std::vector<std::string>{"E:\\", "Foo\\", "Foo\\"}));
   EXPECT_EQ(list.GetCurSel(), 1);
   // Each navigation was posted, and every double-click reached the parent too.
-  framework::WindowManager::Get().PumpPending();
+  windows().PumpPending();
   int changes = 0, double_clicks = 0;
   for (const auto& [id, code] : host_.commands) {
     changes += code == kDirListChanged;
@@ -134,16 +137,16 @@ TEST_F(DirListTest, ActivatingRowsMovesUpAndDown) {
 }
 
 TEST_F(DirListTest, TakesTabEnterAndEscapeItself) {
-  CDirListBox list;
+  CDirListBox list(*lists_);
   ASSERT_TRUE(list.Create(0, {0, 0, 200, 100}, &host_, resources::IDC_DIRECTORIES, "E:\\Games\\"));
   EXPECT_TRUE(list.OnGetDlgCode() & framework::DLGC_WANTALLKEYS);
-  framework::WindowManager::Get().PumpPending();
+  windows().PumpPending();
   host_.commands.clear();
   list.OnKeyDown(framework::VK_RETURN, 1, 0);  // nothing selected: nothing happens
   EXPECT_EQ(list.GetPath(), "E:\\Games\\");
   list.OnKeyDown(framework::VK_ESCAPE, 1, 0);
   EXPECT_TRUE(host_.commands.empty());  // posted, not sent
-  framework::WindowManager::Get().PumpPending();
+  windows().PumpPending();
   ASSERT_EQ(host_.commands.size(), 1u);
   EXPECT_EQ(host_.commands[0],
             std::make_pair(framework::UINT{framework::IDCANCEL}, framework::UINT{0}));
@@ -152,7 +155,7 @@ TEST_F(DirListTest, TakesTabEnterAndEscapeItself) {
 }
 
 TEST_F(DirListTest, RetryCancelFallsBackToTheDirectoryShownBefore) {
-  CDirListBox list;
+  CDirListBox list(*lists_);
   ASSERT_TRUE(list.Create(0, {0, 0, 200, 100}, &host_, resources::IDC_DIRECTORIES, "E:\\Games\\"));
   ui_.AnswerNextBox(framework::IDRETRY);
   ui_.AnswerNextBox(framework::IDCANCEL);
@@ -166,9 +169,7 @@ TEST_F(DirListTest, RetryCancelFallsBackToTheDirectoryShownBefore) {
 
   // When the earlier directory cannot be read either, its own Cancel leaves
   // the list empty.
-  WithHiddenEntry broken(*platform_);
-  broken.fail = true;
-  platform::SetSystemPlatform(&broken);
+  lists_->fail = true;
   ui_.boxes.clear();
   ui_.AnswerNextBox(framework::IDCANCEL);
   ui_.AnswerNextBox(framework::IDCANCEL);
@@ -176,11 +177,10 @@ TEST_F(DirListTest, RetryCancelFallsBackToTheDirectoryShownBefore) {
   EXPECT_EQ(ui_.boxes.size(), 2u);
   EXPECT_EQ(list.GetCount(), 0);
   EXPECT_EQ(list.GetPath(), "\\");
-  platform::SetSystemPlatform(platform_.get());
 }
 
 TEST_F(DirListTest, RowsAreIndentedByLevel) {
-  CDirListBox list;
+  CDirListBox list(*lists_);
   ASSERT_TRUE(
       list.Create(0, {0, 0, 200, 100}, &host_, resources::IDC_DIRECTORIES, "E:\\Games\\Foo\\"));
   ASSERT_EQ(list.item_height(), 16);

@@ -108,16 +108,16 @@ TEST(FreeSpaceText, UnitsAndRounding) {
 TEST_F(DriveRowsTest, RowsAreDrawnAtTheirPlaces) {
   FakeDrives fake(*platform_);
   fake.drives = {{'c', {DriveType::kFixed, platform::VolumeInfo{"SYS", 0, ""}, 2048}}};
-  platform::SetSystemPlatform(&fake);
   // A bare parent window for the control, without a template.
   struct Parent : framework::CWnd {
+    explicit Parent(framework::WindowManager& windows) { windows_ = &windows; }
     bool Make() {
       return CreateState(framework::WindowClass::kDialog, "", 0, {0, 0, 300, 200}, nullptr, 0);
     }
-  } host;
+  } host(windows());
   ASSERT_TRUE(host.Make());
   for (unsigned options : {7u, 3u}) {
-    CDriveCombo combo;
+    CDriveCombo combo(fake);
     ASSERT_TRUE(combo.Create(options, {10, 10, 200, 100}, &host, resources::IDC_DRIVES));
     EXPECT_EQ(combo.text_height(), 13);
     EXPECT_EQ(combo.item_height(), 16);
@@ -152,7 +152,6 @@ TEST_F(DriveRowsTest, RowsAreDrawnAtTheirPlaces) {
     combo.PaintRow(field, 0, framework::ODS_COMBOBOXEDIT, {0, 0, 200, 16});
     EXPECT_TRUE(field.ops().empty());
   }
-  platform::SetSystemPlatform(platform_.get());
 }
 
 }  // namespace

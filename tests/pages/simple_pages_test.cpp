@@ -20,7 +20,7 @@ class SimplePagesTest : public testing::PageFixture {};
 
 TEST_F(SimplePagesTest, LanguagePageListsTheScriptsLanguagesAndTakesATypedName) {
   WriteScript("[Language]\nNr=2\n0=Polski\n1=English\n0415=Polski\n");
-  CLanguageDlg page(nullptr, Texts(""));
+  CLanguageDlg page(windows(), Texts(""));
   ui_.ForNextDialog({ScriptedUi::Do([](framework::CDialog& d) {
                        auto* combo = static_cast<framework::CComboBox*>(
                            d.GetDlgItem(resources::IDC_LANGUAGE));
@@ -34,13 +34,13 @@ TEST_F(SimplePagesTest, LanguagePageListsTheScriptsLanguagesAndTakesATypedName) 
   EXPECT_EQ(page.DoModal(), IDOK);
   EXPECT_EQ(page.GetLanguage(), "Polski");
 
-  CLanguageDlg typed(nullptr, Texts(""));
+  CLanguageDlg typed(windows(), Texts(""));
   ui_.ForNextDialog({ScriptedUi::Type(resources::IDC_LANGUAGE, "Klingon"), ScriptedUi::Click(1)});
   EXPECT_EQ(typed.DoModal(), IDOK);
   EXPECT_EQ(typed.GetLanguage(), "Klingon");
 
   WriteScript("[Language]\n");
-  CLanguageDlg empty(nullptr, Texts(""));
+  CLanguageDlg empty(windows(), Texts(""));
   ui_.ForNextDialog(
       {ScriptedUi::Do([](framework::CDialog& d) {
          EXPECT_EQ(
@@ -51,7 +51,7 @@ TEST_F(SimplePagesTest, LanguagePageListsTheScriptsLanguagesAndTakesATypedName) 
   EXPECT_EQ(empty.DoModal(), IDOK);
   EXPECT_EQ(empty.GetLanguage(), "");
 
-  CLanguageDlg cancelled(nullptr, Texts(""));
+  CLanguageDlg cancelled(windows(), Texts(""));
   ui_.ForNextDialog({ScriptedUi::Close()});
   EXPECT_EQ(cancelled.DoModal(), IDCANCEL);
 }
@@ -65,7 +65,7 @@ TEST_F(SimplePagesTest, LicenceBoxShowsTheFileAsItIs) {
   const std::string text =
       "Umowa licencyjna \xB3\xF3\xBF\r\n" + std::string(300, 'x') + "\r\nkoniec";
   testing::WriteFile(medium("licencja.txt"), text + std::string("\0ukryte", 7));
-  CLicenceDlg page(nullptr, Texts("Polski"));
+  CLicenceDlg page(windows(), Texts("Polski"));
   ui_.ForNextDialog({ScriptedUi::Do([&](framework::CDialog& d) {
                        EXPECT_EQ(d.GetWindowText(), "Umowa");
                        EXPECT_EQ(d.GetDlgItem(1)->GetWindowText(), "Akceptuj\xEA");
@@ -88,7 +88,7 @@ TEST_F(SimplePagesTest, LicenceBoxShowsTheFileAsItIs) {
         ASSERT_EQ(::truncate(medium("licencja.txt").c_str(), 17 << 20), 0);
       }
     }
-    CLicenceDlg again(nullptr, Texts("Polski"));
+    CLicenceDlg again(windows(), Texts("Polski"));
     ui_.ForNextDialog({ScriptedUi::Do([](framework::CDialog& d) {
                          EXPECT_EQ(d.GetDlgItem(resources::IDC_AGREEMENT)->GetWindowText(), "");
                        }),
@@ -111,7 +111,7 @@ TEST_F(SimplePagesTest, InstallTypeFollowsTheRadios) {
   cases.push_back(
       {{ScriptedUi::Click(resources::IDC_TYPE_MIN), ScriptedUi::Click(2)}, IDCANCEL, "min"});
   for (Case& c : cases) {
-    CInstallTypeDlg page(nullptr, Texts("Polski"));
+    CInstallTypeDlg page(windows(), Texts("Polski"));
     c.steps.insert(c.steps.begin(), ScriptedUi::Do([](framework::CDialog& d) {
                      EXPECT_EQ(d.GetWindowText(), "Rodzaj");
                      EXPECT_EQ(d.GetDlgItem(resources::IDC_TYPE_MIN)->GetWindowText(), "Minimalna");

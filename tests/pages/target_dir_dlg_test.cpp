@@ -33,7 +33,7 @@ class TargetDirTest : public testing::PageFixture {
 };
 
 TEST_F(TargetDirTest, StartsWithTheProposalAndItsLongestExistingPart) {
-  CTargetDirDlg page(nullptr, "E:\\Program Files\\X\\Y", Texts("Polski"));
+  CTargetDirDlg page(windows(), "E:\\Program Files\\X\\Y", Texts("Polski"));
   ui_.ForNextDialog(
       {ScriptedUi::Do([](CDialog& d) {
          EXPECT_EQ(d.GetWindowText(), "Gra");
@@ -60,7 +60,7 @@ TEST_F(TargetDirTest, StartsWithTheProposalAndItsLongestExistingPart) {
 
 TEST_F(TargetDirTest, AnEmptyProposalShowsTheCurrentDirectory) {
   ASSERT_TRUE(platform_->SetCurrentDirectoryA("C:\\windows").ok());
-  CTargetDirDlg page(nullptr, "", Texts("Polski"));
+  CTargetDirDlg page(windows(), "", Texts("Polski"));
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& d) {
                        EXPECT_EQ(Field(d), "");
                        EXPECT_EQ(Page(d).m_dirList.GetPath(), "C:\\windows\\");
@@ -73,7 +73,7 @@ TEST_F(TargetDirTest, AnEmptyProposalShowsTheCurrentDirectory) {
 TEST_F(TargetDirTest, ADriveNotOfferedKeepsTheCurrentDrive) {
   // The medium (a CD-ROM) is never offered; the current directory is on it.
   ASSERT_TRUE(platform_->SetCurrentDirectoryA("C:\\").ok());
-  CTargetDirDlg page(nullptr, "D:\\", Texts("Polski"));
+  CTargetDirDlg page(windows(), "D:\\", Texts("Polski"));
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& d) {
                        EXPECT_EQ(Page(d).m_driveList.GetDrive(), "c:\\");
                        EXPECT_EQ(Field(d), "D:\\");
@@ -84,7 +84,7 @@ TEST_F(TargetDirTest, ADriveNotOfferedKeepsTheCurrentDrive) {
 }
 
 TEST_F(TargetDirTest, PickingADriveReplacesTheFieldWithItsRoot) {
-  CTargetDirDlg page(nullptr, "E:\\Games\\Foo", Texts("Polski"));
+  CTargetDirDlg page(windows(), "E:\\Games\\Foo", Texts("Polski"));
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& d) {
                        auto& drives = Page(d).m_driveList;
                        int c_row = -1;
@@ -102,7 +102,7 @@ TEST_F(TargetDirTest, PickingADriveReplacesTheFieldWithItsRoot) {
 }
 
 TEST_F(TargetDirTest, DoubleClicksAndEnterWriteTheListsDirectoryIntoTheField) {
-  CTargetDirDlg page(nullptr, "E:\\Games", Texts("Polski"));
+  CTargetDirDlg page(windows(), "E:\\Games", Texts("Polski"));
   ui_.ForNextDialog({ScriptedUi::Do([](CDialog& d) {
                        auto& list = Page(d).m_dirList;
                        ASSERT_EQ(list.GetCount(), 3);  // E:\, Games\, Foo
@@ -126,7 +126,7 @@ TEST_F(TargetDirTest, DoubleClicksAndEnterWriteTheListsDirectoryIntoTheField) {
 
 TEST_F(TargetDirTest, APathLongerThan256IsRefusedWithTheFrameworksMessage) {
   const std::string deep = "E:\\" + std::string(300, 'x');
-  CTargetDirDlg page(nullptr, deep, Texts("Polski"));
+  CTargetDirDlg page(windows(), deep, Texts("Polski"));
   ui_.ForNextDialog({ScriptedUi::Click(1), ScriptedUi::Do([this](CDialog& d) {
                        ASSERT_EQ(ui_.boxes.size(), 1u);
                        EXPECT_EQ(ui_.boxes[0].text, "Please enter no more than 256 characters.");

@@ -1,5 +1,5 @@
-// A real prefix and medium, the platform set as the system's, an application
-// object and the scripted backend: what a page needs to run in a test.
+// A real prefix and medium with its platform, an application object and the
+// scripted backend: what a page needs to run in a test.
 #pragma once
 
 #include <unistd.h>
@@ -7,7 +7,6 @@
 #include <string>
 
 #include "framework/app.h"
-#include "platform/system_platform.h"
 #include "script/localized_texts.h"
 #include "support/prefix_fixture.h"
 #include "support/scripted_ui.h"
@@ -16,11 +15,7 @@ namespace cdsetup::testing {
 
 class PageFixture : public PrefixFixture {
  protected:
-  void SetUp() override {
-    PrefixFixture::SetUp();
-    platform::SetSystemPlatform(platform_.get());
-  }
-  void TearDown() override { platform::SetSystemPlatform(nullptr); }
+  void SetUp() override { PrefixFixture::SetUp(); }
 
   /// Adds drive `letter` over the host folder temp/`folder` (made when
   /// missing) and reopens the platform so that it sees the drive.
@@ -29,7 +24,6 @@ class PageFixture : public PrefixFixture {
     std::string link = temp_ / "prefix/dosdevices/" + std::string(1, letter) + ":";
     ASSERT_EQ(::symlink((temp_ / folder).c_str(), link.c_str()), 0);
     Open();
-    platform::SetSystemPlatform(platform_.get());
   }
 
   /// The install script on the medium, as D:\install.ini.
@@ -40,8 +34,10 @@ class PageFixture : public PrefixFixture {
     return script::LocalizedTexts(*platform_, kIni, std::move(language));
   }
 
-  framework::CWinApp app_{"setup"};
   ScriptedUi ui_;
+  framework::CWinApp app_{"setup", ui_.windows};
+  /// The windows the test's dialogs are made on.
+  framework::WindowManager& windows() { return ui_.windows; }
 };
 
 }  // namespace cdsetup::testing

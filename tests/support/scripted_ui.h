@@ -23,18 +23,11 @@ class ScriptedUi : public fw::UiBackend {
   using Step = std::function<void(fw::CDialog&)>;
 
   ScriptedUi() {
-    fw::WindowManager& wm = fw::WindowManager::Get();
-    wm.SetBackend(this);
-    wm.SetClock([this] { return now_ms; });
-    wm.SetDiagnostics([this](const std::string& line) { diagnostics.push_back(line); });
+    windows.SetBackend(this);
+    windows.SetClock([this] { return now_ms; });
+    windows.SetDiagnostics([this](const std::string& line) { diagnostics.push_back(line); });
   }
-  ~ScriptedUi() override {
-    fw::WindowManager& wm = fw::WindowManager::Get();
-    wm.SetBackend(nullptr);
-    wm.SetClock(nullptr);
-    wm.SetDiagnostics(nullptr);
-    wm.SetTemplateSource(nullptr);
-  }
+  ~ScriptedUi() override { windows.SetBackend(nullptr); }
 
   /// Steps for the next dialog that runs; a dialog whose steps run out
   /// without ending is closed by its close box (and noted).
@@ -48,7 +41,7 @@ class ScriptedUi : public fw::UiBackend {
       steps = std::move(scripts_.front());
       scripts_.pop_front();
     }
-    fw::WindowManager& wm = fw::WindowManager::Get();
+    fw::WindowManager& wm = *dialog.windows();
     std::size_t next = 0;
     while (dialog.state() && !dialog.state()->end_modal) {
       wm.PumpPending();
@@ -110,14 +103,16 @@ class ScriptedUi : public fw::UiBackend {
   Step Wait(std::uint64_t ms) {
     return [this, ms](fw::CDialog& d) {
       for (std::uint64_t end = now_ms + ms; now_ms < end && d.state() && !d.state()->end_modal;) {
-        now_ms = std::max(now_ms, std::min(end, fw::WindowManager::Get().NextTimerDue()));
-        fw::WindowManager::Get().PumpPending();
+        now_ms = std::max(now_ms, std::min(end, windows.NextTimerDue()));
+        windows.PumpPending();
       }
     };
   }
   /// Runs any check or action inside the loop.
   static Step Do(Step s) { return s; }
 
+  /// The windows this interface shows; dialogs of a test are made on it.
+  fw::WindowManager windows;
   std::vector<int> shown;
   std::vector<fw::MessageBoxRequest> boxes;
   std::vector<std::string> diagnostics;

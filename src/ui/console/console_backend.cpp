@@ -296,7 +296,8 @@ bool ConsoleBackend::Command(fw::CDialog& dialog, const std::string& raw) {
   // A text longer than the field holds is refused, not cut without a word.
   auto type = [&](const std::string& text) {
     if (c.limit > 0 && text.size() > c.limit) {
-      fw::AfxMessageBox(fw::TooLongText(c.limit), MB_ICONEXCLAMATION, resources::IDP_VALIDATION);
+      fw::AfxMessageBox(*c.manager, fw::TooLongText(c.limit), MB_ICONEXCLAMATION,
+                        resources::IDP_VALIDATION);
       return true;
     }
     return fw::UserType(c, text);
@@ -362,7 +363,7 @@ bool ConsoleBackend::AbortAsked(Terminal::KeyMode& keys, std::string* why) {
 }
 
 void ConsoleBackend::RunTimers(fw::CDialog& dialog) {
-  fw::WindowManager& wm = fw::WindowManager::Get();
+  fw::WindowManager& wm = *dialog.windows();
   const bool terminal = terminal_.OutputIsTerminal();
   WindowState* abort = FindChild(*dialog.state(), IDCANCEL);
   std::string head = "\n== " + Term(dialog.state()->text) + " ==\n";
@@ -409,7 +410,7 @@ void ConsoleBackend::RunTimers(fw::CDialog& dialog) {
 }
 
 void ConsoleBackend::RunInteractive(fw::CDialog& dialog) {
-  fw::WindowManager& wm = fw::WindowManager::Get();
+  fw::WindowManager& wm = *dialog.windows();
   bool show = true;
   bool first = true;
   while (dialog.state() && !dialog.state()->end_modal) {
@@ -444,7 +445,7 @@ void ConsoleBackend::RunInteractive(fw::CDialog& dialog) {
 }
 
 void ConsoleBackend::RunUnattended(fw::CDialog& dialog) {
-  fw::WindowManager& wm = fw::WindowManager::Get();
+  fw::WindowManager& wm = *dialog.windows();
   int answers = 0;
   while (dialog.state() && !dialog.state()->end_modal) {
     wm.PumpPending();

@@ -111,10 +111,10 @@ QWidget* DialogWindow::MakeWidget(fw::WindowState& c) {
         push->setAutoDefault(false);  // Enter goes through the core
         button = push;
       }
-      connect(button, &QAbstractButton::clicked, this, [this, state] {
+      connect(button, &QAbstractButton::clicked, this, [this, state, wm = state->manager] {
         fw::UserClick(*state);
         backend_.AfterInput();
-        if (fw::WindowManager::Get().Alive(state)) SyncControl(*state);
+        if (wm->Alive(state)) SyncControl(*state);
       });
       return button;
     }

@@ -257,11 +257,14 @@ void QtBackend::CheckFrames() {
 
 void QtBackend::Schedule() {
   if (frames_.empty()) return;
-  pump_.start(static_cast<int>(fw::WindowManager::Get().MsUntilNextMessage(50)));
+  const fw::WindowManager& wm = *frames_.back().dialog->windows();
+  pump_.start(static_cast<int>(wm.MsUntilNextMessage(50)));
 }
 
 void QtBackend::Pump() {
-  if (fw::WindowManager::Get().PumpPendingForLoop(static_cast<int>(frames_.size()) - 1)) {
+  if (frames_.empty()) return;
+  fw::WindowManager& wm = *frames_.back().dialog->windows();
+  if (wm.PumpPendingForLoop(static_cast<int>(frames_.size()) - 1)) {
     CheckFrames();
   }
   Schedule();

@@ -129,7 +129,8 @@ void Win32Backend::CheckFrames() {
 
 void Win32Backend::Schedule() {
   if (frames_.empty() || !frames_.back()->hwnd()) return;
-  const std::uint64_t delay = fw::WindowManager::Get().MsUntilNextMessage(kIdleMs);
+  const fw::WindowManager& wm = *frames_.back()->dialog().windows();
+  const std::uint64_t delay = wm.MsUntilNextMessage(kIdleMs);
   SetTimer(frames_.back()->hwnd(), kPumpTimer, static_cast<UINT>(std::max<std::uint64_t>(delay, 1)),
            nullptr);
 }
@@ -137,7 +138,7 @@ void Win32Backend::Schedule() {
 void Win32Backend::Pump(Win32Dialog& dialog) {
   // Only the innermost dialog's timer delivers.
   if (!frames_.empty() && frames_.back() == &dialog &&
-      fw::WindowManager::Get().PumpPendingForLoop(static_cast<int>(frames_.size()) - 1)) {
+      dialog.dialog().windows()->PumpPendingForLoop(static_cast<int>(frames_.size()) - 1)) {
     // What the handlers changed was shown as they changed it; a whole sync
     // here would also undo a person's choice the core has not been told of.
     CheckFrames();
@@ -231,8 +232,8 @@ void Win32Backend::RunModalLoop(fw::CDialog& dialog) {
   for (HWND w : outer) EnableWindow(w, TRUE);
   if (!frames_.empty()) Schedule();
   if (result == -1) {
-    fw::WindowManager::Get().Diagnose("the system could not show dialog " +
-                                      std::to_string(dialog.template_id()));
+    dialog.windows()->Diagnose("the system could not show dialog " +
+                               std::to_string(dialog.template_id()));
   }
   // The loop ended without the core's end (the system refused the dialog):
   // as by its close box, so that the caller sees a cancel.

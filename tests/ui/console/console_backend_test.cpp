@@ -38,7 +38,7 @@ constexpr r::DialogTemplate kPage{901, "Strona",        0, 0,           200,
 
 class Page : public CDialog {
  public:
-  Page() : CDialog(901, nullptr) {}
+  explicit Page(fw::WindowManager& windows) : CDialog(901, windows) {}
   bool OnInitDialog() override {
     CDialog::OnInitDialog();
     auto* combo = static_cast<fw::CComboBox*>(GetDlgItem(20));
@@ -76,7 +76,7 @@ constexpr r::DialogTemplate kWork{
 
 class WorkPage : public CDialog {
  public:
-  WorkPage() : CDialog(902, nullptr) {}
+  explicit WorkPage(fw::WindowManager& windows) : CDialog(902, windows) {}
   bool OnInitDialog() override {
     CDialog::OnInitDialog();
     static_cast<fw::CProgressCtrl*>(GetDlgItem(r::IDC_PROGRESS))->SetRange(0, steps);
@@ -100,11 +100,11 @@ class WorkPage : public CDialog {
 class ConsoleTest : public ::testing::Test {
  protected:
   ConsoleTest() {
-    fw::WindowManager::Get().SetTemplateSource([](int id) -> const r::DialogTemplate* {
+    windows_.SetTemplateSource([](int id) -> const r::DialogTemplate* {
       return id == 901 ? &kPage : id == 902 ? &kWork : nullptr;
     });
     // Templates are UTF-8, the windows hold code page 1250.
-    fw::WindowManager::Get().SetResourceTextDecoder([](std::string_view s) {
+    windows_.SetResourceTextDecoder([](std::string_view s) {
       std::string out(s);
       for (std::size_t at; (at = out.find("\xC3\xB3")) != std::string::npos;)
         out.replace(at, 2, "\xF3");
@@ -151,11 +151,7 @@ class ConsoleTest : public ::testing::Test {
     }
     return false;
   }
-  ~ConsoleTest() override {
-    fw::WindowManager::Get().SetBackend(nullptr);
-    fw::WindowManager::Get().SetTemplateSource(nullptr);
-    fw::WindowManager::Get().SetResourceTextDecoder(nullptr);
-  }
+  ~ConsoleTest() override { windows_.SetBackend(nullptr); }
 
   // Runs the page with `input` arriving through a pipe; returns what was printed.
   std::string RunPiped(Page& page, const std::string& input,
@@ -176,7 +172,7 @@ class ConsoleTest : public ::testing::Test {
     o.to_terminal = Cp1250ToUtf8;
     o.policy = policy;
     ConsoleBackend backend(o);
-    fw::WindowManager::Get().SetBackend(&backend);
+    windows_.SetBackend(&backend);
     result = page.DoModal();
     std::fclose(in);
     std::fclose(out);
@@ -185,7 +181,8 @@ class ConsoleTest : public ::testing::Test {
     return printed;
   }
 
-  fw::CWinApp app_{"cdsetup"};
+  fw::WindowManager windows_;
+  fw::CWinApp app_{"cdsetup", windows_};
   /// The lines logged so far.
   const std::vector<std::string>& log() const { return log_.lines(); }
   testing::MemoryLog log_;
@@ -193,7 +190,7 @@ class ConsoleTest : public ::testing::Test {
 };
 
 TEST_F(ConsoleTest, APersonWalksThePageAndAMessageBox) {
-  Page page;
+  Page page(windows_);
   // Field 4 is the edit (buttons 1-3 come first in window order), 5 the combo.
   // After the box the focus is on "Ask", so Enter would ask again: "1" goes on.
   std::string out = RunPiped(page, "4 C:\\Gry\n5.0\n3\nx\ny\n1\n");
@@ -212,20 +209,20 @@ TEST_F(ConsoleTest, APersonWalksThePageAndAMessageBox) {
 }
 
 TEST_F(ConsoleTest, EndOfInputCancelsPagesAndBoxes) {
-  Page page;
+  Page page(windows_);
   RunPiped(page, "3\n");
   EXPECT_EQ(page.answer, fw::IDNO);  // a Yes/No box cancelled answers No
   EXPECT_EQ(result, fw::IDCANCEL);
   EXPECT_FALSE(log().empty());
   EXPECT_EQ(log().back(), "input ended: page cancelled");
 
-  Page unknown;
+  Page unknown(windows_);
   RunPiped(unknown, "99\nfoo\n2\n");
   EXPECT_EQ(result, fw::IDCANCEL);
 }
 
 TEST_F(ConsoleTest, BlanksAreIgnoredHelpIsOfferedAndAnOverlongTextIsRefusedWithItsMessage) {
-  Page page;
+  Page page(windows_);
   // The 13 characters do not fit the field's 12: the validation message
   // comes, Enter closes it, and the page asks again.
   std::string out = RunPiped(page, "  ?  \n4 C:\\Gry\\Demo12\n\n  4   C:\\Gry  \n 1 \n");
@@ -242,28 +239,28 @@ TEST_F(ConsoleTest, KeysTypedBeforeAQuestionIsShownAnswerNothing) {
   testing::PseudoTerminal terminal(80);
   ASSERT_TRUE(terminal.ok());
   ConsoleBackend backend(AtTerminal(terminal));
-  fw::WindowManager::Get().SetBackend(&backend);
+  windows_.SetBackend(&backend);
   // "1 Enter 1 Enter" typed while the page works would confirm the box after
   // it and say Yes to the next one.
-  WorkPage work;
+  WorkPage work(windows_);
   work.on_tick = [&](int tick) {
     if (tick == 3) TypeNow(terminal, "1\n1\n");
   };
   EXPECT_EQ(work.DoModal(), fw::IDOK);
   terminal.Answer("answer (", "2\n");
-  EXPECT_EQ(
-      fw::AfxMessageBox("Zainstalowa\xE6 edytor?", fw::MB_YESNO, resources::IDP_RUN_EXTRA_PROGRAM),
-      fw::IDNO);
+  EXPECT_EQ(fw::AfxMessageBox(windows_, "Zainstalowa\xE6 edytor?", fw::MB_YESNO,
+                              resources::IDP_RUN_EXTRA_PROGRAM),
+            fw::IDNO);
   // Typed between two questions, before the second is shown.
   TypeNow(terminal, "1\n");
   terminal.Answer("answer (", "n\n");
-  EXPECT_EQ(
-      fw::AfxMessageBox("Zainstalowa\xE6 DirectX?", fw::MB_YESNO, resources::IDP_RUN_EXTRA_PROGRAM),
-      fw::IDNO);
+  EXPECT_EQ(fw::AfxMessageBox(windows_, "Zainstalowa\xE6 DirectX?", fw::MB_YESNO,
+                              resources::IDP_RUN_EXTRA_PROGRAM),
+            fw::IDNO);
   // A page drops them too; what comes after its prompt is the answer.
   TypeNow(terminal, "2\n");
   terminal.Answer("for help): ", "1\n");
-  Page page;
+  Page page(windows_);
   EXPECT_EQ(page.DoModal(), fw::IDOK) << terminal.Output();
 }
 
@@ -286,8 +283,8 @@ TEST_F(ConsoleTest, TheAbortKeyEscapeAndAnInterruptPressTheAbortButton) {
     log_ = testing::MemoryLog();
     testing::PseudoTerminal terminal(80);
     ConsoleBackend backend(AtTerminal(terminal));
-    fw::WindowManager::Get().SetBackend(&backend);
-    WorkPage work;
+    windows_.SetBackend(&backend);
+    WorkPage work(windows_);
     work.on_tick = [&](int tick) {
       if (tick != 3) return;
       if (c.keys) {
@@ -306,8 +303,9 @@ TEST_F(ConsoleTest, TheAbortKeyEscapeAndAnInterruptPressTheAbortButton) {
         << terminal.Output();
     if (!c.keys) {
       // Once interrupted, a question is answered as its close box would.
-      EXPECT_EQ(fw::AfxMessageBox("Dalej?", fw::MB_YESNO, resources::IDP_RUN_EXTRA_PROGRAM),
-                fw::IDNO);
+      EXPECT_EQ(
+          fw::AfxMessageBox(windows_, "Dalej?", fw::MB_YESNO, resources::IDP_RUN_EXTRA_PROGRAM),
+          fw::IDNO);
       Interrupts::Reset();
     }
   }
@@ -318,8 +316,8 @@ TEST_F(ConsoleTest, ProgressRewritesOneLineThatFitsTheTerminalAndFollowsItsWidth
     SCOPED_TRACE(columns);
     testing::PseudoTerminal terminal(columns);
     ConsoleBackend backend(AtTerminal(terminal));
-    fw::WindowManager::Get().SetBackend(&backend);
-    WorkPage work;
+    windows_.SetBackend(&backend);
+    WorkPage work(windows_);
     const int wider = columns + 20;
     work.on_tick = [&](int tick) {
       if (tick == 30) terminal.Resize(wider);
@@ -368,7 +366,7 @@ class TypingPolicy : public fw::UnattendedPolicy {
 
 TEST_F(ConsoleTest, UnattendedPagesAreAnsweredByThePolicyAndLogged) {
   TypingPolicy policy;
-  Page page;
+  Page page(windows_);
   RunPiped(page, "", &policy);
   EXPECT_EQ(result, fw::IDOK);
   EXPECT_EQ(page.path, "D:\\Gry");
@@ -380,7 +378,7 @@ TEST_F(ConsoleTest, UnattendedPagesAreAnsweredByThePolicyAndLogged) {
 
   policy.answers = false;
   log_ = testing::MemoryLog();
-  Page refused;
+  Page refused(windows_);
   RunPiped(refused, "", &policy);
   EXPECT_EQ(result, fw::IDCANCEL);
   EXPECT_EQ(log().back(), "page 901: no answer; cancelled");

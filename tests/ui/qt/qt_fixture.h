@@ -1,4 +1,4 @@
-// A prefix with the demo medium, the platform set as the system's, and the
+// A prefix with the demo medium, its platform, and the
 // Qt backend on the offscreen platform: what a test of the real windows needs.
 #pragma once
 
@@ -19,7 +19,6 @@
 #include "framework/app.h"
 #include "framework/window_manager.h"
 #include "platform/prefix/code_page.h"
-#include "platform/system_platform.h"
 #include "script/localized_texts.h"
 #include "support/prefix_fixture.h"
 #include "support/qt_driver.h"
@@ -35,9 +34,8 @@ class QtFixture : public PrefixFixture {
     TestApplication();
     runner_ = recorder_;
     PrefixFixture::SetUp();
-    platform::SetSystemPlatform(platform_.get());
     ASSERT_TRUE(demo::BuildDemoMedium(medium(), demo::DemoOptions{5, 0.3}).ok());
-    framework::WindowManager& wm = framework::WindowManager::Get();
+    framework::WindowManager& wm = windows_;
     wm.SetResourceTextDecoder([this](std::string_view utf8) { return cp_.FromUtf8(utf8); });
     wm.SetDiagnostics([this](const std::string& line) { diagnostics_.push_back(line); });
     ui::qt::QtOptions o;
@@ -48,13 +46,9 @@ class QtFixture : public PrefixFixture {
     driver_ = std::make_unique<QtDriver>(*backend_);
   }
   void TearDown() override {
-    framework::WindowManager& wm = framework::WindowManager::Get();
-    wm.SetBackend(nullptr);
-    wm.SetResourceTextDecoder(nullptr);
-    wm.SetDiagnostics(nullptr);
+    windows_.SetBackend(nullptr);
     driver_.reset();
     backend_.reset();
-    platform::SetSystemPlatform(nullptr);
   }
 
   /// The demo script's texts in `language`, as the pages are given them.
@@ -93,7 +87,8 @@ class QtFixture : public PrefixFixture {
     return static_cast<ui::qt::DialogWindow&>(window).state();
   }
 
-  framework::CWinApp app_{"setup"};
+  framework::WindowManager windows_;
+  framework::CWinApp app_{"setup", windows_};
   platform::CodePage cp_{1250};
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> quiet_{std::fopen("/dev/null", "w"),
                                                          &std::fclose};

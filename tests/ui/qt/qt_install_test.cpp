@@ -112,7 +112,7 @@ class QtInstall : public QtFixture {
 TEST_F(QtInstall, WholeInstallationThroughTheWindows) {
   // The language page first, as start-up shows it when the system's language
   // has no section: the list opened and a row clicked.
-  pages::CLanguageDlg language(nullptr, Texts(""));
+  pages::CLanguageDlg language(windows_, Texts(""));
   driver_->Dialog(resources::IDD_LANGUAGE, [&](QWidget& w) {
     auto* combo = Control<QComboBox>(w, resources::IDC_LANGUAGE);
     ASSERT_TRUE(combo);
@@ -133,7 +133,7 @@ TEST_F(QtInstall, WholeInstallationThroughTheWindows) {
   HeldConverter held(converter_, "temat.wav");
   app::InstallSettings settings = Polish();
   settings.converter = &held;
-  CInstallDlg main(nullptr, settings);
+  CInstallDlg main(windows_, *platform_, settings);
   // 1: Enter on the main dialog; a folder on a drive that is not there.
   driver_->Dialog(resources::IDD_MAIN, [&](QWidget& w) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Demo Żółw Światła - instalacja"));
@@ -272,7 +272,7 @@ TEST_F(QtInstall, WholeInstallationThroughTheWindows) {
 }
 
 TEST_F(QtInstall, TheKeyboardAloneInstallsTheFullVersionIntoAFolderItBrowsedTo) {
-  CInstallDlg main(nullptr, Polish());
+  CInstallDlg main(windows_, *platform_, Polish());
   driver_->Dialog(resources::IDD_MAIN, [&](QWidget& w) { Press(w, Qt::Key_Return); });
   driver_->Dialog(resources::IDD_LICENCE, [&](QWidget& w) {
     ASSERT_TRUE(TabTo(w, IDOK));

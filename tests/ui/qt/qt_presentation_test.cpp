@@ -67,7 +67,7 @@ std::vector<std::string> Misfits(QWidget& window) {
 }
 
 TEST_F(QtPresentation, MainDialogClientAreaAndPicture) {
-  CInstallDlg main(nullptr, Polish());
+  CInstallDlg main(windows_, *platform_, Polish());
   driver_->Dialog(resources::IDD_MAIN, [&](QWidget& w) {
     EXPECT_EQ(backend_->DialogBaseUnits(), (framework::CSize{6, 13}));
     // 232 x 150 dialog units at 6 x 13 base units.
@@ -87,7 +87,7 @@ TEST_F(QtPresentation, MainDialogClientAreaAndPicture) {
 }
 
 TEST_F(QtPresentation, DriveRowsIconTextAndRowHeight) {
-  pages::CTargetDirDlg page(nullptr, "C:\\windows", Texts("Polski"));
+  pages::CTargetDirDlg page(windows_, "C:\\windows", Texts("Polski"));
   driver_->Dialog(resources::IDD_TARGET_DIR, [&](QWidget& w) {
     EXPECT_EQ(page.m_driveList.item_height(), 16);
     EXPECT_LT(page.m_driveList.text_height(), 16);  // the rows keep their 16-pixel minimum
@@ -139,12 +139,12 @@ TEST_F(QtPresentation, DriveRowsIconTextAndRowHeight) {
 }
 
 TEST_F(QtPresentation, CloseBoxOnEveryPage) {
-  pages::CLanguageDlg language(nullptr, Texts(""));
+  pages::CLanguageDlg language(windows_, Texts(""));
   driver_->Dialog(resources::IDD_LANGUAGE, [](QWidget& w) { w.close(); });
   driver_->Start();
   EXPECT_EQ(language.DoModal(), IDCANCEL);
 
-  CInstallDlg main(nullptr, Polish());
+  CInstallDlg main(windows_, *platform_, Polish());
   auto back_at_main = [&](Outcome expected) {
     return [&, expected](QWidget& w) {
       EXPECT_EQ(main.outcome(), expected) << main.reason();
@@ -190,7 +190,7 @@ TEST_F(QtPresentation, EveryLabelFitsItsRectangleInBothLanguagesAtScalesOneAndTw
     o.scale = scale;
     driver_.reset();
     backend_ = std::make_unique<ui::qt::QtBackend>(o);
-    framework::WindowManager::Get().SetBackend(backend_.get());
+    windows_.SetBackend(backend_.get());
     for (const char* language : {"Polski", "English"}) {
       SCOPED_TRACE(std::string(language) + " at scale " + std::to_string(scale));
       driver_ = std::make_unique<testing::QtDriver>(*backend_);
@@ -203,7 +203,7 @@ TEST_F(QtPresentation, EveryLabelFitsItsRectangleInBothLanguagesAtScalesOneAndTw
             << w.objectName().toStdString();
         EXPECT_EQ(w.minimumSize(), w.maximumSize()) << w.objectName().toStdString();
       };
-      pages::CLanguageDlg language_page(nullptr, Texts(""));
+      pages::CLanguageDlg language_page(windows_, Texts(""));
       driver_->Dialog(resources::IDD_LANGUAGE, [&](QWidget& w) {
         check(w);
         w.close();
@@ -213,7 +213,7 @@ TEST_F(QtPresentation, EveryLabelFitsItsRectangleInBothLanguagesAtScalesOneAndTw
 
       InstallSettings settings = Polish();
       settings.language = language;
-      CInstallDlg main(nullptr, settings);
+      CInstallDlg main(windows_, *platform_, settings);
       driver_->Dialog(resources::IDD_MAIN, [&](QWidget& w) {
         check(w);
         QTest::keyClick(&w, Qt::Key_Return);
@@ -249,7 +249,7 @@ TEST_F(QtPresentation, AFieldShowsALongerTextItWasGivenWholeAndItsPageRefusesIt)
   // 259 characters proposed, where the page takes 256: the field shows what
   // the page holds, and the page's one limit refuses it.
   const std::string deep = "C:\\" + std::string(256, 'x');
-  pages::CTargetDirDlg page(nullptr, deep, Texts("Polski"));
+  pages::CTargetDirDlg page(windows_, deep, Texts("Polski"));
   std::string message;
   driver_->Dialog(resources::IDD_TARGET_DIR, [&](QWidget& w) {
     auto* field = Control<QLineEdit>(w, resources::IDC_PATH);
@@ -290,20 +290,22 @@ TEST_F(QtPresentation, MessageBoxButtonsSpeakThePagesLanguage) {
     ClickBox(box, QMessageBox::No);
   });
   driver_->Start();
-  EXPECT_EQ(framework::AfxMessageBox("Zainstalowa\xE6?", framework::MB_YESNO, 0), framework::IDNO);
+  EXPECT_EQ(framework::AfxMessageBox(windows_, "Zainstalowa\xE6?", framework::MB_YESNO, 0),
+            framework::IDNO);
   backend_->SetLanguage(0x0409);
   driver_->Box([&](QWidget& box) {
     english = buttons(box);
     ClickBox(box, QMessageBox::Yes);
   });
   driver_->Start();
-  EXPECT_EQ(framework::AfxMessageBox("Install?", framework::MB_YESNO, 0), framework::IDYES);
+  EXPECT_EQ(framework::AfxMessageBox(windows_, "Install?", framework::MB_YESNO, 0),
+            framework::IDYES);
   EXPECT_EQ(polish, "Nie/Tak");
   EXPECT_EQ(english, "No/Yes");
 }
 
 TEST_F(QtPresentation, AbandonedDisplayEndsEveryLoop) {
-  CInstallDlg main(nullptr, Polish());
+  CInstallDlg main(windows_, *platform_, Polish());
   driver_->Dialog(resources::IDD_MAIN, [](QWidget& w) { Click(Control(w, IDOK)); });
   driver_->Dialog(resources::IDD_LICENCE, [&](QWidget&) { backend_->Abandon(); });
   driver_->Start();

@@ -70,7 +70,8 @@ class PaintedList : public CListBox {
 
 class SampleDialog : public CDialog {
  public:
-  explicit SampleDialog(Win32Backend& backend) : CDialog(kTemplateId, nullptr), backend_(backend) {}
+  SampleDialog(WindowManager& windows, Win32Backend& backend)
+      : CDialog(kTemplateId, windows), backend_(backend) {}
 
   bool OnInitDialog() override {
     CDialog::OnInitDialog();
@@ -132,22 +133,19 @@ class SampleDialog : public CDialog {
 class Win32BackendTest : public ::testing::Test {
  protected:
   Win32BackendTest() {
-    WindowManager& wm = WindowManager::Get();
+    WindowManager& wm = windows_;
     wm.SetTemplateSource(
         [](int id) -> const DialogTemplate* { return id == kTemplateId ? &kSample : nullptr; });
     wm.SetBackend(&backend_);
   }
-  ~Win32BackendTest() override {
-    WindowManager& wm = WindowManager::Get();
-    wm.SetBackend(nullptr);
-    wm.SetTemplateSource(nullptr);
-  }
-  CWinApp app_{"cdsetup"};
+  ~Win32BackendTest() override { windows_.SetBackend(nullptr); }
+  WindowManager windows_;
+  CWinApp app_{"cdsetup", windows_};
   Win32Backend backend_;
 };
 
 TEST_F(Win32BackendTest, ClicksTypingAndPickedRowsReachTheCore) {
-  SampleDialog dialog(backend_);
+  SampleDialog dialog(windows_, backend_);
   struct Seen {
     std::string label, combo, painted_row;
     LRESULT painted_height = -1;
@@ -255,7 +253,7 @@ TEST_F(Win32BackendTest, MinimisingTheCloseBoxAndTheCoresOwnEnd) {
         SampleDialog::OnClose();
       }
       bool minimised_at_close = false;
-    } dialog(backend_);
+    } dialog(windows_, backend_);
     std::thread person([&] {
       HWND w = WaitForWindow("#32770", "Win32 sample");
       // Once the core's timer has run, the dialog's loop is running.
@@ -276,7 +274,7 @@ TEST_F(Win32BackendTest, MinimisingTheCloseBoxAndTheCoresOwnEnd) {
       SampleDialog::OnTimer(id);
       if (ticks == 3) EndDialog(42);
     }
-  } dialog(backend_);
+  } dialog(windows_, backend_);
   EXPECT_EQ(dialog.DoModal(), 42);
   EXPECT_EQ(dialog.ticks, 3);
 }
@@ -291,7 +289,7 @@ TEST_F(Win32BackendTest, TheFocusStaysWhereTabAndTheArrowKeysMovedIt) {
       SampleDialog::OnTimer(id);
       SetWindowText("Win32 sample");
     }
-  } dialog(backend_);
+  } dialog(windows_, backend_);
   struct Seen {
     int after_tab = 0, after_input = 0, after_arrow = 0;
   } seen;
@@ -326,7 +324,7 @@ TEST_F(Win32BackendTest, TextsKeepTheirLettersInTheScriptsCodePage) {
   Win32Options options;
   options.text_code_page = [] { return 1250u; };
   Win32Backend polish(options);
-  WindowManager::Get().SetBackend(&polish);
+  windows_.SetBackend(&polish);
   class Labelled : public SampleDialog {
    public:
     using SampleDialog::SampleDialog;
@@ -335,7 +333,7 @@ TEST_F(Win32BackendTest, TextsKeepTheirLettersInTheScriptsCodePage) {
       GetDlgItem(21)->SetWindowText("\xAF\xF3\xB3w");  // Żółw
       return true;
     }
-  } dialog(polish);
+  } dialog(windows_, polish);
   std::wstring label, box_text;
   std::thread person([&] {
     HWND w = WaitForWindow("#32770", "Win32 sample");
@@ -362,7 +360,7 @@ TEST_F(Win32BackendTest, TextsKeepTheirLettersInTheScriptsCodePage) {
   request.type = MB_OK;
   EXPECT_EQ(polish.MessageBox(request), IDOK);
   answer.join();
-  WindowManager::Get().SetBackend(&backend_);
+  windows_.SetBackend(&backend_);
   EXPECT_EQ(label, L"\u017B\u00F3\u0142w");
   EXPECT_EQ(dialog.text, "\xA3\xF3\x64\x9F");
   EXPECT_EQ(box_text, L"Zainstalowa\u0107?");

@@ -23,7 +23,6 @@
 #include "framework/app.h"
 #include "framework/window_manager.h"
 #include "pages/language_dlg.h"
-#include "platform/system_platform.h"
 #include "platform/win32/win32_text.h"
 #include "resources/image.h"
 #include "resources/resource_ids.h"
@@ -144,8 +143,7 @@ class Win32Install : public ::testing::Test {
     platform_ = std::move(opened).value();
     ASSERT_NE(GetFileAttributesA((env_.CdRoot() + "install.ini").c_str()), INVALID_FILE_ATTRIBUTES)
         << "no demo medium in " << env_.CdRoot();
-    platform::SetSystemPlatform(platform_.get());
-    framework::WindowManager& wm = framework::WindowManager::Get();
+    framework::WindowManager& wm = windows_;
     wm.SetResourceTextDecoder(
         [this](std::string_view utf8) { return platform::Utf8ToCodePage(utf8, text_code_page_); });
     wm.SetDiagnostics([this](const std::string& line) { diagnostics_.push_back(line); });
@@ -154,13 +152,7 @@ class Win32Install : public ::testing::Test {
     if (dir && *dir) shots_ = dir;
     target_ = env_.Dir() + "\\Gry\\Demo";
   }
-  void TearDown() override {
-    framework::WindowManager& wm = framework::WindowManager::Get();
-    wm.SetBackend(nullptr);
-    wm.SetResourceTextDecoder(nullptr);
-    wm.SetDiagnostics(nullptr);
-    platform::SetSystemPlatform(nullptr);
-  }
+  void TearDown() override { windows_.SetBackend(nullptr); }
 
   script::LocalizedTexts Texts(std::string language) const {
     return script::LocalizedTexts(*platform_, env_.CdRoot() + "install.ini", std::move(language));
@@ -230,7 +222,8 @@ class Win32Install : public ::testing::Test {
 
   testing::Win32ContractEnv env_;
   std::unique_ptr<platform::Win32Platform> platform_;
-  framework::CWinApp app_{"setup"};
+  framework::WindowManager windows_;
+  framework::CWinApp app_{"setup", windows_};
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> quiet_{std::fopen("NUL", "w"), &std::fclose};
   copy::AudioSoundConverter converter_{audio::AudioDiagnostics{quiet_.get(), quiet_.get()}};
   unsigned text_code_page_ = 0;  // the system's, until a language is chosen
@@ -246,7 +239,7 @@ class Win32Install : public ::testing::Test {
 TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
   // The language page first, as start-up shows it when the system's language
   // has no section: the list opened and a row picked.
-  pages::CLanguageDlg language(nullptr, Texts(""));
+  pages::CLanguageDlg language(windows_, Texts(""));
   driver_.Dialog(r::IDD_LANGUAGE, [&](HWND w) {
     HWND combo = GetDlgItem(w, r::IDC_LANGUAGE);
     SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
@@ -267,7 +260,7 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
   testing::HeldConverter held(converter_, "temat.wav");
   InstallSettings settings = Polish();
   settings.converter = &held;
-  CInstallDlg main(nullptr, settings);
+  CInstallDlg main(windows_, *platform_, settings);
   struct Seen {
     std::string caption, exit, yes, no;
     std::uint32_t picture_pixel = 0, shown_pixel = 0;
@@ -447,14 +440,14 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
 }
 
 TEST_F(Win32Install, EveryPagesCloseBoxDoesWhatItsPageMeansByIt) {
-  pages::CLanguageDlg language(nullptr, Texts(""));
+  pages::CLanguageDlg language(windows_, Texts(""));
   driver_.Dialog(r::IDD_LANGUAGE, [&](HWND w) { Win32Driver::CloseBox(w); });
   driver_.Start();
   EXPECT_EQ(language.DoModal(), IDCANCEL);
   driver_.Join();
   ASSERT_EQ(driver_.steps_left(), 0u) << driver_.waiting_for();
 
-  CInstallDlg main(nullptr, Polish());
+  CInstallDlg main(windows_, *platform_, Polish());
   // The licence's close box declines it, and the main dialog is back.
   driver_.Dialog(r::IDD_MAIN, [&](HWND w) { Win32Driver::Click(w, IDOK); });
   driver_.Dialog(r::IDD_LICENCE, [&](HWND w) { Win32Driver::CloseBox(w); });

@@ -1,0 +1,91 @@
+#include "app/session.h"
+
+#include <filesystem>
+
+#include "base/ascii.h"
+#include "ui/console/console_backend.h"
+#include "ui/console/terminal.h"
+
+namespace cdsetup::app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool HasScript(const std::string& medium) {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(medium, ec)) {
+    if (base::EqualsIgnoreCaseAscii(entry.path().filename().string(), "install.ini")) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+base::Status LocateMedium(Invocation& invocation) {
+  std::string& medium = invocation.medium;
+  if (medium.empty()) {
+    const fs::path beside = fs::path(invocation.executable).parent_path();
+    std::error_code ec;
+    medium =
+        fs::exists(beside / "install.ini", ec) ? beside.string() : fs::current_path(ec).string();
+  }
+  std::error_code ec;  // a path that cannot be examined is no medium either
+  if (!fs::is_directory(medium, ec)) return base::Status::NotFound("no medium at " + medium);
+  if (!HasScript(medium)) {
+    return base::Status::NotFound("the medium " + medium + " holds no install.ini");
+  }
+  return base::Status::Ok();
+}
+
+Session::Session(const Invocation& invocation)
+    : invocation_(invocation), null_sink_(nullptr, &std::fclose) {}
+
+Session::~Session() {
+  windows_.SetBackend(nullptr);
+}
+
+base::Status Session::OpenLog() {
+  if (invocation_.log_path.empty()) return base::Status::Ok();
+  return log_.Open(invocation_.log_path)
+      .WithContext("cannot write the log " + invocation_.log_path);
+}
+
+void Session::UseTextCodePage(int) {
+  // The directory to type is ANSI text: made again in the new code page.
+  if (policy_ && !invocation_.directory.empty()) {
+    policy_->SetDirectory(FromTerminal(invocation_.directory));
+  }
+}
+
+void Session::Start(framework::UiBackend* windows) {
+  windows_.SetDiagnostics([this](const std::string& line) { log_.Write("framework: " + line); });
+
+  framework::SilentAnswers answers;
+  answers.accept_licence = invocation_.accept_licence;
+  if (!invocation_.install_type.empty()) answers.install_type = invocation_.install_type;
+  if (!invocation_.directory.empty()) answers.directory = FromTerminal(invocation_.directory);
+  if (invocation_.silent) policy_ = std::make_unique<framework::SilentPolicy>(answers);
+
+  // The converters' own lines would garble the pages: they go to the log.
+  null_sink_.reset(std::fopen(ThisPlatform().null_device, "w"));
+  std::FILE* diag = log_.file() ? log_.file() : null_sink_.get();
+  converter_ = std::make_unique<copy::AudioSoundConverter>(audio::AudioDiagnostics{diag, diag});
+
+  if (windows) {
+    windows_.SetBackend(windows);
+    return;
+  }
+  ui::console::ConsoleOptions options;
+  options.log = &log_;
+  options.to_terminal = [this](std::string_view text) { return ToTerminal(text); };
+  options.from_terminal = [this](std::string_view typed) { return FromTerminal(typed); };
+  options.policy = policy_.get();
+  console_ = std::make_unique<ui::console::ConsoleBackend>(options);
+  windows_.SetBackend(console_.get());
+  // Ctrl-C and a kill press the copy's abort button (and cancel a
+  // question) instead of ending the process where it stands.
+  ui::console::Interrupts::Catch();
+}
+
+}  // namespace cdsetup::app

@@ -1,0 +1,124 @@
+// What one run of the installer works with: the platform, the window manager
+// and the interface it shows the pages in, the action log, the conversions
+// between the script's code page and the UTF-8 of the terminal and the log,
+// and the unattended answers. OpenSession builds it for this system (one
+// definition per platform, session_posix.cpp or session_win32.cpp); a test
+// builds its own over a fake platform.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/file_log.h"
+#include "base/result.h"
+#include "copy/audio_sound_converter.h"
+#include "framework/silent_policy.h"
+#include "framework/window_manager.h"
+#include "platform/platform.h"
+
+namespace cdsetup::ui::console {
+class ConsoleBackend;
+}
+
+namespace cdsetup::app {
+
+/// What the command line asks of a run; texts in UTF-8, as typed.
+struct Invocation {
+  std::string medium;  // "": beside the program when install.ini is there, else here
+  std::string prefix;  // the Wine prefix (POSIX); "": $WINEPREFIX, else ~/.wine
+  std::string ui;      // "console", "qt" or "windows"; "": this system's default
+  bool silent = false;
+  std::string language;      // --lang
+  std::string install_type;  // --type
+  std::string directory;     // --dir
+  bool accept_licence = false;
+  std::string log_path;
+  int code_page = 0;  // --codepage; 0: the chosen language's
+  bool check = false;
+  std::string executable;  // this program's own path
+  std::string argv0;
+};
+
+/// How this build of the program presents itself on the command line.
+struct PlatformTraits {
+  const char* about;                    // the first paragraph of --help
+  bool has_prefix;                      // --prefix is an option
+  std::vector<std::string> interfaces;  // what --ui takes
+  const char* ui_help;
+  const char* null_device;  // where output nobody reads goes
+};
+const PlatformTraits& ThisPlatform();
+
+/// This program's own file, as the system names it; `argv0` when it cannot tell.
+std::string ExecutablePath(const char* argv0);
+
+/// Settles `invocation.medium` (the folder named, else the program's folder
+/// when the script lies beside it, else the current directory). Refused when
+/// it is no folder or holds no install.ini.
+base::Status LocateMedium(Invocation& invocation);
+
+class Session {
+ public:
+  explicit Session(const Invocation& invocation);
+  virtual ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  virtual platform::Platform& platform() = 0;
+  /// Script text (in the current text code page) as the terminal and the
+  /// command line have it, and back: UTF-8 on POSIX; on Windows the console
+  /// is switched to the text's own code page.
+  virtual std::string ToTerminal(std::string_view text) const = 0;
+  virtual std::string FromTerminal(std::string_view typed) const = 0;
+  /// The chosen language's texts are in `code_page` (not called with a
+  /// --codepage): the conversions and the interface follow it from now on.
+  virtual void UseTextCodePage(int code_page);
+  /// After the run, once the registry is written: what the platform still
+  /// does (Wine's menu entries), logged.
+  virtual void Finish() {}
+
+  framework::WindowManager& windows() { return windows_; }
+  FileLog& log() { return log_; }
+  copy::SoundConverter& converter() { return *converter_; }
+  /// The answers of a --silent run; null when a person answers.
+  framework::SilentPolicy* policy() { return policy_.get(); }
+  const Invocation& invocation() const { return invocation_; }
+
+ protected:
+  /// Opens the --log file; refused with the reason when it cannot be written.
+  base::Status OpenLog();
+  /// Settles what the log, the answers and the converters need once the
+  /// platform is open; then the interface: `windows` when given, else the
+  /// console (which then also catches Ctrl-C and kills).
+  void Start(framework::UiBackend* windows);
+
+  const Invocation invocation_;
+
+ private:
+  FileLog log_;
+  framework::WindowManager windows_;
+  std::unique_ptr<framework::SilentPolicy> policy_;
+  std::unique_ptr<ui::console::ConsoleBackend> console_;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> null_sink_;
+  std::unique_ptr<copy::AudioSoundConverter> converter_;
+};
+
+/// The session of this system for `invocation`, its interface shown. A
+/// failure names its reason; kBusy when Wine owns the prefix's registry.
+base::Result<std::unique_ptr<Session>> OpenSession(const Invocation& invocation);
+
+/// What --check found, in UTF-8 for the terminal.
+struct CheckOutcome {
+  std::vector<std::string> lines;
+  std::string summary;
+  bool clean = true;
+};
+
+/// Reads the medium as the installer does, through a platform that writes
+/// nothing of the user's.
+base::Result<CheckOutcome> CheckMedium(const Invocation& invocation);
+
+}  // namespace cdsetup::app

@@ -1,0 +1,183 @@
+// The session on a POSIX host: the game goes into a Wine prefix, the pages
+// are Qt windows (a module loaded only when windows are shown) or the
+// console, and the terminal, the command line and the log are UTF-8.
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/exit_status.h"
+#include "app/session.h"
+#include "check/medium_check.h"
+#include "check/scratch_dir.h"
+#include "platform/prefix/code_page.h"
+#include "platform/prefix/prefix_platform.h"
+#include "ui/qt/qt_windows.h"
+
+namespace cdsetup::app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Windows when there is somewhere to show them.
+bool DisplayAvailable() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
+std::string DefaultPrefix() {
+  const char* env = std::getenv("WINEPREFIX");
+  const char* home = std::getenv("HOME");
+  return env && *env ? env : std::string(home ? home : ".") + "/.wine";
+}
+
+class PosixSession : public Session {
+ public:
+  explicit PosixSession(const Invocation& invocation) : Session(invocation) {}
+  ~PosixSession() override {
+    // The windows go while the log they write to is open.
+    windows().SetBackend(nullptr);
+    qt_.reset();
+  }
+
+  base::Status Open();
+
+  platform::Platform& platform() override { return *platform_; }
+  std::string ToTerminal(std::string_view text) const override {
+    return platform_->code_page().ToUtf8(text);
+  }
+  std::string FromTerminal(std::string_view typed) const override {
+    return platform_->code_page().FromUtf8(typed);
+  }
+  void UseTextCodePage(int code_page) override {
+    platform_->UseAnsiCodePage(code_page);
+    Session::UseTextCodePage(code_page);
+  }
+  void Finish() override {
+    // Only now, after the last registry write: the Wine this starts owns
+    // the registry files while it runs.
+    for (const std::string& line : platform_->MakeMenuEntries()) log().Write(line);
+  }
+
+ private:
+  /// The Qt windows, when they are to be shown and can be.
+  base::Status OpenWindows();
+
+  std::unique_ptr<ui::qt::QtWindows> qt_;
+  std::unique_ptr<platform::PrefixPlatform> platform_;
+};
+
+base::Status PosixSession::OpenWindows() {
+  const bool chosen = !invocation_.ui.empty();
+  const std::string ui =
+      chosen ? invocation_.ui : (CDSETUP_WITH_QT && DisplayAvailable() ? "qt" : "console");
+  if (ui != "qt" || invocation_.silent) return base::Status::Ok();
+  // A display that cannot be opened ends the run here, with status 4,
+  // before anything is written.
+  auto opened =
+      ui::qt::OpenQtWindows(invocation_.executable, invocation_.argv0.c_str(), kExitUsage);
+  if (opened.ok()) {
+    qt_ = std::move(opened).value();
+    return base::Status::Ok();
+  }
+  if (chosen) return base::Status::Refused(opened.status().message() + "; use --ui console");
+  // Windows were only the default: the console serves as well.
+  std::fprintf(stderr, "cdsetup: %s; using the console\n", opened.status().message().c_str());
+  return base::Status::Ok();
+}
+
+base::Status PosixSession::Open() {
+  if (base::Status windows = OpenWindows(); !windows.ok()) return windows;
+  const std::string prefix = invocation_.prefix.empty() ? DefaultPrefix() : invocation_.prefix;
+  if (base::Status log = OpenLog(); !log.ok()) return log;
+
+  platform::PrefixOptions options;
+  options.prefix_dir = prefix;
+  options.medium_dir = invocation_.medium;
+  options.program_name = fs::path(invocation_.executable).filename().string();
+  options.code_page = invocation_.code_page;
+  auto opened = platform::PrefixPlatform::Open(options);
+  if (!opened.ok()) {
+    return base::Status::Refused("cannot use the prefix " + prefix + ": " +
+                                 opened.status().ToString());
+  }
+  platform_ = std::move(opened).value();
+  // A wineserver that owns the registry stops the run before any page: the
+  // registration could not be made, though the prefix itself is fine.
+  if (base::Status writable = platform_->RegistryWritable(); !writable.ok()) return writable;
+  log().Write("prefix " + prefix + ", medium " + invocation_.medium + ", code page " +
+              std::to_string(platform_->AnsiCodePage()));
+
+  framework::UiBackend* shown = nullptr;
+  if (qt_) {
+    ui::qt::QtOptions qt_options;
+    qt_options.log = &log();
+    qt_options.to_utf8 = [this](std::string_view text) { return ToTerminal(text); };
+    qt_options.from_utf8 = [this](std::string_view typed) { return FromTerminal(typed); };
+    shown = &qt_->MakeBackend(qt_options);
+  }
+  log().SetConverter([this](std::string_view text) { return ToTerminal(text); });
+  // The texts of templates are UTF-8; windows hold the script's code page.
+  windows().SetResourceTextDecoder([this](std::string_view utf8) { return FromTerminal(utf8); });
+  Start(shown);
+  return base::Status::Ok();
+}
+
+}  // namespace
+
+const PlatformTraits& ThisPlatform() {
+  static const PlatformTraits traits{
+      "cdsetup installs the game on this medium into a Wine prefix, so that it can be played "
+      "with Wine; with --check it checks a medium before it is pressed. Without options it "
+      "behaves as the installer started from its CD.",
+      true,
+      CDSETUP_WITH_QT ? std::vector<std::string>{"console", "qt"}
+                      : std::vector<std::string>{"console"},
+      CDSETUP_WITH_QT
+          ? "The interface: qt (windows) or console (text pages on the terminal). Default: qt "
+            "when DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set and cdsetup-qt.so beside "
+            "the program can be loaded, else console. --silent always answers on the console"
+          : "The interface: console (text pages on the terminal), the only one this build has",
+      "/dev/null"};
+  return traits;
+}
+
+std::string ExecutablePath(const char* argv0) {
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string(argv0) : self.string();
+}
+
+base::Result<std::unique_ptr<Session>> OpenSession(const Invocation& invocation) {
+  auto session = std::make_unique<PosixSession>(invocation);
+  if (base::Status opened = session->Open(); !opened.ok()) return opened;
+  return std::unique_ptr<Session>(std::move(session));
+}
+
+// The check opens no prefix of the user's: a scratch one, removed after it,
+// shows the medium as the CD. The report is given in UTF-8.
+base::Result<CheckOutcome> CheckMedium(const Invocation& invocation) {
+  auto scratch = check::ScratchDir::Make();
+  if (!scratch.ok()) return scratch.status();
+  platform::PrefixOptions options;
+  options.prefix_dir = scratch->File("prefix");
+  options.medium_dir = invocation.medium;
+  options.program_name = fs::path(invocation.executable).filename().string();
+  options.code_page = invocation.code_page;
+  auto opened = platform::PrefixPlatform::Open(options);
+  if (!opened.ok()) {
+    return base::Status::Refused("cannot show the medium: " + opened.status().ToString());
+  }
+  auto report = check::CheckMedium(*opened.value(), check::CheckOptions{invocation.code_page, ""});
+  if (!report.ok()) return report.status();
+  const platform::CodePage cp(opened.value()->AnsiCodePage());
+  CheckOutcome outcome;
+  for (const std::string& line : report->Lines()) outcome.lines.push_back(cp.ToUtf8(line));
+  outcome.summary = report->Summary();
+  outcome.clean = report->clean();
+  return outcome;
+}
+
+}  // namespace cdsetup::app

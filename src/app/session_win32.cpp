@@ -1,0 +1,121 @@
+// The session on Windows itself: the game goes into the system, the pages
+// are the system's own dialogs or the console, and the script's texts stay
+// in their language's code page, which the console is switched to.
+#include <memory>
+
+#include "app/session.h"
+#include "check/medium_check.h"
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_text.h"
+#include "ui/win32/win32_backend.h"
+
+namespace cdsetup::app {
+
+namespace {
+
+class Win32Session : public Session {
+ public:
+  explicit Win32Session(const Invocation& invocation)
+      : Session(invocation),
+        text_code_page_(invocation.code_page > 0 ? static_cast<unsigned>(invocation.code_page)
+                                                 : 0) {}
+  ~Win32Session() override { windows().SetBackend(nullptr); }
+
+  base::Status Open();
+
+  platform::Platform& platform() override { return *platform_; }
+  // The dialogs show the texts in UTF-16 and the console is in their code
+  // page: only the program's own UTF-8 texts and the log are converted.
+  std::string ToTerminal(std::string_view text) const override { return std::string(text); }
+  std::string FromTerminal(std::string_view typed) const override { return std::string(typed); }
+  void UseTextCodePage(int code_page) override {
+    text_code_page_ = static_cast<unsigned>(code_page);
+    platform::UseCodePageOnConsole(text_code_page_);
+    Session::UseTextCodePage(code_page);
+  }
+
+ private:
+  unsigned text_code_page_;  // 0: the system's ANSI code page
+  std::unique_ptr<platform::Win32Platform> platform_;
+  std::unique_ptr<ui::win32::Win32Backend> dialogs_;
+};
+
+base::Status Win32Session::Open() {
+  const bool windows =
+      (invocation_.ui.empty() || invocation_.ui == "windows") && !invocation_.silent;
+  if (base::Status log = OpenLog(); !log.ok()) return log;
+  // The installer as if started from the medium: its module file name and
+  // current directory there.
+  platform::UseAnsiCodePageOnConsole();
+  platform::Win32Options options;
+  options.medium_dir = invocation_.medium;
+  auto opened = platform::Win32Platform::Open(options);
+  if (!opened.ok()) {
+    return base::Status::Refused("cannot use the medium " + invocation_.medium + ": " +
+                                 opened.status().ToString());
+  }
+  platform_ = std::move(opened).value();
+  if (base::Status writable = platform_->RegistryWritable(); !writable.ok()) return writable;
+  log().Write("medium " + invocation_.medium + ", code page " +
+              std::to_string(platform_->AnsiCodePage()));
+
+  if (text_code_page_) platform::UseCodePageOnConsole(text_code_page_);
+  log().SetConverter(
+      [this](std::string_view text) { return platform::CodePageToUtf8(text, text_code_page_); });
+  windows().SetResourceTextDecoder(
+      [this](std::string_view utf8) { return platform::Utf8ToCodePage(utf8, text_code_page_); });
+  if (windows) {
+    ui::win32::Win32Options win32_options;
+    win32_options.log = &log();
+    win32_options.text_code_page = [this] { return text_code_page_; };
+    dialogs_ = std::make_unique<ui::win32::Win32Backend>(win32_options);
+  }
+  Start(dialogs_.get());
+  return base::Status::Ok();
+}
+
+}  // namespace
+
+const PlatformTraits& ThisPlatform() {
+  static const PlatformTraits traits{
+      "cdsetup installs the game on this medium; with --check it checks a medium before it is "
+      "pressed (on the CD's drive, the one the script's X: stands for). Without options it "
+      "behaves as the installer started from its CD.",
+      false,
+      {"console", "windows"},
+      "The interface: windows (the system's dialogs) or console (text pages in the console). "
+      "Default: windows. --silent always answers on the console",
+      "NUL"};
+  return traits;
+}
+
+std::string ExecutablePath(const char* argv0) {
+  auto self = platform::Win32Platform::Open({});
+  return self.ok() ? self.value()->GetModuleFileNameA() : std::string(argv0);
+}
+
+base::Result<std::unique_ptr<Session>> OpenSession(const Invocation& invocation) {
+  auto session = std::make_unique<Win32Session>(invocation);
+  if (base::Status opened = session->Open(); !opened.ok()) return opened;
+  return std::unique_ptr<Session>(std::move(session));
+}
+
+// Windows reads the medium where it is; the check writes only its scratch
+// folder for the sounds. The console shows the report's own code page.
+base::Result<CheckOutcome> CheckMedium(const Invocation& invocation) {
+  platform::Win32Options options;
+  options.medium_dir = invocation.medium;
+  auto opened = platform::Win32Platform::Open(options);
+  if (!opened.ok()) {
+    return base::Status::Refused("cannot show the medium: " + opened.status().ToString());
+  }
+  auto report = check::CheckMedium(*opened.value(), check::CheckOptions{invocation.code_page, ""});
+  if (!report.ok()) return report.status();
+  CheckOutcome outcome;
+  outcome.lines = report->Lines();
+  outcome.summary = report->Summary();
+  outcome.clean = report->clean();
+  return outcome;
+}
+
+}  // namespace cdsetup::app
