@@ -64,7 +64,7 @@ double RunEngine(platform::Platform& platform, const std::string& type, const st
   auto start = std::chrono::steady_clock::now();
   script::InstallScript script(platform, "D:\\install.ini");
   NoConverter converter;
-  if (!platform::CreateDirectoryPath(platform, target)) std::exit(1);
+  if (!platform::CreateDirectoryPath(platform, target).ok()) std::exit(1);
   copy::CopyEngine engine(script::LocalizedTexts(script, "English"), target, converter);
   engine.SetInstallType(type);
   engine.Start();

@@ -172,7 +172,7 @@ double LongestPause(const std::string& medium, const std::string& prefix) {
   auto opened = platform::PrefixPlatform::Open(options);
   if (!opened.ok()) std::exit(1);
   platform::PrefixPlatform& p = *opened.value();
-  (void)platform::CreateDirectoryPath(p, "C:\\Games\\Bench");
+  if (!platform::CreateDirectoryPath(p, "C:\\Games\\Bench").ok()) std::exit(1);
 
   framework::WindowManager windows;
   framework::CWinApp app("setup", windows);

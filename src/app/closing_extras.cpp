@@ -12,8 +12,9 @@ using namespace framework;
 
 base::Status CInstallDlg::OpenProgramsFolder() {
   const std::string windir = P().GetEnvironmentVariableA("WINDIR");
-  std::string programs;
-  ReadRegString(platform::RegRoot::kCurrentUser, kShellFolders, "Programs", programs);
+  const std::string programs =
+      ReadRegString(platform::RegRoot::kCurrentUser, kShellFolders, "Programs")
+          .value_or(std::string());
   const std::string folder = programs + "\\" + m_szCompanyName + "\\" + m_szProgramName;
   if (folder.size() > base::kMaxPath) {
     return base::Status::Refused("the Start-menu folder's path is too long: " + folder);
@@ -27,13 +28,13 @@ base::Status CInstallDlg::InstallSharedUninstaller() {
   const std::string windir = P().GetEnvironmentVariableA("WINDIR");
   const std::string dir = windir + "\\TV\\";
   // The folder may be there from another product: only the copy counts.
-  (void)P().CreateDirectoryA(dir);
+  base::IgnoreResult(P().CreateDirectoryA(dir), "only the copy counts");
   const std::string source = InstallerDirectory(base::kShortBuffer) + "\\Kestrune.exe";
   const std::string target = dir + "Kestrune.exe";
   // An older copy may be read-only; a missing one is no failure here.
-  (void)P().SetFileAttributesArchive(target);
+  base::IgnoreResult(P().SetFileAttributesArchive(target), "a missing copy is no failure");
   base::Status copied = P().CopyFileA(source, target, false);
-  (void)P().SetFileAttributesArchive(target);
+  base::IgnoreResult(P().SetFileAttributesArchive(target), "the copy's own result tells");
   Log("shared uninstaller " + target);
   return copied;
 }
@@ -58,7 +59,7 @@ void CInstallDlg::RunOtherFiles() {
   }
 }
 
-bool CInstallDlg::RunDirectXSetup() {
+base::Status CInstallDlg::RunDirectXSetup() {
   std::string path = Texts().Get("IDS_DXINSTALL_PATH");
   // The path's first character is the CD's letter, whatever the script says.
   if (path.empty()) {
@@ -70,7 +71,12 @@ bool CInstallDlg::RunDirectXSetup() {
   Log("ran DirectX setup " + path +
       (ran.ok() ? ", exit status " + std::to_string(*ran)
                 : " (failed: " + ran.status().ToString() + ")"));
-  return ran.ok() && *ran == 0;
+  if (!ran.ok()) return ran.status().WithContext("DirectX setup " + path);
+  if (*ran != 0) {
+    return base::Status::IoError("DirectX setup " + path + " ended with status " +
+                                 std::to_string(*ran));
+  }
+  return base::Status::Ok();
 }
 
 }  // namespace cdsetup::app

@@ -8,8 +8,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/action_log.h"
+#include "base/result.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "platform/platform.h"
@@ -74,24 +76,33 @@ class CInstallDlg : public framework::CDialog {
   /// Draws what OnPaint shows into `dc`.
   void Paint(framework::CDC& dc);
 
-  // Registry records.
-  bool ReadRegString(platform::RegRoot root, const std::string& key, const std::string& name,
-                     std::string& value);
-  bool WriteRegString(platform::RegRoot root, const std::string& key, const std::string& name,
-                      const std::string& value);
-  bool DeleteRegValue(platform::RegRoot root, const std::string& key, const std::string& name);
-  bool SaveProgramPathAndLanguage(const std::string& language);
-  bool SaveProgramAndLanguage(const std::string& target_dir, const std::string& language);
-  bool CreateShortcutsAndUninstallEntry(const std::string& target_dir, const std::string& language);
+  // Registry records. A value longer than 199 characters is not read.
+  base::Result<std::string> ReadRegString(platform::RegRoot root, const std::string& key,
+                                          const std::string& name);
+  /// Logs the value; a failure is also kept for RecordsWritten.
+  base::Status WriteRegString(platform::RegRoot root, const std::string& key,
+                              const std::string& name, const std::string& value);
+  base::Status DeleteRegValue(platform::RegRoot root, const std::string& key,
+                              const std::string& name);
+  base::Status SaveProgramPathAndLanguage(const std::string& language);
+  base::Status SaveProgramAndLanguage(const std::string& target_dir, const std::string& language);
+  /// Fails only when the Start-menu folder or a link cannot be made; the
+  /// values it writes are counted by RecordsWritten.
+  base::Status CreateShortcutsAndUninstallEntry(const std::string& target_dir,
+                                                const std::string& language);
+  /// Every registry value this dialog wrote, or the failure naming those it
+  /// could not write.
+  base::Status RecordsWritten() const;
   // Shortcuts.
-  bool CreateShortcut(const std::string& target, const std::string& link_file,
-                      const std::string* arguments, const std::string* work_dir,
-                      const std::string& description);
+  base::Status CreateShortcut(const std::string& target, const std::string& link_file,
+                              const std::string* arguments, const std::string* work_dir,
+                              const std::string& description);
   // Closing extras.
   base::Status OpenProgramsFolder();
   base::Status InstallSharedUninstaller();
   void RunOtherFiles();
-  bool RunDirectXSetup();
+  /// Fails when the setup cannot be started or ends with a status other than 0.
+  base::Status RunDirectXSetup();
 
   // The state, as the sequence and the tests read it.
   int m_nShortcuts = 0;
@@ -142,7 +153,7 @@ class CInstallDlg : public framework::CDialog {
   void LoadBackground();
   void FindCdDrive();
   /// Writes each value under the product key, deleting an old one first.
-  void ReplaceProductValues(const std::pair<const char*, std::string> (&values)[2]);
+  base::Status ReplaceProductValues(const std::pair<const char*, std::string> (&values)[2]);
   /// Composes the product's Start-menu folder, ending in "\".
   std::string StartMenuFolder();
 
@@ -150,6 +161,7 @@ class CInstallDlg : public framework::CDialog {
   InstallSettings settings_;
   Outcome outcome_ = Outcome::kNotRun;
   std::string reason_;
+  std::vector<std::string> unrecorded_;  // registry values that could not be written
 };
 
 }  // namespace cdsetup::app

@@ -92,10 +92,10 @@ Status CInstallDlg::MakeTargetDirectory(Run& run) {
             resources::IDP_CREATE_DIRECTORY) != IDYES) {
       return Status::Cancelled("the target directory was not created");
     }
-    if (!platform::CreateDirectoryPath(P(), m_szTargetDir)) {
+    if (Status made = platform::CreateDirectoryPath(P(), m_szTargetDir); !made.ok()) {
       Ask(run.texts.Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
           resources::IDP_CANNOT_CREATE_DIRECTORY);
-      return Status::IoError("cannot create " + m_szTargetDir);
+      return Status::IoError("cannot create " + m_szTargetDir + ": " + made.message());
     }
     Log("created " + m_szTargetDir);
   }
@@ -127,12 +127,14 @@ Status CInstallDlg::CopyFiles(Run& run) {
 }
 
 Status CInstallDlg::RegisterInstallation(Run& run) {
-  if (CreateShortcutsAndUninstallEntry(m_szTargetDir, m_strLanguage)) return Status::Ok();
+  const Status made = CreateShortcutsAndUninstallEntry(m_szTargetDir, m_strLanguage);
+  if (made.ok()) return Status::Ok();
   Ask(run.texts.Get("IDS_E_CREATING_SHORTCUT"), run.caption, MB_OK | MB_ICONERROR,
       resources::IDP_SHORTCUTS_FAILED);
   // The product is still found by its fallback record.
-  SaveProgramAndLanguage(m_szTargetDir, m_strLanguage);
-  return Status::IoError("the Start-menu shortcuts could not be made");
+  base::IgnoreResult(SaveProgramAndLanguage(m_szTargetDir, m_strLanguage),
+                     "counted by RecordsWritten");
+  return Status::IoError("the Start-menu shortcuts could not be made: " + made.message());
 }
 
 Status CInstallDlg::ShowClosingMessage(Run& run) {
@@ -172,8 +174,7 @@ Status CInstallDlg::OfferDirectX(Run& run) {
                         MB_YESNO | MB_ICONQUESTION, resources::IDP_INSTALL_DIRECTX) != IDYES) {
     return Status::Ok();
   }
-  if (!RunDirectXSetup()) return Status::IoError("the DirectX setup did not succeed");
-  return Status::Ok();
+  return RunDirectXSetup();
 }
 
 void CInstallDlg::OnOK() {
@@ -190,6 +191,10 @@ void CInstallDlg::OnOK() {
       {"copy", [](CInstallDlg& d, Run& r) { return d.CopyFiles(r); }, Outcome::kCopyFailed},
       {"shortcuts and records", [](CInstallDlg& d, Run& r) { return d.RegisterInstallation(r); },
        Outcome::kRegistrationFailed},
+      // A value that could not be written shows no message, yet the run
+      // does not end as installed: the log's summary names each one.
+      {"registry records", [](CInstallDlg& d, Run&) { return d.RecordsWritten(); },
+       Outcome::kRegistrationFailed, false},
       {"closing message", [](CInstallDlg& d, Run& r) { return d.ShowClosingMessage(r); },
        Outcome::kNotRun},
       {"open the Start-menu folder", [](CInstallDlg& d, Run&) { return d.OpenProgramsFolder(); },

@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
   const app::RunResult result = app::RunInstaller(**session);
   const int status = ExitStatus(result.outcome);
   if (status != app::kExitInstalled) Fail(result.reason, status);
-  (*session)->log().Write("exit status " + std::to_string(status));
+  (*session)->log().Write("exit status " + std::to_string(status) +
+                          (result.reason.empty() ? "" : ": " + result.reason));
   return status;
 }

@@ -7,6 +7,7 @@
 
 namespace cdsetup::app {
 
+using base::Status;
 using platform::RegRoot;
 
 namespace {
@@ -19,90 +20,103 @@ const char* RootName(RegRoot root) {
 
 }  // namespace
 
-bool CInstallDlg::ReadRegString(RegRoot root, const std::string& key, const std::string& name,
-                                std::string& value) {
+base::Result<std::string> CInstallDlg::ReadRegString(RegRoot root, const std::string& key,
+                                                     const std::string& name) {
   auto opened = P().RegOpenKeyA(root, key);
-  if (!opened.ok()) return false;
+  if (!opened.ok()) return opened.status();
   auto read = P().RegQueryValueA(*opened, name);
   P().RegCloseKey(*opened);
+  if (!read.ok()) return read.status();
   // The value is read into a 200-byte buffer: a longer one is not taken.
-  if (!read.ok() || read->size() > kRegBuffer - 1) return false;
-  value = *read;
-  return true;
+  if (read->size() > kRegBuffer - 1) {
+    return Status::Refused(name + " is longer than " + std::to_string(kRegBuffer - 1));
+  }
+  return read;
 }
 
-bool CInstallDlg::WriteRegString(RegRoot root, const std::string& key, const std::string& name,
-                                 const std::string& value) {
+Status CInstallDlg::WriteRegString(RegRoot root, const std::string& key, const std::string& name,
+                                   const std::string& value) {
+  const std::string where = std::string(RootName(root)) + "\\" + key + " " + name;
   auto created = P().RegCreateKeyA(root, key);
-  if (!created.ok()) {
-    Log("registry: cannot open " + std::string(RootName(root)) + "\\" + key + ": " +
-        created.status().ToString());
-    return false;
-  }
-  base::Status set = P().RegSetValueA(*created, name, value);
-  P().RegCloseKey(*created);
-  Log("registry: " + std::string(RootName(root)) + "\\" + key + " " + name + " = " + value +
-      (set.ok() ? "" : " (failed: " + set.ToString() + ")"));
-  return set.ok();
+  Status set = created.ok() ? P().RegSetValueA(*created, name, value) : created.status();
+  if (created.ok()) P().RegCloseKey(*created);
+  Log("registry: " + where + " = " + value + (set.ok() ? "" : " (failed: " + set.ToString() + ")"));
+  // No message shows this failure, but the run must not end as installed.
+  if (!set.ok()) unrecorded_.push_back(where);
+  return set.WithContext("write " + where);
 }
 
-bool CInstallDlg::DeleteRegValue(RegRoot root, const std::string& key, const std::string& name) {
+Status CInstallDlg::DeleteRegValue(RegRoot root, const std::string& key, const std::string& name) {
   auto opened = P().RegOpenKeyA(root, key);
-  if (!opened.ok()) return false;
-  base::Status deleted = P().RegDeleteValueA(*opened, name);
+  if (!opened.ok()) return opened.status();
+  Status deleted = P().RegDeleteValueA(*opened, name);
   P().RegCloseKey(*opened);
-  return deleted.ok();
+  return deleted;
 }
 
-void CInstallDlg::ReplaceProductValues(const std::pair<const char*, std::string> (&values)[2]) {
+Status CInstallDlg::ReplaceProductValues(const std::pair<const char*, std::string> (&values)[2]) {
+  Status first;
   for (const auto& [name, value] : values) {
-    std::string old;
-    if (ReadRegString(RegRoot::kCurrentUser, m_strRegKey, name, old)) {
-      DeleteRegValue(RegRoot::kCurrentUser, m_strRegKey, name);
+    if (ReadRegString(RegRoot::kCurrentUser, m_strRegKey, name).ok()) {
+      base::IgnoreResult(DeleteRegValue(RegRoot::kCurrentUser, m_strRegKey, name),
+                         "the write that follows replaces the value either way");
     }
-    WriteRegString(RegRoot::kCurrentUser, m_strRegKey, name, value);
+    Status written = WriteRegString(RegRoot::kCurrentUser, m_strRegKey, name, value);
+    if (first.ok()) first = written;
   }
+  return first;
 }
 
-bool CInstallDlg::SaveProgramPathAndLanguage(const std::string& language) {
-  ReplaceProductValues({{"ProgramPath", m_szTargetDir}, {"Lang", language}});
-  return true;
+Status CInstallDlg::SaveProgramPathAndLanguage(const std::string& language) {
+  return ReplaceProductValues({{"ProgramPath", m_szTargetDir}, {"Lang", language}});
 }
 
-bool CInstallDlg::SaveProgramAndLanguage(const std::string& target_dir,
-                                         const std::string& language) {
-  ReplaceProductValues({{"Program", target_dir}, {"Lang", language}});
-  return true;
+Status CInstallDlg::SaveProgramAndLanguage(const std::string& target_dir,
+                                           const std::string& language) {
+  return ReplaceProductValues({{"Program", target_dir}, {"Lang", language}});
 }
 
 std::string CInstallDlg::StartMenuFolder() {
-  std::string folder;
-  ReadRegString(RegRoot::kCurrentUser, kShellFolders, "Programs", folder);
+  // Without the Shell Folders value the folder is made from the root.
+  std::string folder =
+      ReadRegString(RegRoot::kCurrentUser, kShellFolders, "Programs").value_or(std::string());
   if (folder.empty() || folder.back() != '\\') folder += '\\';
   return folder + m_szCompanyName + "\\" + m_szProgramName + "\\";
 }
 
-bool CInstallDlg::CreateShortcutsAndUninstallEntry(const std::string& target_dir,
-                                                   const std::string& language) {
+Status CInstallDlg::CreateShortcutsAndUninstallEntry(const std::string& target_dir,
+                                                     const std::string& language) {
   const std::string folder = StartMenuFolder();
   const std::string uninstaller = Texts().Option("DEINSTALLEXE_NAME");
-  WriteRegString(RegRoot::kLocalMachine, m_strUninstallKey, "DisplayName", m_szProgramName);
-  WriteRegString(RegRoot::kLocalMachine, m_strUninstallKey, "UninstallString",
-                 target_dir + "\\" + uninstaller);
-  if (!platform::CreateDirectoryPath(P(), folder)) {
-    Log("cannot create the Start-menu folder " + folder);
-    return false;
+  // A value not written shows no message and does not stop the shortcuts:
+  // it is logged, and counted in the run's outcome (RecordsWritten).
+  base::IgnoreResult(
+      WriteRegString(RegRoot::kLocalMachine, m_strUninstallKey, "DisplayName", m_szProgramName),
+      "counted by RecordsWritten");
+  base::IgnoreResult(WriteRegString(RegRoot::kLocalMachine, m_strUninstallKey, "UninstallString",
+                                    target_dir + "\\" + uninstaller),
+                     "counted by RecordsWritten");
+  if (Status made = platform::CreateDirectoryPath(P(), folder); !made.ok()) {
+    Log("cannot create the Start-menu folder " + folder + ": " + made.ToString());
+    return made.WithContext("the Start-menu folder");
   }
   std::string base = target_dir.empty() ? "\\" : target_dir;
   if (base.back() != '\\') base += '\\';
   const std::string empty;
   for (int n = 0; n < m_nShortcuts; ++n) {
     const ShortcutEntry& e = m_shortcuts[static_cast<std::size_t>(n)];
-    if (!CreateShortcut(base + e.szFile, folder + e.szDescription, nullptr, &base, empty)) {
-      return false;
-    }
+    Status made = CreateShortcut(base + e.szFile, folder + e.szDescription, nullptr, &base, empty);
+    if (!made.ok()) return made;
   }
-  return SaveProgramPathAndLanguage(language);
+  base::IgnoreResult(SaveProgramPathAndLanguage(language), "counted by RecordsWritten");
+  return Status::Ok();
+}
+
+Status CInstallDlg::RecordsWritten() const {
+  if (unrecorded_.empty()) return Status::Ok();
+  std::string list;
+  for (const std::string& value : unrecorded_) list += (list.empty() ? "" : ", ") + value;
+  return Status::IoError("not recorded in the registry: " + list);
 }
 
 }  // namespace cdsetup::app

@@ -77,6 +77,8 @@ void Session::Start(framework::UiBackend* windows) {
     return;
   }
   ui::console::ConsoleOptions options;
+  options.in = console_in_;
+  options.out = console_out_;
   options.log = &log_;
   options.to_terminal = [this](std::string_view text) { return ToTerminal(text); };
   options.from_terminal = [this](std::string_view typed) { return FromTerminal(typed); };

@@ -96,6 +96,9 @@ class Session {
   void Start(framework::UiBackend* windows);
 
   const Invocation invocation_;
+  /// Where the console interface reads and prints; a test's own streams.
+  std::FILE* console_in_ = stdin;
+  std::FILE* console_out_ = stdout;
 
  private:
   FileLog log_;

@@ -4,13 +4,13 @@
 
 namespace cdsetup::app {
 
-bool CInstallDlg::CreateShortcut(const std::string& target, const std::string& link_file,
-                                 const std::string* arguments, const std::string* work_dir,
-                                 const std::string& description) {
+base::Status CInstallDlg::CreateShortcut(const std::string& target, const std::string& link_file,
+                                         const std::string* arguments, const std::string* work_dir,
+                                         const std::string& description) {
   // The link's file name goes through a MAX_PATH wide buffer.
   if (link_file.size() > base::kMaxPath) {
     Log("link not made, its path is too long: " + link_file);
-    return false;
+    return base::Status::Refused("the link's path is too long: " + link_file);
   }
   platform::ShellLinkSpec link;
   link.target = target;
@@ -20,7 +20,7 @@ bool CInstallDlg::CreateShortcut(const std::string& target, const std::string& l
   base::Status saved = P().WriteShellLink(link_file, link);
   Log("link " + link_file + " -> " + target + " in " + link.working_directory +
       (saved.ok() ? "" : " (failed: " + saved.ToString() + ")"));
-  return saved.ok();
+  return saved.WithContext("link " + link_file);
 }
 
 }  // namespace cdsetup::app

@@ -68,12 +68,23 @@ class [[nodiscard]] Status {
   std::string message_;
 };
 
+/// Drops a result on purpose: `why` says, where it is dropped, why nothing
+/// depends on it.
+inline void IgnoreResult(const Status& result, const char* why) {
+  (void)result;
+  (void)why;
+}
+
 /// A value, or the status that explains why there is none.
 template <typename T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : value_(std::move(value)) {}          // NOLINT: implicit on purpose
-  Result(Status status) : status_(std::move(status)) {}  // NOLINT
+  Result(T value) : value_(std::move(value)) {}  // NOLINT: implicit on purpose
+  /// A result without a value needs a reason: an OK status given here is
+  /// taken as the caller's fault, never as a failure that reads "OK".
+  Result(Status status)  // NOLINT
+      : status_(status.ok() ? Status::Unsupported("a result without a value or a reason")
+                            : std::move(status)) {}
 
   bool ok() const { return value_.has_value(); }
   const Status& status() const { return status_; }
@@ -84,6 +95,8 @@ class [[nodiscard]] Result {
   const T* operator->() const { return &*value_; }
   T& operator*() & { return *value_; }
   const T& operator*() const& { return *value_; }
+  /// The value, or `fallback` when there is none.
+  T value_or(T fallback) const& { return value_ ? *value_ : std::move(fallback); }
 
  private:
   std::optional<T> value_;

@@ -145,7 +145,10 @@ StepResult CopyEngine::StepList() {
     // call per level, each of which would find its level there already.
     const std::string dir = target_dir + "\\" + source.substr(0, slash);
     auto info = platform_.GetFileInfo(dir);
-    if (!info.ok() || !info->is_directory) (void)platform::CreateDirectoryPath(platform_, dir);
+    if (!info.ok() || !info->is_directory) {
+      base::IgnoreResult(platform::CreateDirectoryPath(platform_, dir),
+                         "the copy into it names the failure");
+    }
   }
   const std::string target_path = target_dir + "\\" + source;
 

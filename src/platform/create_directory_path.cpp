@@ -1,9 +1,14 @@
 #include "platform/create_directory_path.h"
 
+#include <string>
+
 namespace cdsetup::platform {
 
-bool CreateDirectoryPath(Platform& platform, std::string_view path) {
-  if (path.empty() || path.size() >= kMaxDirectoryPath) return false;
+base::Status CreateDirectoryPath(Platform& platform, std::string_view path) {
+  if (path.empty()) return base::Status::Refused("no directory to create");
+  if (path.size() >= kMaxDirectoryPath) {
+    return base::Status::Refused("the path is too long: " + std::string(path));
+  }
   std::size_t start = 0;
   if (path.size() >= 2 && path[1] == ':') start = 2;
   if (start < path.size() && path[start] == '\\') ++start;
@@ -16,8 +21,8 @@ bool CreateDirectoryPath(Platform& platform, std::string_view path) {
     std::size_t sep = path.find('\\', pos);
     std::string_view prefix = sep == std::string_view::npos ? path : path.substr(0, sep);
     base::Status s = platform.CreateDirectoryA(prefix);
-    if (!s.ok() && !s.IsAlreadyExists()) return false;
-    if (sep == std::string_view::npos) return true;
+    if (!s.ok() && !s.IsAlreadyExists()) return s.WithContext("create " + std::string(prefix));
+    if (sep == std::string_view::npos) return base::Status::Ok();
     pos = sep + 1;
   }
 }

@@ -18,8 +18,9 @@ inline constexpr std::size_t kMaxDirectoryPath = base::kDirectoryBuffer;
 /// prefix "x:" and one leading "\"), then the whole path; a level that already
 /// exists is no failure. D:\Games\Foo creates D:\Games and D:\Games\Foo;
 /// D:\Games\Foo\ also tries the whole path, which then exists.
-/// Returns false for an empty path, a path of kMaxDirectoryPath characters or
-/// more, or when any level cannot be created for another reason.
-bool CreateDirectoryPath(Platform& platform, std::string_view path);
+/// Refused for an empty path or one of kMaxDirectoryPath characters or more
+/// (nothing is created); else the failure of the first level that could not
+/// be created for another reason than being there, naming that level.
+base::Status CreateDirectoryPath(Platform& platform, std::string_view path);
 
 }  // namespace cdsetup::platform

@@ -8,6 +8,7 @@
 #include "demo_medium/demo_medium.h"
 #include "framework/input.h"
 #include "resources/resource_ids.h"
+#include "support/forwarding_platform.h"
 #include "support/memory_log.h"
 #include "support/page_fixture.h"
 #include "support/recording_runner.h"
@@ -176,6 +177,7 @@ TEST_F(InstallSequenceTest, EveryStepIsLoggedAndAFailedClosingCopyEndsTheRunAsAC
                                              "step registry check",
                                              "step copy",
                                              "step shortcuts and records",
+                                             "step registry records",
                                              "step closing message",
                                              "step open the Start-menu folder",
                                              "step shared uninstaller",
@@ -194,6 +196,49 @@ TEST_F(InstallSequenceTest, EveryStepIsLoggedAndAFailedClosingCopyEndsTheRunAsAC
       << line_of("step script copy");
   EXPECT_EQ(line_of("step background copy"), "step background copy: done");
   EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/tlo.bmp")));
+}
+
+// A registry that refuses one value, as a full disk or an unwritable
+// system.reg would.
+class RefusingValue : public testing::ForwardingPlatform {
+ public:
+  using ForwardingPlatform::ForwardingPlatform;
+  base::Status RegSetValueA(platform::RegKey k, std::string_view n, std::string_view v) override {
+    if (n == refused) return base::Status::IoError("disk full");
+    return ForwardingPlatform::RegSetValueA(k, n, v);
+  }
+  std::string refused;
+};
+
+TEST_F(InstallSequenceTest, AValueNotWrittenShowsNoMessageButTheRunIsNotInstalled) {
+  for (const char* value : {"DisplayName", "UninstallString", "ProgramPath", "Lang"}) {
+    SCOPED_TRACE(value);
+    RefusingValue registry(*platform_);
+    registry.refused = value;
+    testing::MemoryLog log;
+    InstallSettings settings = Polish();
+    settings.log = &log;
+    CInstallDlg main(windows(), registry, settings);
+    ui_.boxes.clear();
+    ui_.ForNextDialog({ScriptedUi::Click(IDOK)});
+    UpToTarget({ScriptedUi::Click(IDOK)});
+    ui_.ForNextDialog({ui_.Wait(5000)});
+    for (int answer : {IDYES, IDOK, IDNO, IDNO, IDNO}) ui_.AnswerNextBox(answer);
+    EXPECT_EQ(main.DoModal(), IDCANCEL);
+    EXPECT_EQ(main.outcome(), Outcome::kRegistrationFailed) << main.reason();
+    EXPECT_NE(main.reason().find(std::string(" ") + value), std::string::npos) << main.reason();
+    // The links were made and the run went on to its closing message.
+    std::vector<int> asked;
+    for (const auto& box : ui_.boxes) asked.push_back(box.id);
+    EXPECT_NE(std::find(asked.begin(), asked.end(), resources::IDP_SETUP_COMPLETE), asked.end());
+    EXPECT_EQ(std::find(asked.begin(), asked.end(), resources::IDP_SHORTCUTS_FAILED), asked.end());
+    int failed_lines = 0;
+    for (const std::string& line : log.lines()) {
+      failed_lines += line.find(std::string(" ") + value + " = ") != std::string::npos &&
+                      line.find("(failed: I/O error: disk full)") != std::string::npos;
+    }
+    EXPECT_EQ(failed_lines, 1);
+  }
 }
 
 TEST_F(InstallSequenceTest, APictureNameThatClimbsOutOfTheTargetIsRefused) {

@@ -47,10 +47,13 @@ class RecordsTest : public testing::PageFixture {
   }
 
   std::string Programs() {
-    std::string programs;
-    EXPECT_TRUE(main_->ReadRegString(RegRoot::kCurrentUser, CInstallDlg::kShellFolders, "Programs",
-                                     programs));
-    return programs;
+    auto programs =
+        main_->ReadRegString(RegRoot::kCurrentUser, CInstallDlg::kShellFolders, "Programs");
+    EXPECT_TRUE(programs.ok());
+    return programs.value_or("");
+  }
+  std::string Read(RegRoot root, const std::string& key, const std::string& name) {
+    return main_->ReadRegString(root, key, name).value_or("(none)");
   }
 
   std::shared_ptr<testing::RecordingRunner> recorder_ =
@@ -60,40 +63,35 @@ class RecordsTest : public testing::PageFixture {
 };
 
 TEST_F(RecordsTest, RegistryStringsRoundTripAndLongValuesAreNotTaken) {
-  ASSERT_TRUE(main_->WriteRegString(RegRoot::kCurrentUser, main_->m_strRegKey, "Lang", "Polski"));
-  std::string value;
-  ASSERT_TRUE(main_->ReadRegString(RegRoot::kCurrentUser, main_->m_strRegKey, "Lang", value));
-  EXPECT_EQ(value, "Polski");
+  const std::string& key = main_->m_strRegKey;
+  ASSERT_TRUE(main_->WriteRegString(RegRoot::kCurrentUser, key, "Lang", "Polski").ok());
+  EXPECT_EQ(Read(RegRoot::kCurrentUser, key, "Lang"), "Polski");
   // A value read back goes through a 200-byte buffer: 199 characters fit.
-  ASSERT_TRUE(main_->WriteRegString(RegRoot::kCurrentUser, main_->m_strRegKey, "Fits",
-                                    std::string(199, 'a')));
-  ASSERT_TRUE(main_->WriteRegString(RegRoot::kCurrentUser, main_->m_strRegKey, "Long",
-                                    std::string(200, 'a')));
-  EXPECT_TRUE(main_->ReadRegString(RegRoot::kCurrentUser, main_->m_strRegKey, "Fits", value));
-  value = "kept";
-  EXPECT_FALSE(main_->ReadRegString(RegRoot::kCurrentUser, main_->m_strRegKey, "Long", value));
-  EXPECT_EQ(value, "kept");
-  EXPECT_FALSE(main_->ReadRegString(RegRoot::kCurrentUser, "Software\\Missing", "Lang", value));
-  EXPECT_TRUE(main_->DeleteRegValue(RegRoot::kCurrentUser, main_->m_strRegKey, "Lang"));
-  EXPECT_FALSE(main_->DeleteRegValue(RegRoot::kCurrentUser, main_->m_strRegKey, "Lang"));
+  ASSERT_TRUE(
+      main_->WriteRegString(RegRoot::kCurrentUser, key, "Fits", std::string(199, 'a')).ok());
+  ASSERT_TRUE(
+      main_->WriteRegString(RegRoot::kCurrentUser, key, "Long", std::string(200, 'a')).ok());
+  EXPECT_EQ(Read(RegRoot::kCurrentUser, key, "Fits"), std::string(199, 'a'));
+  EXPECT_TRUE(main_->ReadRegString(RegRoot::kCurrentUser, key, "Long").status().IsRefused());
+  EXPECT_TRUE(main_->ReadRegString(RegRoot::kCurrentUser, "Software\\Missing", "Lang")
+                  .status()
+                  .IsNotFound());
+  EXPECT_TRUE(main_->DeleteRegValue(RegRoot::kCurrentUser, key, "Lang").ok());
+  EXPECT_TRUE(main_->DeleteRegValue(RegRoot::kCurrentUser, key, "Lang").IsNotFound());
+  EXPECT_TRUE(main_->RecordsWritten().ok());
 }
 
 TEST_F(RecordsTest, RegistrationWritesTheUninstallEntryTheLinksAndTheProductKey) {
   ASSERT_TRUE(
-      main_->WriteRegString(RegRoot::kCurrentUser, main_->m_strRegKey, "ProgramPath", "old"));
-  ASSERT_TRUE(main_->CreateShortcutsAndUninstallEntry(main_->m_szTargetDir, "Polski"));
-  std::string value;
-  ASSERT_TRUE(
-      main_->ReadRegString(RegRoot::kLocalMachine, main_->m_strUninstallKey, "DisplayName", value));
-  EXPECT_EQ(value, "Demo");
-  ASSERT_TRUE(main_->ReadRegString(RegRoot::kLocalMachine, main_->m_strUninstallKey,
-                                   "UninstallString", value));
-  EXPECT_EQ(value, "C:\\Gry\\Demo\\odinstaluj.exe");
-  ASSERT_TRUE(
-      main_->ReadRegString(RegRoot::kCurrentUser, main_->m_strRegKey, "ProgramPath", value));
-  EXPECT_EQ(value, "C:\\Gry\\Demo");
-  ASSERT_TRUE(main_->ReadRegString(RegRoot::kCurrentUser, main_->m_strRegKey, "Lang", value));
-  EXPECT_EQ(value, "Polski");
+      main_->WriteRegString(RegRoot::kCurrentUser, main_->m_strRegKey, "ProgramPath", "old").ok());
+  ASSERT_TRUE(main_->CreateShortcutsAndUninstallEntry(main_->m_szTargetDir, "Polski").ok());
+  const std::string& uninstall = main_->m_strUninstallKey;
+  EXPECT_EQ(Read(RegRoot::kLocalMachine, uninstall, "DisplayName"), "Demo");
+  EXPECT_EQ(Read(RegRoot::kLocalMachine, uninstall, "UninstallString"),
+            "C:\\Gry\\Demo\\odinstaluj.exe");
+  EXPECT_EQ(Read(RegRoot::kCurrentUser, main_->m_strRegKey, "ProgramPath"), "C:\\Gry\\Demo");
+  EXPECT_EQ(Read(RegRoot::kCurrentUser, main_->m_strRegKey, "Lang"), "Polski");
+  EXPECT_TRUE(main_->RecordsWritten().ok());
 
   const std::string folder = Programs() + "\\Torvanel\\Demo\\";
   platform::ShellLink link = Link(folder + "Czytaj.lnk");
@@ -103,25 +101,22 @@ TEST_F(RecordsTest, RegistrationWritesTheUninstallEntryTheLinksAndTheProductKey)
 }
 
 TEST_F(RecordsTest, TheFallbackRecordNamesTheProgramInsteadOfItsPath) {
-  ASSERT_TRUE(main_->SaveProgramAndLanguage("C:\\Gry\\Demo", "Polski"));
-  std::string value;
-  ASSERT_TRUE(main_->ReadRegString(RegRoot::kCurrentUser, main_->m_strRegKey, "Program", value));
-  EXPECT_EQ(value, "C:\\Gry\\Demo");
-  EXPECT_FALSE(
-      main_->ReadRegString(RegRoot::kCurrentUser, main_->m_strRegKey, "ProgramPath", value));
+  ASSERT_TRUE(main_->SaveProgramAndLanguage("C:\\Gry\\Demo", "Polski").ok());
+  EXPECT_EQ(Read(RegRoot::kCurrentUser, main_->m_strRegKey, "Program"), "C:\\Gry\\Demo");
+  EXPECT_EQ(Read(RegRoot::kCurrentUser, main_->m_strRegKey, "ProgramPath"), "(none)");
 }
 
 TEST_F(RecordsTest, ALinkPathLongerThanAPathBufferIsNotWritten) {
   const std::string folder = Programs() + "\\";
-  ASSERT_TRUE(platform::CreateDirectoryPath(*platform_, folder));
+  ASSERT_TRUE(platform::CreateDirectoryPath(*platform_, folder).ok());
   const std::string name_fits(259 - folder.size() - 4, 'n');
   EXPECT_TRUE(
-      main_->CreateShortcut("C:\\x.exe", folder + name_fits + ".lnk", nullptr, nullptr, ""));
-  EXPECT_FALSE(
-      main_->CreateShortcut("C:\\x.exe", folder + name_fits + "n.lnk", nullptr, nullptr, ""));
+      main_->CreateShortcut("C:\\x.exe", folder + name_fits + ".lnk", nullptr, nullptr, "").ok());
+  EXPECT_TRUE(main_->CreateShortcut("C:\\x.exe", folder + name_fits + "n.lnk", nullptr, nullptr, "")
+                  .IsRefused());
   EXPECT_FALSE(platform_->GetFileInfo(folder + name_fits + "n.lnk").ok());
   // A folder that is not there is a failure, not a link somewhere else.
-  EXPECT_FALSE(main_->CreateShortcut("C:\\x.exe", "C:\\Nie\\Ma\\a.lnk", nullptr, nullptr, ""));
+  EXPECT_FALSE(main_->CreateShortcut("C:\\x.exe", "C:\\Nie\\Ma\\a.lnk", nullptr, nullptr, "").ok());
 }
 
 TEST_F(RecordsTest, TheSharedUninstallerGoesToTheWindowsFolderAndItsFailureIsReported) {
@@ -143,7 +138,7 @@ TEST_F(RecordsTest, ExplorerIsStartedOnTheProductsFolderWithoutWaiting) {
 
 TEST_F(RecordsTest, TheDirectXSetupRunsFromTheCdWhateverLetterTheScriptNames) {
   // The script names X:\DirectX\dxsetup.exe; the medium is D:.
-  EXPECT_TRUE(main_->RunDirectXSetup());
+  EXPECT_TRUE(main_->RunDirectXSetup().ok());
   ASSERT_EQ(recorder_->starts.size(), 1u);
   EXPECT_EQ(recorder_->starts[0].wait, platform::Wait::kYes);
   const std::string& program = recorder_->starts[0].argv.back();
@@ -151,7 +146,7 @@ TEST_F(RecordsTest, TheDirectXSetupRunsFromTheCdWhateverLetterTheScriptNames) {
   EXPECT_EQ(program.rfind(medium(), 0), 0u) << program;
   // On another letter there is nothing to run: a failure, not a crash.
   main_->m_szCdDrive = "q";
-  EXPECT_FALSE(main_->RunDirectXSetup());
+  EXPECT_FALSE(main_->RunDirectXSetup().ok());
   EXPECT_EQ(recorder_->starts.size(), 1u);
 }
 

@@ -70,7 +70,7 @@ class CopyEngineTest : public testing::PrefixFixture {
 
   // The install sequence makes the target directory before the copy page starts.
   CopyEngine& Engine(platform::Platform* platform = nullptr) {
-    EXPECT_TRUE(platform::CreateDirectoryPath(*platform_, target_));
+    EXPECT_TRUE(platform::CreateDirectoryPath(*platform_, target_).ok());
     script_ = std::make_unique<script::InstallScript>(platform ? *platform : *platform_,
                                                       "D:\\install.ini");
     engine_ = std::make_unique<CopyEngine>(script::LocalizedTexts(*script_, "Polski"), target_,
@@ -143,7 +143,7 @@ TEST_F(CopyEngineTest, TargetIsReadAtEveryStepAndMayEndInABackslash) {
   WriteScript("files=2\n0=a.txt\n1=d\\b.txt\n");
   CopyEngine& engine = Engine();
   target_ = "C:\\Gry\\";  // changed after construction, as the install sequence does
-  ASSERT_TRUE(platform::CreateDirectoryPath(*platform_, target_));
+  ASSERT_TRUE(platform::CreateDirectoryPath(*platform_, target_).ok());
   EXPECT_EQ(Run(engine), StepResult::kFinished) << engine.failure().ToString();
   EXPECT_EQ(ReadFile(c_drive("Gry/a.txt")), "a");
   EXPECT_EQ(ReadFile(c_drive("Gry/d/b.txt")), "b");
@@ -491,7 +491,7 @@ class CopyEngineConcurrencyTest : public CopyEngineTest {
     WriteScript("files=3\n0=Dane\\m.snd\n1=x.txt\n2=y.txt\n");
   }
   CopyEngine& Threaded() {
-    EXPECT_TRUE(platform::CreateDirectoryPath(*platform_, target_));
+    EXPECT_TRUE(platform::CreateDirectoryPath(*platform_, target_).ok());
     script_ = std::make_unique<script::InstallScript>(*platform_, "D:\\install.ini");
     engine_ =
         std::make_unique<CopyEngine>(script::LocalizedTexts(*script_, "Polski"), target_, held_, 2);
@@ -558,7 +558,7 @@ TEST_F(CopyEngineConcurrencyTest, ConvertingBesideTheCopyGivesTheTreeOfOneStepAt
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> quiet(std::fopen("/dev/null", "w"), &std::fclose);
   AudioSoundConverter audio(audio::AudioDiagnostics{quiet.get(), quiet.get()});
   auto install = [&](const std::string& target, int workers) {
-    EXPECT_TRUE(platform::CreateDirectoryPath(*platform_, target));
+    EXPECT_TRUE(platform::CreateDirectoryPath(*platform_, target).ok());
     script::InstallScript script(*platform_, "D:\\install.ini");
     CopyEngine engine(script::LocalizedTexts(script, "Polski"), target, audio, workers);
     engine.SetInstallType("max");

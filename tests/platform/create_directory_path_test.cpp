@@ -36,28 +36,28 @@ class CreateDirectoryPathTest : public testing::PrefixFixture {
 };
 
 TEST_F(CreateDirectoryPathTest, CreatesEachPrefixShortestFirst) {
-  ASSERT_TRUE(CreateDirectoryPath(*dirs_, "C:\\Games\\Foo"));
+  ASSERT_TRUE(CreateDirectoryPath(*dirs_, "C:\\Games\\Foo").ok());
   EXPECT_EQ(dirs_->asked, (std::vector<std::string>{"C:\\Games", "C:\\Games\\Foo"}));
   EXPECT_TRUE(Exists(c_drive("Games/Foo")));
 }
 
 TEST_F(CreateDirectoryPathTest, TrailingBackslashAsksForTheWholePathWhichThenExists) {
-  ASSERT_TRUE(CreateDirectoryPath(*dirs_, "C:\\Games\\Foo\\"));
+  ASSERT_TRUE(CreateDirectoryPath(*dirs_, "C:\\Games\\Foo\\").ok());
   EXPECT_EQ(dirs_->asked,
             (std::vector<std::string>{"C:\\Games", "C:\\Games\\Foo", "C:\\Games\\Foo\\"}));
   EXPECT_TRUE(Exists(c_drive("Games/Foo")));
 }
 
 TEST_F(CreateDirectoryPathTest, ExistingLevelsAreNoFailure) {
-  ASSERT_TRUE(CreateDirectoryPath(*dirs_, "C:\\windows\\TV\\"));
+  ASSERT_TRUE(CreateDirectoryPath(*dirs_, "C:\\windows\\TV\\").ok());
   EXPECT_TRUE(Exists(c_drive("windows/TV")));
-  EXPECT_TRUE(CreateDirectoryPath(*dirs_, "C:\\"));
+  EXPECT_TRUE(CreateDirectoryPath(*dirs_, "C:\\").ok());
 }
 
 TEST_F(CreateDirectoryPathTest, RootedAndRelativePathsStartAtTheirFirstLevel) {
   ASSERT_TRUE(platform_->SetCurrentDirectoryA("C:\\").ok());
-  ASSERT_TRUE(CreateDirectoryPath(*dirs_, "\\A\\B"));
-  ASSERT_TRUE(CreateDirectoryPath(*dirs_, "R\\S"));
+  ASSERT_TRUE(CreateDirectoryPath(*dirs_, "\\A\\B").ok());
+  ASSERT_TRUE(CreateDirectoryPath(*dirs_, "R\\S").ok());
   EXPECT_EQ(dirs_->asked, (std::vector<std::string>{"\\A", "\\A\\B", "R", "R\\S"}));
   EXPECT_TRUE(Exists(c_drive("A/B")));
   EXPECT_TRUE(Exists(c_drive("R/S")));
@@ -65,23 +65,25 @@ TEST_F(CreateDirectoryPathTest, RootedAndRelativePathsStartAtTheirFirstLevel) {
 
 TEST_F(CreateDirectoryPathTest, AFailingLevelFailsAndStops) {
   dirs_->fail_on = "C:\\Games\\Foo";
-  EXPECT_FALSE(CreateDirectoryPath(*dirs_, "C:\\Games\\Foo\\Bar"));
+  const base::Status failed = CreateDirectoryPath(*dirs_, "C:\\Games\\Foo\\Bar");
+  EXPECT_TRUE(failed.message().starts_with("create C:\\Games\\Foo: ")) << failed.ToString();
   EXPECT_EQ(dirs_->asked, (std::vector<std::string>{"C:\\Games", "C:\\Games\\Foo"}));
   // A file in the way is another failure than "already exists".
   testing::WriteFile(c_drive("File"), "x");
-  EXPECT_FALSE(CreateDirectoryPath(*platform_, "C:\\File\\Sub"));
+  EXPECT_FALSE(CreateDirectoryPath(*platform_, "C:\\File\\Sub").ok());
 }
 
 TEST_F(CreateDirectoryPathTest, EmptyAndOverLongPathsAreRefusedUntouched) {
-  EXPECT_FALSE(CreateDirectoryPath(*dirs_, ""));
+  EXPECT_TRUE(CreateDirectoryPath(*dirs_, "").IsRefused());
   std::string p255 = "C:\\" + std::string(252, 'a');
   ASSERT_EQ(p255.size(), 255u);
   std::string p256 = p255 + "b";
-  EXPECT_FALSE(CreateDirectoryPath(*dirs_, p256));
+  EXPECT_TRUE(CreateDirectoryPath(*dirs_, p256).IsRefused());
   EXPECT_TRUE(dirs_->asked.empty());
   // 255 characters is allowed; the host refuses a 252-byte name itself.
   EXPECT_TRUE(
-      CreateDirectoryPath(*dirs_, "C:\\" + std::string(120, 'a') + "\\" + std::string(131, 'b')));
+      CreateDirectoryPath(*dirs_, "C:\\" + std::string(120, 'a') + "\\" + std::string(131, 'b'))
+          .ok());
 }
 
 }  // namespace

@@ -193,8 +193,8 @@ TYPED_TEST(PlatformContract, DirectoriesTellAnExistingOneApartAndTheHelperTakesI
   EXPECT_TRUE(this->P().CreateDirectoryA(this->At("No\\Parent")).IsNotFound());
   EXPECT_TRUE(this->P().CreateDirectoryA(this->env_.MissingRoot() + "x").IsNotFound());
   EXPECT_TRUE(this->P().CreateDirectoryA(this->At("a*b")).IsRefused());
-  EXPECT_TRUE(CreateDirectoryPath(this->P(), this->At("games\\Foo\\Bar")));
-  EXPECT_TRUE(CreateDirectoryPath(this->P(), this->At("Games\\Foo\\Bar\\")));
+  EXPECT_TRUE(CreateDirectoryPath(this->P(), this->At("games\\Foo\\Bar")).ok());
+  EXPECT_TRUE(CreateDirectoryPath(this->P(), this->At("Games\\Foo\\Bar\\")).ok());
   auto info = this->P().GetFileInfo(this->At("Games\\foo\\bar"));
   ASSERT_TRUE(info.ok());
   EXPECT_TRUE(info->is_directory);
@@ -210,7 +210,7 @@ TYPED_TEST(PlatformContract, FilesAreDeletedButDirectoriesAreNot) {
 }
 
 TYPED_TEST(PlatformContract, SearchesListWhatIsThereDotsFirstThenByName) {
-  ASSERT_TRUE(CreateDirectoryPath(this->P(), this->At("G\\Sub")));
+  ASSERT_TRUE(CreateDirectoryPath(this->P(), this->At("G\\Sub")).ok());
   this->Write(this->At("G\\readme.txt"), "r");
   this->Write(this->At("G\\Setup.EXE"), "s");
   this->Write(this->At("G\\alpha.txt"), "a");
@@ -307,7 +307,7 @@ TYPED_TEST(PlatformContract, ProgramsAreWaitedForAndAMissingOneIsAFailure) {
 }
 
 TYPED_TEST(PlatformContract, LinksReadBackWithTheirFieldsAndReplaceAnOldOne) {
-  ASSERT_TRUE(CreateDirectoryPath(this->P(), this->At("Game\\Bin")));
+  ASSERT_TRUE(CreateDirectoryPath(this->P(), this->At("Game\\Bin")).ok());
   this->Write(this->At("Game\\Bin\\game.exe"), "MZ");
   ASSERT_TRUE(this->P().CreateDirectoryA(this->At("Menu")).ok());
   const std::string link = this->At("Menu\\Game.lnk");

@@ -1,0 +1,136 @@
+// The installer started in-process as main() starts it, over a session of the
+// test's own: the command line's answers reach the pages, the outcome and the
+// log come back; and where the medium is looked for.
+#include "app/session.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/install_app.h"
+#include "demo_medium/demo_medium.h"
+#include "support/prefix_fixture.h"
+#include "support/recording_runner.h"
+
+namespace cdsetup::app {
+namespace {
+
+using testing::ReadFile;
+
+// A session over the fixture's prefix whose console prints into memory.
+class TestSession : public Session {
+ public:
+  TestSession(const Invocation& invocation, platform::PrefixPlatform& platform)
+      : Session(invocation), platform_(platform), out_(open_memstream(&printed_, &size_)) {
+    console_out_ = out_;
+    EXPECT_TRUE(OpenLog().ok());
+    Start(nullptr);
+  }
+  ~TestSession() override {
+    windows().SetBackend(nullptr);
+    std::fclose(out_);
+    std::free(printed_);
+  }
+  platform::Platform& platform() override { return platform_; }
+  std::string ToTerminal(std::string_view text) const override {
+    return platform_.code_page().ToUtf8(text);
+  }
+  std::string FromTerminal(std::string_view typed) const override {
+    return platform_.code_page().FromUtf8(typed);
+  }
+  void UseTextCodePage(int code_page) override {
+    code_pages.push_back(code_page);
+    platform_.UseAnsiCodePage(code_page);
+    Session::UseTextCodePage(code_page);
+  }
+  std::string printed() {
+    std::fflush(out_);
+    return std::string(printed_, size_);
+  }
+  std::vector<int> code_pages;
+
+ private:
+  platform::PrefixPlatform& platform_;
+  char* printed_ = nullptr;
+  std::size_t size_ = 0;
+  std::FILE* out_;
+};
+
+class SessionTest : public testing::PrefixFixture {
+ protected:
+  void SetUp() override {
+    runner_ = std::make_shared<testing::RecordingRunner>();
+    PrefixFixture::SetUp();
+    Open(1252);  // an English system: the Polish texts need their own code page
+    ASSERT_TRUE(demo::BuildDemoMedium(medium(), demo::DemoOptions{2, 0.2}).ok());
+  }
+  Invocation Silent() const {
+    Invocation in;
+    in.silent = true;
+    in.language = "Polski";
+    in.directory = "C:\\Gry\\Żółw";
+    in.executable = medium("cdsetup");
+    in.log_path = temp_ / "run.log";
+    return in;
+  }
+};
+
+TEST_F(SessionTest, ASilentRunInstallsOrStopsAtTheLicenceAsTheCommandLineSays) {
+  struct Case {
+    bool accept;
+    Outcome outcome;
+  };
+  for (Case c : {Case{false, Outcome::kCancelled}, Case{true, Outcome::kInstalled}}) {
+    SCOPED_TRACE(c.accept);
+    Invocation in = Silent();
+    in.accept_licence = c.accept;
+    TestSession session(in, *platform_);
+    const RunResult result = RunInstaller(session);
+    EXPECT_EQ(result.outcome, c.outcome) << result.reason;
+    // The language's code page was taken up once it was chosen, and the
+    // directory typed on the command line in UTF-8 reached the page in it.
+    EXPECT_EQ(session.code_pages, std::vector<int>{1250});
+    const bool installed = testing::Exists(c_drive("Gry/Żółw/demo.exe"));
+    EXPECT_EQ(installed, c.accept) << session.printed();
+    if (!c.accept) {
+      EXPECT_NE(result.reason.find("licence"), std::string::npos) << result.reason;
+    }
+  }
+  const std::string log = ReadFile(temp_ / "run.log");
+  EXPECT_NE(log.find("step copy: done"), std::string::npos) << log;
+  EXPECT_NE(log.find("step licence: failed: cancelled: the licence was not accepted"),
+            std::string::npos)
+      << log;
+}
+
+TEST_F(SessionTest, TheMediumIsTheFolderNamedElseTheProgramsElseTheCurrentOne) {
+  testing::MakeDirs(temp_ / "empty");
+  struct Case {
+    std::string medium, executable;
+    std::string found;  // "" when refused
+    const char* why;
+  };
+  const Case cases[] = {
+      {medium(), "/nowhere/cdsetup", medium(), ""},
+      {"", medium("cdsetup"), medium(), ""},
+      {temp_ / "empty", "/x", "", "holds no install.ini"},
+      {temp_ / "missing", "/x", "", "no medium at"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.medium + " " + c.executable);
+    Invocation in;
+    in.medium = c.medium;
+    in.executable = c.executable;
+    const base::Status located = LocateMedium(in);
+    if (c.found.empty()) {
+      EXPECT_NE(located.message().find(c.why), std::string::npos) << located.ToString();
+    } else {
+      EXPECT_TRUE(located.ok()) << located.ToString();
+      EXPECT_EQ(in.medium, c.found);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace cdsetup::app
