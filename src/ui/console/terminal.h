@@ -57,8 +57,6 @@ class Interrupts {
   static void Catch();
   /// True once an interrupt came; it stays true.
   static bool Raised();
-  /// What a test or a caller does instead of a real signal.
-  static void Raise();
   /// Forgets an interrupt (for tests that raise one after another).
   static void Reset();
 };
