@@ -41,7 +41,7 @@ class Win32Session : public Session {
 };
 
 base::Status Win32Session::Open() {
-  const bool windows =
+  const bool dialogs =
       (invocation_.ui.empty() || invocation_.ui == "windows") && !invocation_.silent;
   if (base::Status log = OpenLog(); !log.ok()) return log;
   // The installer as if started from the medium: its module file name and
@@ -64,7 +64,7 @@ base::Status Win32Session::Open() {
       [this](std::string_view text) { return platform::CodePageToUtf8(text, text_code_page_); });
   windows().SetResourceTextDecoder(
       [this](std::string_view utf8) { return platform::Utf8ToCodePage(utf8, text_code_page_); });
-  if (windows) {
+  if (dialogs) {
     ui::win32::Win32Options win32_options;
     win32_options.log = &log();
     win32_options.text_code_page = [this] { return text_code_page_; };
