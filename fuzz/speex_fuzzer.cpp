@@ -6,15 +6,7 @@
 #include <cstring>
 
 #include "audio_fuzz_input.h"
-
-namespace {
-
-std::uint32_t Le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-}  // namespace
+#include "base/byte_order.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static cdsetup::fuzz::AudioFuzzInput io;
@@ -31,7 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const long length = std::ftell(out);
   std::fclose(out);
   if (got != sizeof header || std::memcmp(header, "RIFF", 4) != 0) __builtin_trap();
-  if (Le32(header + 40) != static_cast<std::uint32_t>(length - 44)) __builtin_trap();
-  if (Le32(header + 4) != static_cast<std::uint32_t>(length - 8)) __builtin_trap();
+  if (cdsetup::base::LoadLe32(header + 40) != static_cast<std::uint32_t>(length - 44))
+    __builtin_trap();
+  if (cdsetup::base::LoadLe32(header + 4) != static_cast<std::uint32_t>(length - 8))
+    __builtin_trap();
   return 0;
 }

@@ -2,16 +2,9 @@
 
 #include <cstdint>
 
+#include "base/byte_order.h"
+
 namespace cdsetup::audio {
-
-namespace {
-
-std::uint32_t Le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-}  // namespace
 
 void PrintSpeexComments(const unsigned char* packet, long length, std::FILE* err) {
   auto corrupted = [err] { std::fputs("Invalid/corrupted comments\n", err); };
@@ -21,7 +14,7 @@ void PrintSpeexComments(const unsigned char* packet, long length, std::FILE* err
   // Lengths are compared with what is left, never added to a pointer first.
   auto left = [&c, end] { return static_cast<std::uint64_t>(end - c); };
 
-  const std::uint32_t vendor_length = Le32(c);
+  const std::uint32_t vendor_length = base::LoadLe32(c);
   c += 4;
   if (vendor_length > left()) return corrupted();
   std::fwrite(c, 1, vendor_length, err);
@@ -29,11 +22,11 @@ void PrintSpeexComments(const unsigned char* packet, long length, std::FILE* err
   c += vendor_length;
 
   if (left() < 4) return corrupted();
-  const std::uint32_t count = Le32(c);
+  const std::uint32_t count = base::LoadLe32(c);
   c += 4;
   for (std::uint32_t i = 0; i < count; ++i) {
     if (left() < 4) return corrupted();
-    const std::uint32_t comment_length = Le32(c);
+    const std::uint32_t comment_length = base::LoadLe32(c);
     c += 4;
     if (comment_length > left()) return corrupted();
     std::fwrite(c, 1, comment_length, err);

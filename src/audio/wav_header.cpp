@@ -2,23 +2,15 @@
 
 #include <cstring>
 
+#include "base/byte_order.h"
+
 namespace cdsetup::audio {
 
 namespace {
 
-void PutLe16(unsigned char* p, std::uint32_t v) {
-  p[0] = static_cast<unsigned char>(v);
-  p[1] = static_cast<unsigned char>(v >> 8);
-}
-
-void PutLe32(unsigned char* p, std::uint32_t v) {
-  PutLe16(p, v);
-  PutLe16(p + 2, v >> 16);
-}
-
 bool WriteLe32(std::FILE* file, std::uint32_t v) {
   unsigned char bytes[4];
-  PutLe32(bytes, v);
+  base::StoreLe32(bytes, v);
   return std::fwrite(bytes, 1, sizeof bytes, file) == sizeof bytes;
 }
 
@@ -31,17 +23,17 @@ bool WriteWavHeader(std::FILE* file, std::int32_t rate, std::int32_t channels) {
   const auto uchannels = static_cast<std::uint32_t>(channels);
   unsigned char h[kWavHeaderSize];
   std::memcpy(h, "RIFF", 4);
-  PutLe32(h + 4, kWavSizeUnknown);
+  base::StoreLe32(h + 4, kWavSizeUnknown);
   std::memcpy(h + 8, "WAVEfmt ", 8);
-  PutLe32(h + 16, 16);
-  PutLe16(h + 20, 1);
-  PutLe16(h + 22, uchannels);
-  PutLe32(h + 24, urate);
-  PutLe32(h + 28, urate * uchannels * 2u);
-  PutLe16(h + 32, uchannels * 2u);
-  PutLe16(h + 34, 16);
+  base::StoreLe32(h + 16, 16);
+  base::StoreLe16(h + 20, 1);
+  base::StoreLe16(h + 22, uchannels);
+  base::StoreLe32(h + 24, urate);
+  base::StoreLe32(h + 28, urate * uchannels * 2u);
+  base::StoreLe16(h + 32, uchannels * 2u);
+  base::StoreLe16(h + 34, 16);
   std::memcpy(h + 36, "data", 4);
-  PutLe32(h + 40, kWavSizeUnknown);
+  base::StoreLe32(h + 40, kWavSizeUnknown);
   return std::fwrite(h, 1, sizeof h, file) == sizeof h;
 }
 

@@ -3,19 +3,12 @@
 #include <cerrno>
 #include <memory>
 
+#include "base/byte_order.h"
+
 namespace cdsetup::copy {
 
 using base::Result;
 using base::Status;
-
-namespace {
-
-std::uint32_t Le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-}  // namespace
 
 base::Status CheckEntryName(std::string_view name) {
   if (name.empty()) return base::Status::Refused("an archive entry has no name");
@@ -56,9 +49,9 @@ base::Result<ArchiveEntry> SoundArchiveReader::ReadHeader() {
     return fail("archive entry header cut short");
   }
   ArchiveEntry entry;
-  entry.kind = Le32(header);
-  entry.data_length = Le32(header + 4);
-  std::uint32_t name_length = Le32(header + 8);
+  entry.kind = base::LoadLe32(header);
+  entry.data_length = base::LoadLe32(header + 4);
+  std::uint32_t name_length = base::LoadLe32(header + 8);
   if (name_length > kMaxEntryName) return fail("archive entry name too long");
   if (kEntryHeaderSize + name_length + std::uint64_t{entry.data_length} > left) {
     return fail("archive entry runs past the end of the archive");

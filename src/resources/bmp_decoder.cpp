@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/byte_order.h"
 #include "resources/image.h"
 
 namespace cdsetup::resources {
@@ -39,15 +40,14 @@ class Bytes {
   std::uint8_t U8(std::uint64_t at) const {
     return at < data_.size() ? static_cast<std::uint8_t>(data_[at]) : 0;
   }
-  std::uint16_t U16(std::uint64_t at) const {
-    return static_cast<std::uint16_t>(U8(at) | U8(at + 1) << 8);
-  }
-  std::uint32_t U32(std::uint64_t at) const {
-    return static_cast<std::uint32_t>(U16(at)) | static_cast<std::uint32_t>(U16(at + 2)) << 16;
-  }
+  std::uint16_t U16(std::uint64_t at) const { return Has(at, 2) ? base::LoadLe16(At(at)) : 0; }
+  std::uint32_t U32(std::uint64_t at) const { return Has(at, 4) ? base::LoadLe32(At(at)) : 0; }
   std::int32_t I32(std::uint64_t at) const { return static_cast<std::int32_t>(U32(at)); }
 
  private:
+  const unsigned char* At(std::uint64_t at) const {
+    return reinterpret_cast<const unsigned char*>(data_.data()) + at;
+  }
   std::string_view data_;
 };
 

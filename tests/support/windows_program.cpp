@@ -2,15 +2,16 @@
 
 #include <cstdint>
 
-#include "platform/prefix/byte_io.h"
+#include "base/byte_order.h"
 #include "platform/prefix/utf16.h"
 
 namespace cdsetup::testing {
+
 namespace {
 
-using platform::Put16;
-using platform::Put32;
-using platform::Put64;
+using base::Put16;
+using base::Put32;
+using base::Put64;
 
 constexpr std::uint32_t kFileAlign = 0x200;
 constexpr std::uint32_t kText = 0x1000;  // the one section's address
@@ -54,7 +55,7 @@ std::string Section() {
   s.resize(kDllName, '\0');
   s += std::string("msvcrt.dll\0", 11);
   s.resize(kCommand, '\0');
-  platform::PutUtf16(s, u"cmd /u /c cd > ran.txt");
+  base::PutUtf16(s, u"cmd /u /c cd > ran.txt");
   Put16(s, 0);
   s.resize(kFileAlign, '\0');
   return s;
@@ -127,7 +128,7 @@ std::string WorkingDirectoryRecorder() {
 
 std::string RecordedDirectory(const std::string& utf8) {
   std::string out;
-  platform::PutUtf16(out, platform::Utf8ToUtf16(utf8) + u"\r\n");
+  base::PutUtf16(out, platform::Utf8ToUtf16(utf8) + u"\r\n");
   return out;
 }
 

@@ -4,10 +4,16 @@
 #include <vector>
 
 #include "base/ascii.h"
-#include "platform/prefix/byte_io.h"
+#include "base/byte_order.h"
 #include "platform/prefix/utf16.h"
 
 namespace cdsetup::platform {
+
+using base::ByteReader;
+using base::Put16;
+using base::Put32;
+using base::PutUtf16;
+
 namespace {
 
 // CLSID_MyComputer, 20D04FE0-3AEA-1069-A2D8-08002B30309D, in its byte order.

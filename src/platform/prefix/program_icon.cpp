@@ -2,9 +2,12 @@
 
 #include <cstdint>
 
-#include "platform/prefix/byte_io.h"
+#include "base/byte_order.h"
 
 namespace cdsetup::platform {
+
+using base::ByteReader;
+
 namespace {
 
 constexpr std::uint32_t kGroupIcon = 14;  // RT_GROUP_ICON

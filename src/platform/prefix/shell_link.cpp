@@ -2,12 +2,19 @@
 
 #include <array>
 
+#include "base/byte_order.h"
 #include "base/limits.h"
-#include "platform/prefix/byte_io.h"
 #include "platform/prefix/item_id_list.h"
 #include "platform/prefix/utf16.h"
 
 namespace cdsetup::platform {
+
+using base::ByteReader;
+using base::Put16;
+using base::Put32;
+using base::Put64;
+using base::PutUtf16;
+
 namespace {
 
 constexpr std::uint32_t kHeaderSize = 0x4C;

@@ -6,12 +6,16 @@
 
 #include <cstdlib>
 
-#include "platform/prefix/byte_io.h"
+#include "base/byte_order.h"
 #include "support/prefix_fixture.h"
 #include "support/windows_program.h"
 #include "support/wine_session.h"
 
 namespace cdsetup::platform {
+
+using base::Put16;
+using base::Put32;
+
 namespace {
 
 using testing::Exists;

@@ -1,5 +1,6 @@
-// Little-endian writing and bounds-checked reading of the binary structures
-// we keep ourselves (shell links and their item id lists).
+// Little-endian numbers in the binary formats we read and write (sound
+// archives, WAV and BMP headers, shell links): loads and stores at a pointer,
+// appends to a byte string, and a reader that never runs past the end.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +8,23 @@
 #include <string>
 #include <string_view>
 
-namespace cdsetup::platform {
+namespace cdsetup::base {
+
+inline std::uint16_t LoadLe16(const unsigned char* p) {
+  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+inline std::uint32_t LoadLe32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(LoadLe16(p)) | static_cast<std::uint32_t>(LoadLe16(p + 2))
+                                                       << 16;
+}
+inline void StoreLe16(unsigned char* p, std::uint32_t v) {
+  p[0] = static_cast<unsigned char>(v);
+  p[1] = static_cast<unsigned char>(v >> 8);
+}
+inline void StoreLe32(unsigned char* p, std::uint32_t v) {
+  StoreLe16(p, v);
+  StoreLe16(p + 2, v >> 16);
+}
 
 inline void Put16(std::string& out, std::uint32_t v) {
   out += static_cast<char>(v & 0xFF);
@@ -72,4 +89,4 @@ class ByteReader {
   std::size_t pos_ = 0;
 };
 
-}  // namespace cdsetup::platform
+}  // namespace cdsetup::base
