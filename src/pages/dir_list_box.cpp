@@ -36,23 +36,6 @@ bool CDirListBox::Create(std::uint64_t style, const CRect& rect, CWnd* parent, i
   return true;
 }
 
-int CDirListBox::OnCreate() {
-  InitFont(nullptr);
-  const RowMetrics rows = MeasureRows(*this, m_pFont);
-  m_nTextHeight = rows.text_height;
-  m_nItemHeight = rows.item_height;
-  SetItemHeight(m_nItemHeight);
-  return 0;
-}
-
-void CDirListBox::InitFont(CDC*) {
-  m_pFont = ParentFont(*this);
-}
-
-void CDirListBox::MeasureItem(LPMEASUREITEMSTRUCT item) {
-  item->itemHeight = static_cast<UINT>(m_nItemHeight);
-}
-
 const DirItem* CDirListBox::Row(int index) const {
   return reinterpret_cast<const DirItem*>(GetItemData(index));
 }

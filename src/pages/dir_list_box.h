@@ -7,6 +7,7 @@
 
 #include "framework/controls.h"
 #include "pages/dir_rows.h"
+#include "pages/owner_drawn_list.h"
 #include "platform/platform.h"
 
 namespace cdsetup::pages {
@@ -14,7 +15,7 @@ namespace cdsetup::pages {
 /// The command code the list posts to its parent after each navigation.
 inline constexpr framework::UINT kDirListChanged = 101;
 
-class CDirListBox : public framework::CListBox {
+class CDirListBox : public COwnerDrawnList<framework::CListBox> {
  public:
   /// Lists the folders `platform` shows; it must outlive the list.
   explicit CDirListBox(platform::Platform& platform);
@@ -31,20 +32,15 @@ class CDirListBox : public framework::CListBox {
   virtual std::string GetSelectedPath() const;
   virtual void NotifyChanged();
   virtual bool Fill(const std::string& path);
-  virtual void InitFont(framework::CDC* dc);
   virtual int AddPathParts(std::string& path);
   virtual void LoadImages();
 
   const std::string& current_path() const { return m_strCurPath; }
-  int item_height() const { return m_nItemHeight; }
-  int text_height() const { return m_nTextHeight; }
 
   void DrawItem(framework::LPDRAWITEMSTRUCT item) override;
-  void MeasureItem(framework::LPMEASUREITEMSTRUCT item) override;
   int CompareItem(framework::LPCOMPAREITEMSTRUCT item) override;
   void DeleteItem(framework::LPDELETEITEMSTRUCT item) override;
 
-  int OnCreate() override;
   bool OnChildNotify(framework::UINT code) override;
   framework::UINT OnGetDlgCode() override;
   void OnKeyDown(framework::UINT key, framework::UINT repeat, framework::UINT flags) override;
@@ -54,10 +50,7 @@ class CDirListBox : public framework::CListBox {
   std::vector<const DirItem*> Rows() const;
   const DirItem* Row(int index) const;
 
-  int m_nTextHeight = 0;
-  int m_nItemHeight = 16;
   std::string m_strCurPath;
-  const framework::CFont* m_pFont = nullptr;
   platform::Platform& platform_;
 };
 

@@ -28,23 +28,6 @@ bool CDriveCombo::Create(std::uint64_t style, const CRect& rect, CWnd* parent, i
   return true;
 }
 
-int CDriveCombo::OnCreate() {
-  InitFont(nullptr);
-  const RowMetrics rows = MeasureRows(*this, m_pFont);
-  m_nTextHeight = rows.text_height;
-  m_nItemHeight = rows.item_height;
-  SetItemHeight(m_nItemHeight);
-  return 0;
-}
-
-void CDriveCombo::InitFont(CDC*) {
-  m_pFont = ParentFont(*this);
-}
-
-void CDriveCombo::MeasureItem(LPMEASUREITEMSTRUCT item) {
-  item->itemHeight = static_cast<UINT>(m_nItemHeight);
-}
-
 void CDriveCombo::FillDrives() {
   for (const DriveRow& row : ListDrives(platform_, m_nOptions)) {
     const int index = AddString(row.text);

@@ -6,11 +6,12 @@
 
 #include "framework/controls.h"
 #include "pages/drive_rows.h"
+#include "pages/owner_drawn_list.h"
 #include "platform/platform.h"
 
 namespace cdsetup::pages {
 
-class CDriveCombo : public framework::CComboBox {
+class CDriveCombo : public COwnerDrawnList<framework::CComboBox> {
  public:
   /// Lists the drives `platform` shows; it must outlive the list.
   explicit CDriveCombo(platform::Platform& platform);
@@ -23,22 +24,14 @@ class CDriveCombo : public framework::CComboBox {
   virtual std::string GetDrive() const;
   virtual void SelectCurrentDrive();
   virtual void FillDrives();
-  virtual void InitFont(framework::CDC* dc);
   virtual void LoadImages();
 
   unsigned options() const { return m_nOptions; }
-  int item_height() const { return m_nItemHeight; }
-  int text_height() const { return m_nTextHeight; }
 
   void DrawItem(framework::LPDRAWITEMSTRUCT item) override;
-  void MeasureItem(framework::LPMEASUREITEMSTRUCT item) override;
-  int OnCreate() override;
 
  private:
-  int m_nTextHeight = 0;
-  int m_nItemHeight = 16;
   unsigned m_nOptions = 0;
-  const framework::CFont* m_pFont = nullptr;
   platform::Platform& platform_;
 };
 

@@ -12,6 +12,7 @@
 #include "base/limits.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_text.h"
 
 namespace cdsetup::platform {
 namespace {
@@ -57,11 +58,8 @@ base::Status ComStatus(HRESULT result, const std::string& context) {
   return base::Status::IoError(context + ": COM error " + code);
 }
 
-std::vector<wchar_t> Wide(const std::string& ansi) {
-  int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-  std::vector<wchar_t> wide(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), n);
-  return wide;
+std::wstring Wide(const std::string& ansi) {
+  return Widen(ansi, 0);
 }
 
 DWORD Attributes(const std::string& path) {
@@ -113,8 +111,8 @@ base::Status Win32Platform::WriteShellLink(std::string_view link_path,
       FAILED(hr = object.link->SetArguments(wanted.arguments.c_str()))) {
     return ComStatus(hr, "fill in the link " + path);
   }
-  std::vector<wchar_t> wide = Wide(path);
-  if (FAILED(hr = object.file->Save(wide.data(), TRUE))) {
+  const std::wstring wide = Wide(path);
+  if (FAILED(hr = object.file->Save(wide.c_str(), TRUE))) {
     return ComStatus(hr, "save the link " + path);
   }
   return base::Status::Ok();
@@ -131,8 +129,8 @@ base::Result<ShellLinkSpec> Win32Platform::ReadShellLink(std::string_view link_p
   HRESULT hr = object.Create();
   if (FAILED(hr)) return ComStatus(hr, "open the link " + path);
   IShellLinkA* link = object.link.get();
-  std::vector<wchar_t> wide = Wide(path);
-  if (FAILED(hr = object.file->Load(wide.data(), STGM_READ))) {
+  const std::wstring wide = Wide(path);
+  if (FAILED(hr = object.file->Load(wide.c_str(), STGM_READ))) {
     return base::Status::Corrupt(path + " is no shell link");
   }
   char text[INFOTIPSIZE + 1] = {};

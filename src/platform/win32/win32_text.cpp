@@ -8,32 +8,39 @@
 namespace cdsetup::platform {
 namespace {
 
-std::string Convert(std::string_view text, UINT from, UINT to) {
-  if (text.empty()) return std::string();
-  const int length = static_cast<int>(text.size());
-  int n = MultiByteToWideChar(from, 0, text.data(), length, nullptr, 0);
-  if (n <= 0) return std::string(text);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(from, 0, text.data(), length, wide.data(), n);
-  int m = WideCharToMultiByte(to, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-  if (m <= 0) return std::string(text);
-  std::string out(static_cast<std::size_t>(m), '\0');
-  WideCharToMultiByte(to, 0, wide.data(), n, out.data(), m, nullptr, nullptr);
-  return out;
-}
-
 UINT Page(unsigned code_page) {
   return code_page == 0 ? CP_ACP : code_page;
 }
 
 }  // namespace
 
+std::wstring Widen(std::string_view text, unsigned code_page) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int n = MultiByteToWideChar(Page(code_page), 0, text.data(), length, nullptr, 0);
+  if (n <= 0) return std::wstring(text.begin(), text.end());  // an unknown code page: as Latin-1
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(Page(code_page), 0, text.data(), length, wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(std::wstring_view text, unsigned code_page) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int n =
+      WideCharToMultiByte(Page(code_page), 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(Page(code_page), 0, text.data(), length, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
 std::string Utf8ToCodePage(std::string_view utf8, unsigned code_page) {
-  return Convert(utf8, CP_UTF8, Page(code_page));
+  return Narrow(Widen(utf8, CP_UTF8), code_page);
 }
 
 std::string CodePageToUtf8(std::string_view text, unsigned code_page) {
-  return Convert(text, Page(code_page), CP_UTF8);
+  return Narrow(Widen(text, code_page), CP_UTF8);
 }
 
 void UseCodePageOnConsole(unsigned code_page) {

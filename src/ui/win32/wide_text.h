@@ -8,13 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/win32/win32_text.h"
+
 namespace cdsetup::ui::win32 {
 
-/// `text` in code page `code_page` (0: the system's ANSI one) as UTF-16.
-std::wstring Widen(std::string_view text, unsigned code_page);
-/// UTF-16 text in code page `code_page`; a character it lacks becomes the
-/// code page's default character.
-std::string Narrow(std::wstring_view text, unsigned code_page);
+// The system's one conversion, which the windows share with the platform.
+using platform::Narrow;
+using platform::Widen;
 /// The whole text of a window, as it holds it.
 std::wstring WideWindowText(HWND window);
 /// The whole text of a window, in `code_page`.
