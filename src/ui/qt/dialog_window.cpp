@@ -20,8 +20,8 @@
 #include "framework/window_manager.h"
 #include "resources/image.h"
 #include "ui/qt/dc_replay.h"
-#include "ui/qt/qt_backend.h"
 #include "ui/qt/row_widgets.h"
+#include "ui/qt/window_host.h"
 
 namespace cdsetup::ui::qt {
 
@@ -67,7 +67,7 @@ std::unique_ptr<QObject> MakeInputFilter() {
   return std::make_unique<InputFilter>();
 }
 
-DialogWindow::DialogWindow(QtBackend& backend, fw::WindowState& state)
+DialogWindow::DialogWindow(WindowHost& backend, fw::WindowState& state)
     : QDialog(nullptr), backend_(backend), state_(state) {
   // No window owns another: a page must stay up while the main dialog is
   // minimised, which an owned window would not.

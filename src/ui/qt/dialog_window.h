@@ -12,14 +12,14 @@
 namespace cdsetup::ui::qt {
 
 namespace fw = framework;
-class QtBackend;
+class WindowHost;
 
 /// Hands keys and focus changes of every dialog window to that window.
 std::unique_ptr<QObject> MakeInputFilter();
 
 class DialogWindow : public QDialog {
  public:
-  DialogWindow(QtBackend& backend, fw::WindowState& state);
+  DialogWindow(WindowHost& backend, fw::WindowState& state);
 
   fw::WindowState& state() const { return state_; }
   /// Makes the widget of a control that has none yet.
@@ -45,7 +45,7 @@ class DialogWindow : public QDialog {
 
  private:
   QWidget* MakeWidget(fw::WindowState& control);
-  QtBackend& backend_;
+  WindowHost& backend_;
   fw::WindowState& state_;
   std::map<const fw::WindowState*, QWidget*> widgets_;
   bool syncing_ = false;

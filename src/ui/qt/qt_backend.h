@@ -18,6 +18,7 @@
 #include "framework/dialog.h"
 #include "framework/ui_backend.h"
 #include "ui/qt/qt_windows.h"
+#include "ui/qt/window_host.h"
 
 class QApplication;
 class QEventLoop;
@@ -49,7 +50,7 @@ class QtSession {
 };
 
 /// Needs a QApplication for its whole life (a QtSession, or the tests' own).
-class QtBackend : public fw::UiBackend {
+class QtBackend : public fw::UiBackend, public WindowHost {
  public:
   explicit QtBackend(QtOptions options);
   ~QtBackend() override;
@@ -70,15 +71,12 @@ class QtBackend : public fw::UiBackend {
   /// later dialogs and message boxes are closed at once.
   void Abandon();
 
-  // For the windows.
-  QString Text(std::string_view ansi) const;
-  std::string Ansi(const QString& text) const;
-  QFont FontFor(const fw::CFont& font) const;
-  /// Logical dots per inch over 96.
-  double Scale() const;
-  /// After every input handed to the core: ends loops whose dialog ended,
-  /// brings focus in step and delivers what was posted.
-  void AfterInput();
+  // The windows' host.
+  QString Text(std::string_view ansi) const override;
+  std::string Ansi(const QString& text) const override;
+  QFont FontFor(const fw::CFont& font) const override;
+  double Scale() const override;
+  void AfterInput() override;
 
  private:
   struct Frame {

@@ -12,7 +12,7 @@
 #include "framework/controls.h"
 #include "framework/input.h"
 #include "ui/qt/dc_replay.h"
-#include "ui/qt/qt_backend.h"
+#include "ui/qt/window_host.h"
 
 namespace cdsetup::ui::qt {
 
@@ -42,7 +42,7 @@ void ShowFieldText(QLineEdit& field, const QString& text, std::size_t limit) {
   if (field.text() != text) field.setText(text);
 }
 
-void PaintListRow(QtBackend& backend, fw::WindowState& list, QPainter& painter, const QRect& rect,
+void PaintListRow(WindowHost& backend, fw::WindowState& list, QPainter& painter, const QRect& rect,
                   int row, fw::UINT row_state) {
   fw::CListControl* control = ListOf(list);
   painter.save();
@@ -71,7 +71,7 @@ void PaintListRow(QtBackend& backend, fw::WindowState& list, QPainter& painter, 
 
 // --- List boxes ------------------------------------------------------------------
 
-RowList::RowList(QtBackend& backend, fw::WindowState& state, QWidget* parent)
+RowList::RowList(WindowHost& backend, fw::WindowState& state, QWidget* parent)
     : QAbstractScrollArea(parent), backend_(backend), state_(state) {
   setFocusPolicy(Qt::StrongFocus);
   setFrameStyle((state.style & fw::kStyleBorder) ? (QFrame::StyledPanel | QFrame::Sunken)
@@ -178,7 +178,7 @@ QSize RowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelInde
   return QSize(option.rect.width(), RowHeight(state_));
 }
 
-RowCombo::RowCombo(QtBackend& backend, fw::WindowState& state, QWidget* parent)
+RowCombo::RowCombo(WindowHost& backend, fw::WindowState& state, QWidget* parent)
     : QComboBox(parent), backend_(backend), state_(state) {
   setFocusPolicy(Qt::StrongFocus);
   const bool editable = (state.style & fw::kStyleDropDownList) == 0;

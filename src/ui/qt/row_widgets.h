@@ -13,7 +13,7 @@
 namespace cdsetup::ui::qt {
 
 namespace fw = framework;
-class QtBackend;
+class WindowHost;
 
 /// Shows the core's text of an edit field with its limit as Windows keeps
 /// it: typing stops at the limit, but a text the program set is shown whole,
@@ -21,13 +21,13 @@ class QtBackend;
 void ShowFieldText(QLineEdit& field, const QString& text, std::size_t limit);
 
 /// Paints row `row` of `list` into `painter` at `rect` (its own coordinates).
-void PaintListRow(QtBackend& backend, fw::WindowState& list, QPainter& painter, const QRect& rect,
+void PaintListRow(WindowHost& backend, fw::WindowState& list, QPainter& painter, const QRect& rect,
                   int row, fw::UINT row_state);
 
 /// A list box: rows item_height pixels high, a click picks, a double-click opens.
 class RowList : public QAbstractScrollArea {
  public:
-  RowList(QtBackend& backend, fw::WindowState& state, QWidget* parent);
+  RowList(WindowHost& backend, fw::WindowState& state, QWidget* parent);
   void Sync();
   /// Where row `row` is drawn, in the viewport's coordinates.
   QRect RowRect(int row) const;
@@ -41,7 +41,7 @@ class RowList : public QAbstractScrollArea {
 
  private:
   void UpdateRange();
-  QtBackend& backend_;
+  WindowHost& backend_;
   fw::WindowState& state_;
   int shown_sel_ = -2;
 };
@@ -49,14 +49,14 @@ class RowList : public QAbstractScrollArea {
 /// Paints a combo box's list rows through the owner.
 class RowDelegate : public QStyledItemDelegate {
  public:
-  RowDelegate(QtBackend& backend, fw::WindowState& state, QObject* parent)
+  RowDelegate(WindowHost& backend, fw::WindowState& state, QObject* parent)
       : QStyledItemDelegate(parent), backend_(backend), state_(state) {}
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override;
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
  private:
-  QtBackend& backend_;
+  WindowHost& backend_;
   fw::WindowState& state_;
 };
 
@@ -64,7 +64,7 @@ class RowDelegate : public QStyledItemDelegate {
 /// closed field included, when its style says so.
 class RowCombo : public QComboBox {
  public:
-  RowCombo(QtBackend& backend, fw::WindowState& state, QWidget* parent);
+  RowCombo(WindowHost& backend, fw::WindowState& state, QWidget* parent);
   void Sync();
 
  protected:
@@ -72,7 +72,7 @@ class RowCombo : public QComboBox {
 
  private:
   bool OwnerDrawn() const;
-  QtBackend& backend_;
+  WindowHost& backend_;
   fw::WindowState& state_;
 };
 

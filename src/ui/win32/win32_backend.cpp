@@ -158,7 +158,7 @@ INT_PTR CALLBACK Win32Backend::DialogProc(HWND hwnd, UINT message, WPARAM wparam
     auto* d = reinterpret_cast<Win32Dialog*>(lparam);
     SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
     d->Attach(hwnd);
-    d->backend().Schedule();
+    d->host().Schedule();
     return FALSE;  // the focus is the core's, set by the sync
   }
   auto* d = reinterpret_cast<Win32Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
@@ -198,7 +198,7 @@ INT_PTR CALLBACK Win32Backend::DialogProc(HWND hwnd, UINT message, WPARAM wparam
     case WM_TIMER:
       if (wparam != kPumpTimer) return FALSE;
       KillTimer(hwnd, kPumpTimer);
-      d->backend().Pump(*d);
+      d->host().Pump(*d);
       return TRUE;
     default:
       return FALSE;

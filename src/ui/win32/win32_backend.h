@@ -14,6 +14,7 @@
 #include "base/action_log.h"
 #include "framework/dialog.h"
 #include "framework/ui_backend.h"
+#include "ui/win32/dialog_host.h"
 
 namespace cdsetup::ui::win32 {
 
@@ -30,7 +31,7 @@ struct Win32Options {
   std::function<unsigned()> text_code_page;
 };
 
-class Win32Backend : public fw::UiBackend {
+class Win32Backend : public fw::UiBackend, public DialogHost {
  public:
   explicit Win32Backend(Win32Options options = {});
   ~Win32Backend() override;
@@ -51,20 +52,17 @@ class Win32Backend : public fw::UiBackend {
 
   /// The window of the running dialog `state`, or null.
   HWND WindowOf(const fw::WindowState* state) const;
-  /// After every input handed to the core: ends dialogs whose end was set,
-  /// shows what changed and looks for timers again.
-  void AfterInput();
-  /// The GDI font of a template font, made once.
-  HFONT FontFor(const fw::CFont& font);
-  /// The code page of the core's texts, and a text as the windows hold it.
-  unsigned CodePage() const { return o_.text_code_page ? o_.text_code_page() : 0; }
-  std::wstring Wide(std::string_view text) const;
+  // The dialogs' host.
+  void AfterInput() override;
+  HFONT FontFor(const fw::CFont& font) override;
+  unsigned CodePage() const override { return o_.text_code_page ? o_.text_code_page() : 0; }
+  std::wstring Wide(std::string_view text) const override;
+  void Schedule() override;
+  void Pump(Win32Dialog& dialog) override;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   Win32Dialog* FindDialog(const fw::WindowState& window) const;
-  void Pump(Win32Dialog& dialog);
-  void Schedule();
   void CheckFrames();
   void Log(const std::string& line) const;
 

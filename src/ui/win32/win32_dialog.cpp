@@ -8,11 +8,11 @@
 #include "framework/controls.h"
 #include "framework/input.h"
 #include "resources/image.h"
+#include "ui/win32/dialog_host.h"
 #include "ui/win32/dialog_template_builder.h"
 #include "ui/win32/gdi_image.h"
 #include "ui/win32/gdi_replay.h"
 #include "ui/win32/wide_text.h"
-#include "ui/win32/win32_backend.h"
 
 namespace cdsetup::ui::win32 {
 
@@ -23,20 +23,20 @@ using fw::WindowClass;
 }  // namespace
 
 std::string Win32Dialog::TextOf(HWND w) const {
-  return WindowTextOf(w, backend_.CodePage());
+  return WindowTextOf(w, host_.CodePage());
 }
 
 void Win32Dialog::SetTextIfChanged(HWND w, const std::string& text) const {
-  const std::wstring wanted = backend_.Wide(text);
+  const std::wstring wanted = host_.Wide(text);
   if (WideWindowText(w) != wanted) SetWindowTextW(w, wanted.c_str());
 }
 
 FontSource Win32Dialog::Fonts() const {
-  return [this](const fw::CFont& f) { return backend_.FontFor(f); };
+  return [this](const fw::CFont& f) { return host_.FontFor(f); };
 }
 
 TextSource Win32Dialog::Texts() const {
-  return [this](std::string_view t) { return backend_.Wide(t); };
+  return [this](std::string_view t) { return host_.Wide(t); };
 }
 
 Win32Dialog::~Win32Dialog() {
@@ -64,7 +64,7 @@ void Win32Dialog::SyncIcon() {
 
 void Win32Dialog::Paint(HDC dc) {
   fw::CDC recorded(
-      [this](const fw::CFont& f, const std::string& t) { return backend_.MeasureText(f, t); });
+      [this](const fw::CFont& f, const std::string& t) { return host_.MeasureText(f, t); });
   dialog_.PaintClient(recorded);
   ReplayOps(dc, recorded.ops(), Fonts(), Texts());
 }
@@ -138,7 +138,7 @@ LRESULT CALLBACK Win32Dialog::ListProc(HWND w, UINT message, WPARAM wparam, LPAR
       if (fw::WindowState* c = d->StateOf(w); c && d->dialog_.state()->focus != c)
         fw::UserFocus(*c);
       fw::UserKey(d->dialog_, VK_RETURN);
-      d->backend_.AfterInput();
+      d->host_.AfterInput();
       return 0;
     case WM_NCDESTROY:
       RemoveWindowSubclass(w, ListProc, id);
@@ -163,8 +163,7 @@ std::string Win32Dialog::RowText(fw::WindowState& c, int row) const {
   // A row without a text of its own: what its owner draws, as plain text.
   auto* list = dynamic_cast<fw::CListControl*>(c.wnd);
   if (!list) return {};
-  fw::CDC dc(
-      [this](const fw::CFont& f, const std::string& t) { return backend_.MeasureText(f, t); });
+  fw::CDC dc([this](const fw::CFont& f, const std::string& t) { return host_.MeasureText(f, t); });
   list->PaintRow(dc, row, 0, {0, 0, c.rect.Width(), c.item_height});
   std::string text;
   for (const fw::DrawOp& op : dc.ops()) {
@@ -185,7 +184,7 @@ void Win32Dialog::SyncRows(fw::WindowState& c, HWND w) {
   std::vector<std::wstring> rows;
   rows.reserve(c.items.size());
   for (int i = 0; i < static_cast<int>(c.items.size()); ++i) {
-    rows.push_back(backend_.Wide(RowText(c, i)));
+    rows.push_back(host_.Wide(RowText(c, i)));
   }
   // Refilled only when the rows differ, so the list keeps its scroll.
   bool same = SendMessageW(w, count_msg, 0, 0) == static_cast<LRESULT>(rows.size());
@@ -301,7 +300,7 @@ bool Win32Dialog::OnCommand(WPARAM wparam, LPARAM lparam) {
     // Enter and Escape of the dialog manager, with no button of that id.
     if (id == IDOK) fw::UserKey(dialog_, VK_RETURN);
     if (id == IDCANCEL) fw::UserKey(dialog_, VK_ESCAPE);
-    backend_.AfterInput();
+    host_.AfterInput();
     return true;
   }
   if (code == EN_SETFOCUS || code == LBN_SETFOCUS || code == CBN_SETFOCUS) {
@@ -336,7 +335,7 @@ bool Win32Dialog::OnCommand(WPARAM wparam, LPARAM lparam) {
     default:
       break;
   }
-  if (input) backend_.AfterInput();
+  if (input) host_.AfterInput();
   return true;
 }
 
@@ -374,7 +373,7 @@ bool Win32Dialog::DrawItem(const ::DRAWITEMSTRUCT& item) {
   OffsetViewportOrgEx(item.hDC, item.rcItem.left, item.rcItem.top, &origin);
   if (row >= 0 && row < static_cast<int>(c->items.size())) {
     fw::CDC dc(
-        [this](const fw::CFont& f, const std::string& t) { return backend_.MeasureText(f, t); });
+        [this](const fw::CFont& f, const std::string& t) { return host_.MeasureText(f, t); });
     list->PaintRow(dc, row, item.itemState, rect);
     ReplayOps(item.hDC, dc.ops(), Fonts(), Texts());
   } else {
@@ -392,7 +391,7 @@ void Win32Dialog::OnSize(WPARAM kind) {
   const bool minimised = kind == SIZE_MINIMIZED;
   if (minimised == (s->show_state == SW_SHOWMINIMIZED)) return;
   fw::UserMinimise(*s, minimised);
-  backend_.AfterInput();
+  host_.AfterInput();
   InvalidateRect(hwnd_, nullptr, TRUE);  // the minimised dialog paints its icon
 }
 
@@ -403,7 +402,7 @@ void Win32Dialog::OnFocus(HWND control) {
   // A combo box's field is a window of the combo box's own.
   if (!c) c = StateOf(GetParent(control));
   // The core is told, or the next sync would move the focus back.
-  if (c && s->focus != c && fw::UserFocus(*c)) backend_.AfterInput();
+  if (c && s->focus != c && fw::UserFocus(*c)) host_.AfterInput();
 }
 
 void Win32Dialog::OnClose() {
@@ -415,7 +414,7 @@ void Win32Dialog::OnClose() {
     // Without a system menu the close (Alt+F4) does what the exit button does.
     fw::UserClick(*exit);
   }
-  backend_.AfterInput();
+  host_.AfterInput();
 }
 
 }  // namespace cdsetup::ui::win32

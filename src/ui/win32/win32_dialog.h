@@ -12,7 +12,7 @@
 namespace cdsetup::ui::win32 {
 
 namespace fw = framework;
-class Win32Backend;
+class DialogHost;
 
 class Win32Dialog {
  public:
@@ -20,13 +20,13 @@ class Win32Dialog {
   /// whatever drives or reads the windows from outside (tests, screen readers).
   static constexpr const char* kTemplateProperty = "cdsetup.template";
 
-  Win32Dialog(Win32Backend& backend, fw::CDialog& dialog) : backend_(backend), dialog_(dialog) {}
+  Win32Dialog(DialogHost& host, fw::CDialog& dialog) : host_(host), dialog_(dialog) {}
   ~Win32Dialog();
   Win32Dialog(const Win32Dialog&) = delete;
   Win32Dialog& operator=(const Win32Dialog&) = delete;
 
   fw::CDialog& dialog() const { return dialog_; }
-  Win32Backend& backend() const { return backend_; }
+  DialogHost& host() const { return host_; }
   HWND hwnd() const { return hwnd_; }
   /// WM_INITDIALOG: pairs the controls' windows with their states, in
   /// window order, and shows the state.
@@ -75,7 +75,7 @@ class Win32Dialog {
   HICON IconOf(int id, bool large);
   void SyncIcon();
 
-  Win32Backend& backend_;
+  DialogHost& host_;
   fw::CDialog& dialog_;
   HWND hwnd_ = nullptr;
   std::map<const fw::WindowState*, HWND> controls_;
