@@ -25,7 +25,7 @@ namespace cdsetup::app {
 using namespace framework;
 
 CInstallDlg::CInstallDlg(Owner owner, platform::Platform& platform, InstallSettings settings)
-    : CDialog(IDD, owner), platform_(platform), settings_(std::move(settings)) {
+    : CDialog(IDD, owner), m_platform(platform), m_settings(std::move(settings)) {
   m_hIcon = kAppIcon;
   m_szCdDrive = "X";
   // The script is always the one beside the installer, wherever it was started.
@@ -35,7 +35,7 @@ CInstallDlg::CInstallDlg(Owner owner, platform::Platform& platform, InstallSetti
 }
 
 platform::Platform& CInstallDlg::P() const {
-  return platform_;
+  return m_platform;
 }
 
 std::string CInstallDlg::InstallerDirectory(std::size_t buffer) const {
@@ -50,7 +50,7 @@ script::LocalizedTexts CInstallDlg::Texts() const {
 }
 
 void CInstallDlg::Log(const std::string& line) const {
-  base::WriteTo(settings_.log, line);
+  base::WriteTo(m_settings.log, line);
 }
 
 int CInstallDlg::Ask(const std::string& text, const std::string& caption, UINT type, int id) {
@@ -67,8 +67,8 @@ bool CInstallDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   const script::InstallScript script(P(), m_strIniPath);
 
-  if (settings_.language) {
-    m_strLanguage = *settings_.language;
+  if (m_settings.language) {
+    m_strLanguage = *m_settings.language;
     Log("language from the command line: " + m_strLanguage);
   } else {
     auto chosen = script::ResolveLanguage(script, [&](const std::vector<std::string>&) {
@@ -79,8 +79,8 @@ bool CInstallDlg::OnInitDialog() {
     if (chosen) {
       m_strLanguage = *chosen;
     } else {
-      outcome_ = Outcome::kCancelled;
-      reason_ = "no language was chosen";
+      m_outcome = Outcome::kCancelled;
+      m_strReason = "no language was chosen";
       OnCancel();
     }
   }
@@ -95,10 +95,10 @@ bool CInstallDlg::OnInitDialog() {
       ui->SetLanguage(language_id);
     }
   }
-  if (settings_.use_code_page && !m_strLanguage.empty()) {
+  if (m_settings.use_code_page && !m_strLanguage.empty()) {
     if (const int code_page = script::SectionCodePage(script, m_strLanguage); code_page != 0) {
       Log("the texts of " + m_strLanguage + " are read in code page " + std::to_string(code_page));
-      settings_.use_code_page(code_page);
+      m_settings.use_code_page(code_page);
     }
   }
 
@@ -177,9 +177,9 @@ void CInstallDlg::Paint(CDC& dc) {
 }
 
 void CInstallDlg::EarlyEnd(Outcome outcome, std::string reason) {
-  outcome_ = outcome;
-  reason_ = std::move(reason);
-  Log("installation stopped: " + reason_);
+  m_outcome = outcome;
+  m_strReason = std::move(reason);
+  Log("installation stopped: " + m_strReason);
   ShowWindow(SW_RESTORE);
 }
 

@@ -56,7 +56,7 @@ class CInstallDlg : public framework::CDialog {
  public:
   static constexpr int IDD = resources::IDD_MAIN;
   static constexpr int kMaxShortcuts = 10;
-  static constexpr int kAppIcon = 128;
+  static constexpr int kAppIcon = resources::IDI_APP;
   static constexpr int kBackgroundWidth = 350;
   static constexpr int kBackgroundHeight = 250;
   /// The background file is read whole; a picture needs far less than this.
@@ -123,9 +123,9 @@ class CInstallDlg : public framework::CDialog {
   /// One run of the install sequence: its texts and pages.
   struct Run;
 
-  Outcome outcome() const { return outcome_; }
+  Outcome outcome() const { return m_outcome; }
   /// Why the last run ended without installing; empty otherwise.
-  const std::string& reason() const { return reason_; }
+  const std::string& reason() const { return m_strReason; }
 
  private:
   platform::Platform& P() const;
@@ -157,11 +157,11 @@ class CInstallDlg : public framework::CDialog {
   /// Composes the product's Start-menu folder, ending in "\".
   std::string StartMenuFolder();
 
-  platform::Platform& platform_;
-  InstallSettings settings_;
-  Outcome outcome_ = Outcome::kNotRun;
-  std::string reason_;
-  std::vector<std::string> unrecorded_;  // registry values that could not be written
+  platform::Platform& m_platform;
+  InstallSettings m_settings;
+  Outcome m_outcome = Outcome::kNotRun;
+  std::string m_strReason;
+  std::vector<std::string> m_unrecorded;  // registry values that could not be written
 };
 
 }  // namespace cdsetup::app

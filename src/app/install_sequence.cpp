@@ -114,8 +114,8 @@ Status CInstallDlg::CheckRegistry(Run& run) {
 }
 
 Status CInstallDlg::CopyFiles(Run& run) {
-  if (settings_.converter) run.copy_page.SetConverter(settings_.converter);
-  run.copy_page.SetStepLog(settings_.log);
+  if (m_settings.converter) run.copy_page.SetConverter(m_settings.converter);
+  run.copy_page.SetStepLog(m_settings.log);
   if (run.copy_page.DoModal() == IDOK) return Status::Ok();
   const std::string error = run.copy_page.GetErrorText();
   Ask(error, run.texts.Get("IDS_E_COPYING_FILES"), MB_OK | MB_ICONERROR,
@@ -235,8 +235,8 @@ void CInstallDlg::OnOK() {
         result.kind() == Status::Kind::kCancelled ? Outcome::kCancelled : step.on_failure,
         result.message());
   }
-  outcome_ = outcome;
-  reason_ = std::move(reason);
+  m_outcome = outcome;
+  m_strReason = std::move(reason);
   OnCancel();
 }
 

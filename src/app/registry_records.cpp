@@ -42,7 +42,7 @@ Status CInstallDlg::WriteRegString(RegRoot root, const std::string& key, const s
   if (created.ok()) P().RegCloseKey(*created);
   Log("registry: " + where + " = " + value + (set.ok() ? "" : " (failed: " + set.ToString() + ")"));
   // No message shows this failure, but the run must not end as installed.
-  if (!set.ok()) unrecorded_.push_back(where);
+  if (!set.ok()) m_unrecorded.push_back(where);
   return set.WithContext("write " + where);
 }
 
@@ -113,9 +113,9 @@ Status CInstallDlg::CreateShortcutsAndUninstallEntry(const std::string& target_d
 }
 
 Status CInstallDlg::RecordsWritten() const {
-  if (unrecorded_.empty()) return Status::Ok();
+  if (m_unrecorded.empty()) return Status::Ok();
   std::string list;
-  for (const std::string& value : unrecorded_) list += (list.empty() ? "" : ", ") + value;
+  for (const std::string& value : m_unrecorded) list += (list.empty() ? "" : ", ") + value;
   return Status::IoError("not recorded in the registry: " + list);
 }
 

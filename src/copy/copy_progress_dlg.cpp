@@ -28,30 +28,30 @@ std::uint64_t SteadyMilliseconds() {
 CCopyProgressDlg::CCopyProgressDlg(const std::string& target_dir, framework::Owner owner,
                                    script::LocalizedTexts texts)
     : CDialog(IDD, owner),
-      target_dir_(target_dir),
+      m_strTargetDir(target_dir),
       m_texts(std::move(texts)),
-      workers_(DefaultWorkers()),
-      work_clock_(SteadyMilliseconds) {}
+      m_nWorkers(DefaultWorkers()),
+      m_workClock(SteadyMilliseconds) {}
 
 CCopyProgressDlg::~CCopyProgressDlg() = default;
 
 std::string CCopyProgressDlg::GetErrorText() const {
-  return engine_ ? engine_->error_text() : std::string();
+  return m_pEngine ? m_pEngine->error_text() : std::string();
 }
 
 base::Status CCopyProgressDlg::GetFailure() const {
-  return engine_ ? engine_->failure() : base::Status();
+  return m_pEngine ? m_pEngine->failure() : base::Status();
 }
 
 bool CCopyProgressDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  engine_ = std::make_unique<CopyEngine>(m_texts, target_dir_, *converter_, workers_);
-  engine_->SetInstallType(m_strInstallType);
+  m_pEngine = std::make_unique<CopyEngine>(m_texts, m_strTargetDir, *m_pConverter, m_nWorkers);
+  m_pEngine->SetInstallType(m_strInstallType);
   SetWindowText(m_texts.Get("IDS_KOPIOWANIE_PLIKOW"));
   if (CWnd* abort = GetDlgItem(IDCANCEL)) abort->SetWindowText(m_texts.Get("IDS_PRZERWIJ"));
-  engine_->Start();
+  m_pEngine->Start();
   if (auto* bar = dynamic_cast<CProgressCtrl*>(GetDlgItem(IDC_PROGRESS))) {
-    bar->SetRange(0, engine_->progress_range());
+    bar->SetRange(0, m_pEngine->progress_range());
     bar->SetPos(0);
   }
   SetTimer(kCopyTimer, kCopyPeriodMs);
@@ -59,26 +59,26 @@ bool CCopyProgressDlg::OnInitDialog() {
 }
 
 void CCopyProgressDlg::OnTimer(UINT id) {
-  if (id != kCopyTimer || !engine_) return;
-  const std::uint64_t start = work_clock_();
+  if (id != kCopyTimer || !m_pEngine) return;
+  const std::uint64_t start = m_workClock();
   StepResult result;
   do {
-    result = engine_->Step();
-    if (step_log_ && result != StepResult::kWaiting) {
-      step_log_->Write("copy step: " + engine_->current_file_text() +
-                       (result == StepResult::kFailed
-                            ? " (failed: " + engine_->failure().ToString() + ")"
-                            : ""));
+    result = m_pEngine->Step();
+    if (m_pStepLog && result != StepResult::kWaiting) {
+      m_pStepLog->Write("copy step: " + m_pEngine->current_file_text() +
+                        (result == StepResult::kFailed
+                             ? " (failed: " + m_pEngine->failure().ToString() + ")"
+                             : ""));
     }
   } while ((result == StepResult::kGoOn || result == StepResult::kWaiting) &&
-           work_clock_() - start < kSliceMs);
+           m_workClock() - start < kSliceMs);
   if (CWnd* label = GetDlgItem(IDC_CURRENT_FILE)) {
-    if (label->GetWindowText() != engine_->current_file_text()) {
-      label->SetWindowText(engine_->current_file_text());
+    if (label->GetWindowText() != m_pEngine->current_file_text()) {
+      label->SetWindowText(m_pEngine->current_file_text());
     }
   }
   if (auto* bar = dynamic_cast<CProgressCtrl*>(GetDlgItem(IDC_PROGRESS))) {
-    bar->SetPos(engine_->progress_position());
+    bar->SetPos(m_pEngine->progress_position());
   }
   if (result == StepResult::kFinished) {
     OnOK();
@@ -89,7 +89,7 @@ void CCopyProgressDlg::OnTimer(UINT id) {
 
 void CCopyProgressDlg::OnDestroy() {
   CDialog::OnDestroy();
-  if (engine_) engine_->Close();
+  if (m_pEngine) m_pEngine->Close();
   KillTimer(kCopyTimer);
 }
 

@@ -40,30 +40,30 @@ class CCopyProgressDlg : public framework::CDialog {
   /// The cause of a failed copy, for the log; Ok otherwise.
   base::Status GetFailure() const;
   /// The converter archive entries go to; the audio converters by default.
-  void SetConverter(SoundConverter* converter) { converter_ = converter; }
+  void SetConverter(SoundConverter* converter) { m_pConverter = converter; }
   /// Threads that convert beside the copy; one per core by default, 0 to
   /// convert each entry within its own step.
-  void SetConversionWorkers(int workers) { workers_ = workers; }
+  void SetConversionWorkers(int workers) { m_nWorkers = workers; }
   /// Milliseconds of the clock that measures the work of a message; a
   /// monotonic clock by default, a test's own otherwise.
-  void SetWorkClock(std::function<std::uint64_t()> clock) { work_clock_ = std::move(clock); }
+  void SetWorkClock(std::function<std::uint64_t()> clock) { m_workClock = std::move(clock); }
   /// Receives one line per step (the file worked on); null for none.
-  void SetStepLog(base::ActionLog* log) { step_log_ = log; }
+  void SetStepLog(base::ActionLog* log) { m_pStepLog = log; }
 
   bool OnInitDialog() override;
   void OnTimer(framework::UINT id) override;
   void OnDestroy() override;
 
  private:
-  const std::string& target_dir_;
+  const std::string& m_strTargetDir;
   script::LocalizedTexts m_texts;
   std::string m_strInstallType = "std";
-  AudioSoundConverter default_converter_;
-  SoundConverter* converter_ = &default_converter_;
-  int workers_;
-  std::function<std::uint64_t()> work_clock_;
-  std::unique_ptr<CopyEngine> engine_;
-  base::ActionLog* step_log_ = nullptr;
+  AudioSoundConverter m_defaultConverter;
+  SoundConverter* m_pConverter = &m_defaultConverter;
+  int m_nWorkers;
+  std::function<std::uint64_t()> m_workClock;
+  std::unique_ptr<CopyEngine> m_pEngine;
+  base::ActionLog* m_pStepLog = nullptr;
 };
 
 }  // namespace cdsetup::copy

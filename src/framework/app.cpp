@@ -5,12 +5,12 @@
 namespace cdsetup::framework {
 
 CWinApp::CWinApp(std::string app_name, WindowManager& windows)
-    : app_name_(std::move(app_name)), windows_(windows) {
-  windows_.SetApplication(this);
+    : m_strAppName(std::move(app_name)), m_windows(windows) {
+  m_windows.SetApplication(this);
 }
 
 CWinApp::~CWinApp() {
-  if (windows_.application() == this) windows_.SetApplication(nullptr);
+  if (m_windows.application() == this) m_windows.SetApplication(nullptr);
 }
 
 int AfxMessageBox(WindowManager& windows, std::string_view text, UINT type, int id) {

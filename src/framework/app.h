@@ -22,14 +22,14 @@ class CWinApp {
 
   /// Runs the application; false ends the process once it returns.
   virtual bool InitInstance() { return true; }
-  const std::string& app_name() const { return app_name_; }
-  WindowManager& windows() const { return windows_; }
+  const std::string& app_name() const { return m_strAppName; }
+  WindowManager& windows() const { return m_windows; }
 
   CWnd* m_pMainWnd = nullptr;
 
  private:
-  std::string app_name_;
-  WindowManager& windows_;
+  std::string m_strAppName;
+  WindowManager& m_windows;
 };
 
 /// A message box captioned with the name of the application `windows` runs,

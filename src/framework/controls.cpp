@@ -30,12 +30,6 @@ int CompareNoCase(std::string_view a, std::string_view b) {
 
 // --- Buttons, edits, progress bars ---------------------------------------------
 
-void CButton::SetCheck(int check) {
-  if (!state_) return;
-  state_->check = check;
-  Changed(state_);
-}
-
 void CEdit::LimitText(std::size_t max) {
   if (state_) state_->limit = max;
 }
@@ -50,22 +44,6 @@ void CEdit::SetSel(std::size_t start, std::size_t end) {
   state_->sel_start = std::min(start, size);
   state_->sel_end = std::min(end, size);
   if (state_->sel_end < state_->sel_start) std::swap(state_->sel_start, state_->sel_end);
-}
-
-void CEdit::ReplaceSel(std::string_view text) {
-  if (!state_) return;
-  std::string& t = state_->text;
-  const std::size_t start = std::min(state_->sel_start, t.size());
-  const std::size_t end = std::clamp(state_->sel_end, start, t.size());
-  std::string_view insert = text;
-  if (state_->limit > 0) {
-    const std::size_t kept = t.size() - (end - start);
-    const std::size_t room = state_->limit > kept ? state_->limit - kept : 0;
-    if (insert.size() > room) insert = insert.substr(0, room);
-  }
-  t.replace(start, end - start, insert);
-  state_->sel_start = state_->sel_end = start + insert.size();
-  Changed(state_);
 }
 
 void CProgressCtrl::SetRange(int lower, int upper) {
@@ -269,10 +247,6 @@ int CListControl::SetItemHeight(int height) {
   return 0;
 }
 
-int CListControl::GetItemHeight() const {
-  return state_ ? state_->item_height : 0;
-}
-
 void CListControl::PaintRow(CDC& dc, int index, UINT row_state, const CRect& rect) {
   DRAWITEMSTRUCT d;
   d.CtlType = OwnerDrawType();
@@ -288,15 +262,6 @@ void CListControl::PaintRow(CDC& dc, int index, UINT row_state, const CRect& rec
 }
 
 // --- List boxes ------------------------------------------------------------------
-
-std::string CListBox::GetText(int index) const {
-  if (!state_ || index < 0 || index >= GetCount()) return {};
-  return state_->items[static_cast<std::size_t>(index)].text;
-}
-
-int CListBox::GetTopIndex() const {
-  return 0;
-}
 
 void CListBox::OnKeyDown(UINT key, UINT, UINT) {
   if (!state_ || GetCount() == 0) return;
@@ -361,10 +326,6 @@ void CComboBox::ShowDropDown(bool show) {
   if (!state_) return;
   state_->dropped = show;
   Changed(state_);
-}
-
-bool CComboBox::GetDroppedState() const {
-  return state_ && state_->dropped;
 }
 
 void CComboBox::LimitText(std::size_t max) {

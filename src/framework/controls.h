@@ -15,7 +15,6 @@ class CButton : public CWnd {
     return CreateState(WindowClass::kButton, text, style, rect, parent, id);
   }
   int GetCheck() const { return state_ ? state_->check : 0; }
-  void SetCheck(int check);
 };
 
 class CStatic : public CWnd {
@@ -35,8 +34,6 @@ class CEdit : public CWnd {
   void LimitText(std::size_t max);
   std::size_t GetLimitText() const;
   void SetSel(std::size_t start, std::size_t end);
-  /// Replaces the selection, as typing would; stops at the limit.
-  void ReplaceSel(std::string_view text);
 };
 
 class CProgressCtrl : public CWnd {
@@ -73,7 +70,6 @@ class CListControl : public CWnd {
   int FindItem(int start, std::string_view text, std::uintptr_t data) const;
   int SelectItem(int start, std::string_view text, std::uintptr_t data);
   int SetItemHeight(int height);
-  int GetItemHeight() const;
   bool OwnerDrawn() const;
   bool HasStrings() const;
 
@@ -97,8 +93,6 @@ class CListBox : public CListControl {
   bool Create(std::uint64_t style, const CRect& rect, CWnd* parent, int id) {
     return CreateState(WindowClass::kListBox, "", style, rect, parent, id);
   }
-  std::string GetText(int index) const;
-  int GetTopIndex() const;
   /// Arrow, page, Home and End keys move the selection, as the system's list does.
   void OnKeyDown(UINT key, UINT repeat, UINT flags) override;
   UINT OnGetDlgCode() override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
@@ -114,7 +108,6 @@ class CComboBox : public CListControl {
   /// The combo box with its list open, in screen coordinates.
   void GetDroppedControlRect(CRect* rect) const;
   void ShowDropDown(bool show = true);
-  bool GetDroppedState() const;
   void LimitText(std::size_t max);
   bool HasEditField() const;
 

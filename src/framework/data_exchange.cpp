@@ -8,21 +8,21 @@
 namespace cdsetup::framework {
 
 CWnd* CDataExchange::PrepareEditCtrl(int id) {
-  last_edit_ = m_pDlgWnd->GetDlgItem(id);
-  if (!last_edit_) {
+  m_pLastEdit = m_pDlgWnd->GetDlgItem(id);
+  if (!m_pLastEdit) {
     m_pDlgWnd->windows()->Diagnose("dialog " + std::to_string(m_pDlgWnd->template_id()) +
                                    " has no control " + std::to_string(id));
   }
-  return last_edit_;
+  return m_pLastEdit;
 }
 
 void CDataExchange::Fail() {
-  failed_ = true;
-  if (auto* edit = dynamic_cast<CEdit*>(last_edit_)) {
+  m_bFailed = true;
+  if (auto* edit = dynamic_cast<CEdit*>(m_pLastEdit)) {
     edit->SetFocus();
     edit->SetSel(0, static_cast<std::size_t>(edit->GetWindowTextLength()));
-  } else if (last_edit_) {
-    last_edit_->SetFocus();
+  } else if (m_pLastEdit) {
+    m_pLastEdit->SetFocus();
   }
 }
 

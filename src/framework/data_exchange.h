@@ -16,17 +16,17 @@ class CDataExchange {
   /// Called by a validation that refused: focus and select the last field
   /// exchanged, and end the exchange.
   void Fail();
-  bool failed() const { return failed_; }
+  bool failed() const { return m_bFailed; }
   /// The control exchanged last; validations refer to it.
   CWnd* PrepareEditCtrl(int id);
-  CWnd* last_control() const { return last_edit_; }
+  CWnd* last_control() const { return m_pLastEdit; }
 
   CDialog* m_pDlgWnd;
   bool m_bSaveAndValidate;
 
  private:
-  CWnd* last_edit_ = nullptr;
-  bool failed_ = false;
+  CWnd* m_pLastEdit = nullptr;
+  bool m_bFailed = false;
 };
 
 /// Binds `control` to the dialog's control `id`.

@@ -41,12 +41,6 @@ COLORREF CDC::SetTextColor(COLORREF c) {
   return old;
 }
 
-COLORREF CDC::SetBkColor(COLORREF c) {
-  COLORREF old = state_.bk;
-  state_.bk = c;
-  return old;
-}
-
 int CDC::SetBkMode(int mode) {
   int old = state_.bk_mode;
   state_.bk_mode = mode;

@@ -60,7 +60,6 @@ class CDC {
   bool RestoreDC(int saved);
 
   COLORREF SetTextColor(COLORREF c);
-  COLORREF SetBkColor(COLORREF c);
   int SetBkMode(int mode);
   UINT SetTextAlign(UINT align);
   /// Selects `font` (null keeps the current one) and returns the one before.

@@ -24,12 +24,6 @@ void Focus(WindowState& w) {
 
 }  // namespace
 
-CDialog* DialogOf(WindowState& state) {
-  WindowState* top = &state;
-  while (top->parent) top = top->parent;
-  return dynamic_cast<CDialog*>(top->wnd);
-}
-
 WindowState* FindChild(const WindowState& dialog, int id) {
   for (WindowState* c : dialog.children) {
     if (c->id == id) return c;

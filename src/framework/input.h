@@ -32,8 +32,6 @@ void UserMinimise(WindowState& window, bool minimise);
 /// (a click on a field, Tab or an arrow key). False when it cannot have it.
 bool UserFocus(WindowState& control);
 
-/// The dialog `state` belongs to, or null.
-CDialog* DialogOf(WindowState& state);
 /// The child of `dialog` with `id`, or null.
 WindowState* FindChild(const WindowState& dialog, int id);
 /// The controls of the group `control` belongs to, in window order: from the

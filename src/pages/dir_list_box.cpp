@@ -14,7 +14,7 @@ namespace cdsetup::pages {
 
 using namespace framework;
 
-CDirListBox::CDirListBox(platform::Platform& platform) : platform_(platform) {
+CDirListBox::CDirListBox(platform::Platform& platform) : m_platform(platform) {
   LoadImages();
 }
 
@@ -29,7 +29,7 @@ bool CDirListBox::Create(std::uint64_t style, const CRect& rect, CWnd* parent, i
   const std::uint64_t own =
       kStyleVScroll | kStyleDisableNoScroll | kStyleOwnerDrawFixed | kStyleSort | kStyleNotify;
   if (!CListBox::Create(style | own, rect, parent, id)) return false;
-  const std::string start = initial.empty() ? CurrentDirectory(platform_) : initial;
+  const std::string start = initial.empty() ? CurrentDirectory(m_platform) : initial;
   Fill(start);
   SetRedraw(true);
   NotifyChanged();
@@ -58,7 +58,7 @@ void CDirListBox::DeleteItem(LPDELETEITEMSTRUCT item) {
 
 int CDirListBox::AddPathParts(std::string& path) {
   std::vector<DirItem> parts;
-  const int count = pages::AddPathParts(platform_, path, parts);
+  const int count = pages::AddPathParts(m_platform, path, parts);
   if (count > kMaxPathParts) return -1;  // before any row is added
   // The parts go in at the end, in path order, not through the sorting.
   for (DirItem& part : parts) {
@@ -78,7 +78,7 @@ bool CDirListBox::Fill(const std::string& path) {
   const int n = AddPathParts(p);
   if (n <= 0) return false;
   std::vector<DirItem> subdirectories;
-  if (!ListSubdirectories(platform_, p, n, subdirectories)) return false;
+  if (!ListSubdirectories(m_platform, p, n, subdirectories)) return false;
   for (DirItem& item : subdirectories) {
     AddItemData(reinterpret_cast<std::uintptr_t>(new DirItem(std::move(item))));
   }

@@ -51,7 +51,7 @@ class CDirListBox : public COwnerDrawnList<framework::CListBox> {
   const DirItem* Row(int index) const;
 
   std::string m_strCurPath;
-  platform::Platform& platform_;
+  platform::Platform& m_platform;
 };
 
 }  // namespace cdsetup::pages

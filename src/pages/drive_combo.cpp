@@ -10,12 +10,17 @@ namespace cdsetup::pages {
 
 using namespace framework;
 
-CDriveCombo::CDriveCombo(platform::Platform& platform) : platform_(platform) {
+CDriveCombo::CDriveCombo(platform::Platform& platform) : m_platform(platform) {
   LoadImages();
 }
 
 void CDriveCombo::LoadImages() {
-  for (int id : {156, 164, 162, 155, 161, 157, 163, kFocusPattern}) SharedImage(id);
+  // Every row icon a drive may get (0 is no kind: the unknown drive's).
+  for (int kind : {0, int{kDriveFloppy}, int{kDriveFixed}, int{kDriveNetwork}, int{kDriveCdRom},
+                   int{kDriveRam}, int{kDriveCompressed}}) {
+    SharedImage(DriveIconId(kind));
+  }
+  SharedImage(kFocusPattern);
 }
 
 bool CDriveCombo::Create(std::uint64_t style, const CRect& rect, CWnd* parent, int id) {
@@ -29,7 +34,7 @@ bool CDriveCombo::Create(std::uint64_t style, const CRect& rect, CWnd* parent, i
 }
 
 void CDriveCombo::FillDrives() {
-  for (const DriveRow& row : ListDrives(platform_, m_nOptions)) {
+  for (const DriveRow& row : ListDrives(m_platform, m_nOptions)) {
     const int index = AddString(row.text);
     if (index >= 0) SetItemData(index, static_cast<std::uintptr_t>(row.kind));
   }
@@ -57,7 +62,7 @@ std::string CDriveCombo::GetDrive() const {
 }
 
 void CDriveCombo::SelectCurrentDrive() {
-  const std::string dir = CurrentDirectory(platform_);
+  const std::string dir = CurrentDirectory(m_platform);
   if (!dir.empty()) SelectDrive(dir);
 }
 

@@ -32,7 +32,7 @@ class CDriveCombo : public COwnerDrawnList<framework::CComboBox> {
 
  private:
   unsigned m_nOptions = 0;
-  platform::Platform& platform_;
+  platform::Platform& m_platform;
 };
 
 }  // namespace cdsetup::pages

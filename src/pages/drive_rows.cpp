@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "resources/resource_ids.h"
+
 namespace cdsetup::pages {
 namespace {
 
@@ -28,21 +30,21 @@ std::string FormatFreeSpace(std::uint64_t bytes) {
 int DriveIconId(int kind) {
   switch (kind) {
     case kDriveFloppy:
-      return 156;
+      return resources::IDI_FLOPPY;
     case kDriveFixed:
-      return 164;
+      return resources::IDI_FIXED_DISK;
     case kDriveNetwork:
-      return 162;
+      return resources::IDI_NETWORK;
     case kDriveCdRom:
-      return 155;
+      return resources::IDI_CDROM;
     case kDriveRam:
-      return 161;
+      return resources::IDI_RAM_DISK;
     case kDriveRemovable:
       return 0;
     case kDriveCompressed:
-      return 157;
+      return resources::IDI_COMPRESSED;
     default:
-      return 163;
+      return resources::IDI_UNKNOWN_DRIVE;
   }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/dc.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::pages {
 
@@ -10,8 +11,8 @@ namespace cdsetup::pages {
 /// rows of that kind are then drawn without it).
 framework::ImagePtr SharedImage(int id);
 
-inline constexpr int kFocusPattern = 141;
-inline constexpr int kClosedFolderIcon = 158;
-inline constexpr int kOpenFolderIcon = 160;
+inline constexpr int kFocusPattern = resources::IDB_FOCUS_PATTERN;
+inline constexpr int kClosedFolderIcon = resources::IDI_CLOSED_FOLDER;
+inline constexpr int kOpenFolderIcon = resources::IDI_OPEN_FOLDER;
 
 }  // namespace cdsetup::pages

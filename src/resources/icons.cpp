@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "resources/image.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::resources {
 namespace {
@@ -340,29 +341,29 @@ Image Paint(const Art<N>& art) {
 
 Image LoadIconImage(int id, bool large) {
   switch (id) {
-    case 128:
+    case IDI_APP:
       return large ? Paint(kAppLarge) : Paint(kAppSmall);
-    case 141:
+    case IDB_FOCUS_PATTERN:
       return Paint(kFocusPattern);
-    case 155:
+    case IDI_CDROM:
       return Paint(kCdRom);
-    case 156:
+    case IDI_FLOPPY:
       return Paint(kFloppy);
-    case 157:
+    case IDI_COMPRESSED:
       return Paint(kCompressed);
-    case 158:
+    case IDI_CLOSED_FOLDER:
       return Paint(kClosedFolder);
-    case 159:
+    case IDI_FOLDER_WITH_PAPER:
       return Paint(kFolderWithPaper);
-    case 160:
+    case IDI_OPEN_FOLDER:
       return Paint(kOpenFolder);
-    case 161:
+    case IDI_RAM_DISK:
       return Paint(kRamDisk);
-    case 162:
+    case IDI_NETWORK:
       return Paint(kNetwork);
-    case 163:
+    case IDI_UNKNOWN_DRIVE:
       return Paint(kUnknown);
-    case 164:
+    case IDI_FIXED_DISK:
       return Paint(kFixedDisk);
     default:
       return Image();

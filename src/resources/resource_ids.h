@@ -31,6 +31,21 @@ inline constexpr int IDC_TYPE_MAX = 1024;
 inline constexpr int IDC_TYPE_GROUP = 1025;
 inline constexpr int IDC_DRIVE_LABEL = 1026;
 
+// Icons and pictures: the program's own icon, the lists' focus pattern and
+// row icons.
+inline constexpr int IDI_APP = 128;
+inline constexpr int IDB_FOCUS_PATTERN = 141;
+inline constexpr int IDI_CDROM = 155;
+inline constexpr int IDI_FLOPPY = 156;
+inline constexpr int IDI_COMPRESSED = 157;
+inline constexpr int IDI_CLOSED_FOLDER = 158;
+inline constexpr int IDI_FOLDER_WITH_PAPER = 159;
+inline constexpr int IDI_OPEN_FOLDER = 160;
+inline constexpr int IDI_RAM_DISK = 161;
+inline constexpr int IDI_NETWORK = 162;
+inline constexpr int IDI_UNKNOWN_DRIVE = 163;
+inline constexpr int IDI_FIXED_DISK = 164;
+
 // The string table. "%s" is the path of a directory that cannot be read.
 inline constexpr int IDS_CANNOT_READ_DIRECTORY = 146;
 

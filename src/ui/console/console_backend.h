@@ -60,7 +60,6 @@ class ConsoleBackend : public fw::UiBackend {
   std::string RowText(fw::WindowState& list, int row, int* indent);
   enum class Input { kLine, kEnded, kInterrupted };
   Input ReadLine(std::string* line);
-  void PrintHelp(fw::CDialog& dialog);
 
   ConsoleOptions o_;
   Terminal terminal_;

@@ -19,6 +19,7 @@
 #include "framework/input.h"
 #include "framework/window_manager.h"
 #include "resources/image.h"
+#include "resources/resource_ids.h"
 #include "ui/qt/dc_replay.h"
 #include "ui/qt/row_widgets.h"
 #include "ui/qt/window_host.h"
@@ -81,7 +82,7 @@ DialogWindow::DialogWindow(WindowHost& backend, fw::WindowState& state)
   setObjectName(QStringLiteral("dialog-%1").arg(state.id));
   setFont(backend.FontFor(state.font));
   setFixedSize(state.rect.Width(), state.rect.Height());
-  const int icon_id = state.icon_id ? state.icon_id : 128;
+  const int icon_id = state.icon_id ? state.icon_id : resources::IDI_APP;
   QIcon icon;
   for (bool large : {false, true}) {
     const QImage image = ToQImage(resources::LoadIconImage(icon_id, large));

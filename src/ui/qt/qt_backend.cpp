@@ -110,7 +110,7 @@ QtBackend::QtBackend(QtOptions options) : o_(std::move(options)) {
     QApplication::setStyle(style);
   QIcon icon;
   for (bool large : {false, true}) {
-    const QImage image = ToQImage(resources::LoadIconImage(128, large));
+    const QImage image = ToQImage(resources::LoadIconImage(resources::IDI_APP, large));
     if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
   }
   QApplication::setWindowIcon(icon);

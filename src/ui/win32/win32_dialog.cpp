@@ -8,6 +8,7 @@
 #include "framework/controls.h"
 #include "framework/input.h"
 #include "resources/image.h"
+#include "resources/resource_ids.h"
 #include "ui/win32/dialog_host.h"
 #include "ui/win32/dialog_template_builder.h"
 #include "ui/win32/gdi_image.h"
@@ -55,7 +56,7 @@ HICON Win32Dialog::IconOf(int id, bool large) {
 
 void Win32Dialog::SyncIcon() {
   fw::WindowState* s = dialog_.state();
-  const int id = s->icon_id ? s->icon_id : 128;  // the program's own
+  const int id = s->icon_id ? s->icon_id : resources::IDI_APP;  // the program's own
   if (id == shown_icon_) return;
   shown_icon_ = id;
   SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(IconOf(id, true)));
