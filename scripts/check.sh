@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The checks beyond the tests, one stage after another: whitespace (lint),
-# clang-format, clang-tidy over every translation unit of src/ and tools/,
+# The checks beyond the tests, one stage after another: whitespace and
+# commit subjects (lint), the layers' includes, clang-format, clang-tidy over every translation unit of src/ and tools/,
 # and every fuzz target from its seeds for FUZZ_SECONDS (default 10) each.
 # Every stage runs even after one fails; the summary at the end lists them
 # all, and the exit status is 1 when any failed. JOBS sets the parallelism.
@@ -36,6 +36,11 @@ strip_colours() { sed -E 's/\x1b\[[0-9;]*m//g'; }
 begin lint
 bash scripts/lint
 end lint $? "trailing blanks and final newlines"
+
+# The layers: every include of src/ as the table of doc/architecture.md allows.
+begin layers
+python3 scripts/check-layers
+end layers $? "includes held to doc/architecture.md's table"
 
 # Formatting: every tracked source as .clang-format lays it out.
 begin format

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/action_log.h"
+#include "base/limits.h"
 #include "base/result.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
@@ -55,12 +56,11 @@ struct InstallSettings {
 class CInstallDlg : public framework::CDialog {
  public:
   static constexpr int IDD = resources::IDD_MAIN;
-  static constexpr int kMaxShortcuts = 10;
+  static constexpr int kMaxShortcuts = base::kMaxShortcuts;
   static constexpr int kAppIcon = resources::IDI_APP;
-  static constexpr int kBackgroundWidth = 350;
-  static constexpr int kBackgroundHeight = 250;
-  /// The background file is read whole; a picture needs far less than this.
-  static constexpr std::uint64_t kMaxBackgroundFile = 64u * 1024 * 1024;
+  static constexpr int kBackgroundWidth = resources::kBackgroundWidth;
+  static constexpr int kBackgroundHeight = resources::kBackgroundHeight;
+  static constexpr std::uint64_t kMaxBackgroundFile = resources::kMaxBackgroundFile;
   static constexpr const char* kShellFolders =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 

@@ -25,4 +25,7 @@ inline constexpr std::size_t kMaxDirectory = kDirectoryBuffer - 1;
 inline constexpr std::size_t kShortBuffer = 200;
 inline constexpr std::size_t kMaxShort = kShortBuffer - 1;
 
+/// The shortcut table holds ten entries; a larger count is cut to them.
+inline constexpr int kMaxShortcuts = 10;
+
 }  // namespace cdsetup::base

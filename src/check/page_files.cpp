@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/install_dlg.h"
 #include "copy/copy_engine.h"
 #include "pages/licence_dlg.h"
 #include "platform/read_whole_file.h"
 #include "resources/image.h"
+#include "resources/resource_ids.h"
 
 namespace cdsetup::check {
 
@@ -67,7 +67,6 @@ void CheckLicence(const Medium& medium, const LanguageSection& language) {
 }
 
 void CheckBackground(const Medium& medium, const LanguageSection& language) {
-  using app::CInstallDlg;
   constexpr std::string_view kKey = "Bitmap";
   const std::string name = medium.script.Text(language.name, kKey);
   const std::size_t line = medium.script.Line(language.name, kKey);
@@ -85,18 +84,18 @@ void CheckBackground(const Medium& medium, const LanguageSection& language) {
                       what + ": its copy would not land inside the target: " + inside.message());
   }
   std::optional<std::string> bytes =
-      ReadShown(medium, line, what, name, CInstallDlg::kMaxBackgroundFile, without);
+      ReadShown(medium, line, what, name, resources::kMaxBackgroundFile, without);
   if (!bytes) return;
   auto image = resources::DecodeBmp(*bytes);
   if (!image.ok()) {
     medium.report.Add(line, what + ": not a picture the decoder reads (" +
                                 image.status().message() + ")" + without);
-  } else if (image->width != CInstallDlg::kBackgroundWidth ||
-             image->height != CInstallDlg::kBackgroundHeight) {
+  } else if (image->width != resources::kBackgroundWidth ||
+             image->height != resources::kBackgroundHeight) {
     medium.report.Add(line, what + ": " + std::to_string(image->width) + " x " +
                                 std::to_string(image->height) + " pixels: it is shown " +
-                                std::to_string(CInstallDlg::kBackgroundWidth) + " x " +
-                                std::to_string(CInstallDlg::kBackgroundHeight) + ", stretched");
+                                std::to_string(resources::kBackgroundWidth) + " x " +
+                                std::to_string(resources::kBackgroundHeight) + ", stretched");
   }
 }
 

@@ -1,7 +1,7 @@
 #include "check/shortcut_check.h"
 
-#include "app/install_dlg.h"
 #include "base/ascii.h"
+#include "base/limits.h"
 #include "check/count_check.h"
 #include "check/file_lists.h"
 
@@ -52,7 +52,7 @@ void CheckShortcuts(const Medium& medium, const LanguageSection& language,
                                 "Shortcuts",
                                 {"Description%d", "File%d"},
                                 "it reads as empty",
-                                app::CInstallDlg::kMaxShortcuts});
+                                base::kMaxShortcuts});
   for (int n = 0; n < count; ++n) {
     const std::string link_key = script::FamilyKey("Description%d", n);
     const std::string link = script.Text(section, link_key);

@@ -46,6 +46,12 @@ inline constexpr int IDI_NETWORK = 162;
 inline constexpr int IDI_UNKNOWN_DRIVE = 163;
 inline constexpr int IDI_FIXED_DISK = 164;
 
+// The main dialog's picture fills its client area, 350 x 250 at 96 dpi; the
+// file it comes from is read whole, and a picture needs far less than this.
+inline constexpr int kBackgroundWidth = 350;
+inline constexpr int kBackgroundHeight = 250;
+inline constexpr unsigned long long kMaxBackgroundFile = 64ull * 1024 * 1024;
+
 // The string table. "%s" is the path of a directory that cannot be read.
 inline constexpr int IDS_CANNOT_READ_DIRECTORY = 146;
 
