@@ -41,9 +41,9 @@ base::Status CInstallDlg::InstallSharedUninstaller() {
 
 void CInstallDlg::RunOtherFiles() {
   const std::string base = InstallerDirectory(base::kTextBuffer) + "\\";
-  const std::string count = Texts().Get("OTHERFILES");
-  if (count.empty()) return;
-  const int n_files = script::ParseNumber(count);
+  const script::LocalizedTexts texts = Texts();
+  if (texts.Get("OTHERFILES").empty()) return;
+  const int n_files = texts.script().ReadCount(texts.language(), "OTHERFILES", texts.language());
   for (int n = 0; n < n_files; ++n) {
     const std::string message = Texts().Get(script::FamilyKey("Message%d", n));
     if (DesktopMessageBox(*windows(), message, "Uwaga !",

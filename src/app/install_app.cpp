@@ -1,8 +1,32 @@
 #include "app/install_app.h"
 
+#include <algorithm>
 #include <filesystem>
 
+#include "base/ascii.h"
+#include "script/install_script.h"
+#include "script/language_resolution.h"
+
 namespace cdsetup::app {
+
+namespace {
+
+bool KnowsLanguage(Session& session, const std::string& language) {
+  platform::Platform& platform = session.platform();
+  std::string dir = platform.GetModuleFileNameA();
+  dir.resize(std::min(dir.size(), dir.rfind('\\')));
+  const script::InstallScript script(platform, dir + "\\install.ini");
+  for (const std::string& listed : script::ListedLanguages(script)) {
+    if (base::EqualsIgnoreCaseAscii(listed, language)) return true;
+  }
+  for (const platform::ProfileEntry& section :
+       platform.GetPrivateProfileSectionNamesA(script.path())) {
+    if (base::EqualsIgnoreCaseAscii(section.name, language)) return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 bool CInstallApp::InitInstance() {
   CInstallDlg dialog(windows(), session_.platform(), settings_);
@@ -29,6 +53,12 @@ RunResult RunInstaller(Session& session) {
   settings.converter = &session.converter();
   if (invocation.code_page == 0) {
     settings.use_code_page = [&session](int code_page) { session.UseTextCodePage(code_page); };
+  }
+  // A silent run cannot ask: a language the script neither lists nor has a
+  // section for would install with empty texts into an empty path.
+  if (invocation.silent && settings.language && !KnowsLanguage(session, *settings.language)) {
+    return {Outcome::kBadCommandLine,
+            "--lang " + invocation.language + ": the script has no such language"};
   }
   CInstallApp application(std::filesystem::path(invocation.executable).stem().string(), session,
                           settings);

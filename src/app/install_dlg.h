@@ -38,6 +38,7 @@ enum class Outcome {
   kCancelled = 1,  // the user gave up or refused
   kCopyFailed = 2,
   kRegistrationFailed = 3,
+  kBadCommandLine = 4,  // an answer the script cannot take; nothing was done
 };
 
 /// What the command line may set in place of the system's answers.

@@ -162,6 +162,12 @@ Status CInstallDlg::CopyBackground(Run& run) {
   // that the copy lands below the target and nowhere else.
   if (Status safe = copy::CheckListEntry(bitmap); !safe.ok()) return safe.WithContext("Bitmap");
   const std::string bitmap_copy = m_szTargetDir + "\\" + bitmap;
+  if (!P().GetFileInfo(bitmap).ok()) {
+    // A medium without its picture: the main dialog showed none, and its
+    // copy fails without a word, as every picture copy does.
+    Log("the picture " + bitmap + " is not on the medium; not copied");
+    return Status::Ok();
+  }
   Status copied = P().CopyFileA(bitmap, bitmap_copy, false);
   Status attributes = P().SetFileAttributesArchive(bitmap_copy);
   if (!copied.ok()) return copied.WithContext("copy " + bitmap + " to " + bitmap_copy);
@@ -184,8 +190,10 @@ void CInstallDlg::OnOK() {
        Outcome::kNotRun},
       {"target directory", [](CInstallDlg& d, Run& r) { return d.ChooseTargetDirectory(r); },
        Outcome::kCancelled},
+      // A folder that cannot be made is a failure of the copy's; a No to
+      // making it is the user's cancel.
       {"create the target directory",
-       [](CInstallDlg& d, Run& r) { return d.MakeTargetDirectory(r); }, Outcome::kCancelled},
+       [](CInstallDlg& d, Run& r) { return d.MakeTargetDirectory(r); }, Outcome::kCopyFailed},
       {"registry check", [](CInstallDlg& d, Run& r) { return d.CheckRegistry(r); },
        Outcome::kRegistrationFailed},
       {"copy", [](CInstallDlg& d, Run& r) { return d.CopyFiles(r); }, Outcome::kCopyFailed},

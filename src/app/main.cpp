@@ -25,6 +25,8 @@ int ExitStatus(app::Outcome outcome) {
       return app::kExitCopyFailed;
     case app::Outcome::kRegistrationFailed:
       return app::kExitRegistrationFailed;
+    case app::Outcome::kBadCommandLine:
+      return app::kExitUsage;
     default:
       return app::kExitCancelled;
   }

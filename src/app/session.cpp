@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "base/ascii.h"
+#include "base/limits.h"
+#include "check/medium_check.h"
 #include "ui/console/console_backend.h"
 #include "ui/console/terminal.h"
 
@@ -12,12 +14,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool HasScript(const std::string& medium) {
+// The script at the medium's root, in any letter case, as a regular file of
+// a script's size.
+base::Status FindScript(const std::string& medium) {
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(medium, ec)) {
-    if (base::EqualsIgnoreCaseAscii(entry.path().filename().string(), "install.ini")) return true;
+    if (!base::EqualsIgnoreCaseAscii(entry.path().filename().string(), "install.ini")) continue;
+    const std::string path = entry.path().string();
+    // A pipe or a device would hang or never end the reading.
+    if (!entry.is_regular_file(ec)) return base::Status::Refused(path + " is not a regular file");
+    const std::uintmax_t size = entry.file_size(ec);
+    if (ec || size > base::kMaxScriptFile) {
+      return base::Status::Refused(path + " is too large to be an install script (at most " +
+                                   std::to_string(base::kMaxScriptFile >> 20) + " MiB)");
+    }
+    return base::Status::Ok();
   }
-  return false;
+  return base::Status::NotFound("the medium " + medium + " holds no install.ini");
 }
 
 }  // namespace
@@ -32,10 +45,19 @@ base::Status LocateMedium(Invocation& invocation) {
   }
   std::error_code ec;  // a path that cannot be examined is no medium either
   if (!fs::is_directory(medium, ec)) return base::Status::NotFound("no medium at " + medium);
-  if (!HasScript(medium)) {
-    return base::Status::NotFound("the medium " + medium + " holds no install.ini");
-  }
-  return base::Status::Ok();
+  return FindScript(medium);
+}
+
+base::Result<CheckOutcome> CheckMediumOn(
+    platform::Platform& platform, int code_page,
+    const std::function<std::string(std::string_view)>& to_terminal) {
+  auto report = check::CheckMedium(platform, check::CheckOptions{code_page, ""});
+  if (!report.ok()) return report.status();
+  CheckOutcome outcome;
+  for (const std::string& line : report->Lines()) outcome.lines.push_back(to_terminal(line));
+  outcome.summary = report->Summary();
+  outcome.clean = report->clean();
+  return outcome;
 }
 
 Session::Session(const Invocation& invocation)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -123,5 +124,11 @@ struct CheckOutcome {
 /// Reads the medium as the installer does, through a platform that writes
 /// nothing of the user's.
 base::Result<CheckOutcome> CheckMedium(const Invocation& invocation);
+
+/// The check itself, on the platform the system's CheckMedium opened; its
+/// lines through `to_terminal`.
+base::Result<CheckOutcome> CheckMediumOn(
+    platform::Platform& platform, int code_page,
+    const std::function<std::string(std::string_view)>& to_terminal);
 
 }  // namespace cdsetup::app

@@ -6,7 +6,6 @@
 
 #include "app/exit_status.h"
 #include "app/session.h"
-#include "check/medium_check.h"
 #include "check/scratch_dir.h"
 #include "platform/prefix/code_page.h"
 #include "platform/prefix/prefix_platform.h"
@@ -170,14 +169,9 @@ base::Result<CheckOutcome> CheckMedium(const Invocation& invocation) {
   if (!opened.ok()) {
     return base::Status::Refused("cannot show the medium: " + opened.status().ToString());
   }
-  auto report = check::CheckMedium(*opened.value(), check::CheckOptions{invocation.code_page, ""});
-  if (!report.ok()) return report.status();
   const platform::CodePage cp(opened.value()->AnsiCodePage());
-  CheckOutcome outcome;
-  for (const std::string& line : report->Lines()) outcome.lines.push_back(cp.ToUtf8(line));
-  outcome.summary = report->Summary();
-  outcome.clean = report->clean();
-  return outcome;
+  return CheckMediumOn(*opened.value(), invocation.code_page,
+                       [&cp](std::string_view line) { return cp.ToUtf8(line); });
 }
 
 }  // namespace cdsetup::app

@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "app/session.h"
-#include "check/medium_check.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 #include "ui/win32/win32_backend.h"
@@ -109,13 +108,8 @@ base::Result<CheckOutcome> CheckMedium(const Invocation& invocation) {
   if (!opened.ok()) {
     return base::Status::Refused("cannot show the medium: " + opened.status().ToString());
   }
-  auto report = check::CheckMedium(*opened.value(), check::CheckOptions{invocation.code_page, ""});
-  if (!report.ok()) return report.status();
-  CheckOutcome outcome;
-  outcome.lines = report->Lines();
-  outcome.summary = report->Summary();
-  outcome.clean = report->clean();
-  return outcome;
+  return CheckMediumOn(*opened.value(), invocation.code_page,
+                       [](std::string_view line) { return std::string(line); });
 }
 
 }  // namespace cdsetup::app

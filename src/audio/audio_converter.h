@@ -30,8 +30,9 @@ class CAudioConverter {
 
   /// Decodes the Ogg Vorbis file `input_path` into a WAV file at
   /// `output_path` (created or truncated). The header names the first link's
-  /// channels and rate and keeps 0x7FFFFFFF in both size fields; every link
-  /// of a chained file is decoded after it. Damaged pages are skipped.
+  /// channels and rate; its size fields are patched at the end, and keep
+  /// 0x7FFFFFFF where the output cannot seek. Every link of a chained file is
+  /// decoded after the first. Damaged pages are skipped.
   /// kNotSound, with nothing created, when the input cannot be opened;
   /// kNotSound, leaving an empty output, when the input is not an Ogg Vorbis
   /// stream; kWriteFailed, with no output left, when the output cannot be

@@ -57,6 +57,7 @@ ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char
   constexpr int kPiece = 4096;
   int section = 0;
   bool stopped = false;
+  std::uint32_t sample_bytes = 0;  // a 32-bit count, as the header holds it
   while (!output.failed()) {
     if (StopRequested()) {
       stopped = true;
@@ -64,7 +65,10 @@ ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char
     }
     const long n = ov_read(&vf, output.Reserve(kPiece), kPiece, 0, 2, 1, &section);
     if (n == 0) break;
-    if (n > 0) output.Commit(static_cast<std::size_t>(n));
+    if (n > 0) {
+      output.Commit(static_cast<std::size_t>(n));
+      sample_bytes += static_cast<std::uint32_t>(n);
+    }
   }
 
   ov_clear(&vf);  // closes the input
@@ -72,6 +76,8 @@ ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char
     output.Discard();
     return ConversionResult::kStopped;
   }
+  // The sizes go in where the output can seek; a pipe keeps the placeholder.
+  if (!output.failed()) output.Check(FinishWavHeader(output.get(), sample_bytes, err));
   if (!output.Close()) {
     std::fprintf(err, "Cannot write output file %s\n", output_path);
     return ConversionResult::kWriteFailed;

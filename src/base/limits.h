@@ -25,6 +25,9 @@ inline constexpr std::size_t kMaxDirectory = kDirectoryBuffer - 1;
 inline constexpr std::size_t kShortBuffer = 200;
 inline constexpr std::size_t kMaxShort = kShortBuffer - 1;
 
+/// An install script larger than this is no script: it is refused, not read.
+inline constexpr unsigned long long kMaxScriptFile = 64ull << 20;
+
 /// The shortcut table holds ten entries; a larger count is cut to them.
 inline constexpr int kMaxShortcuts = 10;
 

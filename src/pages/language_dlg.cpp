@@ -16,7 +16,7 @@ void CLanguageDlg::DoDataExchange(framework::CDataExchange* dx) {
 
 bool CLanguageDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  const int count = m_texts.ReadNumber("Language", "Nr");
+  const int count = m_texts.script().ReadCount("Language", "Nr", "Language");
   for (int i = 0; i < count; ++i) {
     m_comboLanguage.AddString(m_texts.Read("Language", script::FamilyKey("%d", i)));
   }

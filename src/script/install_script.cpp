@@ -1,5 +1,6 @@
 #include "script/install_script.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 
@@ -17,6 +18,14 @@ std::string InstallScript::ReadText(std::string_view section, std::string_view k
 
 int InstallScript::ReadNumber(std::string_view section, std::string_view key) const {
   return ParseNumber(ReadText(section, key));
+}
+
+int InstallScript::ReadCount(std::string_view section, std::string_view key,
+                             std::string_view family_section) const {
+  const int count = ReadNumber(section, key);
+  if (count <= 0) return 0;
+  const std::size_t keys = platform_->GetPrivateProfileSectionA(family_section, path_).size();
+  return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(count), keys));
 }
 
 bool InstallScript::ReadSwitch(std::string_view section, std::string_view key) const {

@@ -29,6 +29,12 @@ class InstallScript {
   int ReadNumber(std::string_view section, std::string_view key) const;
   /// True exactly when the value is "true" in any letter case.
   bool ReadSwitch(std::string_view section, std::string_view key) const;
+  /// A count of numbered keys kept in `family_section`: the number at
+  /// `section`/`key`, but no more than the keys that section holds (a count
+  /// beyond them could only name missing members, and a hostile one would
+  /// ask billions of questions); 0 for a negative one.
+  int ReadCount(std::string_view section, std::string_view key,
+                std::string_view family_section) const;
   /// The keys `pattern` with "%d" replaced by 0 .. count-1, read in order; a
   /// missing member reads as "". Nothing for a count of 0 or less.
   std::vector<std::string> ReadFamily(std::string_view section, std::string_view pattern,

@@ -3,7 +3,7 @@
 namespace cdsetup::script {
 
 std::vector<std::string> ListedLanguages(const InstallScript& script) {
-  return script.ReadFamily("Language", "%d", script.ReadNumber("Language", "Nr"));
+  return script.ReadFamily("Language", "%d", script.ReadCount("Language", "Nr", "Language"));
 }
 
 std::optional<std::string> ResolveLanguage(const InstallScript& script,

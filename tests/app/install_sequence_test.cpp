@@ -3,6 +3,8 @@
 // main dialog, and success ends it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/install_dlg.h"
 #include "copy/audio_sound_converter.h"
 #include "demo_medium/demo_medium.h"
@@ -87,7 +89,7 @@ TEST_F(InstallSequenceTest, RefusalsAndFailuresComeBackToTheMainDialog) {
   ui_.ForNextDialog({ScriptedUi::Click(IDOK), BackAtMain(Outcome::kCancelled),  // licence refused
                      ScriptedUi::Click(IDOK), BackAtMain(Outcome::kCancelled),  // no to the folder
                      ScriptedUi::Click(IDOK),
-                     BackAtMain(Outcome::kCancelled),  // folder cannot be made
+                     BackAtMain(Outcome::kCopyFailed),  // folder cannot be made
                      ScriptedUi::Click(IDOK), BackAtMain(Outcome::kCancelled),  // copy aborted
                      ScriptedUi::Click(IDCANCEL)});
   // 1: the licence is refused.
@@ -239,6 +241,18 @@ TEST_F(InstallSequenceTest, AValueNotWrittenShowsNoMessageButTheRunIsNotInstalle
     }
     EXPECT_EQ(failed_lines, 1);
   }
+}
+
+TEST_F(InstallSequenceTest, APictureMissingFromTheMediumIsNoFailure) {
+  std::filesystem::remove(medium("tlo.bmp"));
+  CInstallDlg main(windows(), *platform_, Polish());
+  ui_.ForNextDialog({ScriptedUi::Click(IDOK)});
+  UpToTarget({ScriptedUi::Click(IDOK)});
+  ui_.ForNextDialog({ui_.Wait(5000)});
+  for (int answer : {IDYES, IDOK, IDNO, IDNO, IDNO}) ui_.AnswerNextBox(answer);
+  EXPECT_EQ(main.DoModal(), IDCANCEL);
+  EXPECT_EQ(main.outcome(), Outcome::kInstalled) << main.reason();
+  EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/demo.exe")));
 }
 
 TEST_F(InstallSequenceTest, APictureNameThatClimbsOutOfTheTargetIsRefused) {

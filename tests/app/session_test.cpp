@@ -4,6 +4,8 @@
 #include "app/session.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -106,6 +108,11 @@ TEST_F(SessionTest, ASilentRunInstallsOrStopsAtTheLicenceAsTheCommandLineSays) {
 
 TEST_F(SessionTest, TheMediumIsTheFolderNamedElseTheProgramsElseTheCurrentOne) {
   testing::MakeDirs(temp_ / "empty");
+  testing::MakeDirs(temp_ / "fifo");
+  ASSERT_EQ(::mkfifo((temp_ / "fifo/INSTALL.INI").c_str(), 0600), 0);
+  testing::MakeDirs(temp_ / "huge");
+  testing::WriteFile(temp_ / "huge/install.ini", "[Option]\r\n");
+  ASSERT_EQ(::truncate((temp_ / "huge/install.ini").c_str(), (64ll << 20) + 1), 0);
   struct Case {
     std::string medium, executable;
     std::string found;  // "" when refused
@@ -116,6 +123,8 @@ TEST_F(SessionTest, TheMediumIsTheFolderNamedElseTheProgramsElseTheCurrentOne) {
       {"", medium("cdsetup"), medium(), ""},
       {temp_ / "empty", "/x", "", "holds no install.ini"},
       {temp_ / "missing", "/x", "", "no medium at"},
+      {temp_ / "fifo", "/x", "", "INSTALL.INI is not a regular file"},
+      {temp_ / "huge", "/x", "", "is too large to be an install script (at most 64 MiB)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.medium + " " + c.executable);

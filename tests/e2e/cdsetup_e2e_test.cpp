@@ -100,11 +100,20 @@ TEST_F(CdsetupTest, SilentFullInstallLeavesEverythingInPlace) {
                         "Dodatki/Zestaw00/plik019.dat", "tlo.bmp"}) {
     EXPECT_TRUE(Exists(game + f)) << f;
   }
-  // Every archive entry became a WAV file; nothing compressed is left.
+  // Every archive entry became a WAV file whose size fields match its
+  // length, whichever codec it came from; nothing compressed is left.
+  int wavs = 0;
   for (const auto& e : fs::recursive_directory_iterator(game)) {
     const std::string ext = e.path().extension().string();
     EXPECT_TRUE(ext != ".ogg" && ext != ".OGG" && ext != ".spx") << e.path();
+    if (ext != ".wav") continue;
+    const std::string wav = ReadFile(e.path().string());
+    ASSERT_GE(wav.size(), 44u) << e.path();
+    EXPECT_EQ(U32(wav, 4), wav.size() - 8) << e.path();
+    EXPECT_EQ(U32(wav, 40), wav.size() - 44) << e.path();
+    ++wavs;
   }
+  EXPECT_GE(wavs, 9);
   const std::string speex = ReadFile(game + "Dane/mowa_wb_stereo.wav");
   ASSERT_GT(speex.size(), 44u);
   EXPECT_EQ(speex.substr(0, 4), "RIFF");
@@ -114,7 +123,6 @@ TEST_F(CdsetupTest, SilentFullInstallLeavesEverythingInPlace) {
   EXPECT_EQ(U32(speex, 24), 16000u);  // rate
   EXPECT_EQ(speex[22], 2);            // channels
   const std::string vorbis = ReadFile(game + "Dane/intro.wav");
-  EXPECT_EQ(U32(vorbis, 4), 0x7FFFFFFFu);  // the Vorbis writer leaves them open
   EXPECT_EQ(U32(vorbis, 24), 22050u);
   EXPECT_EQ((vorbis.size() - 44) % 2, 0u);
   EXPECT_GT(vorbis.size(), 22050u);  // half a second of 16-bit mono
@@ -283,6 +291,20 @@ TEST_F(CdsetupTest, GivingUpOrBadInputEndsWithAReasonAndItsStatus) {
   ProgramRun bad_option = Cdsetup("--type huge");
   EXPECT_EQ(bad_option.status, 4);
 
+  // A silent run cannot ask which language was meant.
+  ProgramRun no_language = Cdsetup(Common() + " --silent --accept-licence --lang Deutsch");
+  EXPECT_EQ(no_language.status, 4) << no_language.err;
+  EXPECT_NE(no_language.err.find("--lang Deutsch: the script has no such language"),
+            std::string::npos)
+      << no_language.err;
+  EXPECT_FALSE(Exists(C("Games/Demo")));
+
+  // A target folder that cannot be made is the copy's failure, not a cancel.
+  testing::WriteFile(C("Plik"), "a file where a folder should go");
+  ProgramRun uncreatable =
+      Cdsetup(Common() + " --silent --accept-licence --lang English --dir 'C:\\Plik\\Gra'");
+  EXPECT_EQ(uncreatable.status, 2) << uncreatable.err;
+
   // The console's input ends at once: the main dialog is left, status 1.
   ProgramRun eof = Cdsetup(Common());
   EXPECT_EQ(eof.status, 1);
@@ -345,11 +367,12 @@ TEST_F(CdsetupTest, AFullDiskEndsTheCopyAndLeavesOnlyWholeFiles) {
 TEST_F(CdsetupTest, NothingIsWrittenOnTheCd) {
   const auto medium = testing::FilesWithBytes(temp_ / "medium");
   const std::string install = Common() + " --silent --accept-licence --lang English";
-  // A target that is not a full path lands on the CD, which refuses it.
+  // A target that is not a full path lands on the CD, which refuses it: a
+  // folder that cannot be made, status 2.
   for (const char* dir : {"Gry", "\\Gry", "D:\\Gry", "D:Gry"}) {
     SCOPED_TRACE(dir);
     ProgramRun run = Cdsetup(install + " --dir '" + dir + "'");
-    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.status, 2) << run.err;
     EXPECT_NE(ReadFile(temp_ / "log.txt").find("The folder cannot be created."), std::string::npos);
     fs::remove(temp_ / "log.txt");
   }

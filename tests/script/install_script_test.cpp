@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "script/language_resolution.h"
 #include "support/prefix_fixture.h"
 
 namespace cdsetup::script {
@@ -70,6 +71,28 @@ TEST_F(InstallScriptTest, NumbersAndFamiliesWithMissingMembers) {
   EXPECT_EQ(s.ReadNumber("Polski", "Shortcuts"), 2);
   EXPECT_EQ(s.ReadFamily("Polski", "Description%d", 2), (std::vector<std::string>{"Gra", ""}));
   EXPECT_TRUE(s.ReadFamily("Polski", "File%d", -1).empty());
+}
+
+TEST_F(InstallScriptTest, CountsAreBoundByTheKeysOfTheirFamilysSection) {
+  Write(
+      "[Language]\r\nNr=2147483647\r\n0=Polski\r\n1=English\r\n"
+      "[Polski]\r\nOTHERFILES=3\r\nMessage0=a\r\nExe0=a.exe\r\nBig=99999999999\r\n"
+      "Minus=-4\r\n");
+  InstallScript s = Script();
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* family;
+    int count;
+  };
+  for (Case c : {Case{"Language", "Nr", "Language", 3},  // Nr, 0 and 1: three keys
+                 Case{"Polski", "OTHERFILES", "Polski", 3}, Case{"Polski", "Big", "Polski", 5},
+                 Case{"Polski", "Minus", "Polski", 0}, Case{"Polski", "Big", "Missing", 0},
+                 Case{"Polski", "Missing", "Polski", 0}}) {
+    SCOPED_TRACE(std::string(c.section) + " " + c.key);
+    EXPECT_EQ(s.ReadCount(c.section, c.key, c.family), c.count);
+  }
+  EXPECT_EQ(ListedLanguages(s), (std::vector<std::string>{"Polski", "English", ""}));
 }
 
 TEST_F(InstallScriptTest, MissingEmptyOrBinaryScriptReadsAsDefaults) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "base/limits.h"
 #include "platform/prefix/host_file.h"
 #include "platform/prefix/prefix_layout.h"
 #include "platform/profile_file.h"
@@ -17,7 +18,7 @@ namespace {
 
 // A profile larger than this reads as empty: no install script comes near it,
 // and reading it whole for every lookup would stall the installer.
-constexpr std::uint64_t kMaxProfileSize = 64u << 20;
+constexpr std::uint64_t kMaxProfileSize = base::kMaxScriptFile;
 
 bool StatPath(const std::string& host, struct stat* st) {
   return ::stat(host.c_str(), st) == 0;
