@@ -23,10 +23,12 @@ class ConversionQueue {
  public:
   struct Job {
     std::uint32_t kind = 0;
-    std::string input;       // host path of the compressed entry
-    std::string output;      // host path of the WAV file
-    std::string temp_path;   // the compressed entry's Windows path, for the copy to delete
-    std::string error_text;  // what the page shows when this entry fails
+    std::string input;         // host path of the compressed entry
+    std::string output;        // host path of the WAV the converter writes
+    std::string temp_path;     // the compressed entry's Windows path, for the copy to delete
+    std::string temp_output;   // Windows path of `output`, renamed once converted
+    std::string final_output;  // the WAV's own Windows path
+    std::string error_text;    // what the page shows when this entry fails
   };
   struct Finished {
     Job job;

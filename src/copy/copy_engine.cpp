@@ -1,6 +1,8 @@
 #include "copy/copy_engine.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <random>
 
 #include "base/ascii.h"
 #include "base/limits.h"
@@ -50,6 +52,15 @@ void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
   }
 }
 
+// Eight hex digits of its own in every temporary name, so that two
+// installers writing one folder do not meet.
+std::string RandomTag() {
+  std::random_device device;
+  char tag[9];
+  std::snprintf(tag, sizeof tag, "%08x", static_cast<unsigned>(device()));
+  return tag;
+}
+
 // How long a step waits for the conversions before it gives the page back.
 constexpr int kConversionWaitMs = 10;
 
@@ -67,6 +78,7 @@ CopyEngine::CopyEngine(script::LocalizedTexts texts, const std::string& target_d
       script_(texts_.script()),
       platform_(texts_.platform()),
       target_dir_(target_dir),
+      temp_tag_(RandomTag()),
       // Each worker busy, and the next entry written and waiting for one.
       conversions_(converter, conversion_workers, conversion_workers + 1) {}
 
@@ -87,8 +99,10 @@ void CopyEngine::Start() {
 void CopyEngine::Close() {
   conversions_.Stop();
   while (!conversions_.empty()) {
+    // Stopped or not yet renamed: the old WAV stays, the new one goes.
     for (const auto& done : conversions_.TakeFinished(-1)) {
-      (void)platform_.DeleteFileA(done.job.temp_path);
+      base::IgnoreResult(platform_.DeleteFileA(done.job.temp_path), "gone with the copy");
+      base::IgnoreResult(platform_.DeleteFileA(done.job.temp_output), "the converter may have");
     }
   }
   CloseArchive();
@@ -102,14 +116,49 @@ void CopyEngine::CloseArchive() {
 StepResult CopyEngine::Collect(int wait_ms) {
   StepResult result = StepResult::kGoOn;
   for (const auto& done : conversions_.TakeFinished(wait_ms)) {
-    (void)platform_.DeleteFileA(done.job.temp_path);
-    if (!done.status.ok() && result == StepResult::kGoOn) {
+    base::IgnoreResult(platform_.DeleteFileA(done.job.temp_path), "converted, or failed");
+    // In the order the entries were given: of two entries that make the
+    // same WAV, the later one's replaces the earlier one's.
+    base::Status status = done.status;
+    if (status.ok() && result == StepResult::kGoOn) {
+      status = platform_.MoveFileExA(done.job.temp_output, done.job.final_output);
+      // A stream of no kind the converter knows makes no WAV, and no failure.
+      if (status.IsNotFound()) status = base::Status::Ok();
+    }
+    if (!status.ok() || result != StepResult::kGoOn) {
+      base::IgnoreResult(platform_.DeleteFileA(done.job.temp_output), "the WAV was not kept");
+    }
+    if (!status.ok() && result == StepResult::kGoOn) {
       error_text_ = done.job.error_text;
-      result = Fail(done.status);
+      result = Fail(status);
     }
   }
   if (result == StepResult::kFailed) Close();
   return result;
+}
+
+std::string CopyEngine::TempName(const std::string& dir, std::string_view suffix) {
+  return dir + std::string(kTempPrefix) + temp_tag_ + "." + std::to_string(++temp_count_) +
+         std::string(suffix);
+}
+
+base::Status CopyEngine::CopyOver(const std::string& source, const std::string& target) {
+  const std::size_t slash = target.rfind('\\');
+  const std::string temp = TempName(target.substr(0, slash + 1), ".part");
+  // A name too long for a temporary one beside it is copied in place.
+  if (temp.size() > base::kMaxText) {
+    base::Status copied = platform_.CopyFileA(source, target, false);
+    base::IgnoreResult(platform_.SetFileAttributesArchive(target), "the copy's result tells");
+    return copied;
+  }
+  base::Status copied = platform_.CopyFileA(source, temp, false);
+  if (copied.ok()) copied = platform_.SetFileAttributesArchive(temp);
+  if (copied.ok()) copied = platform_.MoveFileExA(temp, target);
+  if (!copied.ok()) {
+    base::IgnoreResult(platform_.DeleteFileA(temp), "no half-written file stays");
+    return copied.WithContext("copy " + source + " to " + target);
+  }
+  return copied;
 }
 
 StepResult CopyEngine::Fail(base::Status why) {
@@ -166,9 +215,8 @@ StepResult CopyEngine::StepList() {
   }
 
   base::Status copied = CheckPathLength(target_path);
-  if (copied.ok()) copied = platform_.CopyFileA(lower, target_path, false);
+  if (copied.ok()) copied = CopyOver(lower, target_path);
   ++next_index_;
-  if (target_path.size() <= base::kMaxText) (void)platform_.SetFileAttributesArchive(target_path);
   position_ = next_index_;
   if (!copied.ok()) return Fail(copied);
   return StepResult::kGoOn;
@@ -199,7 +247,10 @@ StepResult CopyEngine::UnpackArchiveEntry() {
     return Fail(safe.WithContext(archive_path_));
   }
   const std::string entry_dir = target_dir_ + "\\" + archive_dir;
-  const std::string temp_path = entry_dir + entry.name;
+  // The entry is written under a name of the installer's own, so that it
+  // truncates nothing the install wrote or another entry is being read from.
+  const std::string temp_path = TempName(entry_dir, ".snd-entry");
+  if (base::Status fits = CheckPathLength(entry_dir + entry.name); !fits.ok()) return Fail(fits);
   if (base::Status fits = CheckPathLength(temp_path); !fits.ok()) return Fail(fits);
 
   const std::string lower_name = platform_.CharLowerA(entry.name);
@@ -228,6 +279,13 @@ StepResult CopyEngine::UnpackArchiveEntry() {
                               "itself"));
   }
   const std::string output_path = platform_.CharLowerA(entry_dir) + output_name;
+  // Converted beside it and renamed over it when whole: an abort or a failure
+  // leaves the WAV that was there. The name ends in the WAV's own (".wav"
+  // tells the Speex converter to write the header), or in ".wav" alone where
+  // the whole would not fit a path.
+  std::string temp_output = TempName(entry_dir, "." + output_name);
+  if (temp_output.size() > base::kMaxText) temp_output = TempName(entry_dir, ".wav");
+  if (base::Status fits = CheckPathLength(temp_output); !fits.ok()) return Fail(fits);
 
   auto opened = platform_.OpenFile(temp_path, "wb");
   if (!opened.ok()) return Fail(opened.status().WithContext("create " + temp_path));
@@ -242,7 +300,7 @@ StepResult CopyEngine::UnpackArchiveEntry() {
   }
 
   auto input_host = platform_.HostPath(temp_path);
-  auto output_host = platform_.HostPath(output_path);
+  auto output_host = platform_.HostPath(temp_output);
   if (!input_host.ok() || !output_host.ok()) {
     (void)platform_.DeleteFileA(temp_path);
     return Fail(!input_host.ok() ? input_host.status() : output_host.status());
@@ -252,6 +310,8 @@ StepResult CopyEngine::UnpackArchiveEntry() {
   job.input = std::move(input_host).value();
   job.output = std::move(output_host).value();
   job.temp_path = temp_path;
+  job.temp_output = temp_output;
+  job.final_output = output_path;
   // The error names the sound that would be missing, not its archive.
   job.error_text = JoinCut(write_error_text_, archive_dir + output_name);
   conversions_.Submit(std::move(job));

@@ -90,6 +90,13 @@ class CopyEngine {
   /// Hands back the finished conversions (waiting up to `wait_ms` for the
   /// oldest): kFailed for the first that failed, kGoOn otherwise.
   StepResult Collect(int wait_ms);
+  /// A name in `dir` (ending in "\\") for a file being written, which no
+  /// list entry, archive entry or other installer's file can have; it ends
+  /// in `suffix`.
+  std::string TempName(const std::string& dir, std::string_view suffix);
+  /// Writes `target` by way of a temporary file beside it, renamed over the
+  /// old one only when whole.
+  base::Status CopyOver(const std::string& source, const std::string& target);
 
   const script::LocalizedTexts texts_;
   const script::InstallScript& script_;
@@ -111,6 +118,8 @@ class CopyEngine {
   std::optional<SoundArchiveReader> reader_;
   std::string archive_path_;  // lower-cased source of the open archive
   RuntimeRandom random_;
+  std::string temp_tag_;  // this engine's own part of its temporary names
+  unsigned temp_count_ = 0;
   ConversionQueue conversions_;
 };
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "base/ascii.h"
 #include "base/byte_order.h"
 
 namespace cdsetup::copy {
@@ -16,6 +17,10 @@ base::Status CheckEntryName(std::string_view name) {
     return base::Status::Refused("unsafe entry name " + std::string(name));
   if (name.size() >= 2 && name[1] == ':') {
     return base::Status::Refused("entry name with a drive: " + std::string(name));
+  }
+  if (base::EqualsIgnoreCaseAscii(name.substr(0, kTempPrefix.size()), kTempPrefix)) {
+    return base::Status::Refused("entry name of the installer's temporary files: " +
+                                 std::string(name));
   }
   for (char c : name) {
     unsigned char u = static_cast<unsigned char>(c);

@@ -31,9 +31,14 @@ struct ArchiveEntry {
   std::uint64_t Span() const { return kEntryHeaderSize + name.size() + data_length; }
 };
 
+/// How the names of the copy's temporary files begin; no name of the medium's
+/// may, so that a temporary file never stands where one of them goes.
+inline constexpr std::string_view kTempPrefix = "~cdsetup.";
+
 /// Ok for a name that can only name a file inside the entry's directory;
 /// Refused for an empty name, one with "\", "/", a drive prefix ("x:"), a
-/// control character, or "." / ".." as the whole name.
+/// control character, "." / ".." as the whole name, or one that begins as
+/// the copy's temporary files do (kTempPrefix, in any letter case).
 base::Status CheckEntryName(std::string_view name);
 
 class SoundArchiveReader {

@@ -159,6 +159,11 @@ class Platform {
   /// hidden (on a POSIX host: writable by its owner again).
   virtual base::Status SetFileAttributesArchive(std::string_view path) = 0;
   virtual base::Status DeleteFileA(std::string_view path) = 0;
+  /// Renames the file `from` to `to` on the same drive, replacing a file at
+  /// `to` even when it is read-only: a reader sees the old file or the new
+  /// one, never neither. NotFound without `from`; Refused for a directory
+  /// at `to`.
+  virtual base::Status MoveFileExA(std::string_view from, std::string_view to) = 0;
   /// Creates one directory; AlreadyExists when it is there, NotFound when its
   /// parent is missing, another kind for other failures.
   virtual base::Status CreateDirectoryA(std::string_view path) = 0;

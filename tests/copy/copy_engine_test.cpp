@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ascii.h"
 #include "copy/audio_sound_converter.h"
 #include "demo_medium/demo_medium.h"
 #include "platform/create_directory_path.h"
@@ -254,14 +255,18 @@ TEST_F(CopyEngineArchiveTest, EntriesBecomeWavFilesInTheArchiveDirectory) {
   // The lower-cased archive directory finds the "DANE" the copy step made.
   ASSERT_EQ(converter_.calls.size(), 2u);
   EXPECT_EQ(converter_.calls[0].kind, 0u);
-  EXPECT_EQ(converter_.calls[0].input, c_drive("Games/Foo/DANE/Intro.OGG"));
-  EXPECT_EQ(converter_.calls[0].output, c_drive("Games/Foo/DANE/intro.wav"));
   EXPECT_EQ(converter_.calls[1].kind, 1u);
+  for (const auto& call : converter_.calls) {
+    // Both sides go by names of the copy's own, beside the WAV they make.
+    EXPECT_EQ(call.input.rfind(c_drive("Games/Foo/DANE/~cdsetup."), 0), 0u) << call.input;
+    EXPECT_EQ(call.output.rfind(c_drive("Games/Foo/DANE/~cdsetup."), 0), 0u) << call.output;
+    EXPECT_TRUE(call.output.ends_with(".wav")) << call.output;
+  }
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/DANE/intro.wav")), "wav:vorbis-data");
   // The output name is lowered through the code page: "łódź.wav" in UTF-8 on the host.
-  EXPECT_EQ(converter_.calls[1].output, c_drive("Games/Foo/DANE/\xC5\x82\xC3\xB3"
-                                                "d\xC5\xBA.wav"));
-  EXPECT_EQ(ReadFile(converter_.calls[0].output), "wav:vorbis-data");
-  EXPECT_EQ(ReadFile(converter_.calls[1].output), "wav:speex-data");
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/DANE/\xC5\x82\xC3\xB3"
+                             "d\xC5\xBA.wav")),
+            "wav:speex-data");
   auto left = platform_->FindFiles("C:\\Games\\Foo\\dane\\*");
   ASSERT_TRUE(left.ok());
   std::vector<std::string> names;
@@ -446,14 +451,21 @@ class HeldConverter : public SoundConverter {
  public:
   base::Status Convert(std::uint32_t kind, const std::string& input, const std::string& output,
                        const std::atomic<bool>& stop) override {
-    const std::string name = output.substr(output.rfind('/') + 1);
+    // The copy writes under names of its own: an entry's bytes ("A") name it.
+    const std::string name = base::ToLowerAscii(ReadFile(input)) + ".wav";
+    // As the audio converters do: the output is made at once, and a stopped
+    // conversion removes it.
+    WriteFile(output, "");
     {
       std::unique_lock lock(mutex_);
       started.push_back(name);
       changed_.notify_all();
       // The engine's stop flag is not ours to be woken by: look at it often.
       while (held.count(name) && !stop) changed_.wait_for(lock, std::chrono::milliseconds(2));
-      if (stop && held.count(name)) return base::Status::Cancelled("stopped");
+      if (stop && held.count(name)) {
+        std::filesystem::remove(output);
+        return base::Status::Cancelled("stopped");
+      }
     }
     if (name == failing) return base::Status::IoError("cannot write " + output);
     WriteFile(output, std::to_string(kind) + ":" + ReadFile(input));
@@ -551,6 +563,49 @@ TEST_F(CopyEngineConcurrencyTest, AnAbortStopsTheConversionsInFlightAndLeavesNoE
     EXPECT_FALSE(Exists(c_drive("Games/Foo/Dane/") + name)) << name;
   }
   EXPECT_EQ(std::count(held_.started.begin(), held_.started.end(), "c.wav"), 0);
+}
+
+TEST_F(CopyEngineConcurrencyTest, AnAbortOverAnEarlierInstallationKeepsEveryFileItHad) {
+  CopyEngine& first = Threaded();
+  ASSERT_EQ(Run(first), StepResult::kFinished);
+  const auto before = testing::FilesWithBytes(c_drive("Games/Foo"));
+  ASSERT_EQ(before.size(), 5u);
+  // The medium changed since: the files the second run copies are new.
+  WriteFile(medium("x.txt"), "x, second");
+  held_.held = {"a.wav", "b.wav"};
+  CopyEngine& second = Threaded();
+  ASSERT_EQ(second.Step(), StepResult::kGoOn);  // opens the archive
+  ASSERT_EQ(second.Step(), StepResult::kGoOn);  // a
+  ASSERT_EQ(second.Step(), StepResult::kGoOn);  // b
+  held_.AwaitStart("a.wav");
+  held_.AwaitStart("b.wav");
+  second.Close();  // the abort, while both convert
+  EXPECT_TRUE(testing::FilesWithBytes(c_drive("Games/Foo")) == before)
+      << "a file of the first installation changed or went";
+}
+
+TEST_F(CopyEngineConcurrencyTest, EntriesThatMakeOneWavLeaveTheLaterOnesWhole) {
+  // Three entries of one archive, and a second archive, all make x.wav.
+  WriteArchive("Dane/m.snd", sndpack::EntryBytes(0, "x.ogg", "1") +
+                                 sndpack::EntryBytes(0, "X.OGG", "2") +
+                                 sndpack::EntryBytes(1, "x.spx", "3"));
+  WriteArchive("Dane/n.snd", sndpack::EntryBytes(0, "x.ogg", "4"));
+  WriteFile(medium("Dane/x.ogg"), "plain");
+  WriteScript("files=3\n0=Dane\\x.ogg\n1=Dane\\m.snd\n2=Dane\\n.snd\n");
+  for (int run = 0; run < 100; ++run) {
+    SCOPED_TRACE(run);
+    CopyEngine& engine = Threaded();
+    ASSERT_EQ(Run(engine), StepResult::kFinished) << engine.failure().ToString();
+    // The entry named like a plain file of the list leaves that file alone.
+    EXPECT_EQ(ReadFile(c_drive("Games/Foo/Dane/x.ogg")), "plain");
+    EXPECT_EQ(ReadFile(c_drive("Games/Foo/Dane/x.wav")), "0:4");
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(c_drive("Games/Foo/Dane"))) {
+      left.push_back(e.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"x.ogg", "x.wav"}));
+  }
 }
 
 TEST_F(CopyEngineConcurrencyTest, ConvertingBesideTheCopyGivesTheTreeOfOneStepAtATime) {

@@ -51,6 +51,9 @@ class ForwardingPlatform : public platform::Platform {
     return inner_.SetFileAttributesArchive(p);
   }
   base::Status DeleteFileA(std::string_view p) override { return inner_.DeleteFileA(p); }
+  base::Status MoveFileExA(std::string_view f, std::string_view t) override {
+    return inner_.MoveFileExA(f, t);
+  }
   base::Status CreateDirectoryA(std::string_view p) override { return inner_.CreateDirectoryA(p); }
   base::Result<platform::FileInfo> GetFileInfo(std::string_view p) override {
     return inner_.GetFileInfo(p);

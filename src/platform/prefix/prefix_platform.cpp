@@ -356,6 +356,32 @@ base::Status PrefixPlatform::DeleteFileA(std::string_view path) {
   return base::Status::Ok();
 }
 
+base::Status PrefixPlatform::MoveFileExA(std::string_view from, std::string_view to) {
+  bool from_exists = false, to_exists = false;
+  base::Result<WindowsPath> src_path = ParseForWrite(from);
+  if (!src_path.ok()) return src_path.status();
+  base::Result<std::string> src = ResolveParsed(*src_path, &from_exists);
+  if (!src.ok()) return src.status();
+  if (!from_exists) return base::Status::NotFound("no such file: " + std::string(from));
+  base::Result<WindowsPath> dst_path = ParseForWrite(to);
+  if (!dst_path.ok()) return dst_path.status();
+  if (dst_path->IsRoot() || HasWildcards(dst_path->parts.back())) {
+    return base::Status::Refused("not a file name: " + std::string(to));
+  }
+  base::Result<std::string> dst = ResolveParsed(*dst_path, &to_exists);
+  if (!dst.ok()) return dst.status();
+  struct stat st;
+  if (to_exists && ::lstat(dst->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    return base::Status::Refused("is a directory: " + std::string(to));
+  }
+  // rename() replaces in one step, whatever the old file's mode.
+  if (::rename(src->c_str(), dst->c_str()) != 0) {
+    return base::Status::FromErrno(errno, "rename " + std::string(from) + " to " + std::string(to));
+  }
+  if (!to_exists) NoteCreated(*dst);
+  return base::Status::Ok();
+}
+
 base::Status PrefixPlatform::CreateDirectoryA(std::string_view path) {
   base::Result<WindowsPath> parsed = Parse(path);
   if (!parsed.ok()) return parsed.status();

@@ -183,6 +183,22 @@ base::Status Win32Platform::DeleteFileA(std::string_view path) {
   return base::Status::Ok();
 }
 
+base::Status Win32Platform::MoveFileExA(std::string_view from, std::string_view to) {
+  const std::string source(from), target(to);
+  if (IsDirectory(target)) return base::Status::Refused("is a directory: " + target);
+  // The system refuses to replace a read-only file: what the installer put
+  // there before (a file from the CD arrives read-only) is replaced anyway.
+  const DWORD attributes = ::GetFileAttributesA(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    ::SetFileAttributesA(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+  }
+  if (::MoveFileExA(source.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return base::Status::Ok();
+  }
+  return LastWin32Status("rename " + source + " to " + target);
+}
+
 base::Status Win32Platform::CreateDirectoryA(std::string_view path) {
   const std::string dir(path);
   if (dir.find_first_of("*?") != std::string::npos) {

@@ -56,6 +56,7 @@ class Win32Platform : public Platform {
                          bool fail_if_exists = false) override;
   base::Status SetFileAttributesArchive(std::string_view path) override;
   base::Status DeleteFileA(std::string_view path) override;
+  base::Status MoveFileExA(std::string_view from, std::string_view to) override;
   base::Status CreateDirectoryA(std::string_view path) override;
   base::Result<FileInfo> GetFileInfo(std::string_view path) override;
   std::string GetCurrentDirectoryA() override;
