@@ -398,6 +398,23 @@ class FillingDisk : public testing::ForwardingPlatform {
   std::FILE* cookie_file_ = nullptr;
 };
 
+TEST_F(CopyEngineTest, FilesThatAreNoFilesAreRefusedWithoutWaiting) {
+  // A pipe would wait for a writer for good; a device never ends.
+  ASSERT_EQ(::mkfifo(medium("pipe.dat").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(medium("pipe.snd").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("/dev/zero", medium("zero.snd").c_str()), 0);
+  for (const char* source : {"pipe.dat", "pipe.snd", "zero.snd"}) {
+    SCOPED_TRACE(source);
+    WriteScript(std::string("files=1\n0=") + source + "\n");
+    CopyEngine& engine = Engine();
+    EXPECT_EQ(Run(engine), StepResult::kFailed);
+    EXPECT_TRUE(engine.failure().IsRefused()) << engine.failure().ToString();
+    EXPECT_NE(engine.failure().message().find("not a regular file"), std::string::npos)
+        << engine.failure().ToString();
+    EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " " + source);
+  }
+}
+
 TEST_F(CopyEngineTest, DiskFullMidFileFailsNamingItAndKeepsEarlierFiles) {
   WriteFile(medium("small1.dat"), std::string(1000, '1'));
   WriteFile(medium("small2.dat"), std::string(1000, '2'));

@@ -75,9 +75,25 @@ base::Status CopyData(int in, int out, std::uint64_t size, const std::string& to
 
 }  // namespace
 
-base::Result<std::string> ReadHostFile(const std::string& path, std::uint64_t max_size) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+base::Result<int> OpenRegularHostFile(const std::string& path) {
+  // Without O_NONBLOCK, opening a pipe waits for its writer.
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) return base::Status::FromErrno(errno, "open " + path);
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) return base::Status::FromErrno(errno, "stat " + path);
+  if (S_ISDIR(st.st_mode)) return base::Status::Refused("is a directory: " + path);
+  if (!S_ISREG(st.st_mode)) return base::Status::Refused("not a regular file: " + path);
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    return base::Status::FromErrno(errno, "open " + path);
+  }
+  return fd.Release();
+}
+
+base::Result<std::string> ReadHostFile(const std::string& path, std::uint64_t max_size) {
+  base::Result<int> opened = OpenRegularHostFile(path);
+  if (!opened.ok()) return opened.status();
+  UniqueFd fd(*opened);
   return ReadOpenHostFile(fd.get(), path, max_size);
 }
 
@@ -132,11 +148,11 @@ base::Status WriteHostFileAtomically(const std::string& path, std::string_view c
 }
 
 base::Status CopyHostFile(const std::string& from, const std::string& to) {
-  UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-  if (in.get() < 0) return base::Status::FromErrno(errno, "open " + from);
+  base::Result<int> opened = OpenRegularHostFile(from);
+  if (!opened.ok()) return opened.status();
+  UniqueFd in(*opened);
   struct stat st;
   if (::fstat(in.get(), &st) != 0) return base::Status::FromErrno(errno, "stat " + from);
-  if (!S_ISREG(st.st_mode)) return base::Status::Refused("not a file: " + from);
 
   int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
   int out_fd = ::open(to.c_str(), flags, st.st_mode & 0777);

@@ -10,8 +10,13 @@
 
 namespace cdsetup::platform {
 
-/// Reads a whole file. NotFound when missing; Refused when it is larger than
-/// `max_size` bytes (nothing is read then).
+/// Opens `path` for reading only when it is a regular file: a pipe, a device
+/// or a socket is Refused without waiting for a writer (a pipe on a medium
+/// would hang the reading for good). The descriptor blocks as usual.
+base::Result<int> OpenRegularHostFile(const std::string& path);
+
+/// Reads a whole regular file. NotFound when missing; Refused when it is no
+/// regular file, or larger than `max_size` bytes (nothing is read then).
 base::Result<std::string> ReadHostFile(const std::string& path, std::uint64_t max_size);
 
 /// The same for a file already open as `fd`, read from its current offset to

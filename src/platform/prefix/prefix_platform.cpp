@@ -501,6 +501,17 @@ base::Result<FilePtr> PrefixPlatform::OpenFile(std::string_view path, const char
   bool exists = false;
   base::Result<std::string> host = ResolveParsed(*parsed, &exists);
   if (!host.ok()) return host.status();
+  if (!writes) {
+    // Only a regular file is read: a pipe would hang, a device never end.
+    base::Result<int> fd = OpenRegularHostFile(*host);
+    if (!fd.ok()) return fd.status().WithContext("open " + std::string(path));
+    FilePtr f(::fdopen(*fd, mode));
+    if (!f) {
+      ::close(*fd);
+      return base::Status::FromErrno(errno, "open " + std::string(path));
+    }
+    return f;
+  }
   FilePtr f(std::fopen(host->c_str(), mode));
   if (!f) return base::Status::FromErrno(errno, "open " + std::string(path));
   if (!exists) NoteCreated(*host);
