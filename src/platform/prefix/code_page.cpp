@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <string>
 
+#include "base/utf8.h"
 #include "platform/prefix/utf16.h"
 
 namespace cdsetup::platform {
@@ -62,20 +63,6 @@ std::string Convert(void* handle, std::string_view in, std::string_view bad) {
   }
   out.resize(static_cast<std::size_t>(dst - out.data()));
   return out;
-}
-
-char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
-  unsigned char c = static_cast<unsigned char>(s[i]);
-  std::size_t n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-  if (n == 1 || i + n > s.size()) {
-    ++i;
-    return c;
-  }
-  char32_t cp = c & (0x7F >> n);
-  for (std::size_t k = 1; k < n; ++k)
-    cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-  i += n;
-  return cp;
 }
 
 // Simple case folding to lower case for the scripts that game file names use.
@@ -156,7 +143,7 @@ void CodePage::BuildLowerTable() {
     std::string utf8 = Convert(to_utf8_, std::string(1, static_cast<char>(b)), "");
     if (utf8.empty()) continue;
     std::size_t i = 0;
-    char32_t cp = DecodeUtf8(utf8, i);
+    char32_t cp = base::DecodeUtf8At(utf8, i);
     char32_t folded = FoldCase(cp);
     if (folded == cp || i != utf8.size()) continue;
     std::string lower_utf8;
@@ -220,41 +207,13 @@ bool IsAscii(std::string_view s) {
 }
 
 bool IsValidUtf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t n;
-    char32_t min;
-    if (c >= 0xC2 && c <= 0xDF) {
-      n = 2, min = 0x80;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      n = 3, min = 0x800;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      n = 4, min = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + n > s.size()) return false;
-    char32_t cp = c & (0x7F >> n);
-    for (std::size_t k = 1; k < n; ++k) {
-      unsigned char cc = static_cast<unsigned char>(s[i + k]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += n;
-  }
-  return true;
+  return base::IsValidUtf8(s);
 }
 
 bool EqualsIgnoreCaseUtf8(std::string_view a, std::string_view b) {
   std::size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
-    if (FoldCase(DecodeUtf8(a, i)) != FoldCase(DecodeUtf8(b, j))) return false;
+    if (FoldCase(base::DecodeUtf8At(a, i)) != FoldCase(base::DecodeUtf8At(b, j))) return false;
   }
   return i == a.size() && j == b.size();
 }
@@ -262,7 +221,7 @@ bool EqualsIgnoreCaseUtf8(std::string_view a, std::string_view b) {
 std::u32string FoldedCodePoints(std::string_view utf8) {
   std::u32string out;
   out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();) out += FoldCase(DecodeUtf8(utf8, i));
+  for (std::size_t i = 0; i < utf8.size();) out += FoldCase(base::DecodeUtf8At(utf8, i));
   return out;
 }
 

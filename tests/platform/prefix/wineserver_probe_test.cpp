@@ -187,8 +187,14 @@ TEST(WineServerProbe, AServerStartedWithAnotherTmpdirIsFoundByItsProcess) {
   MakeDirs(temp / "other");
   testing::WineSession wine(temp / "prefix", "TMPDIR=" + temp / "other");
   ASSERT_EQ(wine.Run("wineserver -p").status, 0);
-  std::optional<std::string> found =
-      FindWineServer(temp / "prefix", DefaultWineServerSearch(temp / "prefix"));
+  // The server goes on starting after its command returns, slower beside
+  // other Wine processes: the probe is asked until it finds it. The bound
+  // only keeps a broken probe from hanging the suite.
+  std::optional<std::string> found;
+  for (int tries = 0; !found && tries < 3000; ++tries) {
+    found = FindWineServer(temp / "prefix", DefaultWineServerSearch(temp / "prefix"));
+    if (!found) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   ASSERT_TRUE(found);
   EXPECT_EQ(std::filesystem::path(*found).filename(), WineServerFolderName(temp / "prefix"));
 }
