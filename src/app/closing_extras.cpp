@@ -11,6 +11,11 @@ namespace cdsetup::app {
 using namespace framework;
 
 base::Status CInstallDlg::OpenProgramsFolder() {
+  if (!m_settings.show_folders) {
+    // A window nobody sees would only keep its program, and Wine, running.
+    Log("the Start-menu folder is not opened: there is no one to see it");
+    return base::Status::Ok();
+  }
   const std::string windir = P().GetEnvironmentVariableA("WINDIR");
   const std::string programs =
       ReadRegString(platform::RegRoot::kCurrentUser, kShellFolders, "Programs")

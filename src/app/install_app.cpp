@@ -51,6 +51,7 @@ RunResult RunInstaller(Session& session) {
   if (!invocation.language.empty()) settings.language = session.FromTerminal(invocation.language);
   settings.log = &session.log();
   settings.converter = &session.converter();
+  settings.show_folders = session.CanShowFolders();
   if (invocation.code_page == 0) {
     settings.use_code_page = [&session](int code_page) { session.UseTextCodePage(code_page); };
   }

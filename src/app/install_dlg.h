@@ -52,6 +52,9 @@ struct InstallSettings {
   /// settled, to read them in; null when the code page is fixed (a
   /// --codepage, or a system whose texts are all in its own code page).
   std::function<void(int code_page)> use_code_page;
+  /// False where nobody would see a folder window (a silent run, no
+  /// display): the closing step then does not open the Start-menu folder.
+  bool show_folders = true;
 };
 
 class CInstallDlg : public framework::CDialog {

@@ -80,6 +80,8 @@ class Session {
   /// After the run, once the registry is written: what the platform still
   /// does (Wine's menu entries), logged.
   virtual void Finish() {}
+  /// Whether a folder window would be seen: not in a silent run.
+  virtual bool CanShowFolders() const { return !invocation_.silent; }
 
   framework::WindowManager& windows() { return windows_; }
   FileLog& log() { return log_; }

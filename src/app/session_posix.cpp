@@ -54,6 +54,7 @@ class PosixSession : public Session {
     platform_->UseAnsiCodePage(code_page);
     Session::UseTextCodePage(code_page);
   }
+  bool CanShowFolders() const override { return Session::CanShowFolders() && DisplayAvailable(); }
   void Finish() override {
     // Only now, after the last registry write: the Wine this starts owns
     // the registry files while it runs.

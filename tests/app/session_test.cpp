@@ -104,6 +104,9 @@ TEST_F(SessionTest, ASilentRunInstallsOrStopsAtTheLicenceAsTheCommandLineSays) {
   EXPECT_NE(log.find("step licence: failed: cancelled: the licence was not accepted"),
             std::string::npos)
       << log;
+  // Nobody would see the Start-menu folder: no window is opened for it.
+  EXPECT_NE(log.find("the Start-menu folder is not opened"), std::string::npos) << log;
+  EXPECT_TRUE(static_cast<testing::RecordingRunner&>(*runner_).starts.empty());
 }
 
 TEST_F(SessionTest, TheMediumIsTheFolderNamedElseTheProgramsElseTheCurrentOne) {

@@ -78,12 +78,22 @@ base::Result<int> PosixProcessRunner::Run(
 
   posix_spawn_file_actions_t actions;
   ::posix_spawn_file_actions_init(&actions);
-  if (output == Output::kDiscarded) {
+  posix_spawnattr_t attributes;
+  ::posix_spawnattr_init(&attributes);
+  // A program nobody waits for gets neither our streams nor our terminal:
+  // it would hold a pipe our caller reads to its end, and our Ctrl-C.
+  const bool detached = wait == Wait::kNo;
+  if (detached) {
+    ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+  }
+  if (output == Output::kDiscarded || detached) {
     ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     ::posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   }
   pid_t pid = 0;
-  int err = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+  int err = ::posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), envp.data());
+  ::posix_spawnattr_destroy(&attributes);
   ::posix_spawn_file_actions_destroy(&actions);
   if (err != 0) return base::Status::FromErrno(err, "start " + argv[0]);
   if (wait == Wait::kNo) {

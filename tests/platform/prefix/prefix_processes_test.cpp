@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
+
 #include "support/prefix_fixture.h"
 #include "support/recording_runner.h"
 
@@ -193,6 +196,26 @@ TEST(PosixProcessRunner, DiscardedOutputReachesNeitherStream) {
   };
   EXPECT_EQ(printed(Output::kShown), "out\nerr\n");
   EXPECT_EQ(printed(Output::kDiscarded), "");
+}
+
+// A program nobody waits for (explorer.exe on the Start-menu folder) must not
+// hold a pipe our caller reads to its end, nor take our terminal's Ctrl-C.
+TEST(PosixProcessRunner, AProgramNotWaitedForGetsNoStreamsAndASessionOfItsOwn) {
+  testing::ScopedTempDir temp;
+  const std::string report = temp / "report.txt";
+  PosixProcessRunner runner;
+  // The shell's own descriptors, read from outside it, and its session.
+  const std::string script =
+      "a=$(readlink /proc/$$/fd/0); b=$(readlink /proc/$$/fd/1); c=$(readlink /proc/$$/fd/2); "
+      "set -- $(cat /proc/$$/stat); l=member; test \"$6\" -eq $$ && l=leader; "
+      "printf '%s\\n' \"$a\" \"$b\" \"$c\" $l > " +
+      report + ".part && mv " + report + ".part " + report;
+  ASSERT_TRUE(runner.Run({"/bin/sh", "-c", script}, {}, Wait::kNo, Output::kShown).ok());
+  // It runs on its own: the report is looked for until it is there.
+  for (int tries = 0; tries < 3000 && !testing::Exists(report); ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(testing::ReadFile(report), "/dev/null\n/dev/null\n/dev/null\nleader\n");
 }
 
 }  // namespace
