@@ -7,6 +7,7 @@
 #include "base/ascii.h"
 #include "base/limits.h"
 #include "copy/copy_progress_dlg.h"
+#include "copy/list_paths.h"
 #include "framework/app.h"
 #include "pages/install_type_dlg.h"
 #include "pages/licence_dlg.h"
@@ -86,6 +87,15 @@ Status CInstallDlg::MakeTargetDirectory(Run& run) {
     Ask(run.texts.Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
         resources::IDP_PATH_TOO_LONG);
     return Status::Refused("the path is too long: " + m_szTargetDir);
+  }
+  // The longest file the copy will make must fit a path too: refused now,
+  // the copy would stop midway with files written.
+  const copy::LongestPath longest = copy::LongestListPath(run.texts, run.copy_page.install_type());
+  if (m_szTargetDir.size() + 1 + longest.length > base::kMaxText) {
+    Ask(run.texts.Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
+        resources::IDP_PATH_TOO_LONG);
+    return Status::Refused("the path is too long: " + m_szTargetDir + "\\" + longest.entry +
+                           " would be over " + std::to_string(base::kMaxText) + " characters");
   }
   if (!P().SetCurrentDirectoryA(m_szTargetDir).ok()) {
     if (Ask(run.texts.Get("IDS_E_DIR_DOESNOT_EXIST"), run.caption, MB_YESNO | MB_ICONQUESTION,

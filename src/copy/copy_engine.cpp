@@ -143,21 +143,9 @@ std::string CopyEngine::TempName(const std::string& dir, std::string_view suffix
 }
 
 base::Status CopyEngine::CopyOver(const std::string& source, const std::string& target) {
-  const std::size_t slash = target.rfind('\\');
-  const std::string temp = TempName(target.substr(0, slash + 1), ".part");
-  // A name too long for a temporary one beside it is copied in place.
-  if (temp.size() > base::kMaxText) {
-    base::Status copied = platform_.CopyFileA(source, target, false);
-    base::IgnoreResult(platform_.SetFileAttributesArchive(target), "the copy's result tells");
-    return copied;
-  }
-  base::Status copied = platform_.CopyFileA(source, temp, false);
-  if (copied.ok()) copied = platform_.SetFileAttributesArchive(temp);
-  if (copied.ok()) copied = platform_.MoveFileExA(temp, target);
-  if (!copied.ok()) {
-    base::IgnoreResult(platform_.DeleteFileA(temp), "no half-written file stays");
-    return copied.WithContext("copy " + source + " to " + target);
-  }
+  // The platform writes a file that is there beside it and renames it over.
+  base::Status copied = platform_.CopyFileA(source, target, false);
+  base::IgnoreResult(platform_.SetFileAttributesArchive(target), "the copy's result tells");
   return copied;
 }
 

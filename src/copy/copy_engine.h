@@ -94,8 +94,8 @@ class CopyEngine {
   /// list entry, archive entry or other installer's file can have; it ends
   /// in `suffix`.
   std::string TempName(const std::string& dir, std::string_view suffix);
-  /// Writes `target` by way of a temporary file beside it, renamed over the
-  /// old one only when whole.
+  /// Copies `source` to `target`, an old file there replaced only by a whole
+  /// copy, and clears its read-only attribute.
   base::Status CopyOver(const std::string& source, const std::string& target);
 
   const script::LocalizedTexts texts_;

@@ -153,6 +153,8 @@ class Platform {
   // on a CD drive is Refused, as the access denied of a real CD.
 
   /// Copies a file, overwriting an existing target unless `fail_if_exists`.
+  /// An existing target is replaced only by a whole copy (written beside it,
+  /// then renamed over it): a failure leaves it as it was.
   virtual base::Status CopyFileA(std::string_view from, std::string_view to,
                                  bool fail_if_exists = false) = 0;
   /// Leaves the file with the archive attribute alone: not read-only, not

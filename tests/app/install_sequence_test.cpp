@@ -243,6 +243,21 @@ TEST_F(InstallSequenceTest, AValueNotWrittenShowsNoMessageButTheRunIsNotInstalle
   }
 }
 
+TEST_F(InstallSequenceTest, ATargetTooLongForTheLongestFileIsRefusedBeforeTheCopy) {
+  // 240 characters: a folder that can be made, but the list's deeper files
+  // would not fit a path below it.
+  const std::string target = "C:\\" + std::string(237, 'g');
+  CInstallDlg main(windows(), *platform_, Polish());
+  ui_.ForNextDialog(
+      {ScriptedUi::Click(IDOK), BackAtMain(Outcome::kCopyFailed), ScriptedUi::Click(IDCANCEL)});
+  UpToTarget({ScriptedUi::Type(resources::IDC_PATH, target), ScriptedUi::Click(IDOK)});
+  EXPECT_EQ(main.DoModal(), IDCANCEL);
+  ASSERT_FALSE(ui_.boxes.empty());
+  EXPECT_EQ(ui_.boxes[0].id, resources::IDP_PATH_TOO_LONG);
+  EXPECT_NE(main.reason().find("would be over 259 characters"), std::string::npos) << main.reason();
+  EXPECT_FALSE(testing::Exists(c_drive(std::string(237, 'g'))));  // nothing made, nothing copied
+}
+
 TEST_F(InstallSequenceTest, APictureMissingFromTheMediumIsNoFailure) {
   std::filesystem::remove(medium("tlo.bmp"));
   CInstallDlg main(windows(), *platform_, Polish());

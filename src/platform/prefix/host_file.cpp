@@ -147,26 +147,37 @@ base::Status WriteHostFileAtomically(const std::string& path, std::string_view c
   return s;
 }
 
-base::Status CopyHostFile(const std::string& from, const std::string& to) {
+base::Status CopyHostFile(const std::string& from, const std::string& to, bool replace) {
   base::Result<int> opened = OpenRegularHostFile(from);
   if (!opened.ok()) return opened.status();
   UniqueFd in(*opened);
   struct stat st;
   if (::fstat(in.get(), &st) != 0) return base::Status::FromErrno(errno, "stat " + from);
 
-  int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
-  int out_fd = ::open(to.c_str(), flags, st.st_mode & 0777);
-  if (out_fd < 0 && errno == EACCES && ::access(to.c_str(), F_OK) == 0) {
-    // A read-only target is replaced: the installer overwrites what it put
-    // there before, and a file from the CD arrives read-only.
-    ::chmod(to.c_str(), (st.st_mode & 0777) | S_IWUSR);
-    out_fd = ::open(to.c_str(), flags, st.st_mode & 0777);
+  // A file there is replaced only once the copy is whole: it is written
+  // beside it and renamed over it, so a failure or a kill in between leaves
+  // the old file. A new one is written in place (a failure removes it).
+  std::string written = to;
+  int out_fd = -1;
+  if (replace) {
+    std::string templ = DirectoryOf(to) + "/." + to.substr(to.rfind('/') + 1) + ".XXXXXX";
+    out_fd = ::mkostemp(templ.data(), O_CLOEXEC);
+    if (out_fd < 0) return base::Status::FromErrno(errno, "create a temporary file for " + to);
+    written = templ;
+    ::fchmod(out_fd, st.st_mode & 0777);
+  } else {
+    out_fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
+    if (out_fd < 0) return base::Status::FromErrno(errno, "create " + to);
   }
-  if (out_fd < 0) return base::Status::FromErrno(errno, "create " + to);
   UniqueFd out(out_fd);
   base::Status s = CopyData(in.get(), out.get(), static_cast<std::uint64_t>(st.st_size), to);
   if (s.ok() && ::close(out.Release()) != 0) s = base::Status::FromErrno(errno, "close " + to);
-  if (!s.ok()) ::unlink(to.c_str());
+  // rename() replaces the old file whatever its mode (a file from the CD
+  // arrives read-only, and the installer overwrites what it put there).
+  if (s.ok() && replace && ::rename(written.c_str(), to.c_str()) != 0) {
+    s = base::Status::FromErrno(errno, "replace " + to);
+  }
+  if (!s.ok()) ::unlink(written.c_str());
   return s;
 }
 

@@ -29,10 +29,12 @@ base::Result<std::string> ReadOpenHostFile(int fd, const std::string& path, std:
 /// the temporary file is removed.
 base::Status WriteHostFileAtomically(const std::string& path, std::string_view content);
 
-/// Copies a regular file, replacing an existing target (even a read-only one,
-/// as CopyFile does with a read-only attribute cleared by the caller first).
-/// Uses copy_file_range, falling back to a read/write loop with large buffers
-/// where the kernel refuses it. A failed copy removes the partial target.
-base::Status CopyHostFile(const std::string& from, const std::string& to);
+/// Copies a regular file. With `replace` (a target is there) the copy goes to
+/// a temporary file beside the target, renamed over it when whole, so that a
+/// failure leaves the old file (even a read-only one is replaced); without,
+/// straight to `to`. Uses copy_file_range, falling back to a read/write loop
+/// with large buffers where the kernel refuses it. A failed copy removes
+/// what it wrote.
+base::Status CopyHostFile(const std::string& from, const std::string& to, bool replace);
 
 }  // namespace cdsetup::platform

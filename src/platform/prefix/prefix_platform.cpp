@@ -319,7 +319,7 @@ base::Status PrefixPlatform::CopyFileA(std::string_view from, std::string_view t
   base::Result<std::string> dst = ResolveParsed(*dst_path, &to_exists);
   if (!dst.ok()) return dst.status();
   if (to_exists && fail_if_exists) return base::Status::AlreadyExists(std::string(to));
-  base::Status copied = CopyHostFile(*src, *dst);
+  base::Status copied = CopyHostFile(*src, *dst, to_exists);
   if (copied.ok() && !to_exists) NoteCreated(*dst);
   return copied.WithContext("copy " + std::string(from) + " to " + std::string(to));
 }

@@ -162,10 +162,32 @@ base::Status Win32Platform::WritePrivateProfileStringA(std::string_view section,
 base::Status Win32Platform::CopyFileA(std::string_view from, std::string_view to,
                                       bool fail_if_exists) {
   const std::string source(from), target(to);
-  if (::CopyFileA(source.c_str(), target.c_str(), fail_if_exists ? TRUE : FALSE)) {
-    return base::Status::Ok();
+  const bool replace =
+      !fail_if_exists && ::GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (!replace) {
+    if (::CopyFileA(source.c_str(), target.c_str(), fail_if_exists ? TRUE : FALSE)) {
+      return base::Status::Ok();
+    }
+    return LastWin32Status("copy " + source + " to " + target);
   }
-  return LastWin32Status("copy " + source + " to " + target);
+  // A file there is replaced only by a whole copy: written beside it under a
+  // name the system makes unique, then renamed over it.
+  const std::size_t slash = target.find_last_of("\\/");
+  const std::string dir = slash == std::string::npos ? "." : target.substr(0, slash);
+  char temp[MAX_PATH];
+  if (!::GetTempFileNameA(dir.c_str(), "cds", 0, temp)) {
+    return LastWin32Status("copy " + source + " to " + target);
+  }
+  if (!::CopyFileA(source.c_str(), temp, FALSE)) {
+    base::Status failed = LastWin32Status("copy " + source + " to " + target);
+    ::DeleteFileA(temp);
+    return failed;
+  }
+  // The copy of a read-only file is read-only too; MoveFileExA replaces the
+  // old one even so.
+  base::Status moved = MoveFileExA(temp, target);
+  if (!moved.ok()) ::DeleteFileA(temp);
+  return moved;
 }
 
 base::Status Win32Platform::SetFileAttributesArchive(std::string_view path) {

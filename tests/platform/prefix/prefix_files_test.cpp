@@ -1,8 +1,13 @@
 // File services of the prefix platform on real files.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "support/prefix_fixture.h"
 
@@ -29,6 +34,35 @@ TEST_F(PrefixFiles, ReadOnlyCopyIsReplacedAndMadeWritable) {
   ASSERT_TRUE(platform_->SetFileAttributesArchive("C:\\install.ini").ok());
   EXPECT_FALSE(platform_->GetFileInfo("C:\\install.ini")->is_read_only);
   EXPECT_TRUE(platform_->SetFileAttributesArchive("C:\\nothing.ini").IsNotFound());
+}
+
+// A copy over a file that is there replaces it only when whole: a write that
+// fails midway (a file size limit stands in for a full disk) leaves the old
+// file and nothing beside it.
+TEST_F(PrefixFiles, ACopyThatFailsMidwayLeavesTheOldFile) {
+  WriteFile(medium("big.dat"), std::string(64 * 1024, 'n'));
+  WriteFile(c_drive("big.dat"), "old");
+  ::chmod(c_drive("big.dat").c_str(), 0444);  // as a copy from the CD leaves it
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const base::Status copied = platform_->CopyFileA("big.dat", "C:\\big.dat");
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+  EXPECT_FALSE(copied.ok());
+  EXPECT_EQ(ReadFile(c_drive("big.dat")), "old");
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(c_drive())) {
+    left.push_back(e.path().filename().string());
+  }
+  EXPECT_EQ(std::count(left.begin(), left.end(), "big.dat"), 1);
+  EXPECT_TRUE(std::none_of(left.begin(), left.end(),
+                           [](const std::string& n) { return n.starts_with(".big.dat"); }));
+  // Without the limit the same copy replaces it, read-only as it is.
+  ASSERT_TRUE(platform_->CopyFileA("big.dat", "C:\\big.dat").ok());
+  EXPECT_EQ(ReadFile(c_drive("big.dat")), std::string(64 * 1024, 'n'));
 }
 
 // The rest of what directories answer is in the platform-contract suite.
