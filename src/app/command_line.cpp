@@ -10,9 +10,10 @@ std::optional<int> ParseCommandLine(int argc, char** argv, Invocation& in) {
   const PlatformTraits& traits = ThisPlatform();
   CLI::App cli{std::string(traits.about) +
                    "\n\nExit status: 0 installed; 1 cancelled or refused by the user; 2 the copy "
-                   "failed; 3 registration failed; 4 bad command line or unusable medium or "
-                   "prefix. With --check: 0 nothing is wrong, 5 something is, 4 the medium "
-                   "cannot be checked.",
+                   "failed (or its target folder could not be made); 3 registration failed (a "
+                   "registry value or a shortcut was not written); 4 bad command line or "
+                   "unusable medium or prefix. With --check: 0 nothing is wrong, 5 something "
+                   "is, 4 the medium cannot be checked.",
                "cdsetup"};
   CLI::Option* check = cli.add_flag(
       "--check", in.check,
