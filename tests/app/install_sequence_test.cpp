@@ -58,6 +58,16 @@ class InstallSequenceTest : public testing::PageFixture {
     ui_.ForNextDialog(std::move(target));
   }
 
+  // A whole run to its end: install, the licence, the proposed type and
+  // folder, the copy; Yes to making the folder, the closing message, No to
+  // both extra programs and to DirectX.
+  void WholeRunScripted() {
+    ui_.ForNextDialog({ScriptedUi::Click(IDOK)});
+    UpToTarget({ScriptedUi::Click(IDOK)});
+    ui_.ForNextDialog({ui_.Wait(5000)});
+    for (int answer : {IDYES, IDOK, IDNO, IDNO, IDNO}) ui_.AnswerNextBox(answer);
+  }
+
   // Asserts that the main dialog is back and shown, then lets it go on.
   ScriptedUi::Step BackAtMain(Outcome expected) {
     return ScriptedUi::Do([expected](CDialog& d) {
@@ -222,10 +232,7 @@ TEST_F(InstallSequenceTest, AValueNotWrittenShowsNoMessageButTheRunIsNotInstalle
     settings.log = &log;
     CInstallDlg main(windows(), registry, settings);
     ui_.boxes.clear();
-    ui_.ForNextDialog({ScriptedUi::Click(IDOK)});
-    UpToTarget({ScriptedUi::Click(IDOK)});
-    ui_.ForNextDialog({ui_.Wait(5000)});
-    for (int answer : {IDYES, IDOK, IDNO, IDNO, IDNO}) ui_.AnswerNextBox(answer);
+    WholeRunScripted();
     EXPECT_EQ(main.DoModal(), IDCANCEL);
     EXPECT_EQ(main.outcome(), Outcome::kRegistrationFailed) << main.reason();
     EXPECT_NE(main.reason().find(std::string(" ") + value), std::string::npos) << main.reason();
@@ -261,10 +268,7 @@ TEST_F(InstallSequenceTest, ATargetTooLongForTheLongestFileIsRefusedBeforeTheCop
 TEST_F(InstallSequenceTest, APictureMissingFromTheMediumIsNoFailure) {
   std::filesystem::remove(medium("tlo.bmp"));
   CInstallDlg main(windows(), *platform_, Polish());
-  ui_.ForNextDialog({ScriptedUi::Click(IDOK)});
-  UpToTarget({ScriptedUi::Click(IDOK)});
-  ui_.ForNextDialog({ui_.Wait(5000)});
-  for (int answer : {IDYES, IDOK, IDNO, IDNO, IDNO}) ui_.AnswerNextBox(answer);
+  WholeRunScripted();
   EXPECT_EQ(main.DoModal(), IDCANCEL);
   EXPECT_EQ(main.outcome(), Outcome::kInstalled) << main.reason();
   EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/demo.exe")));
@@ -274,10 +278,7 @@ TEST_F(InstallSequenceTest, APictureNameThatClimbsOutOfTheTargetIsRefused) {
   EditScript("Bitmap=tlo.bmp", "Bitmap=..\\..\\tlo.bmp");
   testing::WriteFile(c_drive("tlo.bmp"), "kept");  // what the climb would overwrite
   CInstallDlg main(windows(), *platform_, Polish());
-  ui_.ForNextDialog({ScriptedUi::Click(IDOK)});
-  UpToTarget({ScriptedUi::Click(IDOK)});
-  ui_.ForNextDialog({ui_.Wait(5000)});
-  for (int answer : {IDYES, IDOK, IDNO, IDNO, IDNO}) ui_.AnswerNextBox(answer);
+  WholeRunScripted();
   EXPECT_EQ(main.DoModal(), IDCANCEL);
   EXPECT_EQ(main.outcome(), Outcome::kCopyFailed) << main.reason();
   EXPECT_NE(main.reason().find("Bitmap"), std::string::npos) << main.reason();

@@ -305,18 +305,22 @@ base::Status PrefixPlatform::WritePrivateProfileStringA(std::string_view section
 
 // --- Files -----------------------------------------------------------------------
 
+base::Result<std::string> PrefixPlatform::ResolveFileToWrite(std::string_view path, bool* exists) {
+  base::Result<WindowsPath> parsed = ParseForWrite(path);
+  if (!parsed.ok()) return parsed.status();
+  if (parsed->IsRoot() || HasWildcards(parsed->parts.back())) {
+    return base::Status::Refused("not a file name: " + std::string(path));
+  }
+  return ResolveParsed(*parsed, exists);
+}
+
 base::Status PrefixPlatform::CopyFileA(std::string_view from, std::string_view to,
                                        bool fail_if_exists) {
   bool from_exists = false, to_exists = false;
   base::Result<std::string> src = Resolve(from, &from_exists);
   if (!src.ok()) return src.status();
   if (!from_exists) return base::Status::NotFound("no such file: " + std::string(from));
-  base::Result<WindowsPath> dst_path = ParseForWrite(to);
-  if (!dst_path.ok()) return dst_path.status();
-  if (dst_path->IsRoot() || HasWildcards(dst_path->parts.back())) {
-    return base::Status::Refused("not a file name: " + std::string(to));
-  }
-  base::Result<std::string> dst = ResolveParsed(*dst_path, &to_exists);
+  base::Result<std::string> dst = ResolveFileToWrite(to, &to_exists);
   if (!dst.ok()) return dst.status();
   if (to_exists && fail_if_exists) return base::Status::AlreadyExists(std::string(to));
   base::Status copied = CopyHostFile(*src, *dst, to_exists);
@@ -358,17 +362,10 @@ base::Status PrefixPlatform::DeleteFileA(std::string_view path) {
 
 base::Status PrefixPlatform::MoveFileExA(std::string_view from, std::string_view to) {
   bool from_exists = false, to_exists = false;
-  base::Result<WindowsPath> src_path = ParseForWrite(from);
-  if (!src_path.ok()) return src_path.status();
-  base::Result<std::string> src = ResolveParsed(*src_path, &from_exists);
+  base::Result<std::string> src = ResolveFileToWrite(from, &from_exists);
   if (!src.ok()) return src.status();
   if (!from_exists) return base::Status::NotFound("no such file: " + std::string(from));
-  base::Result<WindowsPath> dst_path = ParseForWrite(to);
-  if (!dst_path.ok()) return dst_path.status();
-  if (dst_path->IsRoot() || HasWildcards(dst_path->parts.back())) {
-    return base::Status::Refused("not a file name: " + std::string(to));
-  }
-  base::Result<std::string> dst = ResolveParsed(*dst_path, &to_exists);
+  base::Result<std::string> dst = ResolveFileToWrite(to, &to_exists);
   if (!dst.ok()) return dst.status();
   struct stat st;
   if (to_exists && ::lstat(dst->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {

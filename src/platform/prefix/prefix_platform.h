@@ -145,6 +145,9 @@ class PrefixPlatform : public Platform {
   base::Result<WindowsPath> ParseForWrite(std::string_view path) const;
   base::Result<std::string> ResolveParsed(const WindowsPath& path, bool* exists,
                                           KnownStat* known = nullptr);
+  /// The host path of a file about to be written: ParseForWrite, refused
+  /// for a drive root or a name with wildcards, then resolved.
+  base::Result<std::string> ResolveFileToWrite(std::string_view path, bool* exists);
   /// The file's status: the one `known` holds, else asked of the host.
   static bool StatOf(const std::string& host, const KnownStat& known, struct stat* st);
   /// Keeps the name cache's listing of the host file's folder valid after
