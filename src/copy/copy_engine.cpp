@@ -94,6 +94,27 @@ void CopyEngine::Start() {
   copying_text_ = texts_.Get("IDS_KOPIUJE_TERAZ_PLIK");
   write_error_text_ = texts_.Get("IDS_E_WRITEOFILE");
   position_ = 0;
+  target_folder_.reset();
+  target_folder_path_.clear();
+  base::IgnoreResult(CheckTargetFolder(), "the first step looks again");
+}
+
+base::Status CopyEngine::CheckTargetFolder() {
+  base::Result<platform::FileInfo> now = platform_.GetFileInfo(target_dir_);
+  if (target_folder_path_ != target_dir_) {
+    target_folder_.reset();  // the target was chosen anew before the copy began
+    target_folder_path_ = target_dir_;
+  }
+  if (!target_folder_) {
+    // Not made yet: the first file's folders make it.
+    if (now.ok() && now->is_directory) target_folder_ = *now;
+    return Status::Ok();
+  }
+  if (!now.ok() || !now->is_directory || !now->SameObject(*target_folder_)) {
+    return Status::IoError("the target folder " + target_dir_ +
+                           " was removed or replaced during the copy");
+  }
+  return Status::Ok();
 }
 
 void CopyEngine::Close() {
@@ -175,6 +196,11 @@ StepResult CopyEngine::StepList() {
     return Fail(safe);
   }
 
+  if (base::Status there = CheckTargetFolder(); !there.ok()) {
+    ++next_index_;
+    position_ = next_index_;
+    return Fail(there);
+  }
   const std::string target_dir = target_dir_;
   if (std::size_t slash = source.rfind('\\'); slash != std::string::npos) {
     // A level that cannot be made shows up as the failed copy into it. Most
@@ -234,6 +260,7 @@ StepResult CopyEngine::UnpackArchiveEntry() {
   if (base::Status safe = CheckEntryName(entry.name); !safe.ok()) {
     return Fail(safe.WithContext(archive_path_));
   }
+  if (base::Status there = CheckTargetFolder(); !there.ok()) return Fail(there);
   const std::string entry_dir = target_dir_ + "\\" + archive_dir;
   // The entry is written under a name of the installer's own, so that it
   // truncates nothing the install wrote or another entry is being read from.

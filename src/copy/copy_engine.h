@@ -94,6 +94,10 @@ class CopyEngine {
   /// list entry, archive entry or other installer's file can have; it ends
   /// in `suffix`.
   std::string TempName(const std::string& dir, std::string_view suffix);
+  /// Refused once the target folder is gone or is another folder than the
+  /// one the copy began in: files would land in a folder made anew, beside
+  /// a half install nobody would see.
+  base::Status CheckTargetFolder();
   /// Copies `source` to `target`, an old file there replaced only by a whole
   /// copy, and clears its read-only attribute.
   base::Status CopyOver(const std::string& source, const std::string& target);
@@ -113,6 +117,8 @@ class CopyEngine {
   int position_ = 0;
   int range_ = 0;
   base::Status failure_;
+  std::optional<platform::FileInfo> target_folder_;  // as first seen
+  std::string target_folder_path_;                   // where it was seen
 
   platform::FilePtr archive_;
   std::optional<SoundArchiveReader> reader_;

@@ -37,6 +37,14 @@ struct FileInfo {
   bool is_hidden = false;
   bool is_read_only = false;
   std::uint64_t size = 0;
+  /// Which file or folder it is: equal in two infos of one that still
+  /// exists, different once it was removed and made again. 0 and 0 where
+  /// the platform cannot tell (a file, on Windows).
+  std::uint64_t volume_id = 0;
+  std::uint64_t file_id = 0;
+  bool SameObject(const FileInfo& other) const {
+    return volume_id == other.volume_id && file_id == other.file_id;
+  }
 };
 
 /// A section or key of a profile file, in the order the file holds them.

@@ -150,6 +150,27 @@ TEST_F(CopyEngineTest, TargetIsReadAtEveryStepAndMayEndInABackslash) {
   EXPECT_EQ(ReadFile(c_drive("Gry/d/b.txt")), "b");
 }
 
+TEST_F(CopyEngineTest, ATargetFolderRemovedOrReplacedMidCopyEndsIt) {
+  WriteFile(medium("a.txt"), "a");
+  WriteFile(medium("d/b.txt"), "b");
+  WriteScript("files=2\n0=a.txt\n1=d\\b.txt\n");
+  for (bool made_again : {false, true}) {
+    SCOPED_TRACE(made_again ? "replaced" : "removed");
+    CopyEngine& engine = Engine();
+    ASSERT_EQ(engine.Step(), StepResult::kGoOn);
+    if (made_again) {
+      std::filesystem::rename(c_drive("Games/Foo"), c_drive("Games/Old"));
+      std::filesystem::create_directories(c_drive("Games/Foo"));
+    } else {
+      std::filesystem::remove_all(c_drive("Games/Foo"));
+    }
+    EXPECT_EQ(engine.Step(), StepResult::kFailed);
+    EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " d\\b.txt");
+    EXPECT_NE(engine.failure().ToString().find("removed or replaced"), std::string::npos);
+    EXPECT_FALSE(Exists(c_drive("Games/Foo/d")));
+  }
+}
+
 TEST_F(CopyEngineTest, ReadOnlyTargetIsOverwrittenAndMadeWritable) {
   WriteFile(medium("a.txt"), "new");
   ::chmod(medium("a.txt").c_str(), 0444);  // as files on a CD come

@@ -410,6 +410,8 @@ base::Result<FileInfo> PrefixPlatform::GetFileInfo(std::string_view path) {
   info.is_directory = S_ISDIR(st.st_mode);
   info.is_read_only = (st.st_mode & S_IWUSR) == 0;
   info.size = static_cast<std::uint64_t>(st.st_size);
+  info.volume_id = static_cast<std::uint64_t>(st.st_dev);
+  info.file_id = static_cast<std::uint64_t>(st.st_ino);
   std::size_t slash = host->rfind('/');
   info.is_hidden = IsHiddenName(host->substr(slash + 1));
   return info;

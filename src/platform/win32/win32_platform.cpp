@@ -243,6 +243,20 @@ base::Result<FileInfo> Win32Platform::GetFileInfo(std::string_view path) {
   info.is_hidden = (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
   info.is_read_only = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
   info.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  if (info.is_directory) {
+    // A folder's identity, so that a copy notices one removed and made anew.
+    HANDLE dir = ::CreateFileA(file.c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION id;
+    if (dir != INVALID_HANDLE_VALUE) {
+      if (::GetFileInformationByHandle(dir, &id)) {
+        info.volume_id = id.dwVolumeSerialNumber;
+        info.file_id = (static_cast<std::uint64_t>(id.nFileIndexHigh) << 32) | id.nFileIndexLow;
+      }
+      ::CloseHandle(dir);
+    }
+  }
   return info;
 }
 
