@@ -61,6 +61,12 @@ InstallTypeSummary CheckInstallType(const Medium& medium, const SoundProbe& prob
       continue;
     }
     if (lower.find(".snd") == std::string::npos) {
+      // Opened as the copy opens it: a pipe, a device or a link off the
+      // medium is refused there.
+      if (auto opened = platform.OpenFile(lower, "rb"); !opened.ok()) {
+        report.Add(line, what + ": " + opened.status().message() + kStops);
+        continue;
+      }
       CheckTargetPath(medium, line, what, source);
       summary.installed.insert(InstalledName(platform, source));
       ++summary.files;

@@ -1,6 +1,8 @@
 // The check on media with one file spoilt or missing each: the licence, the
 // background picture, the programs of the closing steps.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -65,6 +67,23 @@ TEST_F(MediumFiles, ABackgroundWhoseCopyWouldLeaveTheTarget) {
                                                  ": [Polski] Bitmap=..\\tlo.bmp: its copy would "
                                                  "not land inside the target: list entry "
                                                  "..\\tlo.bmp: unsafe entry name .."});
+}
+
+TEST_F(MediumFiles, ListedFilesThatAreNoFilesOrLeaveTheMediumStopTheCopy) {
+  std::filesystem::remove(medium("demo.exe"));
+  ASSERT_EQ(::mkfifo(medium("demo.exe").c_str(), 0600), 0);
+  testing::WriteFile(c_drive("host.txt"), "the host's own");
+  std::filesystem::remove(medium("odinstaluj.exe"));
+  ASSERT_EQ(::symlink(c_drive("host.txt").c_str(), medium("odinstaluj.exe").c_str()), 0);
+  int pipes = 0, links = 0;
+  for (const std::string& problem : Problems()) {
+    const bool stops = problem.find("the copy would stop there") != std::string::npos;
+    pipes += stops && problem.find("=demo.exe: ") != std::string::npos &&
+             problem.find("not a regular file") != std::string::npos;
+    links += stops && problem.find("=odinstaluj.exe: a link out of the CD") != std::string::npos;
+  }
+  EXPECT_EQ(pipes, 3);  // each install type lists it
+  EXPECT_EQ(links, 3);
 }
 
 TEST_F(MediumFiles, ProgramsMissingFromTheCd) {

@@ -419,21 +419,40 @@ class FillingDisk : public testing::ForwardingPlatform {
   std::FILE* cookie_file_ = nullptr;
 };
 
-TEST_F(CopyEngineTest, FilesThatAreNoFilesAreRefusedWithoutWaiting) {
-  // A pipe would wait for a writer for good; a device never ends.
+TEST_F(CopyEngineTest, FilesThatAreNoFilesOrLeaveTheMediumAreRefusedWithoutWaiting) {
+  // A pipe would wait for a writer for good; a device never ends; a link
+  // would read the host's own files.
   ASSERT_EQ(::mkfifo(medium("pipe.dat").c_str(), 0600), 0);
   ASSERT_EQ(::mkfifo(medium("pipe.snd").c_str(), 0600), 0);
   ASSERT_EQ(::symlink("/dev/zero", medium("zero.snd").c_str()), 0);
-  for (const char* source : {"pipe.dat", "pipe.snd", "zero.snd"}) {
-    SCOPED_TRACE(source);
-    WriteScript(std::string("files=1\n0=") + source + "\n");
+  WriteFile(c_drive("host/secret.txt"), "secret");
+  ASSERT_EQ(::symlink(c_drive("host/secret.txt").c_str(), medium("secret.txt").c_str()), 0);
+  ASSERT_EQ(::symlink(c_drive("host").c_str(), medium("host").c_str()), 0);
+  const struct {
+    const char* source;
+    const char* why;
+  } kCases[] = {{"pipe.dat", "not a regular file"},
+                {"pipe.snd", "not a regular file"},
+                {"zero.snd", "out of the CD"},
+                {"secret.txt", "out of the CD"},
+                {"host\\secret.txt", "out of the CD"}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.source);
+    WriteScript(std::string("files=1\n0=") + c.source + "\n");
     CopyEngine& engine = Engine();
     EXPECT_EQ(Run(engine), StepResult::kFailed);
     EXPECT_TRUE(engine.failure().IsRefused()) << engine.failure().ToString();
-    EXPECT_NE(engine.failure().message().find("not a regular file"), std::string::npos)
+    EXPECT_NE(engine.failure().message().find(c.why), std::string::npos)
         << engine.failure().ToString();
-    EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " " + source);
+    EXPECT_EQ(engine.error_text(), std::string(kWriteError) + " " + c.source);
+    EXPECT_FALSE(Exists(c_drive("Games/Foo/secret.txt")));
   }
+  // A link that stays on the medium is read as the file it names.
+  WriteFile(medium("real.txt"), "real");
+  ASSERT_EQ(::symlink("real.txt", medium("alias.txt").c_str()), 0);
+  WriteScript("files=1\n0=alias.txt\n");
+  EXPECT_EQ(Run(Engine()), StepResult::kFinished);
+  EXPECT_EQ(ReadFile(c_drive("Games/Foo/alias.txt")), "real");
 }
 
 TEST_F(CopyEngineTest, DiskFullMidFileFailsNamingItAndKeepsEarlierFiles) {

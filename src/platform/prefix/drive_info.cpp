@@ -8,6 +8,8 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/prefix/host_file.h"
+
 namespace cdsetup::platform {
 namespace {
 
@@ -47,17 +49,6 @@ std::string UnescapeHex(const std::string& s) {
   return out;
 }
 
-bool IsBelow(const std::string& path, const std::string& mount) {
-  if (mount == "/") return !path.empty() && path[0] == '/';
-  return path.compare(0, mount.size(), mount) == 0 &&
-         (path.size() == mount.size() || path[mount.size()] == '/');
-}
-
-std::string RealPath(const std::string& path) {
-  std::unique_ptr<char, decltype(&free)> real(::realpath(path.c_str(), nullptr), &free);
-  return real ? std::string(real.get()) : std::string();
-}
-
 }  // namespace
 
 std::optional<MountEntry> FindMount(const std::string& mountinfo_text,
@@ -75,7 +66,7 @@ std::optional<MountEntry> FindMount(const std::string& mountinfo_text,
     while (dash < f.size() && f[dash] != "-") ++dash;
     if (f.size() < 5 || dash + 1 >= f.size()) continue;
     MountEntry e{Unescape(f[4]), f[dash + 1], dash + 2 < f.size() ? Unescape(f[dash + 2]) : ""};
-    if (!IsBelow(host_path, e.mount_point)) continue;
+    if (!IsHostPathBelow(host_path, e.mount_point)) continue;
     if (!best || e.mount_point.size() >= best->mount_point.size()) best = std::move(e);
   }
   return best;
@@ -108,7 +99,7 @@ DiskSpace DiskSpaceFromBlocks(std::uint64_t block_size, std::uint64_t free_block
 
 std::string LabelOfDevice(const std::string& source, const std::string& by_label_dir) {
   if (source.empty() || source[0] != '/') return "";
-  std::string device = RealPath(source);
+  std::string device = RealHostPath(source);
   if (device.empty()) return "";
   DIR* dir = ::opendir(by_label_dir.c_str());
   if (dir == nullptr) return "";
@@ -116,7 +107,7 @@ std::string LabelOfDevice(const std::string& source, const std::string& by_label
   while (dirent* e = ::readdir(dir)) {
     std::string name = e->d_name;
     if (name == "." || name == "..") continue;
-    if (RealPath(by_label_dir + "/" + name) == device) {
+    if (RealHostPath(by_label_dir + "/" + name) == device) {
       label = UnescapeHex(name);
       break;
     }

@@ -8,15 +8,10 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/prefix/host_file.h"
+
 namespace cdsetup::platform {
-namespace {
-
-std::string RealPath(const std::string& path) {
-  std::unique_ptr<char, decltype(&free)> real(::realpath(path.c_str(), nullptr), &free);
-  return real ? std::string(real.get()) : std::string();
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int DriveMap::Index(char letter) {
   if (letter >= 'a' && letter <= 'z') return letter - 'a';
@@ -47,10 +42,10 @@ DriveMap DriveMap::Load(const std::string& prefix_dir) {
 }
 
 std::optional<char> DriveMap::AddMedium(const std::string& medium_dir) {
-  std::string want = RealPath(medium_dir);
+  std::string want = RealHostPath(medium_dir);
   if (!want.empty()) {
     for (int i = 0; i < 26; ++i) {
-      if (targets_[i] && RealPath(*targets_[i]) == want) {
+      if (targets_[i] && RealHostPath(*targets_[i]) == want) {
         medium_ = static_cast<char>('a' + i);
         return medium_;
       }

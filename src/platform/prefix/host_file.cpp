@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "platform/prefix/unique_fd.h"
@@ -88,6 +90,17 @@ base::Result<int> OpenRegularHostFile(const std::string& path) {
     return base::Status::FromErrno(errno, "open " + path);
   }
   return fd.Release();
+}
+
+std::string RealHostPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&free)> real(::realpath(path.c_str(), nullptr), &free);
+  return real ? std::string(real.get()) : std::string();
+}
+
+bool IsHostPathBelow(std::string_view path, std::string_view folder) {
+  if (folder == "/") return !path.empty() && path[0] == '/';
+  return path.substr(0, folder.size()) == folder &&
+         (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
 base::Result<std::string> ReadHostFile(const std::string& path, std::uint64_t max_size) {

@@ -15,6 +15,13 @@ namespace cdsetup::platform {
 /// would hang the reading for good). The descriptor blocks as usual.
 base::Result<int> OpenRegularHostFile(const std::string& path);
 
+/// `path` with every link followed and no "." or ".."; empty when it cannot
+/// be resolved (it does not exist).
+std::string RealHostPath(const std::string& path);
+
+/// Whether the absolute host path `path` is `folder` or lies below it.
+bool IsHostPathBelow(std::string_view path, std::string_view folder);
+
 /// Reads a whole regular file. NotFound when missing; Refused when it is no
 /// regular file, or larger than `max_size` bytes (nothing is read then).
 base::Result<std::string> ReadHostFile(const std::string& path, std::uint64_t max_size);

@@ -314,12 +314,25 @@ base::Result<std::string> PrefixPlatform::ResolveFileToWrite(std::string_view pa
   return ResolveParsed(*parsed, exists);
 }
 
+base::Status PrefixPlatform::CheckInsideMedium(const WindowsPath& path,
+                                               const std::string& host) const {
+  if (!drives_.IsMedium(path.drive)) return base::Status::Ok();
+  const std::string real = RealHostPath(host);
+  if (real.empty()) return base::Status::Ok();  // not there: opening it says so
+  const std::string root = RealHostPath(*drives_.Target(path.drive));
+  if (!root.empty() && IsHostPathBelow(real, root)) return base::Status::Ok();
+  return base::Status::Refused("a link out of the CD: " + path.ToString());
+}
+
 base::Status PrefixPlatform::CopyFileA(std::string_view from, std::string_view to,
                                        bool fail_if_exists) {
   bool from_exists = false, to_exists = false;
-  base::Result<std::string> src = Resolve(from, &from_exists);
+  base::Result<WindowsPath> from_path = Parse(from);
+  if (!from_path.ok()) return from_path.status();
+  base::Result<std::string> src = ResolveParsed(*from_path, &from_exists);
   if (!src.ok()) return src.status();
   if (!from_exists) return base::Status::NotFound("no such file: " + std::string(from));
+  if (base::Status inside = CheckInsideMedium(*from_path, *src); !inside.ok()) return inside;
   base::Result<std::string> dst = ResolveFileToWrite(to, &to_exists);
   if (!dst.ok()) return dst.status();
   if (to_exists && fail_if_exists) return base::Status::AlreadyExists(std::string(to));
@@ -501,6 +514,7 @@ base::Result<FilePtr> PrefixPlatform::OpenFile(std::string_view path, const char
   base::Result<std::string> host = ResolveParsed(*parsed, &exists);
   if (!host.ok()) return host.status();
   if (!writes) {
+    if (base::Status inside = CheckInsideMedium(*parsed, *host); !inside.ok()) return inside;
     // Only a regular file is read: a pipe would hang, a device never end.
     base::Result<int> fd = OpenRegularHostFile(*host);
     if (!fd.ok()) return fd.status().WithContext("open " + std::string(path));

@@ -148,6 +148,9 @@ class PrefixPlatform : public Platform {
   /// The host path of a file about to be written: ParseForWrite, refused
   /// for a drive root or a name with wildcards, then resolved.
   base::Result<std::string> ResolveFileToWrite(std::string_view path, bool* exists);
+  /// Refused for a file of the medium whose host file, links followed, lies
+  /// outside the medium's folder: a CD holds no links to the host's files.
+  base::Status CheckInsideMedium(const WindowsPath& path, const std::string& host) const;
   /// The file's status: the one `known` holds, else asked of the host.
   static bool StatOf(const std::string& host, const KnownStat& known, struct stat* st);
   /// Keeps the name cache's listing of the host file's folder valid after

@@ -32,11 +32,6 @@ constexpr std::uint64_t kMaxLinkFile = 1u << 20;
 // link is made without.
 constexpr std::uint64_t kMaxIconSearch = 256u << 20;
 
-std::string RealPathOf(const std::string& path) {
-  std::unique_ptr<char, decltype(&free)> real(::realpath(path.c_str(), nullptr), &free);
-  return real ? std::string(real.get()) : std::string();
-}
-
 }  // namespace
 
 std::optional<DriveType> PrefixPlatform::ConfiguredDriveType(char letter) {
@@ -139,7 +134,7 @@ DriveType PrefixPlatform::GetDriveTypeA(std::string_view root) {
   if (drives_.IsMedium(letter)) return DriveType::kCdRom;
   base::Result<std::string> mounts = ReadHostFile(options_.mountinfo_path, 16u << 20);
   if (!mounts.ok()) return DriveType::kFixed;
-  std::string real = RealPathOf(*host);
+  std::string real = RealHostPath(*host);
   std::optional<MountEntry> mount = FindMount(*mounts, real.empty() ? *host : real);
   return mount ? DriveTypeForFileSystem(mount->fs_type) : DriveType::kFixed;
 }
@@ -152,7 +147,7 @@ base::Result<VolumeInfo> PrefixPlatform::GetVolumeInformationA(std::string_view 
   bool cd = type == DriveType::kCdRom;
   base::Result<std::string> mounts = ReadHostFile(options_.mountinfo_path, 16u << 20);
   if (mounts.ok()) {
-    std::string real = RealPathOf(*host);
+    std::string real = RealHostPath(*host);
     if (auto mount = FindMount(*mounts, real.empty() ? *host : real)) {
       info.name = ToAnsi(LabelOfDevice(mount->source, options_.by_label_dir));
     }
