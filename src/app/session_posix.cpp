@@ -1,6 +1,7 @@
 // The session on a POSIX host: the game goes into a Wine prefix, the pages
 // are Qt windows (a module loaded only when windows are shown) or the
 // console, and the terminal, the command line and the log are UTF-8.
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -59,6 +60,9 @@ class PosixSession : public Session {
     // Only now, after the last registry write: the Wine this starts owns
     // the registry files while it runs.
     for (const std::string& line : platform_->MakeMenuEntries()) log().Write(line);
+    // The server those runs started would refuse the next install for a
+    // few seconds more: it ends before we do.
+    if (std::string waited = platform_->WaitForOwnWine(); !waited.empty()) log().Write(waited);
   }
 
  private:
@@ -98,6 +102,13 @@ base::Status PosixSession::Open() {
   options.medium_dir = invocation_.medium;
   options.program_name = fs::path(invocation_.executable).filename().string();
   options.code_page = invocation_.code_page;
+  options.made_by_wine = true;
+  if (std::FILE* file = log().file()) options.aside_fd = ::fileno(file);
+  // Wine takes seconds to make a prefix: the person sees why nothing moves.
+  options.progress = [this](const std::string& line) {
+    std::fprintf(stderr, "cdsetup: %s\n", line.c_str());
+    log().Write(line);
+  };
   auto opened = platform::PrefixPlatform::Open(options);
   if (!opened.ok()) {
     return base::Status::Refused("cannot use the prefix " + prefix + ": " +
@@ -109,6 +120,7 @@ base::Status PosixSession::Open() {
   if (base::Status writable = platform_->RegistryWritable(); !writable.ok()) return writable;
   log().Write("prefix " + prefix + ", medium " + invocation_.medium + ", code page " +
               std::to_string(platform_->AnsiCodePage()));
+  if (!platform_->prefix_note().empty()) log().Write(platform_->prefix_note());
 
   framework::UiBackend* shown = nullptr;
   if (qt_) {

@@ -1,5 +1,6 @@
 #include "platform/prefix/host_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -158,6 +160,25 @@ base::Status WriteHostFileAtomically(const std::string& path, std::string_view c
   }
   if (!s.ok()) ::unlink(tmp.c_str());
   return s;
+}
+
+void RemoveStaleTemporariesOf(const std::string& path) {
+  const std::string dir = DirectoryOf(path);
+  // mkstemp's names: "." + the file's name + "." + six characters.
+  const std::string stem = "." + path.substr(path.rfind('/') + 1) + ".";
+  DIR* listing = ::opendir(dir.c_str());
+  if (listing == nullptr) return;
+  const std::time_t stale = std::time(nullptr) - 10 * 60;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() != stem.size() + 6 || name.substr(0, stem.size()) != stem) continue;
+    const std::string temp = dir + "/" + std::string(name);
+    struct stat st;
+    if (::lstat(temp.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime < stale) {
+      ::unlink(temp.c_str());
+    }
+  }
+  ::closedir(listing);
 }
 
 base::Status CopyHostFile(const std::string& from, const std::string& to, bool replace) {

@@ -36,6 +36,11 @@ base::Result<std::string> ReadOpenHostFile(int fd, const std::string& path, std:
 /// the temporary file is removed.
 base::Status WriteHostFileAtomically(const std::string& path, std::string_view content);
 
+/// Removes what interrupted atomic writes of `path` left beside it: its
+/// temporary files, unchanged for over ten minutes (a write in progress
+/// elsewhere takes milliseconds).
+void RemoveStaleTemporariesOf(const std::string& path);
+
 /// Copies a regular file. With `replace` (a target is there) the copy goes to
 /// a temporary file beside the target, renamed over it when whole, so that a
 /// failure leaves the old file (even a read-only one is replaced); without,

@@ -76,14 +76,19 @@ base::Result<std::unique_ptr<PrefixPlatform>> PrefixPlatform::Open(const PrefixO
   if (!StatPath(options.medium_dir, &st) || !S_ISDIR(st.st_mode)) {
     return base::Status::NotFound("the medium " + options.medium_dir + " is not a directory");
   }
-  base::Status s = EnsurePrefix(options.prefix_dir, p->options_.user);
-  if (!s.ok()) return s;
+  if (!p->options_.runner)
+    p->options_.runner = std::make_shared<PosixProcessRunner>(options.aside_fd);
+  PrefixMaking making{options.made_by_wine ? p->options_.runner.get() : nullptr, options.progress};
+  base::Result<std::string> ensured = EnsurePrefix(options.prefix_dir, p->options_.user, making);
+  if (!ensured.ok()) return ensured.status();
+  p->prefix_note_ = std::move(ensured).value();
   p->drives_ = DriveMap::Load(options.prefix_dir);
   std::optional<char> cd = p->drives_.AddMedium(options.medium_dir);
   if (!cd) return base::Status::Refused("no free drive letter for the medium");
   p->cwd_.drive = *cd;
   p->InitLocale();
   p->InitRegistry();
+  p->CompleteShellFolders();
   return p;
 }
 

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,6 +40,13 @@ struct PrefixOptions {
   // Wine keeps it, and the running processes, when empty.
   std::string wineserver_root;
   std::shared_ptr<ProcessRunner> runner;  // a PosixProcessRunner when empty
+  // A missing prefix is made by Wine where it is installed; else (and in
+  // tests, which need no whole Windows) the minimal one.
+  bool made_by_wine = false;
+  // Where Wine's own output goes (the log); nowhere when -1.
+  int aside_fd = -1;
+  // Told of a long step, such as Wine making the prefix.
+  std::function<void(const std::string&)> progress;
 };
 
 class PrefixPlatform : public Platform {
@@ -63,6 +71,13 @@ class PrefixPlatform : public Platform {
   };
 
   const DriveMap& drives() const { return drives_; }
+  /// What opening the prefix made or repaired, for the log; empty when it
+  /// was whole.
+  const std::string& prefix_note() const { return prefix_note_; }
+  /// Waits until the Wine server that this run's Wine programs started has
+  /// ended, so that the next run finds the prefix free; not when a program
+  /// was left running. Says what it did for the log (empty: nothing).
+  std::string WaitForOwnWine();
   const std::string& prefix_dir() const { return options_.prefix_dir; }
   const CodePage& code_page() const { return *code_page_; }
   /// Takes paths and texts in `code_page` from now on, as when the script's
@@ -163,12 +178,17 @@ class PrefixPlatform : public Platform {
   std::string ToAnsi(std::string_view host_name) const;
   void InitLocale();
   void InitRegistry();
+  /// Sets the Start-menu folder's Shell Folders value where the prefix lacks it.
+  void CompleteShellFolders();
   /// The host directory of the drive root `root` ("c:\"), when it is there.
   std::optional<std::string> DriveRoot(std::string_view root) const;
   /// The type set for a drive in HKLM\Software\Wine\Drives, when set.
   std::optional<DriveType> ConfiguredDriveType(char letter);
 
   PrefixOptions options_;
+  std::string prefix_note_;
+  bool ran_wine_ = false;           // Wine programs ran and were waited for
+  bool left_wine_running_ = false;  // one was started and left running
   std::unique_ptr<CodePage> code_page_;
   DriveMap drives_;
   WindowsPath cwd_;

@@ -16,6 +16,7 @@
 #include "platform/prefix/drive_info.h"
 #include "platform/prefix/host_file.h"
 #include "platform/prefix/locale_table.h"
+#include "platform/prefix/prefix_layout.h"
 #include "platform/prefix/prefix_platform.h"
 #include "platform/prefix/program_icon.h"
 #include "platform/prefix/shell_link.h"
@@ -52,7 +53,8 @@ std::optional<DriveType> PrefixPlatform::ConfiguredDriveType(char letter) {
 }
 
 void PrefixPlatform::InitLocale() {
-  runner_ = options_.runner ? options_.runner : std::make_shared<PosixProcessRunner>();
+  runner_ =
+      options_.runner ? options_.runner : std::make_shared<PosixProcessRunner>(options_.aside_fd);
   std::string locale = options_.locale.empty() ? LocaleFromEnvironment() : options_.locale;
   WindowsLocale windows = LookUpWindowsLocale(locale);
   language_id_ = FormatLanguageId(windows.language_id);
@@ -79,6 +81,27 @@ int PrefixPlatform::LanguageCodePage(std::string_view language_id) {
 std::size_t PrefixPlatform::FindInvalidByte(std::string_view text, int code_page) {
   if (code_page == code_page_->number()) return code_page_->FindInvalidByte(text);
   return CodePage(code_page).FindInvalidByte(text);
+}
+
+void PrefixPlatform::CompleteShellFolders() {
+  // A prefix whose user.reg lacks the value (a bare drive_c made by hand)
+  // would have the Start-menu folder made from the root of the current drive.
+  const char kShellFolders[] =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  base::Result<RegKey> key = registry_->Open(RegRoot::kCurrentUser, kShellFolders);
+  if (key.ok()) {
+    const bool known = registry_->Query(*key, "Programs").ok();
+    registry_->Close(*key);
+    if (known) return;
+  }
+  if (!registry_->Writable().ok()) return;  // Wine's server keeps it; the run stops on that
+  key = registry_->Create(RegRoot::kCurrentUser, kShellFolders);
+  if (!key.ok()) return;
+  if (registry_->Set(*key, "Programs", ProgramsFolderFor(ToAnsi(options_.user))).ok()) {
+    prefix_note_ +=
+        (prefix_note_.empty() ? "" : "; ") + std::string("completed the Start-menu folder value");
+  }
+  registry_->Close(*key);
 }
 
 void PrefixPlatform::InitRegistry() {
@@ -232,7 +255,8 @@ base::Result<int> PrefixPlatform::StartProcess(std::string_view path,
     // Host programs, wine among them, take their arguments in UTF-8.
     for (const std::string& arg : args) argv.push_back(code_page_->ToUtf8(arg));
   }
-  return runner_->Run(argv, env, wait, Output::kShown);
+  if (argv[0] == "wine") (wait == Wait::kYes ? ran_wine_ : left_wine_running_) = true;
+  return runner_->Run(argv, env, wait, Output::kAside);
 }
 
 base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
@@ -290,6 +314,7 @@ base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
     }
   }
   base::Result<std::string> bytes = EncodeShellLink(link, *code_page_);
+  RemoveStaleTemporariesOf(*host);  // of an earlier run killed while it wrote
   if (!bytes.ok()) return bytes.status();
   base::Status saved =
       WriteHostFileAtomically(*host, *bytes).WithContext("save the link " + std::string(link_path));
@@ -308,12 +333,13 @@ std::vector<std::string> PrefixPlatform::MakeMenuEntries() {
     lines.push_back("no menu entries for the links: wine is not installed");
     return lines;
   }
+  ran_wine_ = true;
   for (const auto& [host, link] : links_) {
     // Wine's own notices (a first start updating the prefix, its debug
     // lines) would land on the person's terminal after the closing words.
     base::Result<int> ran =
         runner_->Run({"wine", "winemenubuilder", link}, {{"WINEPREFIX", options_.prefix_dir}},
-                     Wait::kYes, Output::kDiscarded);
+                     Wait::kYes, Output::kAside);
     if (!ran.ok()) {
       lines.push_back("no menu entry for " + link + ": " + ran.status().ToString());
     } else if (*ran != 0) {
@@ -325,6 +351,23 @@ std::vector<std::string> PrefixPlatform::MakeMenuEntries() {
   }
   links_.clear();
   return lines;
+}
+
+std::string PrefixPlatform::WaitForOwnWine() {
+  // A program started and not waited for (the Start-menu folder, open on
+  // the desktop) keeps the server for as long as the person wants it.
+  if (!ran_wine_ || left_wine_running_) return std::string();
+  const std::string root = options_.wineserver_root;
+  const std::string& prefix = options_.prefix_dir;
+  if (!FindWineServer(
+          prefix, root.empty() ? DefaultWineServerSearch(prefix) : WineServerSearch{{root}, ""})) {
+    return std::string();
+  }
+  base::Result<int> waited =
+      runner_->Run({"wineserver", "-w"}, {{"WINEPREFIX", prefix}}, Wait::kYes, Output::kAside);
+  ran_wine_ = false;
+  return waited.ok() ? "waited for the Wine server of the prefix to end"
+                     : "cannot wait for the Wine server: " + waited.status().ToString();
 }
 
 base::Result<ShellLinkSpec> PrefixPlatform::ReadShellLink(std::string_view link_path) {

@@ -87,8 +87,12 @@ base::Result<int> PosixProcessRunner::Run(
     ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
   }
-  if (output == Output::kDiscarded || detached) {
-    ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  if (output == Output::kAside || detached) {
+    if (aside_fd_ >= 0) {
+      ::posix_spawn_file_actions_adddup2(&actions, aside_fd_, STDOUT_FILENO);
+    } else {
+      ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    }
     ::posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   }
   pid_t pid = 0;

@@ -10,9 +10,10 @@
 
 namespace cdsetup::platform {
 
-/// Where a started program's output goes: where ours goes, or nowhere (a
-/// helper whose chatter would garble the person's terminal).
-enum class Output { kShown, kDiscarded };
+/// Where a started program's output goes: where ours goes, or aside (a
+/// helper whose chatter would garble the person's terminal): into the
+/// runner's aside file, the log, or nowhere when it has none.
+enum class Output { kShown, kAside };
 
 class ProcessRunner {
  public:
@@ -34,6 +35,9 @@ class ProcessRunner {
 /// waited for are reaped on later calls, so they leave no zombies behind.
 class PosixProcessRunner : public ProcessRunner {
  public:
+  /// `aside_fd`, when not -1, receives the output put aside; it is not
+  /// owned and must stay open while programs are started.
+  explicit PosixProcessRunner(int aside_fd = -1) : aside_fd_(aside_fd) {}
   base::Result<int> Run(const std::vector<std::string>& argv,
                         const std::vector<std::pair<std::string, std::string>>& env, Wait wait,
                         Output output) override;
@@ -41,6 +45,7 @@ class PosixProcessRunner : public ProcessRunner {
 
  private:
   void ReapFinished();
+  int aside_fd_;
   std::vector<int> running_;
 };
 

@@ -46,7 +46,7 @@ TEST_F(PrefixProcesses, WindowsProgramRunsThroughWineWithThePrefix) {
   EXPECT_EQ(runner_->starts[0].argv,
             (std::vector<std::string>{"wine", medium("DirectX/DXSETUP.exe"), "/silent"}));
   EXPECT_EQ(runner_->starts[0].wait, Wait::kYes);
-  EXPECT_EQ(runner_->starts[0].output, Output::kShown);
+  EXPECT_EQ(runner_->starts[0].output, Output::kAside);
   EXPECT_EQ(runner_->starts[0].env,
             (std::vector<std::pair<std::string, std::string>>{{"WINEPREFIX", temp_ / "prefix"}}));
 }
@@ -145,7 +145,7 @@ TEST_F(PrefixProcesses, MenuEntriesAreAskedOfWineForEveryLinkWritten) {
             (std::vector<std::string>{"wine", "winemenubuilder", utf8 + "Demo.lnk"}));
   EXPECT_EQ(runner_->starts[0].wait, Wait::kYes);
   // Wine's notices would follow the closing words on the person's terminal.
-  EXPECT_EQ(runner_->starts[0].output, Output::kDiscarded);
+  EXPECT_EQ(runner_->starts[0].output, Output::kAside);
   EXPECT_EQ(runner_->starts[0].env,
             (std::vector<std::pair<std::string, std::string>>{{"WINEPREFIX", temp_ / "prefix"}}));
   // Asked once: the next call has nothing new.
@@ -172,11 +172,14 @@ TEST(PosixProcessRunner, WaitsAndReportsTheExitStatus) {
   EXPECT_FALSE(runner.HasProgram("no-such-program-here"));
 }
 
-// What a program prints reaches our own output, or nowhere when discarded.
-TEST(PosixProcessRunner, DiscardedOutputReachesNeitherStream) {
+// What a program prints reaches our own output, or when put aside, the
+// runner's aside file (the log) or nowhere.
+TEST(PosixProcessRunner, OutputPutAsideReachesTheAsideFileOnly) {
   testing::ScopedTempDir temp;
   const std::string path = temp / "out.txt";
-  auto printed = [&](Output output) {
+  const std::string aside_path = temp / "aside.txt";
+  const int aside = ::open(aside_path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+  auto printed = [&](Output output, int aside_fd) {
     std::fflush(stdout);
     std::fflush(stderr);
     const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -184,7 +187,7 @@ TEST(PosixProcessRunner, DiscardedOutputReachesNeitherStream) {
     ::dup2(file, STDOUT_FILENO);
     ::dup2(file, STDERR_FILENO);
     ::close(file);
-    PosixProcessRunner runner;
+    PosixProcessRunner runner(aside_fd);
     auto status =
         runner.Run({"/bin/sh", "-c", "echo out; echo err >&2; exit 3"}, {}, Wait::kYes, output);
     ::dup2(saved_out, STDOUT_FILENO);
@@ -194,8 +197,12 @@ TEST(PosixProcessRunner, DiscardedOutputReachesNeitherStream) {
     EXPECT_TRUE(status.ok() && *status == 3);
     return testing::ReadFile(path);
   };
-  EXPECT_EQ(printed(Output::kShown), "out\nerr\n");
-  EXPECT_EQ(printed(Output::kDiscarded), "");
+  EXPECT_EQ(printed(Output::kShown, aside), "out\nerr\n");
+  EXPECT_EQ(printed(Output::kAside, -1), "");
+  EXPECT_EQ(testing::ReadFile(aside_path), "");
+  EXPECT_EQ(printed(Output::kAside, aside), "");
+  EXPECT_EQ(testing::ReadFile(aside_path), "out\nerr\n");
+  ::close(aside);
 }
 
 // A program nobody waits for (explorer.exe on the Start-menu folder) must not
