@@ -144,6 +144,9 @@ class CInstallDlg : public framework::CDialog {
   base::Status ChooseInstallType(Run& run);
   base::Status ChooseTargetDirectory(Run& run);
   base::Status MakeTargetDirectory(Run& run);
+  /// Asks whether to go on when the target's drive has less free space
+  /// than the copy adds (`needed`); an IoError for No.
+  base::Status CheckFreeSpace(Run& run, std::uint64_t needed);
   base::Status CheckRegistry(Run& run);
   base::Status CopyFiles(Run& run);
   base::Status RegisterInstallation(Run& run);

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "app/install_dlg.h"
+#include "app/own_texts.h"
 #include "base/ascii.h"
 #include "base/limits.h"
 #include "copy/copy_progress_dlg.h"
@@ -13,6 +14,7 @@
 #include "pages/licence_dlg.h"
 #include "pages/target_dir_dlg.h"
 #include "platform/create_directory_path.h"
+#include "script/section_code_page.h"
 
 namespace cdsetup::app {
 
@@ -88,15 +90,24 @@ Status CInstallDlg::MakeTargetDirectory(Run& run) {
         resources::IDP_PATH_TOO_LONG);
     return Status::Refused("the path is too long: " + m_szTargetDir);
   }
-  // The longest file the copy will make must fit a path too: refused now,
-  // the copy would stop midway with files written.
-  const copy::LongestPath longest = copy::LongestListPath(run.texts, run.copy_page.install_type());
-  if (m_szTargetDir.size() + 1 + longest.length > base::kMaxText) {
+  // The longest file the copy will make must fit a path too, and the
+  // files the drive: refused or asked now, the copy would stop midway with
+  // files written.
+  const copy::ListMeasure list =
+      copy::MeasureList(run.texts, run.copy_page.install_type(), m_szTargetDir);
+  if (m_szTargetDir.size() + 1 + list.longest > base::kMaxText) {
     Ask(run.texts.Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
         resources::IDP_PATH_TOO_LONG);
-    return Status::Refused("the path is too long: " + m_szTargetDir + "\\" + longest.entry +
+    return Status::Refused("the path is too long: " + m_szTargetDir + "\\" + list.longest_entry +
                            " would be over " + std::to_string(base::kMaxText) + " characters");
   }
+  std::uint64_t needed = list.bytes;
+  // The copies of the script and of the picture go there too.
+  for (const std::string& file : {std::string("install.ini"), run.texts.Get("Bitmap")}) {
+    if (file.empty()) continue;
+    if (auto info = P().GetFileInfo(file); info.ok() && !info->is_directory) needed += info->size;
+  }
+  if (Status room = CheckFreeSpace(run, needed); !room.ok()) return room;
   if (!P().SetCurrentDirectoryA(m_szTargetDir).ok()) {
     if (Ask(run.texts.Get("IDS_E_DIR_DOESNOT_EXIST"), run.caption, MB_YESNO | MB_ICONQUESTION,
             resources::IDP_CREATE_DIRECTORY) != IDYES) {
@@ -112,6 +123,33 @@ Status CInstallDlg::MakeTargetDirectory(Run& run) {
   // Going back to where the run started is not part of the result.
   (void)P().SetCurrentDirectoryA(saved);
   return Status::Ok();
+}
+
+Status CInstallDlg::CheckFreeSpace(Run& run, std::uint64_t needed) {
+  const std::string& target = m_szTargetDir;
+  // Only a drive letter's space is known; a network path is not asked about.
+  if (target.size() < 2 || target[1] != ':' || !base::IsAsciiAlpha(target[0])) {
+    return Status::Ok();
+  }
+  const std::string root = target.substr(0, 2) + "\\";
+  const base::Result<platform::DiskSpace> space = P().GetDiskFreeSpaceA(root);
+  if (!space.ok()) {
+    Log("free space of " + root + " unknown: " + space.status().ToString());
+    return Status::Ok();
+  }
+  const std::uint64_t free = space->FreeBytes();
+  Log("the copy needs " + std::to_string(needed) + " bytes; " + root + " has " +
+      std::to_string(free) + " free");
+  if (needed <= free) return Status::Ok();
+  const std::string question = NotEnoughSpaceText(
+      script::SectionLanguageId(run.texts.script(), run.texts.language()), root, needed, free);
+  if (Ask(question, run.caption, MB_YESNO | MB_ICONEXCLAMATION, resources::IDP_NOT_ENOUGH_SPACE) ==
+      IDYES) {
+    Log("going on although the drive looks too full");
+    return Status::Ok();
+  }
+  return Status::IoError("not enough free space on " + root + ": " + std::to_string(needed) +
+                         " bytes needed, " + std::to_string(free) + " free");
 }
 
 Status CInstallDlg::CheckRegistry(Run& run) {

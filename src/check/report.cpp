@@ -1,7 +1,8 @@
 #include "check/report.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "base/number_text.h"
 
 namespace cdsetup::check {
 
@@ -25,9 +26,8 @@ std::string Report::Summary() const {
 }
 
 std::string Bytes(unsigned long long bytes) {
-  char mb[32];
-  std::snprintf(mb, sizeof mb, "%.1f", static_cast<double>(bytes) / (1024.0 * 1024.0));
-  return std::to_string(bytes) + " bytes (" + mb + " MB)";
+  return std::to_string(bytes) + " bytes (" +
+         base::FormatTenths(static_cast<double>(bytes) / (1024.0 * 1024.0)) + " MB)";
 }
 
 }  // namespace cdsetup::check

@@ -1,24 +1,33 @@
-// How long the paths an install type's list makes below the target get: each
-// plain file's own, and for a sound archive its folder and the longest name
-// inside it (a WAV is as long as its entry). The target is refused before
-// the copy when the longest would not fit a path, instead of the copy
-// stopping midway with files already written.
+// What an install type's list will make below the target, found before the
+// copy so that a target that cannot hold it is refused or questioned
+// instead of the copy stopping midway with files already written: the
+// longest path (each plain file's own; for a sound archive its folder and
+// the longest name inside it, a WAV being as long as its entry), and the
+// bytes it will add (plain files, and the WAV files their entries become).
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "script/localized_texts.h"
 
 namespace cdsetup::copy {
 
-/// The longest path below the target (without the target and its "\\") that
-/// the list of `install_type` makes, and which entry makes it. An archive
-/// that cannot be read counts with its folder only: the copy reports it.
-struct LongestPath {
-  std::size_t length = 0;
-  std::string entry;
+struct ListMeasure {
+  /// The longest path below the target (without the target and its "\\"),
+  /// and which entry makes it.
+  std::size_t longest = 0;
+  std::string longest_entry;
+  /// The bytes the copy adds to the target's drive: what it writes, less
+  /// the files of the same names there now, which it replaces.
+  std::uint64_t bytes = 0;
 };
-LongestPath LongestListPath(const script::LocalizedTexts& texts, const std::string& install_type);
+
+/// Measures the list of `install_type` for the target folder `target_dir`.
+/// An archive that cannot be read counts with its folder and the entries
+/// read before the damage: the copy reports it.
+ListMeasure MeasureList(const script::LocalizedTexts& texts, const std::string& install_type,
+                        const std::string& target_dir);
 
 }  // namespace cdsetup::copy

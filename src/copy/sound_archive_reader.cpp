@@ -1,5 +1,6 @@
 #include "copy/sound_archive_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -93,6 +94,41 @@ base::Status SoundArchiveReader::CopyData(std::FILE* out) {
 
 base::Status SoundArchiveReader::SkipData() {
   return CopyData(nullptr);
+}
+
+base::Status SoundArchiveReader::SkipDataKeepingEnds(std::size_t each, std::string& head,
+                                                     std::string& tail) {
+  if (broken_ || pending_span_ == 0) return base::Status::Corrupt("no archive entry to read");
+  head.clear();
+  tail.clear();
+  auto read = [this](std::string& into, std::uint64_t n) {
+    into.resize(static_cast<std::size_t>(n));
+    if (std::fread(into.data(), 1, into.size(), file_) != into.size()) {
+      broken_ = true;
+      return false;
+    }
+    pending_ -= n;
+    return true;
+  };
+  if (pending_ <= 2 * std::uint64_t{each}) {
+    if (!read(head, pending_)) return base::Status::IoError("read error in the archive");
+  } else {
+    if (!read(head, each)) return base::Status::IoError("read error in the archive");
+    // In steps a 32-bit long holds.
+    for (std::uint64_t middle = pending_ - each; middle > 0;) {
+      const std::uint64_t step = std::min<std::uint64_t>(middle, 1u << 30);
+      if (std::fseek(file_, static_cast<long>(step), SEEK_CUR) != 0) {
+        broken_ = true;
+        return base::Status::IoError("read error in the archive");
+      }
+      middle -= step;
+      pending_ -= step;
+    }
+    if (!read(tail, each)) return base::Status::IoError("read error in the archive");
+  }
+  consumed_ += pending_span_;
+  pending_span_ = 0;
+  return base::Status::Ok();
 }
 
 }  // namespace cdsetup::copy

@@ -71,6 +71,10 @@ class SoundArchiveReader {
   base::Status CopyData(std::FILE* out);
   /// Steps over the data of the entry just read.
   base::Status SkipData();
+  /// Steps over the data of the entry just read, keeping its first and its
+  /// last `each` bytes (all of it, in `head`, when shorter than twice that);
+  /// the middle is passed by seeking.
+  base::Status SkipDataKeepingEnds(std::size_t each, std::string& head, std::string& tail);
 
  private:
   std::FILE* file_;

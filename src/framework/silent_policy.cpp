@@ -62,6 +62,7 @@ int SilentPolicy::AnswerMessageBox(const MessageBoxRequest& request) {
       return IDYES;
     case resources::IDP_RUN_EXTRA_PROGRAM:
     case resources::IDP_INSTALL_DIRECTX:
+    case resources::IDP_NOT_ENOUGH_SPACE:  // nobody is there to make room
       return IDNO;
     case resources::IDP_DIRECTORY_UNREADABLE:
       return IDCANCEL;

@@ -1,7 +1,6 @@
 #include "pages/drive_rows.h"
 
-#include <cstdio>
-
+#include "base/number_text.h"
 #include "resources/resource_ids.h"
 
 namespace cdsetup::pages {
@@ -22,9 +21,7 @@ std::string FormatFreeSpace(std::uint64_t bytes) {
     unit = kUnits[index++];
     v /= 1024;
   } while (v > 1024 && index < 4);
-  char text[64];
-  std::snprintf(text, sizeof text, "%.1f%s", v, unit);
-  return text;
+  return base::FormatTenths(v) + unit;
 }
 
 int DriveIconId(int kind) {

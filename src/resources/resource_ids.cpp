@@ -26,6 +26,8 @@ std::string_view MessageName(int id) {
       return "run-extra-program";
     case IDP_INSTALL_DIRECTX:
       return "install-directx";
+    case IDP_NOT_ENOUGH_SPACE:
+      return "not-enough-space";
     default:
       return "message";
   }

@@ -265,6 +265,41 @@ TEST_F(InstallSequenceTest, ATargetTooLongForTheLongestFileIsRefusedBeforeTheCop
   EXPECT_FALSE(testing::Exists(c_drive(std::string(237, 'g'))));  // nothing made, nothing copied
 }
 
+// A drive with 100 kB free, less than the demo's standard install.
+class SmallDrive : public testing::ForwardingPlatform {
+ public:
+  using ForwardingPlatform::ForwardingPlatform;
+  base::Result<platform::DiskSpace> GetDiskFreeSpaceA(std::string_view) override {
+    return platform::DiskSpace{8, 512, 25, 1024};
+  }
+};
+
+TEST_F(InstallSequenceTest, ADriveTooSmallIsAskedAboutBeforeAnythingIsWritten) {
+  SmallDrive drive(*platform_);
+  CInstallDlg main(windows(), drive, Polish());
+  ui_.ForNextDialog(
+      {ScriptedUi::Click(IDOK), BackAtMain(Outcome::kCopyFailed),
+       ScriptedUi::Do([this](CDialog&) { EXPECT_FALSE(testing::Exists(c_drive("Gry"))); }),
+       ScriptedUi::Click(IDOK), BackAtMain(Outcome::kInstalled), ScriptedUi::Click(IDCANCEL)});
+  // No: back to the main dialog with nothing made. Then Yes: it installs.
+  UpToTarget({ScriptedUi::Click(IDOK)});
+  ui_.AnswerNextBox(IDNO);
+  UpToTarget({ScriptedUi::Click(IDOK)});
+  ui_.ForNextDialog({ui_.Wait(5000)});
+  for (int answer : {IDYES, IDYES, IDOK, IDNO, IDNO, IDNO}) ui_.AnswerNextBox(answer);
+  EXPECT_EQ(main.DoModal(), IDCANCEL);
+  ASSERT_GE(ui_.boxes.size(), 2u);
+  EXPECT_EQ(ui_.boxes[0].id, resources::IDP_NOT_ENOUGH_SPACE);
+  const std::string& question = ui_.boxes[0].text;
+  EXPECT_EQ(question.rfind("Na dysku C:\\ jest za ma\xB3o miejsca: instalacja potrzebuje ", 0), 0u)
+      << question;
+  EXPECT_NE(question.find(" MB, a wolne jest 0.1 MB.\n\nCzy mimo to kontynuowa\xE6?"),
+            std::string::npos)
+      << question;
+  EXPECT_EQ(ui_.boxes[1].id, resources::IDP_NOT_ENOUGH_SPACE);
+  EXPECT_TRUE(testing::Exists(c_drive("Gry/Demo/demo.exe")));
+}
+
 TEST_F(InstallSequenceTest, APictureMissingFromTheMediumIsNoFailure) {
   std::filesystem::remove(medium("tlo.bmp"));
   CInstallDlg main(windows(), *platform_, Polish());

@@ -414,6 +414,29 @@ TEST_F(CdsetupTest, NothingIsWrittenOnTheCd) {
   EXPECT_TRUE(testing::FilesWithBytes(temp_ / "medium") == medium) << "the medium was changed";
 }
 
+// A drive too small for the install: a silent run ends as a failed copy
+// before it writes anything there.
+TEST_F(CdsetupTest, ASilentInstallOntoADriveTooSmallWritesNothing) {
+  const std::string small = temp_ / "small";
+  testing::MakeDirs(small);
+  if (::geteuid() != 0 || ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "cannot mount a tmpfs here";
+  }
+  struct Unmount {
+    std::string at;
+    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+  } unmount{small};
+  testing::MakeDirs(temp_ / "prefix/drive_c");
+  testing::MakeDirs(temp_ / "prefix/dosdevices");
+  ASSERT_EQ(::symlink(small.c_str(), (temp_ / "prefix/dosdevices/e:").c_str()), 0);
+  ProgramRun run = Cdsetup(Common() + " --silent --accept-licence --lang English --dir 'E:\\Demo'");
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_NE(ReadFile(temp_ / "log.txt").find("not enough free space on E:\\: "), std::string::npos)
+      << ReadFile(temp_ / "log.txt");
+  EXPECT_TRUE(testing::FilesWithBytes(small).empty());
+  EXPECT_FALSE(Exists(small + "/Demo"));
+}
+
 // Polish chosen on a machine that speaks English or German: the script's
 // Polish section is in code page 1250 whatever the system's, so every text
 // reaches the disk as the Polish it is: the folders on the host, the
