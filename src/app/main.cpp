@@ -17,6 +17,15 @@ int Fail(const std::string& why, int status = app::kExitUsage) {
   return status;
 }
 
+// A run that cannot begin: told on the terminal, and in a box where the
+// interface is windows.
+int FailToStart(const app::Invocation& invocation, const std::string& why, int status) {
+  Fail(why, status);
+  std::fflush(stderr);
+  app::ShowStartupFailure(invocation, why, status);
+  return status;
+}
+
 int ExitStatus(app::Outcome outcome) {
   switch (outcome) {
     case app::Outcome::kInstalled:
@@ -38,7 +47,8 @@ int main(int argc, char** argv) {
   app::Invocation invocation;
   if (std::optional<int> done = app::ParseCommandLine(argc, argv, invocation)) return *done;
   if (base::Status medium = app::LocateMedium(invocation); !medium.ok()) {
-    return Fail(medium.message());
+    return invocation.check ? Fail(medium.message())
+                            : FailToStart(invocation, medium.message(), app::kExitUsage);
   }
   if (invocation.check) {
     auto report = app::CheckMedium(invocation);
@@ -50,8 +60,8 @@ int main(int argc, char** argv) {
   auto session = app::OpenSession(invocation);
   if (!session.ok()) {
     // Wine owning the prefix's registry: the registration could not be made.
-    return Fail(session.status().message(),
-                session.status().IsBusy() ? app::kExitRegistrationFailed : app::kExitUsage);
+    return FailToStart(invocation, session.status().message(),
+                       session.status().IsBusy() ? app::kExitRegistrationFailed : app::kExitUsage);
   }
   const app::RunResult result = app::RunInstaller(**session);
   const int status = ExitStatus(result.outcome);

@@ -5,6 +5,8 @@
 #include "base/ascii.h"
 #include "base/limits.h"
 #include "check/medium_check.h"
+#include "framework/app.h"
+#include "resources/resource_ids.h"
 #include "ui/console/console_backend.h"
 #include "ui/console/terminal.h"
 
@@ -78,6 +80,19 @@ void Session::UseTextCodePage(int) {
   if (policy_ && !invocation_.directory.empty()) {
     policy_->SetDirectory(FromTerminal(invocation_.directory));
   }
+}
+
+void ShowFailureBox(framework::UiBackend& windows, const std::string& message) {
+  // The terminal's line is a clause after "cdsetup: "; the box, a sentence.
+  std::string sentence = message;
+  if (!sentence.empty()) sentence[0] = base::ToUpperAscii(sentence[0]);
+  if (!sentence.empty() && sentence.back() != '.' && sentence.back() != ')') sentence += '.';
+  framework::WindowManager manager;
+  manager.SetBackend(&windows);
+  framework::DesktopMessageBox(manager, sentence, "cdsetup",
+                               framework::MB_OK | framework::MB_ICONERROR,
+                               resources::IDP_STARTUP_FAILED);
+  manager.SetBackend(nullptr);
 }
 
 void Session::Start(framework::UiBackend* windows) {

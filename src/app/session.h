@@ -116,6 +116,16 @@ class Session {
 /// failure names its reason; kBusy when Wine owns the prefix's registry.
 base::Result<std::unique_ptr<Session>> OpenSession(const Invocation& invocation);
 
+/// Shows `message` (UTF-8), a failure that ends the run before its first
+/// page, in a message box when the run's interface is windows: started
+/// from the desktop, the person would see nothing else. Returns at once
+/// for the console and --silent, whose terminal has the line already.
+/// Where the windows cannot open, ends the process with `status`.
+void ShowStartupFailure(const Invocation& invocation, const std::string& message, int status);
+
+/// The box of ShowStartupFailure, on an interface already open.
+void ShowFailureBox(framework::UiBackend& windows, const std::string& message);
+
 /// What --check found, in UTF-8 for the terminal.
 struct CheckOutcome {
   std::vector<std::string> lines;

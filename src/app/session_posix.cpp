@@ -73,11 +73,17 @@ class PosixSession : public Session {
   std::unique_ptr<platform::PrefixPlatform> platform_;
 };
 
+// Whether the run's pages are Qt windows.
+bool WantsWindows(const Invocation& invocation) {
+  const std::string ui = !invocation.ui.empty()
+                             ? invocation.ui
+                             : (CDSETUP_WITH_QT && DisplayAvailable() ? "qt" : "console");
+  return ui == "qt" && !invocation.silent;
+}
+
 base::Status PosixSession::OpenWindows() {
   const bool chosen = !invocation_.ui.empty();
-  const std::string ui =
-      chosen ? invocation_.ui : (CDSETUP_WITH_QT && DisplayAvailable() ? "qt" : "console");
-  if (ui != "qt" || invocation_.silent) return base::Status::Ok();
+  if (!WantsWindows(invocation_)) return base::Status::Ok();
   // A display that cannot be opened ends the run here, with status 4,
   // before anything is written.
   auto opened =
@@ -160,6 +166,16 @@ std::string ExecutablePath(const char* argv0) {
   std::error_code ec;
   fs::path self = fs::read_symlink("/proc/self/exe", ec);
   return ec ? std::string(argv0) : self.string();
+}
+
+void ShowStartupFailure(const Invocation& invocation, const std::string& message, int status) {
+  if (!WantsWindows(invocation)) return;
+  auto opened = ui::qt::OpenQtWindows(invocation.executable, invocation.argv0.c_str(), status);
+  if (!opened.ok()) return;   // no module: the terminal's line is all there is
+  ui::qt::QtOptions options;  // the message is UTF-8 already
+  options.to_utf8 = [](std::string_view text) { return std::string(text); };
+  options.from_utf8 = [](std::string_view text) { return std::string(text); };
+  ShowFailureBox((*opened)->MakeBackend(options), message);
 }
 
 base::Result<std::unique_ptr<Session>> OpenSession(const Invocation& invocation) {

@@ -93,6 +93,14 @@ std::string ExecutablePath(const char* argv0) {
   return self.ok() ? self.value()->GetModuleFileNameA() : std::string(argv0);
 }
 
+void ShowStartupFailure(const Invocation& invocation, const std::string& message, int) {
+  if (invocation.silent || !(invocation.ui.empty() || invocation.ui == "windows")) return;
+  ui::win32::Win32Options options;
+  options.text_code_page = [] { return 65001u; };  // the message is UTF-8
+  ui::win32::Win32Backend dialogs(options);
+  ShowFailureBox(dialogs, message);
+}
+
 base::Result<std::unique_ptr<Session>> OpenSession(const Invocation& invocation) {
   auto session = std::make_unique<Win32Session>(invocation);
   if (base::Status opened = session->Open(); !opened.ok()) return opened;

@@ -28,6 +28,8 @@ std::string_view MessageName(int id) {
       return "install-directx";
     case IDP_NOT_ENOUGH_SPACE:
       return "not-enough-space";
+    case IDP_STARTUP_FAILED:
+      return "startup-failed";
     default:
       return "message";
   }

@@ -68,7 +68,9 @@ inline constexpr int IDP_SHORTCUTS_FAILED = 8;  // the Start-menu links or the r
 inline constexpr int IDP_SETUP_COMPLETE = 9;    // the closing message
 inline constexpr int IDP_RUN_EXTRA_PROGRAM = 10;
 inline constexpr int IDP_INSTALL_DIRECTX = 11;
-inline constexpr int IDP_NOT_ENOUGH_SPACE = 12;  // the target drive looks too full: go on?
+inline constexpr int IDP_NOT_ENOUGH_SPACE = 12;
+inline constexpr int IDP_STARTUP_FAILED =
+    13;  // the run cannot begin: why  // the target drive looks too full: go on?
 
 /// A short stable name of a message box id for logs ("create-directory");
 /// "message" for an id the table does not know.

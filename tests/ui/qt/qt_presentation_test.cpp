@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QStyle>
 
+#include "app/session.h"
 #include "framework/input.h"
 #include "pages/language_dlg.h"
 #include "pages/target_dir_dlg.h"
@@ -136,6 +137,27 @@ TEST_F(QtPresentation, DriveRowsIconTextAndRowHeight) {
   driver_->Start();
   EXPECT_EQ(page.DoModal(), IDCANCEL);
   EXPECT_FALSE(driver_->stalled()) << driver_->waiting_for();
+}
+
+// A run that cannot begin says why in a box of its own, as a sentence, on
+// windows that take the message's UTF-8 as it is.
+TEST_F(QtPresentation, AStartUpFailureIsShownInABox) {
+  ui::qt::QtOptions utf8;
+  utf8.to_utf8 = utf8.from_utf8 = [](std::string_view text) { return std::string(text); };
+  ui::qt::QtBackend backend(utf8);
+  testing::QtDriver driver(backend);
+  driver.Box([](QWidget& box) {
+    auto* message = qobject_cast<QMessageBox*>(&box);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->windowTitle(), QStringLiteral("cdsetup"));
+    EXPECT_EQ(message->icon(), QMessageBox::Critical);
+    EXPECT_EQ(message->text(),
+              QStringLiteral(u"The medium /media/\u017B\u00F3\u0142w holds no install.ini."));
+    ClickBox(box, QMessageBox::Ok);
+  });
+  driver.Start();
+  app::ShowFailureBox(backend, "the medium /media/\xC5\xBB\xC3\xB3\xC5\x82w holds no install.ini");
+  EXPECT_FALSE(driver.stalled()) << driver.waiting_for();
 }
 
 TEST_F(QtPresentation, CloseBoxOnEveryPage) {

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/session.h"
 #include "framework/app.h"
 #include "framework/data_exchange.h"
 #include "framework/window_manager.h"
@@ -53,6 +54,19 @@ HWND WaitForWindow(const char* class_name, const char* caption) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return nullptr;
+}
+
+// Waits for the message box with `caption`, reads its text and presses OK;
+// an empty text when no box came.
+std::wstring ReadAndConfirmBox(const char* caption) {
+  HWND box = WaitForWindow("#32770", caption);
+  if (!box) return std::wstring();
+  std::wstring text;
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (GetDlgCtrlID(c) == 0xFFFF) text = WideWindowText(c);
+  }
+  SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  return text;
 }
 
 using testing::Win32Driver;
@@ -346,14 +360,7 @@ TEST_F(Win32BackendTest, TextsKeepTheirLettersInTheScriptsCodePage) {
   });
   EXPECT_EQ(dialog.DoModal(), IDOK);
   person.join();
-  std::thread answer([&] {
-    HWND box = WaitForWindow("#32770", "Pytanie");
-    if (!box) return;
-    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-      if (GetDlgCtrlID(c) == 0xFFFF) box_text = WideWindowText(c);
-    }
-    SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-  });
+  std::thread answer([&] { box_text = ReadAndConfirmBox("Pytanie"); });
   MessageBoxRequest request;
   request.text = "Zainstalowa\xE6?";  // Zainstalować?
   request.caption = "Pytanie";
@@ -384,6 +391,18 @@ TEST_F(Win32BackendTest, AMessageBoxIsAnsweredByItsButton) {
   EXPECT_EQ(backend_.MessageBox(request), IDRETRY);
   person.join();
   EXPECT_EQ(shown, request.text);
+}
+
+// A run that cannot begin says why in a box of the system's own, the
+// message's UTF-8 shown with its letters, as a sentence.
+TEST(Win32StartUp, AFailureIsShownInABox) {
+  std::wstring box_text;
+  std::thread person([&] { box_text = ReadAndConfirmBox("cdsetup"); });
+  app::Invocation invocation;  // the windows, as started from the desktop
+  app::ShowStartupFailure(invocation,
+                          "the medium D:\\\xC5\xBB\xC3\xB3\xC5\x82w holds no install.ini", 4);
+  person.join();
+  EXPECT_EQ(box_text, L"The medium D:\\\u017B\u00F3\u0142w holds no install.ini.");
 }
 
 }  // namespace
