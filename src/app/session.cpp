@@ -89,9 +89,9 @@ void ShowFailureBox(framework::UiBackend& windows, const std::string& message) {
   if (!sentence.empty() && sentence.back() != '.' && sentence.back() != ')') sentence += '.';
   framework::WindowManager manager;
   manager.SetBackend(&windows);
-  framework::DesktopMessageBox(manager, sentence, "cdsetup",
-                               framework::MB_OK | framework::MB_ICONERROR,
-                               resources::IDP_STARTUP_FAILED);
+  using namespace framework;  // the box's flags, which Windows' headers make macros
+  DesktopMessageBox(manager, sentence, "cdsetup", MB_OK | MB_ICONERROR,
+                    resources::IDP_STARTUP_FAILED);
   manager.SetBackend(nullptr);
 }
 
@@ -107,7 +107,10 @@ void Session::Start(framework::UiBackend* windows) {
   // The converters' own lines would garble the pages: they go to the log.
   null_sink_.reset(std::fopen(ThisPlatform().null_device, "w"));
   std::FILE* diag = log_.file() ? log_.file() : null_sink_.get();
-  converter_ = std::make_unique<copy::AudioSoundConverter>(audio::AudioDiagnostics{diag, diag});
+  converter_ = std::make_unique<copy::AudioSoundConverter>(
+      audio::AudioDiagnostics{diag, diag}, log_.file()
+                                               ? copy::AudioSoundConverter::Reports::kKept
+                                               : copy::AudioSoundConverter::Reports::kNotKept);
 
   if (windows) {
     windows_.SetBackend(windows);

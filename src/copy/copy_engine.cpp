@@ -79,6 +79,7 @@ CopyEngine::CopyEngine(script::LocalizedTexts texts, const std::string& target_d
       platform_(texts_.platform()),
       target_dir_(target_dir),
       temp_tag_(RandomTag()),
+      converter_(converter),
       // Each worker busy, and the next entry written and waiting for one.
       conversions_(converter, conversion_workers, conversion_workers + 1) {}
 
@@ -122,6 +123,7 @@ void CopyEngine::Close() {
   while (!conversions_.empty()) {
     // Stopped or not yet renamed: the old WAV stays, the new one goes.
     for (const auto& done : conversions_.TakeFinished(-1)) {
+      NoteReport(done.job);
       base::IgnoreResult(platform_.DeleteFileA(done.job.temp_path), "gone with the copy");
       base::IgnoreResult(platform_.DeleteFileA(done.job.temp_output), "the converter may have");
     }
@@ -138,6 +140,7 @@ StepResult CopyEngine::Collect(int wait_ms) {
   StepResult result = StepResult::kGoOn;
   for (const auto& done : conversions_.TakeFinished(wait_ms)) {
     base::IgnoreResult(platform_.DeleteFileA(done.job.temp_path), "converted, or failed");
+    NoteReport(done.job);
     // In the order the entries were given: of two entries that make the
     // same WAV, the later one's replaces the earlier one's.
     base::Status status = done.status;
@@ -156,6 +159,20 @@ StepResult CopyEngine::Collect(int wait_ms) {
   }
   if (result == StepResult::kFailed) Close();
   return result;
+}
+
+void CopyEngine::NoteReport(const ConversionQueue::Job& job) {
+  const std::string report = converter_.TakeReport(job.output);
+  const std::size_t slash = job.final_output.rfind('\\');
+  const std::string sound = job.final_output.substr(slash == std::string::npos ? 0 : slash + 1);
+  for (std::size_t start = 0; start < report.size();) {
+    std::size_t end = report.find('\n', start);
+    if (end == std::string::npos) end = report.size();
+    std::string_view line = std::string_view(report).substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.empty()) notes_.push_back(sound + ": " + std::string(line));
+    start = end + 1;
+  }
 }
 
 std::string CopyEngine::TempName(const std::string& dir, std::string_view suffix) {
@@ -189,6 +206,7 @@ StepResult CopyEngine::StepList() {
   }
   const std::string source = script_.ReadText(install_type_, script::FamilyKey("%d", next_index_));
   current_file_ = JoinCut(copying_text_, source);
+  file_named_ = true;
   error_text_ = JoinCut(write_error_text_, source);
   if (base::Status safe = CheckListEntry(source); !safe.ok()) {
     ++next_index_;
@@ -273,6 +291,7 @@ StepResult CopyEngine::UnpackArchiveEntry() {
   ReplaceAll(display, ".ogg", ".wav");
   ReplaceAll(display, ".spx", ".wav");
   current_file_ = JoinCut(copying_text_, display);
+  file_named_ = true;
   position_ = random_.Next() % file_count_;
 
   if (entry.kind != kKindVorbis && entry.kind != kKindSpeex) {

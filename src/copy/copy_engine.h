@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/result.h"
 #include "copy/conversion_queue.h"
@@ -72,12 +74,18 @@ class CopyEngine {
   bool unpacking() const { return archive_ != nullptr; }
   /// "<IDS_KOPIUJE_TERAZ_PLIK> <name>", at most 259 characters.
   const std::string& current_file_text() const { return current_file_; }
+  /// Whether a step named a file (a list entry or an archive entry) since
+  /// the last call: closing an archive or waiting for conversions names none.
+  bool TakeFileNamed() { return std::exchange(file_named_, false); }
   /// "<IDS_E_WRITEOFILE> <source>" of the last list entry worked on; empty
   /// before the first step.
   const std::string& error_text() const { return error_text_; }
   /// Where the bar stands, and its upper end (a progress bar holds 16 bits).
   int progress_position() const { return position_; }
   int progress_range() const { return range_; }
+  /// What the conversions handed back since the last call reported, a line
+  /// each, led by the sound's name: for the log, after the step's own line.
+  std::vector<std::string> TakeNotes() { return std::exchange(notes_, {}); }
   /// Why the last kFailed happened, for logs; Ok otherwise.
   const base::Status& failure() const { return failure_; }
 
@@ -90,6 +98,8 @@ class CopyEngine {
   /// Hands back the finished conversions (waiting up to `wait_ms` for the
   /// oldest): kFailed for the first that failed, kGoOn otherwise.
   StepResult Collect(int wait_ms);
+  /// Keeps what the conversion of `job` reported, for TakeNotes.
+  void NoteReport(const ConversionQueue::Job& job);
   /// A name in `dir` (ending in "\\") for a file being written, which no
   /// list entry, archive entry or other installer's file can have; it ends
   /// in `suffix`.
@@ -126,7 +136,10 @@ class CopyEngine {
   RuntimeRandom random_;
   std::string temp_tag_;  // this engine's own part of its temporary names
   unsigned temp_count_ = 0;
+  SoundConverter& converter_;
   ConversionQueue conversions_;
+  std::vector<std::string> notes_;
+  bool file_named_ = false;
 };
 
 }  // namespace cdsetup::copy

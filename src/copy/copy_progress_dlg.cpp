@@ -64,11 +64,16 @@ void CCopyProgressDlg::OnTimer(UINT id) {
   StepResult result;
   do {
     result = m_pEngine->Step();
-    if (m_pStepLog && result != StepResult::kWaiting) {
+    // A line per file, and for the failure: closing an archive names none.
+    const bool named = m_pEngine->TakeFileNamed();
+    if (m_pStepLog && (named || result == StepResult::kFailed)) {
       m_pStepLog->Write("copy step: " + m_pEngine->current_file_text() +
                         (result == StepResult::kFailed
                              ? " (failed: " + m_pEngine->failure().ToString() + ")"
                              : ""));
+    }
+    if (m_pStepLog) {
+      for (const std::string& note : m_pEngine->TakeNotes()) m_pStepLog->Write("  " + note);
     }
   } while ((result == StepResult::kGoOn || result == StepResult::kWaiting) &&
            m_workClock() - start < kSliceMs);

@@ -24,6 +24,14 @@ class SoundConverter {
   /// Conversions of different entries may run at once on several threads.
   virtual base::Status Convert(std::uint32_t kind, const std::string& input,
                                const std::string& output, const std::atomic<bool>& stop) = 0;
+
+  /// What the conversion into `output` reported (the decoder's own lines),
+  /// handed over once after Convert returned; empty from a converter that
+  /// keeps no reports.
+  virtual std::string TakeReport(const std::string& output) {
+    (void)output;
+    return std::string();
+  }
 };
 
 }  // namespace cdsetup::copy

@@ -37,6 +37,23 @@ TEST(AudioSoundConverter, ConvertsVorbisAndSpeexEntriesByKind) {
   EXPECT_FALSE(testing::Exists(dir / "other.wav"));
 }
 
+TEST(AudioSoundConverter, KeptReportsAreHandedOverOnceAndLeaveNoFile) {
+  testing::ScopedTempDir dir;
+  testing::CapturedStream err;
+  AudioSoundConverter converter(audio::AudioDiagnostics{err.get(), err.get()},
+                                AudioSoundConverter::Reports::kKept);
+  testing::WriteFile(dir / "Intro.ogg",
+                     encoderkit::EncodeVorbis(encoderkit::VorbisOptions{},
+                                              encoderkit::SineTone(440, 0.3, 44100, 4410)));
+  ASSERT_TRUE(converter.Convert(kKindVorbis, dir / "Intro.ogg", dir / "intro.wav", kGoOn).ok());
+  const std::string report = converter.TakeReport(dir / "intro.wav");
+  EXPECT_NE(report.find("Bitstream is 1 channel, 44100Hz"), std::string::npos) << report;
+  EXPECT_EQ(converter.TakeReport(dir / "intro.wav"), "");
+  EXPECT_EQ(converter.TakeReport(dir / "other.wav"), "");
+  EXPECT_FALSE(testing::Exists(dir / "intro.wav.report"));
+  EXPECT_EQ(err.Text(), "");  // nothing went past the report
+}
+
 TEST(AudioSoundConverter, OnlyAnOutputThatWasNotWrittenIsAFailure) {
   testing::ScopedTempDir dir;
   testing::CapturedStream err;

@@ -56,6 +56,14 @@ class RecordingConverter : public SoundConverter {
     WriteFile(output, "wav:" + ReadFile(input));
     return base::Status::Ok();
   }
+  // Each conversion reports its input's bytes, on two lines.
+  std::string TakeReport(const std::string& output) override {
+    for (const Call& call : calls) {
+      if (call.output == output)
+        return "read " + std::to_string(ReadFile(output).size()) + "\r\n\ndone\n";
+    }
+    return std::string();
+  }
   std::vector<Call> calls;
   int fail_at = -1;
 };
@@ -284,6 +292,13 @@ TEST_F(CopyEngineArchiveTest, EntriesBecomeWavFilesInTheArchiveDirectory) {
     EXPECT_TRUE(call.output.ends_with(".wav")) << call.output;
   }
   EXPECT_EQ(ReadFile(c_drive("Games/Foo/DANE/intro.wav")), "wav:vorbis-data");
+  // What each conversion reported, a line each, led by its sound's name.
+  EXPECT_EQ(engine.TakeNotes(), (std::vector<std::string>{"intro.wav: read 15", "intro.wav: done",
+                                                          "\xB3\xF3"
+                                                          "d\x9F.wav: read 14",
+                                                          "\xB3\xF3"
+                                                          "d\x9F.wav: done"}));
+  EXPECT_TRUE(engine.TakeNotes().empty());
   // The output name is lowered through the code page: "łódź.wav" in UTF-8 on the host.
   EXPECT_EQ(ReadFile(c_drive("Games/Foo/DANE/\xC5\x82\xC3\xB3"
                              "d\xC5\xBA.wav")),

@@ -10,6 +10,7 @@
 #include "framework/controls.h"
 #include "resources/resource_ids.h"
 #include "sndpack/sound_archive_writer.h"
+#include "support/memory_log.h"
 #include "support/page_fixture.h"
 
 namespace cdsetup::copy {
@@ -100,9 +101,16 @@ TEST_F(CopyPageTest, StepsOnTheTimerAndEndsWithOneAfterTheList) {
       }),
       ui_.Wait(1000),
   });
+  testing::MemoryLog log;
+  page.SetStepLog(&log);
   EXPECT_EQ(page.DoModal(), IDOK);
   EXPECT_TRUE(testing::Exists(c_drive("Gra/b.txt")));
   ASSERT_EQ(converter_.outputs.size(), 2u);
+  // A line per file named, once: closing the archive adds none.
+  EXPECT_EQ(log.lines(), (std::vector<std::string>{
+                             "copy step: Kopiuj\xEA a.txt", "copy step: Kopiuj\xEA Dane\\m.snd",
+                             "copy step: Kopiuj\xEA x.wav", "copy step: Kopiuj\xEA y.wav",
+                             "copy step: Kopiuj\xEA b.txt"}));
   EXPECT_EQ(page.GetErrorText(),
             "B\xB3\xB9"
             "d b.txt");
