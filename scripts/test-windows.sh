@@ -24,6 +24,9 @@ source "$root/scripts/windows-prefix.sh"
 cleanup() {
   WINEPREFIX=$wine_prefix wineserver -k 2>/dev/null || true
   WINEPREFIX=$linux_prefix wineserver -k 2>/dev/null || true
+  if [ -d "$work/user/prefix" ]; then
+    runuser -u cdsetup-tester -- env WINEPREFIX="$work/user/prefix" wineserver -k 2>/dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -158,3 +161,31 @@ for language in pl_PL en_US; do
   echo "== cdsetup_tests.exe: installations through the dialogs, under $language"
   run_tests "$work/dialogs-$language.log" 'Win32Install.*' in_locale $language || exit 1
 done
+
+# Wine runs as root here, where nothing is refused for its rights: a re-install
+# over files the last one left read-only is tried as an ordinary user too, in
+# a prefix of that user's own, as a player would run it.
+echo "== as an ordinary user: a re-install over read-only files"
+user=cdsetup-tester
+if [ "$(id -u)" -eq 0 ]; then
+  id "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
+  user_home=$work/user
+  mkdir -p "$user_home"
+  chown "$user" "$user_home"
+  chmod 755 "$work"
+  as_user() { runuser -u "$user" -- env HOME="$user_home" WINEPREFIX="$user_home/prefix" "$@"; }
+  as_user wineboot -i >/dev/null 2>&1
+  ln -sfn "$medium" "$user_home/prefix/dosdevices/d:"
+  install_as_user() {
+    as_user wine 'D:\cdsetup.exe' --silent --accept-licence --type max --dir 'C:\Gra' \
+      >"$work/user-install.out" 2>&1
+  }
+  install_as_user || { cat "$work/user-install.out"; echo "test-windows: the first install as $user failed" >&2; exit 1; }
+  as_user wine cmd /c attrib +r 'C:\Gra\demo.exe' >/dev/null 2>&1
+  as_user wine cmd /c attrib +r 'C:\Gra\Dane\intro.wav' >/dev/null 2>&1
+  install_as_user || { cat "$work/user-install.out"; echo "test-windows: the re-install as $user failed" >&2; exit 1; }
+  as_user wineserver -k 2>/dev/null || true
+  echo "  installed twice as $user, the second time over read-only files"
+else
+  echo "  already an ordinary user: the runs above were made as one"
+fi

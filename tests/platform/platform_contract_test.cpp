@@ -180,6 +180,10 @@ TYPED_TEST(PlatformContract, CopiesOverwriteRefuseOnAskAndReplaceReadOnlyOnlyAft
   EXPECT_TRUE(
       this->P().CopyFileA(this->At("source.txt"), this->At("copy.txt"), true).IsAlreadyExists());
   EXPECT_EQ(this->Read(this->At("copy.txt")), "read-only source");
+  // A re-install replaces a read-only file of the last one, for any user.
+  ASSERT_TRUE(this->P().CopyFileA(this->At("ro.txt"), this->At("copy2.txt")).ok());
+  ASSERT_TRUE(this->P().CopyFileA(this->At("source.txt"), this->At("copy2.txt")).ok());
+  EXPECT_EQ(this->Read(this->At("copy2.txt")), "new content");
   ASSERT_TRUE(this->P().SetFileAttributesArchive(this->At("copy.txt")).ok());
   EXPECT_FALSE(this->P().GetFileInfo(this->At("copy.txt"))->is_read_only);
   ASSERT_TRUE(this->P().CopyFileA(this->At("source.txt"), this->At("copy.txt")).ok());
