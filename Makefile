@@ -82,6 +82,7 @@ bench-install: deps
 	./build/release/bin/install_bench
 
 fuzz: deps
+	@JOBS=$(JOBS) bash scripts/deps-fuzz.sh
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
 

@@ -67,7 +67,8 @@ fi
 
 # Fuzzing: the targets and their seed writer only, then each target in turn.
 begin fuzz
-if cmake --preset fuzz > "$logs/fuzz-build.log" 2>&1 &&
+if JOBS=$jobs bash scripts/deps-fuzz.sh > "$logs/fuzz-build.log" 2>&1 &&
+  cmake --preset fuzz >> "$logs/fuzz-build.log" 2>&1 &&
   cmake --build --preset fuzz -j "$jobs" --target fuzzers >> "$logs/fuzz-build.log" 2>&1; then
   bash scripts/fuzz-run.sh | tee "$logs/fuzz.txt"
   status=$?

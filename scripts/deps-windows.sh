@@ -13,27 +13,19 @@ deps=${CDSETUP_WINDOWS_DEPS_DIR:-$root/build/windows-deps}
 prefix=$deps/mingw
 host=x86_64-w64-mingw32
 jobs=${JOBS:-1}
+# shellcheck source=scripts/debian-sources.sh
+source "$root/scripts/debian-sources.sh"
 
 packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev mingw-w64-tools
   wine wine64
   dpkg-dev  # apt-get source unpacks with dpkg-source
+  passwd  # useradd: the re-install as an ordinary user
   googletest libcli11-dev
   cmake ninja-build make pkg-config file
   xvfb imagemagick  # make screenshots-windows: a display for Wine, BMP to PNG
 )
-
-# dpkg's lock may be held for a moment by another install on this machine.
-apt_retry() {
-  local i
-  for i in $(seq 1 60); do
-    if "$@"; then return 0; fi
-    echo "deps-windows.sh: apt busy or failed, retrying ($i)" >&2
-    sleep 5
-  done
-  return 1
-}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -53,50 +45,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     -o DPkg::Lock::Timeout=120 "${missing[@]}"
 fi
 
-# The private apt configuration: only deb-src lines, lists and archives of
-# its own.
-apt_dir=$deps/apt
-mkdir -p "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$apt_dir/sources.list.d" \
-  "$deps/src" "$deps/stamps" "$prefix"
-suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
-cat >"$apt_dir/sources.list" <<LIST
-deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian $suite main
-deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian $suite-updates main
-LIST
-apt_private=(
-  -o "Dir::Etc::sourcelist=$apt_dir/sources.list"
-  -o "Dir::Etc::sourceparts=$apt_dir/sources.list.d"
-  -o "Dir::State::Lists=$apt_dir/lists"
-  -o "Dir::Cache::Archives=$apt_dir/archives"
-  -o "Dir::Cache::pkgcache=$apt_dir/pkgcache.bin"
-  -o "Dir::Cache::srcpkgcache=$apt_dir/srcpkgcache.bin"
-  -o "APT::Sandbox::User=root"
-)
-have_lists() {
-  [ -n "$(find "$apt_dir/lists" -maxdepth 1 -name '*Sources*' 2>/dev/null)" ]
-}
-
-# The source version apt would fetch for a package.
-source_version() {
-  apt-cache "${apt_private[@]}" showsrc "$1" 2>/dev/null | awk '/^Version:/ { print $2; exit }'
-}
-
-# Fetches and unpacks a source package once per version; prints its folder.
-fetch_source() {
-  local name=$1 version=$2 dir=$deps/src/$name-$version
-  if [ ! -f "$dir/.unpacked" ]; then
-    rm -rf "$dir" "$deps/src/work-$name"
-    mkdir -p "$deps/src/work-$name"
-    (cd "$deps/src/work-$name" && apt-get "${apt_private[@]}" source -qq "$name=$version" >&2)
-    local unpacked
-    unpacked=$(find "$deps/src/work-$name" -mindepth 1 -maxdepth 1 -type d | head -n1)
-    mv "$unpacked" "$dir"
-    rm -rf "$deps/src/work-$name"
-    touch "$dir/.unpacked"
-  fi
-  echo "$dir"
-}
-
+mkdir -p "$prefix"
 # Configures, builds and installs an autotools package as a static library.
 # The stamp names the version and the options, so that either changing
 # builds the library again.
@@ -127,11 +76,7 @@ need_codecs=0
 for name in "${codecs[@]}"; do
   if ! ls "$deps/stamps/$name-"* >/dev/null 2>&1; then need_codecs=1; fi
 done
-# The lists are fetched when something is to be built, so that a run with
-# everything in place needs no network.
-if [ $need_codecs -eq 1 ] || ! have_lists; then
-  apt_retry apt-get "${apt_private[@]}" update -qq
-fi
+update_source_lists $need_codecs
 
 for name in "${codecs[@]}"; do
   version=$(source_version "$name")

@@ -13,6 +13,7 @@ packages=(
   qt6-translations-l10n  # the message boxes' buttons in the page's language
   clang clang-format clang-tidy  # clang-tidy brings run-clang-tidy, for make check
   python3  # scripts/check-layers, for make check
+  dpkg-dev  # apt-get source: make fuzz builds the codecs with coverage instrumentation
   libc6 util-linux
   vorbis-tools speex valgrind  # oggdec and speexdec, and instruction counts, for make bench-audio
   time  # GNU time: the installer's peak memory in make bench-install
