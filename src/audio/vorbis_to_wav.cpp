@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "audio/audio_converter.h"
+#include "audio/decoder_guard.h"
 #include "audio/input_buffer.h"
 #include "audio/output_file.h"
 #include "audio/wav_header.h"
@@ -27,7 +28,13 @@ ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char
   }
 
   OggVorbis_File vf;
-  if (ov_open(input, &vf, nullptr, 0) < 0) {
+  int opened = -1;
+  if (!RunDecoderGuarded([&] { opened = ov_open(input, &vf, nullptr, 0); })) {
+    std::fputs("Input is a damaged Vorbis stream: its headers made the decoder fault.\n", err);
+    std::fclose(input);  // the handle's own state is abandoned with it
+    return output.Close() ? ConversionResult::kNotSound : ConversionResult::kWriteFailed;
+  }
+  if (opened < 0) {
     // A failed open leaves the file with us, not with the handle.
     std::fputs("Input does not appear to be an Ogg bitstream.\n", err);
     std::fclose(input);
@@ -58,20 +65,29 @@ ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char
   int section = 0;
   bool stopped = false;
   std::uint32_t sample_bytes = 0;  // a 32-bit count, as the header holds it
-  while (!output.failed()) {
-    if (StopRequested()) {
-      stopped = true;
-      break;
+  const bool whole = RunDecoderGuarded([&] {
+    while (!output.failed()) {
+      if (StopRequested()) {
+        stopped = true;
+        break;
+      }
+      const long n = ov_read(&vf, output.Reserve(kPiece), kPiece, 0, 2, 1, &section);
+      if (n == 0) break;
+      if (n > 0) {
+        output.Commit(static_cast<std::size_t>(n));
+        sample_bytes += static_cast<std::uint32_t>(n);
+      }
     }
-    const long n = ov_read(&vf, output.Reserve(kPiece), kPiece, 0, 2, 1, &section);
-    if (n == 0) break;
-    if (n > 0) {
-      output.Commit(static_cast<std::size_t>(n));
-      sample_bytes += static_cast<std::uint32_t>(n);
-    }
-  }
+  });
 
-  ov_clear(&vf);  // closes the input
+  if (whole) {
+    ov_clear(&vf);  // closes the input
+  } else {
+    // A damaged stream made the decoder fault: the samples before it are
+    // kept, as for any damaged stream; the decoder's state is not touched.
+    std::fputs("The stream is damaged: decoding stopped where the decoder faulted.\n", err);
+    std::fclose(input);
+  }
   if (stopped) {
     output.Discard();
     return ConversionResult::kStopped;

@@ -1,0 +1,16 @@
+// A guard around a codec's decoding: libvorbis 1.3.7 divides by a value a
+// damaged stream sets to zero (SIGFPE), which would end the whole installer
+// mid-copy. Inside the guard such a fault ends only the decoding.
+#pragma once
+
+#include <functional>
+
+namespace cdsetup::audio {
+
+/// Runs `decode` on this thread. Returns false when an arithmetic fault
+/// (a division by zero) ended it early; whatever it had allocated then is
+/// left as it is, as its state cannot be trusted. Faults outside a guard,
+/// and on systems without the guard (Windows), end the process as before.
+bool RunDecoderGuarded(const std::function<void()>& decode);
+
+}  // namespace cdsetup::audio
