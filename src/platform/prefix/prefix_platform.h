@@ -165,7 +165,7 @@ class PrefixPlatform : public Platform {
   base::Result<std::string> ResolveFileToWrite(std::string_view path, bool* exists);
   /// Refused for a file of the medium whose host file, links followed, lies
   /// outside the medium's folder: a CD holds no links to the host's files.
-  base::Status CheckInsideMedium(const WindowsPath& path, const std::string& host) const;
+  base::Status CheckInsideMedium(const WindowsPath& path, const std::string& host);
   /// The file's status: the one `known` holds, else asked of the host.
   static bool StatOf(const std::string& host, const KnownStat& known, struct stat* st);
   /// Keeps the name cache's listing of the host file's folder valid after
@@ -187,6 +187,10 @@ class PrefixPlatform : public Platform {
 
   PrefixOptions options_;
   std::string prefix_note_;
+  // The medium's real path, and its folders' by their host paths: a CD does
+  // not change under the copy.
+  std::string medium_real_root_;
+  std::unordered_map<std::string, std::string> medium_real_folders_;
   bool ran_wine_ = false;           // Wine programs ran and were waited for
   bool left_wine_running_ = false;  // one was started and left running
   std::unique_ptr<CodePage> code_page_;
