@@ -16,13 +16,18 @@ constexpr std::size_t kEntryEnds = 64 * 1024;
 class Measurer {
  public:
   Measurer(platform::Platform& platform, const std::string& target_dir)
-      : platform_(platform), target_dir_(target_dir) {}
+      : platform_(platform), target_dir_(target_dir) {
+    // A new target replaces nothing: no file of it is looked for.
+    auto folder = platform_.GetFileInfo(target_dir_);
+    target_exists_ = folder.ok() && folder->is_directory;
+  }
 
   // `written` bytes go to `path` below the target.
   void Add(const std::string& path, std::uint64_t written) {
+    added_ += written;
+    if (!target_exists_) return;
     auto there = platform_.GetFileInfo(target_dir_ + "\\" + path);
     const std::uint64_t replaced = there.ok() && !there->is_directory ? there->size : 0;
-    added_ += written;
     freed_ += std::min(replaced, written);
   }
 
@@ -54,6 +59,7 @@ class Measurer {
  private:
   platform::Platform& platform_;
   const std::string& target_dir_;
+  bool target_exists_ = false;
   std::uint64_t added_ = 0;
   std::uint64_t freed_ = 0;
 };
