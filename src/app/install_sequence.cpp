@@ -143,8 +143,8 @@ Status CInstallDlg::CheckFreeSpace(Run& run, std::uint64_t needed) {
   if (needed <= free) return Status::Ok();
   const std::string question = NotEnoughSpaceText(
       script::SectionLanguageId(run.texts.script(), run.texts.language()), root, needed, free);
-  if (Ask(question, run.caption, MB_YESNO | MB_ICONEXCLAMATION, resources::IDP_NOT_ENOUGH_SPACE) ==
-      IDYES) {
+  if (Ask(question, run.caption, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2,
+          resources::IDP_NOT_ENOUGH_SPACE) == IDYES) {
     Log("going on although the drive looks too full");
     return Status::Ok();
   }

@@ -290,6 +290,7 @@ TEST_F(InstallSequenceTest, ADriveTooSmallIsAskedAboutBeforeAnythingIsWritten) {
   EXPECT_EQ(main.DoModal(), IDCANCEL);
   ASSERT_GE(ui_.boxes.size(), 2u);
   EXPECT_EQ(ui_.boxes[0].id, resources::IDP_NOT_ENOUGH_SPACE);
+  EXPECT_EQ(ui_.boxes[0].DefaultAnswer(), IDNO);  // Enter does not fill the drive
   const std::string& question = ui_.boxes[0].text;
   EXPECT_EQ(question.rfind("Na dysku C:\\ jest za ma\xB3o miejsca: instalacja potrzebuje ", 0), 0u)
       << question;
