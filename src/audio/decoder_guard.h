@@ -8,9 +8,9 @@
 namespace cdsetup::audio {
 
 /// Runs `decode` on this thread. Returns false when an arithmetic fault
-/// (a division by zero) ended it early; whatever it had allocated then is
-/// left as it is, as its state cannot be trusted. Faults outside a guard,
-/// and on systems without the guard (Windows), end the process as before.
+/// (a division by zero) ended it early; a division writes nothing, so what
+/// it had allocated can be freed as usual. Faults outside a guard, and on
+/// systems without the guard (Windows), end the process as before.
 bool RunDecoderGuarded(const std::function<void()>& decode);
 
 }  // namespace cdsetup::audio

@@ -30,8 +30,10 @@ ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char
   OggVorbis_File vf;
   int opened = -1;
   if (!RunDecoderGuarded([&] { opened = ov_open(input, &vf, nullptr, 0); })) {
+    // A division fault leaves the handle's memory as it was (ov_open
+    // cleared it first): it is freed as usual, the input with it.
     std::fputs("Input is a damaged Vorbis stream: its headers made the decoder fault.\n", err);
-    std::fclose(input);  // the handle's own state is abandoned with it
+    ov_clear(&vf);
     return output.Close() ? ConversionResult::kNotSound : ConversionResult::kWriteFailed;
   }
   if (opened < 0) {
@@ -80,14 +82,13 @@ ConversionResult CAudioConverter::VorbisToWav(const char* input_path, const char
     }
   });
 
-  if (whole) {
-    ov_clear(&vf);  // closes the input
-  } else {
-    // A damaged stream made the decoder fault: the samples before it are
-    // kept, as for any damaged stream; the decoder's state is not touched.
+  // A damaged stream that made the decoder fault keeps the samples before
+  // it, as any damaged stream does. The fault is a division, which wrote
+  // nothing: the decoder's memory is whole and freed as usual.
+  if (!whole) {
     std::fputs("The stream is damaged: decoding stopped where the decoder faulted.\n", err);
-    std::fclose(input);
   }
+  ov_clear(&vf);  // closes the input
   if (stopped) {
     output.Discard();
     return ConversionResult::kStopped;
