@@ -14,7 +14,7 @@ base::Status AudioSoundConverter::Convert(std::uint32_t kind, const std::string&
   const std::string report_path = output + ".report";
   std::FILE* report = std::fopen(report_path.c_str(), "w+b");
   if (report == nullptr) return ConvertWith(diagnostics_, kind, input, output, stop);
-  const base::Status converted = ConvertWith({report, report}, kind, input, output, stop);
+  base::Status converted = ConvertWith({report, report}, kind, input, output, stop);
   std::string text;
   std::rewind(report);
   char piece[4096];
