@@ -24,6 +24,7 @@
 #include "sndpack/sound_archive_writer.h"
 #include "support/forwarding_platform.h"
 #include "support/prefix_fixture.h"
+#include "support/scoped_tmpfs.h"
 
 namespace cdsetup::copy {
 namespace {
@@ -703,15 +704,8 @@ TEST_F(CopyEngineConcurrencyTest, ConvertingBesideTheCopyGivesTheTreeOfOneStepAt
 
 // The same on a real, small file system, where the test may mount one.
 TEST_F(CopyEngineTest, DiskFullOnASmallTmpfs) {
-  const std::string games = c_drive("Games");
-  testing::MakeDirs(games);
-  if (::geteuid() != 0 || ::mount("tmpfs", games.c_str(), "tmpfs", 0, "size=256k") != 0) {
-    GTEST_SKIP() << "cannot mount a tmpfs here";
-  }
-  struct Unmount {
-    std::string at;
-    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-  } unmount{games};
+  const testing::ScopedTmpfs games(c_drive("Games"), "256k");
+  if (!games.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
   WriteFile(medium("small.dat"), std::string(4096, 's'));
   WriteFile(medium("big.dat"), std::string(1024 * 1024, 'b'));
   WriteArchive("m.snd", sndpack::EntryBytes(0, "big.ogg", std::string(1024 * 1024, 'v')));

@@ -18,6 +18,7 @@
 #include "support/program_run.h"
 #include "support/pseudo_terminal.h"
 #include "support/scoped_temp_dir.h"
+#include "support/scoped_tmpfs.h"
 #include "support/windows_program.h"
 #include "support/wine_session.h"
 
@@ -418,14 +419,8 @@ TEST_F(CdsetupTest, NothingIsWrittenOnTheCd) {
 // before it writes anything there.
 TEST_F(CdsetupTest, ASilentInstallOntoADriveTooSmallWritesNothing) {
   const std::string small = temp_ / "small";
-  testing::MakeDirs(small);
-  if (::geteuid() != 0 || ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0) {
-    GTEST_SKIP() << "cannot mount a tmpfs here";
-  }
-  struct Unmount {
-    std::string at;
-    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-  } unmount{small};
+  const testing::ScopedTmpfs drive(small, "64k");
+  if (!drive.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
   testing::MakeDirs(temp_ / "prefix/drive_c");
   testing::MakeDirs(temp_ / "prefix/dosdevices");
   ASSERT_EQ(::symlink(small.c_str(), (temp_ / "prefix/dosdevices/e:").c_str()), 0);

@@ -319,7 +319,8 @@ base::Result<std::string> PrefixPlatform::ResolveFileToWrite(std::string_view pa
   return ResolveParsed(*parsed, exists);
 }
 
-base::Status PrefixPlatform::CheckInsideMedium(const WindowsPath& path, const std::string& host) {
+base::Status PrefixPlatform::CheckInsideMedium(const WindowsPath& path, const std::string& host,
+                                               const KnownStat& known) {
   if (!drives_.IsMedium(path.drive)) return base::Status::Ok();
   // A copy reads hundreds of files from a few folders: each folder's real
   // path is found once, and a file that is no link is inside where its
@@ -328,9 +329,10 @@ base::Status PrefixPlatform::CheckInsideMedium(const WindowsPath& path, const st
   const std::size_t slash = host.rfind('/');
   auto [folder, fresh] = medium_real_folders_.try_emplace(host.substr(0, slash));
   if (fresh) folder->second = RealHostPath(folder->first);
-  struct stat st;
+  // The resolution's status is of no link; without one, the file is asked.
+  struct stat st = known.st;
+  if (!known.valid && ::lstat(host.c_str(), &st) != 0) return base::Status::Ok();  // opening says
   std::string real;
-  if (::lstat(host.c_str(), &st) != 0) return base::Status::Ok();  // not there: opening it says so
   if (S_ISLNK(st.st_mode) || folder->second.empty()) {
     real = RealHostPath(host);
   } else {
@@ -348,10 +350,12 @@ base::Status PrefixPlatform::CopyFileA(std::string_view from, std::string_view t
   bool from_exists = false, to_exists = false;
   base::Result<WindowsPath> from_path = Parse(from);
   if (!from_path.ok()) return from_path.status();
-  base::Result<std::string> src = ResolveParsed(*from_path, &from_exists);
+  KnownStat from_known;
+  base::Result<std::string> src = ResolveParsed(*from_path, &from_exists, &from_known);
   if (!src.ok()) return src.status();
   if (!from_exists) return base::Status::NotFound("no such file: " + std::string(from));
-  if (base::Status inside = CheckInsideMedium(*from_path, *src); !inside.ok()) return inside;
+  if (base::Status inside = CheckInsideMedium(*from_path, *src, from_known); !inside.ok())
+    return inside;
   base::Result<std::string> dst = ResolveFileToWrite(to, &to_exists);
   if (!dst.ok()) return dst.status();
   if (to_exists && fail_if_exists) return base::Status::AlreadyExists(std::string(to));
@@ -530,10 +534,11 @@ base::Result<FilePtr> PrefixPlatform::OpenFile(std::string_view path, const char
     return base::Status::Refused("not a file name: " + std::string(path));
   }
   bool exists = false;
-  base::Result<std::string> host = ResolveParsed(*parsed, &exists);
+  KnownStat known;
+  base::Result<std::string> host = ResolveParsed(*parsed, &exists, &known);
   if (!host.ok()) return host.status();
   if (!writes) {
-    if (base::Status inside = CheckInsideMedium(*parsed, *host); !inside.ok()) return inside;
+    if (base::Status inside = CheckInsideMedium(*parsed, *host, known); !inside.ok()) return inside;
     // Only a regular file is read: a pipe would hang, a device never end.
     base::Result<int> fd = OpenRegularHostFile(*host);
     if (!fd.ok()) return fd.status().WithContext("open " + std::string(path));

@@ -165,7 +165,8 @@ class PrefixPlatform : public Platform {
   base::Result<std::string> ResolveFileToWrite(std::string_view path, bool* exists);
   /// Refused for a file of the medium whose host file, links followed, lies
   /// outside the medium's folder: a CD holds no links to the host's files.
-  base::Status CheckInsideMedium(const WindowsPath& path, const std::string& host);
+  base::Status CheckInsideMedium(const WindowsPath& path, const std::string& host,
+                                 const KnownStat& known);
   /// The file's status: the one `known` holds, else asked of the host.
   static bool StatOf(const std::string& host, const KnownStat& known, struct stat* st);
   /// Keeps the name cache's listing of the host file's folder valid after
