@@ -8,6 +8,8 @@ packages=(
   libogg-dev libvorbis-dev libspeex-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcli11-dev qt6-base-dev
+  libiso9660-dev libcdio-dev  # CD images and drives read without mounting them
+  genisoimage  # the tests' and the demo's CD images, with Joliet and Rock Ridge names
   fonts-liberation2  # the windows' font: Arial's widths, every letter of the code pages (ą, ę, ł)
   fonts-dejavu-core  # its fallback
   qt6-translations-l10n  # the message boxes' buttons in the page's language

@@ -20,13 +20,17 @@ std::optional<int> ParseCommandLine(int argc, char** argv, Invocation& in) {
       "For the people who make the CD: read the medium as the installer does and report "
       "every problem, one line each with its install.ini line, then the sizes of the install "
       "types and a summary. Writes nothing, and uses no prefix");
-  cli.add_option("--medium", in.medium,
-                 "Folder of the installation medium (default: the folder of this program when "
-                 "install.ini lies beside it, else the current directory)");
+  cli.add_option("--medium", in.medium, traits.medium_help);
   if (traits.has_prefix) {
     check->excludes(cli.add_option("--prefix", in.prefix,
                                    "The Wine prefix to install into (default: $WINEPREFIX, "
                                    "else ~/.wine); created when missing"));
+    check->excludes(
+        cli.add_option("--keep-cd-drive", in.keep_cd_drive,
+                       "yes or no: after an install from a folder or a mounted disc, keep it "
+                       "as the prefix's CD-ROM drive under the letter the install used, so "
+                       "that the game finds its CD (default: yes)")
+            ->check(CLI::IsMember({"yes", "no"}, CLI::ignore_case)));
   }
   cli.add_option("--ui", in.ui, traits.ui_help)->check(CLI::IsMember(traits.interfaces));
   cli.add_flag("--silent", in.silent, "Answer every page and question without asking (see below)");

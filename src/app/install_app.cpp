@@ -65,7 +65,7 @@ RunResult RunInstaller(Session& session) {
                           settings);
   // Ignored: the application object ends the process once it returns anyway.
   (void)application.InitInstance();
-  session.Finish();
+  session.Finish(application.outcome() == Outcome::kInstalled);
   const framework::SilentPolicy* policy = session.policy();
   if (!invocation.install_type.empty() && policy && !policy->type_page_seen()) {
     session.log().Write("--type " + invocation.install_type +

@@ -39,15 +39,28 @@ base::Status FindScript(const std::string& medium) {
 
 base::Status LocateMedium(Invocation& invocation) {
   std::string& medium = invocation.medium;
+  const PlatformTraits& traits = ThisPlatform();
   if (medium.empty()) {
-    const fs::path beside = fs::path(invocation.executable).parent_path();
+    // As when started from the CD; else as the installer looks for its CD.
     std::error_code ec;
-    medium =
-        fs::exists(beside / "install.ini", ec) ? beside.string() : fs::current_path(ec).string();
+    std::vector<std::string> places = {fs::path(invocation.executable).parent_path().string(),
+                                       fs::current_path(ec).string()};
+    if (traits.mounted_cds != nullptr) {
+      for (std::string& cd : traits.mounted_cds()) places.push_back(std::move(cd));
+    }
+    for (const std::string& place : places) {
+      if (!place.empty() && FindScript(place).ok()) {
+        medium = place;
+        return base::Status::Ok();
+      }
+    }
+    medium = places[1];  // the current directory says what is missing
   }
   std::error_code ec;  // a path that cannot be examined is no medium either
-  if (!fs::is_directory(medium, ec)) return base::Status::NotFound("no medium at " + medium);
-  return FindScript(medium);
+  if (fs::is_directory(medium, ec)) return FindScript(medium);
+  const bool file = fs::is_regular_file(medium, ec) || fs::is_block_file(medium, ec);
+  if (file && traits.check_image != nullptr) return traits.check_image(medium);
+  return base::Status::NotFound("no medium at " + medium);
 }
 
 base::Result<CheckOutcome> CheckMediumOn(

@@ -39,7 +39,8 @@ struct Invocation {
   std::string log_path;
   int code_page = 0;  // --codepage; 0: the chosen language's
   bool check = false;
-  std::string executable;  // this program's own path
+  bool keep_cd_drive = true;  // --keep-cd-drive (POSIX): the prefix keeps the medium as its CD
+  std::string executable;     // this program's own path
   std::string argv0;
 };
 
@@ -50,15 +51,23 @@ struct PlatformTraits {
   std::vector<std::string> interfaces;  // what --ui takes
   const char* ui_help;
   const char* null_device;  // where output nobody reads goes
+  const char* medium_help;  // what --medium takes
+  /// The roots of the mounted CDs and DVDs, where the medium is looked for
+  /// when none is named; null where the installer looks through its drives.
+  std::vector<std::string> (*mounted_cds)() = nullptr;
+  /// Checks a medium given as a file (a CD image or a CD device): Ok when
+  /// it holds the install script. Null where only folders are media.
+  base::Status (*check_image)(const std::string& path) = nullptr;
 };
 const PlatformTraits& ThisPlatform();
 
 /// This program's own file, as the system names it; `argv0` when it cannot tell.
 std::string ExecutablePath(const char* argv0);
 
-/// Settles `invocation.medium` (the folder named, else the program's folder
-/// when the script lies beside it, else the current directory). Refused when
-/// it is no folder or holds no install.ini.
+/// Settles `invocation.medium` (the folder or image named, else the program's
+/// folder when the script lies beside it, else the current directory when it
+/// does, else the first mounted CD that holds one, else the current
+/// directory). Refused when it is no medium or holds no install.ini.
 base::Status LocateMedium(Invocation& invocation);
 
 class Session {
@@ -79,7 +88,7 @@ class Session {
   virtual void UseTextCodePage(int code_page);
   /// After the run, once the registry is written: what the platform still
   /// does (Wine's menu entries), logged.
-  virtual void Finish() {}
+  virtual void Finish(bool /*installed*/) {}
   /// Whether a folder window would be seen: not in a silent run.
   virtual bool CanShowFolders() const { return !invocation_.silent; }
 

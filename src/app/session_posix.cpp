@@ -7,8 +7,11 @@
 
 #include "app/exit_status.h"
 #include "app/session.h"
+#include "base/limits.h"
 #include "check/scratch_dir.h"
 #include "platform/prefix/code_page.h"
+#include "platform/prefix/drive_info.h"
+#include "platform/prefix/host_file.h"
 #include "platform/prefix/prefix_platform.h"
 #include "ui/qt/qt_windows.h"
 
@@ -17,6 +20,34 @@ namespace cdsetup::app {
 namespace fs = std::filesystem;
 
 namespace {
+
+// The mounted CD and DVD file systems, in the mount table's order.
+std::vector<std::string> MountedCds() {
+  std::vector<std::string> roots;
+  base::Result<std::string> table = platform::ReadHostFile("/proc/self/mountinfo", 16u << 20);
+  if (!table.ok()) return roots;
+  for (const platform::MountEntry& mount : platform::ListMounts(*table)) {
+    if (platform::DriveTypeForFileSystem(mount.fs_type) == platform::DriveType::kCdRom) {
+      roots.push_back(mount.mount_point);
+    }
+  }
+  return roots;
+}
+
+// A CD image or drive is a medium when its root holds the install script.
+base::Status CheckImage(const std::string& path) {
+  auto disc = platform::DiscImage::Open(path);
+  if (!disc.ok())
+    return base::Status::NotFound("no medium at " + path + ": " + disc.status().message());
+  auto script = disc.value()->Find({"install.ini"});
+  if (!script.ok() || script->is_directory) {
+    return base::Status::NotFound("the CD image " + path + " holds no install.ini");
+  }
+  if (script->size > base::kMaxScriptFile) {
+    return base::Status::Refused(path + ": its install.ini is too large to be an install script");
+  }
+  return base::Status::Ok();
+}
 
 // Windows when there is somewhere to show them.
 bool DisplayAvailable() {
@@ -56,7 +87,8 @@ class PosixSession : public Session {
     Session::UseTextCodePage(code_page);
   }
   bool CanShowFolders() const override { return Session::CanShowFolders() && DisplayAvailable(); }
-  void Finish() override {
+  void Finish(bool installed) override {
+    if (installed && invocation_.keep_cd_drive) KeepCdDrive();
     // Only now, after the last registry write: the Wine this starts owns
     // the registry files while it runs.
     for (const std::string& line : platform_->MakeMenuEntries()) log().Write(line);
@@ -68,6 +100,8 @@ class PosixSession : public Session {
  private:
   /// The Qt windows, when they are to be shown and can be.
   base::Status OpenWindows();
+  /// Leaves the medium in the prefix as its CD drive, or says how to.
+  void KeepCdDrive();
 
   std::unique_ptr<ui::qt::QtWindows> qt_;
   std::unique_ptr<platform::PrefixPlatform> platform_;
@@ -79,6 +113,28 @@ bool WantsWindows(const Invocation& invocation) {
                              ? invocation.ui
                              : (CDSETUP_WITH_QT && DisplayAvailable() ? "qt" : "console");
   return ui == "qt" && !invocation.silent;
+}
+
+void PosixSession::KeepCdDrive() {
+  // The server of the programs that ran at the end owns the registry
+  // files until it ends: the drive's type would be lost under it.
+  if (std::string waited = platform_->WaitForOwnWine(); !waited.empty()) log().Write(waited);
+  base::Result<std::string> kept = platform_->KeepMediumAsCdDrive();
+  std::string line;
+  if (kept.ok()) {
+    line = *kept;
+  } else if (kept.status().kind() == base::Status::Kind::kUnsupported) {
+    const char letter = static_cast<char>(std::toupper(platform_->drives().medium().value_or('d')));
+    line = "the game may ask for its CD: mount the image (udisksctl loop-setup -r -f '" +
+           invocation_.medium +
+           "', then udisksctl mount -b /dev/loopN) and make its folder drive " + letter +
+           ": of the prefix (ln -s FOLDER '" + platform_->prefix_dir() + "/dosdevices/" +
+           static_cast<char>(std::tolower(letter)) + ":')";
+  } else {
+    line = "the prefix keeps no CD drive: " + kept.status().message();
+  }
+  log().Write(line);
+  std::fprintf(stderr, "cdsetup: %s\n", line.c_str());
 }
 
 base::Status PosixSession::OpenWindows() {
@@ -158,7 +214,13 @@ const PlatformTraits& ThisPlatform() {
             "when DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set and cdsetup-qt.so beside "
             "the program can be loaded, else console. --silent always answers on the console"
           : "The interface: console (text pages on the terminal), the only one this build has",
-      "/dev/null"};
+      "/dev/null",
+      "The installation medium: a folder, a CD image (.iso, or a .cue sheet with its .bin "
+      "track) or a CD drive (/dev/sr0). Default: the folder of this program when install.ini "
+      "lies beside it, else the current directory when it does, else the first mounted CD or "
+      "DVD that holds one",
+      &MountedCds,
+      &CheckImage};
   return traits;
 }
 

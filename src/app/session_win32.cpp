@@ -84,7 +84,9 @@ const PlatformTraits& ThisPlatform() {
       {"console", "windows"},
       "The interface: windows (the system's dialogs) or console (text pages in the console). "
       "Default: windows. --silent always answers on the console",
-      "NUL"};
+      "NUL",
+      "Folder of the installation medium, e.g. D:\\ (default: the folder of this program when "
+      "install.ini lies beside it, else the current directory)"};
   return traits;
 }
 

@@ -26,6 +26,12 @@ inline std::string ToLowerAscii(std::string_view s) {
   return out;
 }
 
+inline std::string ToUpperAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = ToUpperAscii(c);
+  return out;
+}
+
 /// `s` without the spaces and tabs at its ends, as Windows reads a profile
 /// line's name and value and a person's typed answer.
 inline std::string_view TrimBlanks(std::string_view s) {

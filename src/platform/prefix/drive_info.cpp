@@ -51,9 +51,8 @@ std::string UnescapeHex(const std::string& s) {
 
 }  // namespace
 
-std::optional<MountEntry> FindMount(const std::string& mountinfo_text,
-                                    const std::string& host_path) {
-  std::optional<MountEntry> best;
+std::vector<MountEntry> ListMounts(const std::string& mountinfo_text) {
+  std::vector<MountEntry> mounts;
   std::istringstream in(mountinfo_text);
   std::string line;
   while (std::getline(in, line)) {
@@ -65,7 +64,16 @@ std::optional<MountEntry> FindMount(const std::string& mountinfo_text,
     std::size_t dash = 6;
     while (dash < f.size() && f[dash] != "-") ++dash;
     if (f.size() < 5 || dash + 1 >= f.size()) continue;
-    MountEntry e{Unescape(f[4]), f[dash + 1], dash + 2 < f.size() ? Unescape(f[dash + 2]) : ""};
+    mounts.push_back(
+        {Unescape(f[4]), f[dash + 1], dash + 2 < f.size() ? Unescape(f[dash + 2]) : ""});
+  }
+  return mounts;
+}
+
+std::optional<MountEntry> FindMount(const std::string& mountinfo_text,
+                                    const std::string& host_path) {
+  std::optional<MountEntry> best;
+  for (MountEntry& e : ListMounts(mountinfo_text)) {
     if (!IsHostPathBelow(host_path, e.mount_point)) continue;
     if (!best || e.mount_point.size() >= best->mount_point.size()) best = std::move(e);
   }

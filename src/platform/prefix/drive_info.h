@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -15,6 +16,10 @@ struct MountEntry {
   std::string fs_type;
   std::string source;  // the device or remote name
 };
+
+/// Every mount in `mountinfo_text` (the format of /proc/self/mountinfo), in
+/// its order.
+std::vector<MountEntry> ListMounts(const std::string& mountinfo_text);
 
 /// The mount in `mountinfo_text` (the format of /proc/self/mountinfo) that
 /// holds `host_path`: the one with the longest mount point above it, the last

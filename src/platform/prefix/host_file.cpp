@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -16,19 +17,6 @@
 
 namespace cdsetup::platform {
 namespace {
-
-base::Status WriteAll(int fd, const char* data, std::size_t size, const std::string& path) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return base::Status::FromErrno(errno, "write " + path);
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return base::Status::Ok();
-}
 
 std::string DirectoryOf(const std::string& path) {
   std::size_t slash = path.rfind('/');
@@ -46,7 +34,7 @@ base::Status CopyByLoop(int in, int out, const std::string& to) {
       return base::Status::FromErrno(errno, "read");
     }
     if (n == 0) return base::Status::Ok();
-    base::Status s = WriteAll(out, buffer.data(), static_cast<std::size_t>(n), to);
+    base::Status s = WriteAllToHostFile(out, buffer.data(), static_cast<std::size_t>(n), to);
     if (!s.ok()) return s;
   }
 }
@@ -78,6 +66,20 @@ base::Status CopyData(int in, int out, std::uint64_t size, const std::string& to
 }
 
 }  // namespace
+
+base::Status WriteAllToHostFile(int fd, const char* data, std::size_t size,
+                                const std::string& path) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return base::Status::FromErrno(errno, "write " + path);
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return base::Status::Ok();
+}
 
 base::Result<int> OpenRegularHostFile(const std::string& path) {
   // Without O_NONBLOCK, opening a pipe waits for its writer.
@@ -151,7 +153,7 @@ base::Status WriteHostFileAtomically(const std::string& path, std::string_view c
   mode_t mode = 0644;
   struct stat st;
   if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
-  base::Status s = WriteAll(fd.get(), content.data(), content.size(), tmp);
+  base::Status s = WriteAllToHostFile(fd.get(), content.data(), content.size(), tmp);
   if (s.ok() && ::fchmod(fd.get(), mode) != 0) s = base::Status::FromErrno(errno, "chmod " + tmp);
   if (s.ok() && ::fsync(fd.get()) != 0) s = base::Status::FromErrno(errno, "flush " + tmp);
   if (s.ok() && ::close(fd.Release()) != 0) s = base::Status::FromErrno(errno, "close " + tmp);
@@ -181,13 +183,8 @@ void RemoveStaleTemporariesOf(const std::string& path) {
   ::closedir(listing);
 }
 
-base::Status CopyHostFile(const std::string& from, const std::string& to, bool replace) {
-  base::Result<int> opened = OpenRegularHostFile(from);
-  if (!opened.ok()) return opened.status();
-  UniqueFd in(*opened);
-  struct stat st;
-  if (::fstat(in.get(), &st) != 0) return base::Status::FromErrno(errno, "stat " + from);
-
+base::Status WriteHostFileFrom(const std::string& to, bool replace, unsigned mode,
+                               const std::function<base::Status(int fd)>& fill) {
   // A file there is replaced only once the copy is whole: it is written
   // beside it and renamed over it, so a failure or a kill in between leaves
   // the old file. A new one is written in place (a failure removes it).
@@ -198,13 +195,13 @@ base::Status CopyHostFile(const std::string& from, const std::string& to, bool r
     out_fd = ::mkostemp(templ.data(), O_CLOEXEC);
     if (out_fd < 0) return base::Status::FromErrno(errno, "create a temporary file for " + to);
     written = templ;
-    ::fchmod(out_fd, st.st_mode & 0777);
+    ::fchmod(out_fd, mode & 0777);
   } else {
-    out_fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
+    out_fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode & 0777);
     if (out_fd < 0) return base::Status::FromErrno(errno, "create " + to);
   }
   UniqueFd out(out_fd);
-  base::Status s = CopyData(in.get(), out.get(), static_cast<std::uint64_t>(st.st_size), to);
+  base::Status s = fill(out.get());
   if (s.ok() && ::close(out.Release()) != 0) s = base::Status::FromErrno(errno, "close " + to);
   // rename() replaces the old file whatever its mode (a file from the CD
   // arrives read-only, and the installer overwrites what it put there).
@@ -213,6 +210,22 @@ base::Status CopyHostFile(const std::string& from, const std::string& to, bool r
   }
   if (!s.ok()) ::unlink(written.c_str());
   return s;
+}
+
+void RemoveHostTree(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove_all(path, ignored);
+}
+
+base::Status CopyHostFile(const std::string& from, const std::string& to, bool replace) {
+  base::Result<int> opened = OpenRegularHostFile(from);
+  if (!opened.ok()) return opened.status();
+  UniqueFd in(*opened);
+  struct stat st;
+  if (::fstat(in.get(), &st) != 0) return base::Status::FromErrno(errno, "stat " + from);
+  return WriteHostFileFrom(to, replace, st.st_mode, [&](int out) {
+    return CopyData(in.get(), out, static_cast<std::uint64_t>(st.st_size), to);
+  });
 }
 
 }  // namespace cdsetup::platform

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -48,5 +49,20 @@ void RemoveStaleTemporariesOf(const std::string& path);
 /// with large buffers where the kernel refuses it. A failed copy removes
 /// what it wrote.
 base::Status CopyHostFile(const std::string& from, const std::string& to, bool replace);
+
+/// Removes `path` with everything below it; what cannot be removed stays.
+void RemoveHostTree(const std::string& path);
+
+/// What CopyHostFile does around the data, for any source: makes `to` (with
+/// `replace` beside it, renamed over it when whole) with the permission bits
+/// of `mode`, and has `fill` write the content to the descriptor. A failure
+/// removes what was written.
+base::Status WriteHostFileFrom(const std::string& to, bool replace, unsigned mode,
+                               const std::function<base::Status(int fd)>& fill);
+
+/// Writes all of `data` to `fd`, through short writes and interruptions;
+/// `path` names the file in the error.
+base::Status WriteAllToHostFile(int fd, const char* data, std::size_t size,
+                                const std::string& path);
 
 }  // namespace cdsetup::platform

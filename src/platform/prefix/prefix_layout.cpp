@@ -131,11 +131,6 @@ base::Status CompleteLayout(const std::string& prefix_dir, const std::string& us
   return s;
 }
 
-void RemoveTree(const std::string& path) {
-  std::error_code ignored;
-  std::filesystem::remove_all(path, ignored);
-}
-
 // Folders of earlier runs that were killed while they made a prefix.
 void RemoveAbandonedNewPrefixes(const std::string& parent, const std::string& stem) {
   DIR* listing = ::opendir(parent.c_str());
@@ -154,7 +149,7 @@ void RemoveAbandonedNewPrefixes(const std::string& parent, const std::string& st
     }
   }
   ::closedir(listing);
-  for (const std::string& dir : abandoned) RemoveTree(dir);
+  for (const std::string& dir : abandoned) RemoveHostTree(dir);
 }
 
 // Wine's own prefix in `dir` (an empty folder): wineboot, then the wait for
@@ -202,7 +197,7 @@ base::Result<std::string> MakePrefix(const std::string& prefix_dir, const std::s
               .count();
       how = "Wine made the prefix in " + std::to_string(seconds) + " s";
     } else {
-      RemoveTree(temp);
+      RemoveHostTree(temp);
       if (::mkdir(temp.c_str(), 0700) != 0) {
         return base::Status::FromErrno(errno, "create " + temp);
       }
@@ -218,7 +213,7 @@ base::Result<std::string> MakePrefix(const std::string& prefix_dir, const std::s
     s = base::Status::FromErrno(errno, "move the new prefix to " + path);
   }
   if (!s.ok()) {
-    RemoveTree(temp);
+    RemoveHostTree(temp);
     return s;
   }
   return how + ": " + path;

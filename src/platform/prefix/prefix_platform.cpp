@@ -73,8 +73,13 @@ base::Result<std::unique_ptr<PrefixPlatform>> PrefixPlatform::Open(const PrefixO
   std::unique_ptr<PrefixPlatform> p(new PrefixPlatform(options));
   if (p->options_.user.empty()) p->options_.user = LoginName();
   struct stat st;
-  if (!StatPath(options.medium_dir, &st) || !S_ISDIR(st.st_mode)) {
-    return base::Status::NotFound("the medium " + options.medium_dir + " is not a directory");
+  if (DiscImage::IsImagePath(options.medium_dir)) {
+    base::Result<std::unique_ptr<DiscImage>> disc = DiscImage::Open(options.medium_dir);
+    if (!disc.ok()) return disc.status();
+    p->disc_ = std::move(disc).value();
+  } else if (!StatPath(options.medium_dir, &st) || !S_ISDIR(st.st_mode)) {
+    return base::Status::NotFound("the medium " + options.medium_dir +
+                                  " is neither a folder nor a CD image");
   }
   if (!p->options_.runner)
     p->options_.runner = std::make_shared<PosixProcessRunner>(options.aside_fd);
@@ -128,6 +133,8 @@ base::Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path,
                                                         KnownStat* known) {
   const std::string* root = drives_.Target(path.drive);
   if (root == nullptr) return base::Status::NotFound("no drive " + path.Root());
+  // The image's files have no host path; its readers ask it directly.
+  if (OnDisc(path)) return base::Status::Refused(path.ToString() + " is in the CD image");
   std::string host = *root;
   if (!host.empty() && host.back() == '/') host.pop_back();
   std::vector<std::string> names;
@@ -256,6 +263,7 @@ const ProfileIndex* PrefixPlatform::LoadProfile(const std::string& host_path,
 const ProfileIndex* PrefixPlatform::ProfileAt(std::string_view path) {
   KnownStat known;
   base::Result<WindowsPath> parsed = Parse(path);
+  if (parsed.ok() && OnDisc(*parsed)) return DiscProfileAt(*parsed);
   base::Result<std::string> host = parsed.ok() ? ResolveParsed(*parsed, nullptr, &known)
                                                : base::Result<std::string>(parsed.status());
   return host.ok() ? LoadProfile(*host, known) : nullptr;
@@ -350,6 +358,16 @@ base::Status PrefixPlatform::CopyFileA(std::string_view from, std::string_view t
   bool from_exists = false, to_exists = false;
   base::Result<WindowsPath> from_path = Parse(from);
   if (!from_path.ok()) return from_path.status();
+  if (OnDisc(*from_path)) {
+    base::Result<DiscEntry> file = FindOnDisc(*from_path);
+    if (!file.ok()) return base::Status::NotFound("no such file: " + std::string(from));
+    base::Result<std::string> dst = ResolveFileToWrite(to, &to_exists);
+    if (!dst.ok()) return dst.status();
+    if (to_exists && fail_if_exists) return base::Status::AlreadyExists(std::string(to));
+    base::Status copied = CopyFromDisc(*file, *dst, to_exists);
+    if (copied.ok() && !to_exists) NoteCreated(*dst);
+    return copied.WithContext("copy " + std::string(from) + " to " + std::string(to));
+  }
   KnownStat from_known;
   base::Result<std::string> src = ResolveParsed(*from_path, &from_exists, &from_known);
   if (!src.ok()) return src.status();
@@ -418,6 +436,10 @@ base::Status PrefixPlatform::MoveFileExA(std::string_view from, std::string_view
 base::Status PrefixPlatform::CreateDirectoryA(std::string_view path) {
   base::Result<WindowsPath> parsed = Parse(path);
   if (!parsed.ok()) return parsed.status();
+  if (OnDisc(*parsed)) {
+    if (FindOnDisc(*parsed).ok()) return base::Status::AlreadyExists(std::string(path));
+    return ParseForWrite(path).status();
+  }
   bool exists = false;
   base::Result<std::string> host = ResolveParsed(*parsed, &exists);
   if (!host.ok()) return host.status();
@@ -438,6 +460,17 @@ base::Result<FileInfo> PrefixPlatform::GetFileInfo(std::string_view path) {
   KnownStat known;
   base::Result<WindowsPath> parsed = Parse(path);
   if (!parsed.ok()) return parsed.status();
+  if (OnDisc(*parsed)) {
+    base::Result<DiscEntry> entry = FindOnDisc(*parsed);
+    if (!entry.ok()) return base::Status::NotFound(std::string(path));
+    FileInfo info;
+    info.is_directory = entry->is_directory;
+    info.is_read_only = true;
+    info.size = entry->size;
+    info.volume_id = kDiscVolumeId;
+    info.file_id = entry->lsn;
+    return info;
+  }
   base::Result<std::string> host = ResolveParsed(*parsed, &exists, &known);
   if (!host.ok()) return host.status();
   struct stat st;
@@ -460,6 +493,14 @@ std::string PrefixPlatform::GetCurrentDirectoryA() {
 base::Status PrefixPlatform::SetCurrentDirectoryA(std::string_view path) {
   base::Result<WindowsPath> parsed = Parse(path);
   if (!parsed.ok()) return parsed.status();
+  if (OnDisc(*parsed)) {
+    base::Result<DiscEntry> entry = FindOnDisc(*parsed);
+    if (!entry.ok() || !entry->is_directory) {
+      return base::Status::NotFound("no such directory: " + std::string(path));
+    }
+    cwd_ = std::move(parsed).value();
+    return base::Status::Ok();
+  }
   bool exists = false;
   base::Result<std::string> host = ResolveParsed(*parsed, &exists);
   if (!host.ok()) return host.status();
@@ -486,10 +527,30 @@ base::Result<std::vector<FindData>> PrefixPlatform::FindFiles(std::string_view p
   WindowsPath dir = *parsed;
   std::string last = dir.parts.back();
   dir.parts.pop_back();
-  bool exists = false;
-  base::Result<std::string> host = ResolveParsed(dir, &exists);
-  if (!host.ok()) return host.status();
-  if (!exists) return base::Status::NotFound("no such directory: " + dir.ToString());
+  // The folder's names in UTF-8, and whether each is a folder.
+  std::vector<std::pair<std::string, bool>> listed;
+  if (OnDisc(dir)) {
+    std::vector<std::string> names;
+    for (const std::string& part : dir.parts) names.push_back(code_page_->ToUtf8(part));
+    base::Result<std::vector<DiscEntry>> entries = disc_->List(names);
+    if (!entries.ok()) return base::Status::NotFound("no such directory: " + dir.ToString());
+    for (const DiscEntry& entry : *entries) listed.emplace_back(entry.name, entry.is_directory);
+  } else {
+    bool exists = false;
+    base::Result<std::string> host = ResolveParsed(dir, &exists);
+    if (!host.ok()) return host.status();
+    if (!exists) return base::Status::NotFound("no such directory: " + dir.ToString());
+    DIR* d = ::opendir(host->c_str());
+    if (d == nullptr) return base::Status::FromErrno(errno, "list " + dir.ToString());
+    while (dirent* e = ::readdir(d)) {
+      std::string name = e->d_name;
+      if (name == "." || name == "..") continue;
+      struct stat st;
+      bool is_dir = StatPath(*host + "/" + name, &st) && S_ISDIR(st.st_mode);
+      listed.emplace_back(std::move(name), is_dir);
+    }
+    ::closedir(d);
+  }
 
   std::u32string want = FoldedCodePoints(code_page_->ToUtf8(last == "*.*" ? "*" : last));
   std::vector<FindData> found;
@@ -506,16 +567,7 @@ base::Result<std::vector<FindData>> PrefixPlatform::FindFiles(std::string_view p
     consider("..", true);
   }
   std::size_t fixed = found.size();
-  DIR* d = ::opendir(host->c_str());
-  if (d == nullptr) return base::Status::FromErrno(errno, "list " + dir.ToString());
-  while (dirent* e = ::readdir(d)) {
-    std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
-    struct stat st;
-    bool is_dir = StatPath(*host + "/" + name, &st) && S_ISDIR(st.st_mode);
-    consider(name, is_dir);
-  }
-  ::closedir(d);
+  for (const auto& [name, is_dir] : listed) consider(name, is_dir);
   // The host lists in no particular order; Windows file systems list by name.
   std::sort(found.begin() + static_cast<std::ptrdiff_t>(fixed), found.end(),
             [](const FindData& a, const FindData& b) {
@@ -532,6 +584,11 @@ base::Result<FilePtr> PrefixPlatform::OpenFile(std::string_view path, const char
   if (!parsed.ok()) return parsed.status();
   if (parsed->IsRoot() || HasWildcards(parsed->parts.back())) {
     return base::Status::Refused("not a file name: " + std::string(path));
+  }
+  if (!writes && OnDisc(*parsed)) {
+    base::Result<DiscEntry> file = FindOnDisc(*parsed);
+    if (!file.ok()) return file.status().WithContext("open " + std::string(path));
+    return disc_->OpenStream(*file);
   }
   bool exists = false;
   KnownStat known;

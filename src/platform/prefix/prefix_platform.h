@@ -15,6 +15,7 @@
 
 #include "platform/platform.h"
 #include "platform/prefix/code_page.h"
+#include "platform/prefix/disc_image.h"
 #include "platform/prefix/drive_map.h"
 #include "platform/prefix/folded_name_cache.h"
 #include "platform/prefix/misspelt_folder.h"
@@ -28,7 +29,7 @@ class ProfileIndex;
 
 struct PrefixOptions {
   std::string prefix_dir;    // host directory of the prefix; created when missing
-  std::string medium_dir;    // host directory of the installation medium
+  std::string medium_dir;    // the medium: a host folder, or a CD image or device
   std::string program_name;  // the installer's file name, for its module file name
   std::string user;          // the profile folder name; the login name when empty
   std::string locale;        // POSIX locale; from LC_ALL / LC_MESSAGES / LANG when empty
@@ -71,6 +72,8 @@ class PrefixPlatform : public Platform {
   };
 
   const DriveMap& drives() const { return drives_; }
+  /// The CD image the medium is read from; null for a folder.
+  DiscImage* disc() const { return disc_.get(); }
   /// What opening the prefix made or repaired, for the log; empty when it
   /// was whole.
   const std::string& prefix_note() const { return prefix_note_; }
@@ -149,12 +152,35 @@ class PrefixPlatform : public Platform {
   /// files over. One line per link for the log, in UTF-8; one line when Wine
   /// is not installed.
   std::vector<std::string> MakeMenuEntries();
+  /// Keeps the medium as the prefix's CD-ROM drive under the letter the
+  /// install used (a dosdevices link and the drive's type in the registry),
+  /// so that a game looking for its disc finds it. Says what it did, for the
+  /// log. AlreadyExists when the prefix has that letter for another drive;
+  /// Unsupported for a CD image, which Wine cannot show as a drive.
+  base::Result<std::string> KeepMediumAsCdDrive();
 
  private:
   struct CachedProfile;
 
   explicit PrefixPlatform(PrefixOptions options);
   base::Result<WindowsPath> Parse(std::string_view path) const;
+  /// Whether `path` is read from the CD image rather than a host folder.
+  bool OnDisc(const WindowsPath& path) const { return disc_ && drives_.IsMedium(path.drive); }
+  /// The entry of the CD image at `path`, its names converted to UTF-8.
+  base::Result<DiscEntry> FindOnDisc(const WindowsPath& path) const;
+  /// Copies a file of the CD image to the host file `to`.
+  base::Status CopyFromDisc(const DiscEntry& file, const std::string& to, bool replace);
+  /// Makes a program of the CD image runnable: its folder (only the program
+  /// when that is the root), copied to a new scratch folder of the prefix,
+  /// `scratch`, which the caller removes. Returns the program's host path.
+  base::Result<std::string> ProgramFromDisc(const WindowsPath& program, std::string* scratch);
+  /// ProgramFromDisc's copy into `folder`.
+  base::Result<std::string> CopyProgramFolder(const WindowsPath& program, const DiscEntry& entry,
+                                              const std::string& folder);
+  /// The index of a profile file of the CD image; null when it cannot be read.
+  const ProfileIndex* DiscProfileAt(const WindowsPath& path);
+  // What files of the CD image give for the volume in their FileInfo.
+  static constexpr std::uint64_t kDiscVolumeId = UINT64_MAX;
   /// Parse for a path about to be written: the medium is a CD, and like a
   /// real one it refuses every write (access denied).
   base::Result<WindowsPath> ParseForWrite(std::string_view path) const;
@@ -188,6 +214,9 @@ class PrefixPlatform : public Platform {
 
   PrefixOptions options_;
   std::string prefix_note_;
+  std::unique_ptr<DiscImage> disc_;
+  // The install script and other profiles of the CD image, by first sector.
+  std::unordered_map<std::uint32_t, std::unique_ptr<ProfileIndex>> disc_profiles_;
   // The medium's real path, and its folders' by their host paths: a CD does
   // not change under the copy.
   std::string medium_real_root_;

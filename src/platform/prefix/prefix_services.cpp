@@ -141,6 +141,7 @@ base::Status PrefixPlatform::RegistryWritable() {
 std::optional<std::string> PrefixPlatform::DriveRoot(std::string_view root) const {
   if (root.size() < 2 || root[1] != ':') return std::nullopt;
   const std::string* target = drives_.Target(root[0]);
+  if (disc_ && drives_.IsMedium(root[0])) return *target;  // the image is the disc
   struct stat st;
   if (target == nullptr || ::stat(target->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     return std::nullopt;  // no link, or a dead one: no medium in the drive
@@ -168,14 +169,18 @@ base::Result<VolumeInfo> PrefixPlatform::GetVolumeInformationA(std::string_view 
   VolumeInfo info;
   DriveType type = GetDriveTypeA(root);
   bool cd = type == DriveType::kCdRom;
-  base::Result<std::string> mounts = ReadHostFile(options_.mountinfo_path, 16u << 20);
+  const bool image = disc_ && drives_.IsMedium(root[0]);
+  if (image) info.name = ToAnsi(disc_->volume_id());
+  base::Result<std::string> mounts =
+      image ? base::Result<std::string>(base::Status::NotFound("an image"))
+            : ReadHostFile(options_.mountinfo_path, 16u << 20);
   if (mounts.ok()) {
     std::string real = RealHostPath(*host);
     if (auto mount = FindMount(*mounts, real.empty() ? *host : real)) {
       info.name = ToAnsi(LabelOfDevice(mount->source, options_.by_label_dir));
     }
   }
-  if (info.name.empty()) {
+  if (info.name.empty() && !image) {
     base::Result<std::string> label = ReadHostFile(*host + "/.windows-label", 4096);
     if (label.ok()) {
       std::string text = std::move(label).value();
@@ -192,6 +197,7 @@ base::Result<VolumeInfo> PrefixPlatform::GetVolumeInformationA(std::string_view 
 base::Result<DiskSpace> PrefixPlatform::GetDiskFreeSpaceA(std::string_view root) {
   std::optional<std::string> host = DriveRoot(root);
   if (!host) return base::Status::NotFound("no medium in drive " + std::string(root));
+  if (disc_ && drives_.IsMedium(root[0])) return DiskSpaceFromBlocks(2048, 0, disc_->size() / 2048);
   struct statvfs st;
   if (::statvfs(host->c_str(), &st) != 0) {
     return base::Status::FromErrno(errno, "free space of " + std::string(root));
@@ -219,8 +225,14 @@ std::string PrefixPlatform::GetEnvironmentVariableA(std::string_view name) {
 base::Result<int> PrefixPlatform::StartProcess(std::string_view path,
                                                const std::vector<std::string>& args, Wait wait) {
   bool exists = false;
-  base::Result<std::string> host = Resolve(path, &exists);
+  base::Result<WindowsPath> parsed = Parse(path);
+  if (!parsed.ok()) return parsed.status();
+  // A program of a CD image runs from a copy of its folder, removed after it.
+  std::string scratch;
+  base::Result<std::string> host =
+      OnDisc(*parsed) ? ProgramFromDisc(*parsed, &scratch) : ResolveParsed(*parsed, &exists);
   if (!host.ok()) return host.status();
+  if (!scratch.empty()) exists = true;
   std::vector<std::pair<std::string, std::string>> env = {{"WINEPREFIX", options_.prefix_dir}};
   std::vector<std::string> argv;
   std::size_t slash = host->rfind('/');
@@ -256,7 +268,9 @@ base::Result<int> PrefixPlatform::StartProcess(std::string_view path,
     for (const std::string& arg : args) argv.push_back(code_page_->ToUtf8(arg));
   }
   if (argv[0] == "wine") (wait == Wait::kYes ? ran_wine_ : left_wine_running_) = true;
-  return runner_->Run(argv, env, wait, Output::kAside);
+  base::Result<int> ran = runner_->Run(argv, env, wait, Output::kAside);
+  if (!scratch.empty() && wait == Wait::kYes) RemoveHostTree(scratch);
+  return ran;
 }
 
 base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
