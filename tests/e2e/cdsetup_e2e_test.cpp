@@ -10,9 +10,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "cd_image/cd_image.h"
 #include "demo_medium/demo_medium.h"
 #include "platform/prefix/prefix_platform.h"
 #include "support/program_run.h"
@@ -645,6 +649,139 @@ TEST_F(CdsetupTest, WineReadsEveryRecordOfTheInstallWithItsType) {
                           "\r\n    Lang    REG_SZ    Polski\r\n    ProgramPath    REG_SZ    "
                           "C:\\Gry\\" +
                           zolw + "\r\n\r\n");
+}
+
+// The CD as an ISO image and as CUE sheets with BIN tracks of both sector
+// sizes installs what the folder does, byte for byte, with the same records
+// and links. After the folder install the prefix keeps the CD as its drive;
+// an image cannot be kept, and the person is told how to mount it.
+TEST_F(CdsetupTest, TheCdAsAnImageInstallsWhatItsFolderDoesByteForByte) {
+  const std::string medium = temp_ / "medium";
+  ASSERT_TRUE(cdimage::MakeIsoImage(medium, temp_ / "demo.iso", "DEMO").ok());
+  testing::MakeDirs(temp_ / "raw");
+  testing::MakeDirs(temp_ / "cooked");
+  ASSERT_TRUE(cdimage::MakeCueBin(temp_ / "demo.iso", temp_ / "raw/demo.cue", 2352).ok());
+  ASSERT_TRUE(cdimage::MakeCueBin(temp_ / "demo.iso", temp_ / "cooked/demo.cue", 2048).ok());
+  struct Install {
+    std::string medium, prefix, options;
+    bool keeps_drive;
+  } installs[] = {
+      {medium, "folder", "", true},
+      {temp_ / "demo.iso", "iso", "", false},
+      {temp_ / "raw/demo.cue", "raw", "", false},
+      {temp_ / "cooked/demo.cue", "cooked", "", false},
+      {medium, "folder-unkept", " --keep-cd-drive=no", false},
+  };
+  std::map<std::string, std::string> first_files;
+  std::vector<std::optional<std::string>> first_records;
+  for (const Install& install : installs) {
+    SCOPED_TRACE(install.prefix);
+    const std::string prefix = temp_ / ("prefix-" + install.prefix);
+    ProgramRun run = Cdsetup("--medium '" + install.medium + "' --prefix '" + prefix +
+                             "' --silent --accept-licence --type max --lang Polski --codepage "
+                             "1250" +
+                             install.options);
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::map<std::string, std::string> files = testing::FilesWithBytes(prefix + "/drive_c");
+    // A link records its target's time, which differs from install to install.
+    std::erase_if(files, [](const auto& f) { return f.first.ends_with(".lnk"); });
+    EXPECT_GT(files.size(), 30u);
+    platform::PrefixOptions o;
+    o.prefix_dir = prefix;
+    o.medium_dir = medium;
+    o.code_page = 1250;
+    auto p = platform::PrefixPlatform::Open(o);
+    ASSERT_TRUE(p.ok());
+    const std::string uninstall =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\DemoSwiatla_Polski";
+    const std::string product = "Software\\Torvanel\\DemoSwiatla_Polski";
+    auto programs =
+        Value(**p, platform::RegRoot::kCurrentUser,
+              "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Programs");
+    ASSERT_TRUE(programs);
+    auto link = (*p)->ReadShellLink(*programs + "\\Torvanel\\Demo \xAF\xF3\xB3w\\Demo.lnk");
+    ASSERT_TRUE(link.ok());
+    std::vector<std::optional<std::string>> records = {
+        Value(**p, platform::RegRoot::kLocalMachine, uninstall, "DisplayName"),
+        Value(**p, platform::RegRoot::kLocalMachine, uninstall, "UninstallString"),
+        Value(**p, platform::RegRoot::kCurrentUser, product, "ProgramPath"),
+        Value(**p, platform::RegRoot::kCurrentUser, product, "Lang"),
+        link->target,
+        link->working_directory};
+    if (first_files.empty()) {
+      first_files = std::move(files);
+      first_records = records;
+    } else {
+      EXPECT_TRUE(files == first_files);  // no dump of the bytes of every file
+      EXPECT_EQ(records, first_records);
+    }
+    // The drive the game finds its disc in.
+    struct stat st;
+    const bool linked = ::lstat((prefix + "/dosdevices/d:").c_str(), &st) == 0;
+    EXPECT_EQ(linked, install.keeps_drive);
+    EXPECT_EQ(Value(**p, platform::RegRoot::kLocalMachine, "Software\\Wine\\Drives", "d:"),
+              install.keeps_drive ? std::optional<std::string>("cdrom") : std::nullopt);
+    if (install.keeps_drive) {
+      EXPECT_EQ(fs::canonical(prefix + "/dosdevices/d:"), fs::canonical(medium));
+      EXPECT_NE(run.err.find("as its CD-ROM drive D:"), std::string::npos) << run.err;
+    }
+    const bool told_to_mount = run.err.find("mount the image") != std::string::npos;
+    EXPECT_EQ(told_to_mount, install.prefix != "folder" && install.prefix != "folder-unkept")
+        << run.err;
+  }
+}
+
+// A damaged image ends the copy with the copy's status and the name of the
+// file it could not read, and the install is not reported as done.
+TEST_F(CdsetupTest, ADamagedImageEndsTheCopyNamingTheFile) {
+  ASSERT_TRUE(cdimage::MakeIsoImage(temp_ / "medium", temp_ / "demo.iso", "DEMO").ok());
+  const std::string good = ReadFile(temp_ / "demo.iso");
+  auto disc = platform::DiscImage::Open(temp_ / "demo.iso");
+  ASSERT_TRUE(disc.ok());
+  auto readme = disc.value()->Find({"czytaj.txt"});
+  ASSERT_TRUE(readme.ok());
+  // Its directory records (both-endian extent) point past the image's end.
+  std::string past_end = good;
+  unsigned char from[8], to[8];
+  for (int i = 0; i < 4; ++i) {
+    from[i] = from[7 - i] = static_cast<unsigned char>(readme->lsn >> (8 * i));
+    to[i] = to[7 - i] = static_cast<unsigned char>(0x00F00000u >> (8 * i));
+  }
+  for (std::size_t at = 16 * 2048; at + 8 <= std::min<std::size_t>(good.size(), 200 * 2048); ++at) {
+    if (std::memcmp(past_end.data() + at, from, 8) == 0) std::memcpy(past_end.data() + at, to, 8);
+  }
+  const std::pair<const char*, std::string> damaged[] = {
+      {"czytaj.txt", past_end},
+      // genisoimage pads the end with 300 KiB of nothing.
+      {"cut short", good.substr(0, good.size() - 600 * 1024)},
+  };
+  for (const auto& [named, bytes] : damaged) {
+    SCOPED_TRACE(named);
+    testing::WriteFile(temp_ / "damaged.iso", bytes);
+    fs::remove_all(temp_ / "prefix");
+    ProgramRun run =
+        Cdsetup("--medium '" + temp_ / "damaged.iso" + "' --prefix '" + temp_ / "prefix" +
+                "' --silent --accept-licence --type max --lang "
+                "English");
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("CD image is damaged or cut short"), std::string::npos) << run.err;
+  }
+}
+
+// Wine itself takes the kept drive for a CD-ROM drive.
+TEST_F(CdsetupTest, WineSeesTheKeptCdAsACdRomDrive) {
+  ASSERT_TRUE(testing::WineInstalled()) << testing::kWineMissing;
+  ProgramRun run = Cdsetup(Common() + " --silent --accept-licence --lang English");
+  ASSERT_EQ(run.status, 0) << run.err;
+  testing::WineSession wine(temp_ / "prefix");
+  testing::CommandResult disks = wine.Run("wine wmic logicaldisk get DeviceID,DriveType");
+  ASSERT_EQ(disks.status, 0) << disks.err;
+  std::string text;  // wmic writes UTF-16: its ASCII letters are enough here
+  for (char c : disks.out) {
+    if (c != '\0' && c != '\r' && static_cast<unsigned char>(c) < 0x80) text += c;
+  }
+  EXPECT_NE(text.find("D:  5"), std::string::npos) << text;  // 5: DRIVE_CDROM
 }
 
 #if CDSETUP_WITH_QT
