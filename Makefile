@@ -1,7 +1,7 @@
 # The README's commands. Each one installs what it needs, configures and builds.
 JOBS ?= 2
 
-.PHONY: all deps deps-windows windows test-windows screenshots-windows test test-noqt asan check demo screenshots bench bench-audio bench-copy bench-install fuzz fuzz-run format lint clean
+.PHONY: all deps deps-windows windows test-windows screenshots-windows test test-noqt asan check demo demo-iso screenshots bench bench-audio bench-copy bench-install fuzz fuzz-run format lint clean
 
 all: deps
 	cmake --preset release
@@ -45,6 +45,12 @@ demo: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 	bash scripts/demo.sh
+
+# The same from an ISO image of the demo medium (build/demo/demo.iso), not mounted.
+demo-iso: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	DEMO_FROM=iso bash scripts/demo.sh
 
 # A demo installation through the real windows, offscreen; a picture of every
 # page and message box lands in build/screenshots/.

@@ -2,7 +2,8 @@
 // the work needs: `cp -r` of its plain files and the bare library decode of
 // its sound entries one after another. Also the longest pause of the event
 // loop while the copy page runs in a window (offscreen), and the peak memory
-// of an installation with short and with long entries.
+// of an installation with short and with long entries, and the same install
+// from an ISO image of the medium against the one from its folder.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "cd_image/cd_image.h"
 #include "copy/copy_progress_dlg.h"
 #include "demo_medium/demo_medium.h"
 #include "encoderkit/speex_encoder.h"
@@ -280,6 +282,28 @@ int main(int argc, char** argv) {
     std::printf("  %-26s %6.3f [%.3f, %.3f]\n", name, v.median, v.low, v.high);
   }
 
+  // The medium as an ISO image, read without mounting it, against its folder.
+  const std::string iso = dir + "/medium.iso";
+  if (base::Status made = cdimage::MakeIsoImage(medium, iso, "BENCH"); !made.ok()) {
+    std::fprintf(stderr, "install_bench: %s\n", made.ToString().c_str());
+    return 1;
+  }
+  std::vector<double> image_vs_folder;
+  for (int round = 0; round < kRounds; ++round) {
+    double folder_s = 1e9, image_s = 1e9;
+    auto from_folder = [&] {
+      folder_s = std::min(folder_s, Install(medium, prefix, dir + "/rss").seconds);
+    };
+    auto from_image = [&] {
+      image_s = std::min(image_s, Install(iso, prefix, dir + "/rss").seconds);
+    };
+    InAbbaOrder(round % 2 == 0, from_image, from_folder);
+    image_vs_folder.push_back(image_s / folder_s);
+  }
+  const Spread image_spread = SpreadOf(image_vs_folder);
+  std::printf("  %-26s %6.3f [%.3f, %.3f]\n", "install-image-vs-folder", image_spread.median,
+              image_spread.low, image_spread.high);
+
   // Memory: two entries of each kind, ten seconds long, then ten minutes.
   Load longer = load;
   longer.small_files = 0;
@@ -311,6 +335,7 @@ int main(int argc, char** argv) {
   std::printf("ratio install-vs-limit %.3f\n", Median(vs_limit));
   std::printf("ratio install-vs-limit-stored %.3f\n", Median(vs_limit_stored));
   std::printf("ratio install-cpu-vs-work-cpu %.3f\n", Median(cpu_vs_work));
+  std::printf("ratio install-image-vs-folder %.3f\n", image_spread.median);
   std::printf("ratio memory-long-vs-short %.3f\n",
               static_cast<double>(long_kib) / static_cast<double>(short_kib));
   std::printf("pause max %.0f ms\n", pause);

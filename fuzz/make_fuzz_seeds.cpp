@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bmpkit/bmp_writer.h"
+#include "cd_image/cd_image.h"
 #include "demo_medium/demo_medium.h"
 #include "encoderkit/speex_encoder.h"
 #include "encoderkit/tone.h"
@@ -226,6 +227,34 @@ void WriteBmps(const fs::path& dir, const fs::path& medium) {
   Write(dir / "tlo.bmp", Read(medium / "tlo.bmp"));
 }
 
+// Images of a small tree in every form the reader takes, without the
+// padding genisoimage leaves at the end: mutations then reach the records.
+void WriteDiscImages(const fs::path& dir, const std::string& scratch) {
+  const fs::path tree = fs::path(scratch) / "disc-tree";
+  std::error_code ec;
+  fs::create_directories(tree / "Dane" / "Poziomy", ec);
+  Write(tree / "install.ini", "[Option]\r\nLanguage=Polski\r\n");
+  Write(tree / "Dane" / "Poziomy" / "poziom1.dat", std::string(5000, 'x'));
+  Write(tree / "\xC5\xBC\xC3\xB3\xC5\x82w.txt", "zolw");
+  const std::string iso = scratch + "/disc.iso";
+  if (auto made = cdsetup::cdimage::MakeIsoImage(tree.string(), iso, "SEED"); !made.ok()) {
+    return Fail("disc image: " + made.ToString());
+  }
+  auto trimmed = [](std::string bytes) {
+    while (bytes.size() > 18 * 2048 &&
+           bytes.find_first_not_of('\0', bytes.size() - 2048) == std::string::npos) {
+      bytes.resize(bytes.size() - 2048);
+    }
+    return bytes;
+  };
+  Write(dir / "joliet_rock_ridge.iso", trimmed(Read(iso)));
+  if (auto made = cdsetup::cdimage::MakeCueBin(iso, scratch + "/disc.cue", 2352); made.ok()) {
+    Write(dir / "raw_mode1.bin", trimmed(Read(scratch + "/disc.bin")));
+  } else {
+    Fail("raw track: " + made.ToString());
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -234,8 +263,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path root = argv[1];
-  const char* targets[] = {"archive_fuzzer",  "bmp_fuzzer",   "profile_fuzzer",
-                           "registry_fuzzer", "speex_fuzzer", "vorbis_fuzzer"};
+  const char* targets[] = {"archive_fuzzer", "bmp_fuzzer",    "profile_fuzzer",   "registry_fuzzer",
+                           "speex_fuzzer",   "vorbis_fuzzer", "disc_image_fuzzer"};
   std::error_code ec;
   for (const char* t : targets) {
     fs::create_directories(root / t, ec);
@@ -264,6 +293,7 @@ int main(int argc, char** argv) {
   WriteProfiles(root / "profile_fuzzer", scratch);
   WriteRegistries(root / "registry_fuzzer");
   WriteBmps(root / "bmp_fuzzer", scratch);
+  WriteDiscImages(root / "disc_image_fuzzer", scratch);
 
   fs::remove_all(scratch, ec);
   return failed ? 1 : 0;

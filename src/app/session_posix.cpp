@@ -23,15 +23,8 @@ namespace {
 
 // The mounted CD and DVD file systems, in the mount table's order.
 std::vector<std::string> MountedCds() {
-  std::vector<std::string> roots;
   base::Result<std::string> table = platform::ReadHostFile("/proc/self/mountinfo", 16u << 20);
-  if (!table.ok()) return roots;
-  for (const platform::MountEntry& mount : platform::ListMounts(*table)) {
-    if (platform::DriveTypeForFileSystem(mount.fs_type) == platform::DriveType::kCdRom) {
-      roots.push_back(mount.mount_point);
-    }
-  }
-  return roots;
+  return table.ok() ? platform::CdRootsInMountTable(*table) : std::vector<std::string>();
 }
 
 // A CD image or drive is a medium when its root holds the install script.

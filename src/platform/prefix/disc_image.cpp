@@ -33,6 +33,73 @@ void SilenceLibrary() {
   std::call_once(once, [] { cdio_log_set_handler(QuietLog); });
 }
 
+// The largest folder read: a CD's folder of ten thousand files takes half a
+// megabyte; a damaged record can claim four gigabytes.
+constexpr std::uint64_t kMostFolderBytes = 16u << 20;
+
+// Whether the System Use entries of a directory record (Rock Ridge's) lie
+// within it, each as long as the fields the library reads of it: it trusts
+// their lengths, and a damaged one would have it read past its buffer.
+bool SystemUseIsSound(const unsigned char* area, std::size_t size) {
+  while (size > 1) {
+    if (size < 4) return false;
+    const std::size_t length = area[2];
+    if (length == 0) return true;  // the library stops there
+    if (length < 4 || length > size) return false;
+    std::size_t least = 4;
+    const auto sig = [&](char a, char b) { return area[0] == a && area[1] == b; };
+    if (sig('N', 'M')) least = 5;
+    if (sig('S', 'P')) least = 7;
+    if (sig('P', 'N')) least = 20;
+    if (sig('C', 'E')) least = 28;
+    if (sig('P', 'X')) least = 36;
+    if (sig('E', 'R')) least = length >= 5 ? 8 + std::size_t{area[4]} : 8;
+    if (sig('T', 'F') && length >= 5) {
+      const bool long_form = (area[4] & 0x80) != 0;
+      least =
+          5 + static_cast<std::size_t>(__builtin_popcount(area[4] & 0x7F)) * (long_form ? 17 : 7);
+    }
+    if (length < least) return false;
+    if (sig('S', 'L')) {
+      if (length < 5) return false;
+      std::size_t at = 5;
+      while (length - at > 1) {
+        if (at + 2 + area[at + 1] > length) return false;
+        at += 2 + area[at + 1];
+      }
+    }
+    area += length;
+    size -= length;
+  }
+  return true;
+}
+
+// Whether every record of a folder's sectors is whole, walked as the
+// library walks them: a zero length ends a sector, a record over a sector's
+// end is skipped.
+bool FolderRecordsAreSound(const std::vector<unsigned char>& sectors) {
+  std::size_t offset = 0;
+  while (offset < sectors.size()) {
+    const std::size_t length = sectors[offset];
+    const std::size_t in_sector = offset % kSector;
+    if (length == 0 || in_sector + length > kSector) {
+      offset += kSector - in_sector;
+      continue;
+    }
+    if (length < 33) return false;
+    const std::size_t name = sectors[offset + 32];
+    if (33 + name > length) return false;
+    std::size_t system_use = 33 + name;
+    if (system_use % 2 == 1) ++system_use;
+    if (system_use < length &&
+        !SystemUseIsSound(sectors.data() + offset + system_use, length - system_use)) {
+      return false;
+    }
+    offset += length;
+  }
+  return true;
+}
+
 // "README.TXT;1" as Windows shows it: "README.TXT"; "NOEXT.;1": "NOEXT".
 std::string ShownName(const char* raw, bool plain_iso) {
   std::string name = raw;
@@ -57,8 +124,8 @@ class DiscImage::Source {
   virtual bool ReadSectors(void* buffer, std::uint32_t lsn, std::uint32_t count) = 0;
   virtual bool ReadPvd(iso9660_pvd_t* pvd) = 0;
   virtual std::string VolumeId() = 0;
-  /// Whether names are the primary volume's "NAME.EXT;1" ones.
-  virtual bool PlainNames() = 0;
+  /// The Joliet level of the tree the library reads; 0 for the primary one.
+  virtual int JolietLevel() = 0;
 };
 
 namespace {
@@ -157,9 +224,7 @@ class IsoSource : public DiscImage::Source {
     char* id = nullptr;
     return iso9660_ifs_get_volume_id(iso_, &id) ? TakeLibraryString(id) : std::string();
   }
-  bool PlainNames() override {
-    return iso9660_ifs_get_joliet_level(iso_) == 0 && iso9660_have_rr(iso_, 0) != yep;
-  }
+  int JolietLevel() override { return iso9660_ifs_get_joliet_level(iso_); }
 
  private:
   iso9660_t* iso_;
@@ -210,7 +275,7 @@ class RawTrackSource : public DiscImage::Source {
     iso9660_pvd_t pvd;
     return ReadPvd(&pvd) ? TakeLibraryString(iso9660_get_volume_id(&pvd)) : std::string();
   }
-  bool PlainNames() override { return cdio_get_joliet_level(cdio_) == 0; }
+  int JolietLevel() override { return cdio_get_joliet_level(cdio_); }
 
  private:
   RawTrackSource(CdIo_t* cdio, std::string folder) : cdio_(cdio), folder_(std::move(folder)) {}
@@ -278,7 +343,7 @@ base::Result<std::unique_ptr<DiscImage>> DiscImage::Open(const std::string& host
   std::string id = image->source_->VolumeId();
   while (!id.empty() && (id.back() == ' ' || id.back() == '\0')) id.pop_back();
   image->volume_id_ = std::move(id);
-  if (image->FolderAt("/") == nullptr) {
+  if (!image->FindRoot() || image->FolderAt("/", image->root_) == nullptr) {
     return base::Status::Corrupt("the root folder of the CD image " + host_path +
                                  " cannot be read");
   }
@@ -289,11 +354,43 @@ DiscImage::DiscImage(std::unique_ptr<Source> source)
     : source_(std::move(source)), bounce_(kSector) {}
 DiscImage::~DiscImage() = default;
 
-const DiscImage::Folder* DiscImage::FolderAt(const std::string& raw_path) {
+bool DiscImage::FindRoot() {
+  // The volume descriptors from sector 16 on: the primary one's root, or
+  // the Joliet one's where the library reads the Joliet tree.
+  const bool joliet = source_->JolietLevel() > 0;
+  std::vector<unsigned char> sector(kSector);
+  for (std::uint32_t lsn = 16; lsn < 16 + 64; ++lsn) {
+    if (!source_->ReadSectors(sector.data(), lsn, 1)) return false;
+    if (std::memcmp(sector.data() + 1, "CD001", 5) != 0 || sector[0] == 255) return false;
+    const bool escape = sector[88] == '%' && sector[89] == '/' &&
+                        (sector[90] == '@' || sector[90] == 'C' || sector[90] == 'E');
+    if ((sector[0] == 1 && !joliet) || (sector[0] == 2 && joliet && escape)) {
+      const unsigned char* root = sector.data() + 156;
+      root_.is_directory = true;
+      root_.lsn =
+          root[2] | (root[3] << 8) | (root[4] << 16) | (static_cast<std::uint32_t>(root[5]) << 24);
+      root_.size = root[10] | (root[11] << 8) | (root[12] << 16) |
+                   (static_cast<std::uint32_t>(root[13]) << 24);
+      root_.mode = 0555;
+      return true;
+    }
+  }
+  return false;
+}
+
+const DiscImage::Folder* DiscImage::FolderAt(const std::string& raw_path, const DiscEntry& entry) {
   if (auto known = folders_.find(raw_path); known != folders_.end()) return &known->second;
+  // The library trusts the records; they are looked at first.
+  if (entry.size == 0 || entry.size > kMostFolderBytes) return nullptr;
+  std::vector<unsigned char> sectors((entry.size + kSector - 1) / kSector * kSector);
+  if (!source_->ReadSectors(sectors.data(), entry.lsn,
+                            static_cast<std::uint32_t>(sectors.size() / kSector)) ||
+      !FolderRecordsAreSound(sectors)) {
+    return nullptr;
+  }
   ListPtr list = source_->ReadDir(raw_path);
   if (!list) return nullptr;
-  const bool plain = source_->PlainNames();
+  const bool joliet = source_->JolietLevel() > 0;
   Folder folder;
   CdioListNode_t* node;
   _CDIO_LIST_FOREACH(node, list.get()) {
@@ -307,12 +404,12 @@ const DiscImage::Folder* DiscImage::FolderAt(const std::string& raw_path) {
       continue;
     }
     DiscEntry entry;
-    entry.name = ShownName(raw.c_str(), plain);
+    const bool rock = st->rr.b3_rock == yep;
+    entry.name = ShownName(raw.c_str(), !joliet && !rock);
     if (entry.name.empty()) continue;
     entry.is_directory = st->type == iso9660_stat_s::_STAT_DIR;
     entry.lsn = static_cast<std::uint32_t>(st->lsn);
     entry.size = st->size;
-    const bool rock = st->rr.b3_rock == yep;
     entry.is_link = rock && S_ISLNK(st->rr.st_mode);
     entry.mode = rock ? (st->rr.st_mode & 0777) : (entry.is_directory ? 0555u : 0444u);
     folder.folded.push_back(FoldedCodePoints(entry.name));
@@ -324,14 +421,14 @@ const DiscImage::Folder* DiscImage::FolderAt(const std::string& raw_path) {
 
 base::Status DiscImage::Walk(const std::vector<std::string>& parts, DiscEntry* entry,
                              std::string* raw_path) {
-  DiscEntry current;
-  current.is_directory = true;
-  current.mode = 0555;
+  DiscEntry current = root_;
   std::string path = "/";
   for (std::size_t i = 0; i < parts.size(); ++i) {
-    const Folder* folder = current.is_directory ? FolderAt(path) : nullptr;
+    if (!current.is_directory) return base::Status::NotFound("no folder " + path + " on the CD");
+    const Folder* folder = FolderAt(path, current);
     if (folder == nullptr) {
-      return base::Status::NotFound("no folder " + path + " on the CD");
+      return base::Status::IoError("the CD image is damaged: the folder " + path +
+                                   " cannot be read");
     }
     const std::u32string want = FoldedCodePoints(parts[i]);
     auto it = std::find(folder->folded.begin(), folder->folded.end(), want);
@@ -360,7 +457,7 @@ base::Result<std::vector<DiscEntry>> DiscImage::List(const std::vector<std::stri
   std::string raw;
   if (base::Status walked = Walk(parts, &entry, &raw); !walked.ok()) return walked;
   if (!entry.is_directory) return base::Status::NotFound("not a folder: " + raw);
-  const Folder* folder = FolderAt(raw);
+  const Folder* folder = FolderAt(raw, entry);
   if (folder == nullptr) {
     return base::Status::IoError("the CD image is damaged: the folder " + raw + " cannot be read");
   }

@@ -79,13 +79,18 @@ class DiscImage {
   };
 
   explicit DiscImage(std::unique_ptr<Source> source);
-  /// The folder at `raw_path` ("/" for the root), listed once and kept: a CD
-  /// does not change. Null when it cannot be read.
-  const Folder* FolderAt(const std::string& raw_path);
+  /// The folder at `raw_path` ("/" for the root), whose record is `entry`,
+  /// listed once and kept: a CD does not change. Null when it cannot be read
+  /// or a record of it is damaged: those are never handed to the library.
+  const Folder* FolderAt(const std::string& raw_path, const DiscEntry& entry);
+  /// Reads the root folder's record from the volume descriptor the library
+  /// uses into `root_`; false when there is none.
+  bool FindRoot();
   /// Walks `parts`; fills the entry found and its raw path.
   base::Status Walk(const std::vector<std::string>& parts, DiscEntry* entry, std::string* raw_path);
 
   std::unique_ptr<Source> source_;
+  DiscEntry root_;
   std::string volume_id_;
   std::uint64_t size_ = 0;
   std::mutex mutex_;  // the library's handle is not shared between threads

@@ -70,6 +70,16 @@ std::vector<MountEntry> ListMounts(const std::string& mountinfo_text) {
   return mounts;
 }
 
+std::vector<std::string> CdRootsInMountTable(const std::string& mountinfo_text) {
+  std::vector<std::string> roots;
+  for (MountEntry& mount : ListMounts(mountinfo_text)) {
+    if (DriveTypeForFileSystem(mount.fs_type) == DriveType::kCdRom) {
+      roots.push_back(std::move(mount.mount_point));
+    }
+  }
+  return roots;
+}
+
 std::optional<MountEntry> FindMount(const std::string& mountinfo_text,
                                     const std::string& host_path) {
   std::optional<MountEntry> best;

@@ -21,6 +21,9 @@ struct MountEntry {
 /// its order.
 std::vector<MountEntry> ListMounts(const std::string& mountinfo_text);
 
+/// The mount points of the CD and DVD file systems in `mountinfo_text`.
+std::vector<std::string> CdRootsInMountTable(const std::string& mountinfo_text);
+
 /// The mount in `mountinfo_text` (the format of /proc/self/mountinfo) that
 /// holds `host_path`: the one with the longest mount point above it, the last
 /// listed on a tie (it is mounted over the others). nullopt when none does.

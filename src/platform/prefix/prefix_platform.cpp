@@ -360,7 +360,10 @@ base::Status PrefixPlatform::CopyFileA(std::string_view from, std::string_view t
   if (!from_path.ok()) return from_path.status();
   if (OnDisc(*from_path)) {
     base::Result<DiscEntry> file = FindOnDisc(*from_path);
-    if (!file.ok()) return base::Status::NotFound("no such file: " + std::string(from));
+    if (!file.ok() && file.status().kind() == base::Status::Kind::kNotFound) {
+      return base::Status::NotFound("no such file: " + std::string(from));
+    }
+    if (!file.ok()) return file.status().WithContext("copy " + std::string(from));
     base::Result<std::string> dst = ResolveFileToWrite(to, &to_exists);
     if (!dst.ok()) return dst.status();
     if (to_exists && fail_if_exists) return base::Status::AlreadyExists(std::string(to));

@@ -175,6 +175,24 @@ TEST_F(DiscImageTest, ADamagedImageFailsTheReadOfTheFileItDamagesAndNoOther) {
     }
   }
 
+  // A record whose name runs past its end: the folder is refused whole,
+  // never handed on, and the rest of the disc still reads.
+  const std::string joliet_name("\0p\0a\0r\0t\0.\0b\0i\0n", 16);
+  const std::size_t name_at = good.find(joliet_name);
+  ASSERT_NE(name_at, std::string::npos);
+  std::string long_name = good;
+  long_name[name_at - 1] = '\xF0';
+  WriteFile(temp_ / "damaged.iso", long_name);
+  std::unique_ptr<DiscImage> opened = OpenOk(temp_ / "damaged.iso");
+  ASSERT_TRUE(opened);
+  auto deep = opened->List({"sub", "deep"});
+  ASSERT_FALSE(deep.ok());
+  EXPECT_NE(deep.status().message().find("damaged"), std::string::npos) << deep.status().ToString();
+  auto in_deep = opened->Find({"sub", "deep", "part.bin"});
+  ASSERT_FALSE(in_deep.ok());
+  EXPECT_EQ(in_deep.status().kind(), base::Status::Kind::kIoError);
+  EXPECT_TRUE(opened->Find({"install.ini"}).ok());
+
   // What holds no file system at all is refused when opened.
   for (const std::string& bytes :
        {std::string(), std::string(40 * 2048, 'x'), good.substr(0, 17 * 2048)}) {
