@@ -117,12 +117,16 @@ void PosixSession::KeepCdDrive() {
   if (kept.ok()) {
     line = *kept;
   } else if (kept.status().kind() == base::Status::Kind::kUnsupported) {
-    const char letter = static_cast<char>(std::toupper(platform_->drives().medium().value_or('d')));
-    line = "the game may ask for its CD: mount the image (udisksctl loop-setup -r -f '" +
-           invocation_.medium +
-           "', then udisksctl mount -b /dev/loopN) and make its folder drive " + letter +
-           ": of the prefix (ln -s FOLDER '" + platform_->prefix_dir() + "/dosdevices/" +
-           static_cast<char>(std::tolower(letter)) + ":')";
+    // Wine shows folders as drives, not images: the person mounts it.
+    const char letter = static_cast<char>(std::tolower(platform_->drives().medium().value_or('d')));
+    std::error_code ec;
+    const std::string image = fs::absolute(invocation_.medium, ec).string();
+    const std::string link =
+        fs::absolute(platform_->prefix_dir(), ec).string() + "/dosdevices/" + letter + ":";
+    line =
+        std::string("the game may ask for its CD: mount the image (udisksctl loop-setup -r -f '") +
+        image + "') and link the folder it is mounted on as drive " +
+        static_cast<char>(std::toupper(letter)) + ": (ln -s FOLDER '" + link + "')";
   } else {
     line = "the prefix keeps no CD drive: " + kept.status().message();
   }

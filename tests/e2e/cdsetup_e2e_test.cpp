@@ -185,22 +185,33 @@ TEST_F(CdsetupTest, SilentFullInstallLeavesEverythingInPlace) {
 }
 
 TEST_F(CdsetupTest, APersonAtTheConsoleSaysYesToAnExtraAndToDirectX) {
-  // Enter installs; the licence's accept button is [2]; [5] the full version,
-  // then [1]; Enter takes the proposed folder; y to create it; Enter closes
-  // the closing message; y, n to the two programs; y to DirectX.
-  ProgramRun run = Cdsetup(Common() + " --lang English", "\n2\n5\n1\n\ny\n\ny\nn\ny\n");
-  ASSERT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_TRUE(Exists(C("Games/Demo/Dodatki/Zestaw00/plik000.dat")));
-  EXPECT_NE(run.out.find("== Licence agreement =="), std::string::npos);
-  EXPECT_NE(run.out.find("(*) Standard"), std::string::npos);
-  EXPECT_NE(run.out.find("Install the level editor?"), std::string::npos);
-  const std::string ran = ReadFile(temp_ / "ran.txt");
-  EXPECT_NE(ran.find("edytor.sh"), std::string::npos) << ran;
-  EXPECT_EQ(ran.find("sterowniki.sh"), std::string::npos) << ran;
-  EXPECT_NE(ran.find("dxsetup.exe"), std::string::npos) << ran;
-  // The DirectX path starts with the medium's CD letter.
-  EXPECT_NE(ReadFile(temp_ / "log.txt").find("ran DirectX setup d:\\DirectX\\dxsetup.exe"),
-            std::string::npos);
+  // From the folder and from an image, whose programs run from a copy.
+  ASSERT_TRUE(cdimage::MakeIsoImage(temp_ / "medium", temp_ / "demo.iso", "DEMO").ok());
+  for (const std::string& medium : {temp_ / "medium", temp_ / "demo.iso"}) {
+    SCOPED_TRACE(medium);
+    fs::remove_all(temp_ / "prefix");
+    fs::remove(temp_ / "ran.txt");
+    // Enter installs; the licence's accept button is [2]; [5] the full
+    // version, then [1]; Enter takes the proposed folder; y to create it;
+    // Enter closes the closing message; y, n to the two programs; y to DirectX.
+    ProgramRun run = Cdsetup("--medium '" + medium + "' --prefix '" + temp_ / "prefix" +
+                                 "' --log '" + temp_ / "log.txt" + "' --lang English",
+                             "\n2\n5\n1\n\ny\n\ny\nn\ny\n");
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_TRUE(Exists(C("Games/Demo/Dodatki/Zestaw00/plik000.dat")));
+    EXPECT_NE(run.out.find("== Licence agreement =="), std::string::npos);
+    EXPECT_NE(run.out.find("(*) Standard"), std::string::npos);
+    EXPECT_NE(run.out.find("Install the level editor?"), std::string::npos);
+    const std::string ran = ReadFile(temp_ / "ran.txt");
+    EXPECT_NE(ran.find("edytor.sh"), std::string::npos) << ran;
+    EXPECT_EQ(ran.find("sterowniki.sh"), std::string::npos) << ran;
+    EXPECT_NE(ran.find("dxsetup.exe"), std::string::npos) << ran;
+    // The DirectX path starts with the medium's CD letter.
+    EXPECT_NE(ReadFile(temp_ / "log.txt").find("ran DirectX setup d:\\DirectX\\dxsetup.exe"),
+              std::string::npos);
+    // The copies the image's programs ran from went with them.
+    EXPECT_TRUE(!fs::exists(C("windows/temp")) || fs::is_empty(C("windows/temp"))) << medium;
+  }
 }
 
 TEST_F(CdsetupTest, AtANarrowTerminalTheWholeInstallRunsAndItsProgressStaysOnOneLine) {
