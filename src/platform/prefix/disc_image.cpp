@@ -47,7 +47,7 @@ bool SystemUseIsSound(const unsigned char* area, std::size_t size) {
     if (length == 0) return true;  // the library stops there
     if (length < 4 || length > size) return false;
     std::size_t least = 4;
-    const auto sig = [&](char a, char b) { return area[0] == a && area[1] == b; };
+    const auto sig = [&](unsigned char a, unsigned char b) { return area[0] == a && area[1] == b; };
     if (sig('N', 'M')) least = 5;
     if (sig('S', 'P')) least = 7;
     if (sig('P', 'N')) least = 20;
