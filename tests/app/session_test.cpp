@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "app/install_app.h"
+#include "cd_image/cd_image.h"
 #include "demo_medium/demo_medium.h"
 #include "support/prefix_fixture.h"
 #include "support/recording_runner.h"
@@ -111,6 +112,9 @@ TEST_F(SessionTest, ASilentRunInstallsOrStopsAtTheLicenceAsTheCommandLineSays) {
 
 TEST_F(SessionTest, TheMediumIsTheFolderNamedElseTheProgramsElseTheCurrentOne) {
   testing::MakeDirs(temp_ / "empty");
+  ASSERT_TRUE(cdimage::MakeIsoImage(medium(), temp_ / "cd.iso", "DEMO").ok());
+  ASSERT_TRUE(cdimage::MakeIsoImage(temp_ / "empty", temp_ / "empty.iso", "EMPTY").ok());
+  testing::WriteFile(temp_ / "notes.txt", "no image");
   testing::MakeDirs(temp_ / "fifo");
   ASSERT_EQ(::mkfifo((temp_ / "fifo/INSTALL.INI").c_str(), 0600), 0);
   testing::MakeDirs(temp_ / "huge");
@@ -128,6 +132,9 @@ TEST_F(SessionTest, TheMediumIsTheFolderNamedElseTheProgramsElseTheCurrentOne) {
       {temp_ / "missing", "/x", "", "no medium at"},
       {temp_ / "fifo", "/x", "", "INSTALL.INI is not a regular file"},
       {temp_ / "huge", "/x", "", "is too large to be an install script (at most 64 MiB)"},
+      {temp_ / "cd.iso", "/x", temp_ / "cd.iso", ""},
+      {temp_ / "empty.iso", "/x", "", "holds no install.ini"},
+      {temp_ / "notes.txt", "/x", "", "is no CD image that can be read"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.medium + " " + c.executable);
