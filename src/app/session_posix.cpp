@@ -153,7 +153,11 @@ base::Status PosixSession::OpenWindows() {
 
 base::Status PosixSession::Open() {
   if (base::Status windows = OpenWindows(); !windows.ok()) return windows;
-  const std::string prefix = invocation_.prefix.empty() ? DefaultPrefix() : invocation_.prefix;
+  // Wine takes WINEPREFIX only as an absolute path: a relative --prefix
+  // would have it refuse to make the prefix and its menu entries.
+  std::error_code ec;
+  const std::string prefix =
+      fs::absolute(invocation_.prefix.empty() ? DefaultPrefix() : invocation_.prefix, ec).string();
   if (base::Status log = OpenLog(); !log.ok()) return log;
 
   platform::PrefixOptions options;

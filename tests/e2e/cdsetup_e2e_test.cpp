@@ -742,6 +742,28 @@ TEST_F(CdsetupTest, TheCdAsAnImageInstallsWhatItsFolderDoesByteForByte) {
   }
 }
 
+// Wine refuses a relative WINEPREFIX: a prefix named relative to the
+// current folder reaches it as an absolute path.
+TEST_F(CdsetupTest, ARelativePrefixReachesWineAsAnAbsolutePath) {
+  testing::WriteFile(temp_ / "bin2/wine",
+                     "#!/bin/sh\necho \"$WINEPREFIX\" >> \"$(dirname \"$0\")/prefixes.txt\"\n");
+  ::chmod((temp_ / "bin2/wine").c_str(), 0755);
+  ProgramRun run = testing::RunProgram(
+      "cd '" + temp_.path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY " + "HOME='" +
+          temp_ / "home" + "' PATH='" + temp_ / "bin2" + "':\"$PATH\" LANG=C " + program_ +
+          " --medium medium --prefix relative --silent --accept-licence --lang English",
+      "", temp_);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string asked = ReadFile(temp_ / "bin2/prefixes.txt");
+  ASSERT_FALSE(asked.empty());
+  std::size_t start = 0;
+  for (std::size_t end; (end = asked.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string prefix = asked.substr(start, end - start);
+    EXPECT_EQ(prefix.front(), '/') << prefix;
+  }
+  EXPECT_TRUE(Exists(temp_ / "relative/drive_c/Games/Demo/demo.exe"));
+}
+
 // A damaged image ends the copy with the copy's status and the name of the
 // file it could not read, and the install is not reported as done.
 TEST_F(CdsetupTest, ADamagedImageEndsTheCopyNamingTheFile) {
