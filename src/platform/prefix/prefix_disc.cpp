@@ -23,10 +23,11 @@ constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
 }  // namespace
 
 base::Result<DiscEntry> PrefixPlatform::FindOnDisc(const WindowsPath& path) const {
-  std::vector<std::string> names;
-  names.reserve(path.parts.size());
-  for (const std::string& part : path.parts) names.push_back(code_page_->ToUtf8(part));
-  return disc_->Find(names);
+  return disc_->Find(Utf8Parts(path));
+}
+
+base::Result<std::vector<DiscEntry>> PrefixPlatform::ListOnDisc(const WindowsPath& folder) const {
+  return disc_->List(Utf8Parts(folder));
 }
 
 base::Status PrefixPlatform::CopyFromDisc(const DiscEntry& file, const std::string& to,
@@ -101,9 +102,7 @@ base::Result<std::string> PrefixPlatform::CopyProgramFolder(const WindowsPath& p
   while (!todo.empty()) {
     auto [dir, host] = std::move(todo.back());
     todo.pop_back();
-    std::vector<std::string> names;
-    for (const std::string& part : dir.parts) names.push_back(code_page_->ToUtf8(part));
-    base::Result<std::vector<DiscEntry>> listed = disc_->List(names);
+    base::Result<std::vector<DiscEntry>> listed = ListOnDisc(dir);
     if (!listed.ok()) return listed.status();
     for (const DiscEntry& item : *listed) {
       const std::string to = host + "/" + item.name;

@@ -137,9 +137,7 @@ base::Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path,
   if (OnDisc(path)) return base::Status::Refused(path.ToString() + " is in the CD image");
   std::string host = *root;
   if (!host.empty() && host.back() == '/') host.pop_back();
-  std::vector<std::string> names;
-  names.reserve(path.parts.size());
-  for (const std::string& part : path.parts) names.push_back(code_page_->ToUtf8(part));
+  std::vector<std::string> names = Utf8Parts(path);
 
   // Most paths are spelt as they are stored, or differ in their last part
   // only (a file about to be made): one or two calls settle those.
@@ -231,6 +229,13 @@ base::Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path,
   if (tries_skipped && found && as_spelt) misspelt_.Clear();
   if (exists) *exists = found;
   return host;
+}
+
+std::vector<std::string> PrefixPlatform::Utf8Parts(const WindowsPath& path) const {
+  std::vector<std::string> names;
+  names.reserve(path.parts.size());
+  for (const std::string& part : path.parts) names.push_back(code_page_->ToUtf8(part));
+  return names;
 }
 
 std::string PrefixPlatform::ToAnsi(std::string_view host_name) const {
@@ -533,9 +538,7 @@ base::Result<std::vector<FindData>> PrefixPlatform::FindFiles(std::string_view p
   // The folder's names in UTF-8, and whether each is a folder.
   std::vector<std::pair<std::string, bool>> listed;
   if (OnDisc(dir)) {
-    std::vector<std::string> names;
-    for (const std::string& part : dir.parts) names.push_back(code_page_->ToUtf8(part));
-    base::Result<std::vector<DiscEntry>> entries = disc_->List(names);
+    base::Result<std::vector<DiscEntry>> entries = ListOnDisc(dir);
     if (!entries.ok()) return base::Status::NotFound("no such directory: " + dir.ToString());
     for (const DiscEntry& entry : *entries) listed.emplace_back(entry.name, entry.is_directory);
   } else {

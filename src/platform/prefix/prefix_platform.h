@@ -166,8 +166,11 @@ class PrefixPlatform : public Platform {
   base::Result<WindowsPath> Parse(std::string_view path) const;
   /// Whether `path` is read from the CD image rather than a host folder.
   bool OnDisc(const WindowsPath& path) const { return disc_ && drives_.IsMedium(path.drive); }
-  /// The entry of the CD image at `path`, its names converted to UTF-8.
+  /// The parts of `path` in UTF-8, as the host and the CD image name them.
+  std::vector<std::string> Utf8Parts(const WindowsPath& path) const;
+  /// The entry of the CD image at `path`, and the entries of its folder.
   base::Result<DiscEntry> FindOnDisc(const WindowsPath& path) const;
+  base::Result<std::vector<DiscEntry>> ListOnDisc(const WindowsPath& folder) const;
   /// Copies a file of the CD image to the host file `to`.
   base::Status CopyFromDisc(const DiscEntry& file, const std::string& to, bool replace);
   /// Makes a program of the CD image runnable: its folder (only the program
