@@ -21,13 +21,16 @@ test-noqt: deps
 	cmake --build --preset noqt -j $(JOBS)
 	ctest --preset noqt -j $(JOBS)
 
-# The Windows programs, cross-built with MinGW-w64 into build/windows/bin.
+# The Windows programs, cross-built with MinGW-w64: x86_64 into
+# build/windows/bin, i686 (the one the CD carries) into build/windows-i686/bin.
 deps-windows:
-	@bash scripts/deps-windows.sh
+	@JOBS=$(JOBS) bash scripts/deps-windows.sh
 
 windows: deps-windows
 	cmake --preset windows
 	cmake --build --preset windows -j $(JOBS)
+	cmake --preset windows-i686
+	cmake --build --preset windows-i686 -j $(JOBS)
 
 # The Windows test binary and an installation of the demo medium under Wine,
 # held to the Linux build's installation of it.

@@ -1,31 +1,5 @@
-# Cross build for 64-bit Windows with MinGW-w64: the posix-threads compilers
-# (std::thread and std::mutex), and the C and C++ runtimes linked in, so the
-# programs run from a CD or under Wine without DLLs beside them.
-set(CMAKE_SYSTEM_NAME Windows)
+# Windows x86_64 (PE32+), cross-built with MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
-
-set(CMAKE_CXX_STANDARD 20)
-set(CMAKE_CXX_STANDARD_REQUIRED ON)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# The libraries built for Windows by scripts/deps-windows.sh; never the host's.
-set(CDSETUP_WINDOWS_DEPS "${CMAKE_CURRENT_LIST_DIR}/../build/windows-deps/mingw"
-    CACHE PATH "Prefix of the MinGW builds of the codecs, GoogleTest and CLI11")
-set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE} ${CDSETUP_WINDOWS_DEPS})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(ENV{PKG_CONFIG_LIBDIR} "${CDSETUP_WINDOWS_DEPS}/lib/pkgconfig")
-set(ENV{PKG_CONFIG_PATH} "")
-set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
-
-# Tests and programs run through Wine when CMake needs to run them.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(CDSETUP_WINDOWS_DEPS_DEFAULT "${CMAKE_CURRENT_LIST_DIR}/../build/windows-deps/mingw")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -18,6 +18,7 @@ file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/generated/windows_headers.inc
 
 add_executable(cdsetup_tests
   base/windows_headers_test.cpp
+  app/program_resources_test.cpp
   audio/audio_tone_test.cpp
   audio/sample_conversion_test.cpp
   audio/speex_comments_test.cpp
@@ -40,7 +41,13 @@ target_link_libraries(cdsetup_tests PRIVATE cds_check cds_app cds_demo_medium cd
                       cds_copy_page cds_copy cds_audio cds_encoder_kit cds_sndpack cds_bmp_kit
                       cds_console cds_win32 cds_framework cds_script cds_resources cds_platform
                       cds_test_support GTest::gtest_main)
-target_compile_definitions(cdsetup_tests PRIVATE CDSETUP_WITH_QT=0)
+target_compile_definitions(cdsetup_tests PRIVATE CDSETUP_WITH_QT=0
+                           CDSETUP_VERSION_WIDE=L"${PROJECT_VERSION}")
+target_link_libraries(cdsetup_tests PRIVATE version)
+add_dependencies(cdsetup_tests cdsetup)
+# The dialogs under test run with the installer's manifest: themed controls
+# and DPI awareness, as the player sees them.
+cdsetup_windows_resources(cdsetup_tests cdsetup_tests "cdsetup tests" asInvoker)
 target_include_directories(cdsetup_tests PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
 
 # Reads links back through the shell, for the end-to-end comparison.

@@ -44,8 +44,10 @@ int ExitStatus(app::Outcome outcome) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  app::BorrowConsole();
   app::Invocation invocation;
   if (std::optional<int> done = app::ParseCommandLine(argc, argv, invocation)) return *done;
+  app::SettleConsole(invocation);
   if (base::Status medium = app::LocateMedium(invocation); !medium.ok()) {
     return invocation.check ? Fail(medium.message())
                             : FailToStart(invocation, medium.message(), app::kExitUsage);

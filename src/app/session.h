@@ -61,6 +61,16 @@ struct PlatformTraits {
 };
 const PlatformTraits& ThisPlatform();
 
+/// Before the command line is read: where the program has no console of its
+/// own (a Windows program of the GUI subsystem), the standard streams that
+/// have no handle write to the console of the program that started it, so
+/// that --help, --check, --silent and errors are seen there.
+void BorrowConsole();
+/// Once the command line is read: the console interface opens a console of
+/// its own when the program has none; a run that shows windows lets go of a
+/// borrowed one, so that closing that window does not end the install.
+void SettleConsole(const Invocation& invocation);
+
 /// This program's own file, as the system names it; `argv0` when it cannot tell.
 std::string ExecutablePath(const char* argv0);
 

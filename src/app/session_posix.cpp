@@ -225,6 +225,10 @@ const PlatformTraits& ThisPlatform() {
   return traits;
 }
 
+// A program on Linux has its terminal, or no use for one.
+void BorrowConsole() {}
+void SettleConsole(const Invocation&) {}
+
 std::string ExecutablePath(const char* argv0) {
   std::error_code ec;
   fs::path self = fs::read_symlink("/proc/self/exe", ec);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/session.h"
+#include "platform/win32/win32_console.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_text.h"
 #include "ui/win32/win32_backend.h"
@@ -88,6 +89,19 @@ const PlatformTraits& ThisPlatform() {
       "Folder of the installation medium, e.g. D:\\ (default: the folder of this program when "
       "install.ini lies beside it, else the current directory)"};
   return traits;
+}
+
+void BorrowConsole() {
+  platform::BorrowParentConsole();
+}
+
+void SettleConsole(const Invocation& invocation) {
+  if (invocation.silent || invocation.check) return;
+  if (invocation.ui == "console") {
+    platform::OpenOwnConsole();
+  } else {
+    platform::ReleaseBorrowedConsole();
+  }
 }
 
 std::string ExecutablePath(const char* argv0) {

@@ -199,16 +199,17 @@ HWND Win32Driver::TopWindow() const {
   struct Found {
     HWND window = nullptr;
   } found;
-  EnumThreadWindows(
-      ui_thread_,
-      [](HWND w, LPARAM param) -> BOOL {
-        if (IsWindowVisible(w) && IsWindowEnabled(w) && !IsIconic(w) && KindOf(w) != 0) {
-          reinterpret_cast<Found*>(param)->window = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  // A named function: a lambda cannot take the callback's calling convention.
+  struct Enum {
+    static BOOL CALLBACK Visit(HWND w, LPARAM param) {
+      if (IsWindowVisible(w) && IsWindowEnabled(w) && !IsIconic(w) && KindOf(w) != 0) {
+        reinterpret_cast<Found*>(param)->window = w;
+        return FALSE;
+      }
+      return TRUE;
+    }
+  };
+  EnumThreadWindows(ui_thread_, Enum::Visit, reinterpret_cast<LPARAM>(&found));
   return found.window;
 }
 
