@@ -1,7 +1,7 @@
 # The README's commands. Each one installs what it needs, configures and builds.
 JOBS ?= 2
 
-.PHONY: all deps deps-windows windows test-windows screenshots-windows test test-noqt asan check demo demo-iso screenshots bench bench-audio bench-copy bench-install fuzz fuzz-run format lint clean
+.PHONY: all deps deps-windows windows cd test-windows screenshots-windows test test-noqt asan check demo demo-iso screenshots bench bench-audio bench-copy bench-install fuzz fuzz-run format lint clean
 
 all: deps
 	cmake --preset release
@@ -32,11 +32,18 @@ windows: deps-windows
 	cmake --preset windows-i686
 	cmake --build --preset windows-i686 -j $(JOBS)
 
+# The demo CD as a player gets it: an ISO 9660 image with Joliet names of the
+# demo medium, the 32-bit cdsetup.exe and autorun.inf on it.
+cd: deps windows
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target make_demo_medium make_cd_image
+	bash scripts/make-cd.sh build/cd/demo-cd.iso build/windows-i686/bin/cdsetup.exe
+
 # The Windows test binary and an installation of the demo medium under Wine,
 # held to the Linux build's installation of it.
 test-windows: deps windows
 	cmake --preset ci
-	cmake --build --preset ci -j $(JOBS) --target cdsetup make_demo_medium
+	cmake --build --preset ci -j $(JOBS) --target cdsetup make_demo_medium make_cd_image
 	bash scripts/test-windows.sh
 
 asan: deps
@@ -67,10 +74,11 @@ screenshots: deps
 
 # The same installation through the real Windows dialogs under Wine, on a
 # virtual display; a picture of every page and message box lands in
-# build/screenshots-windows/.
+# build/screenshots-windows/ (with DPI=144 or 192, at that screen density, in
+# build/screenshots-windows-DPI/).
 screenshots-windows: deps windows
 	cmake --preset ci
-	cmake --build --preset ci -j $(JOBS) --target make_demo_medium
+	cmake --build --preset ci -j $(JOBS) --target make_demo_medium make_cd_image
 	bash scripts/screenshots-windows.sh
 
 bench: bench-audio bench-copy bench-install

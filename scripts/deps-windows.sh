@@ -27,6 +27,7 @@ packages=(
   googletest libcli11-dev
   cmake ninja-build make pkg-config file
   xvfb imagemagick  # make screenshots-windows: a display for Wine, BMP to PNG
+  xorriso  # unpacks the demo CD's image onto Wine's CD drive
 )
 
 missing=()

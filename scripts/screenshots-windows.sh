@@ -4,14 +4,18 @@
 # own device contexts by the test that drives them, converted here to PNG
 # files in build/screenshots-windows/. The texts are the Polish script's, on
 # an English system (a US English locale made for the run): its letters come
-# through though the system's code page is another.
+# through though the system's code page is another. DPI (96 by default; 144,
+# 192) is the screen's density, as Windows' display scaling sets it; the
+# pictures then land in build/screenshots-windows-DPI/.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 win=$root/build/windows/bin
 linux=${CDSETUP_LINUX_BIN:-$root/build/ci/bin}
+dpi=${DPI:-96}
 out=$root/build/screenshots-windows
-for f in "$win/cdsetup.exe" "$win/cdsetup_tests.exe" "$linux/make_demo_medium"; do
+[ "$dpi" = 96 ] || out=$out-$dpi
+for f in "$win/cdsetup.exe" "$win/cdsetup_tests.exe" "$linux/make_demo_medium" "$linux/make_cd_image"; do
   [ -e "$f" ] || { echo "screenshots-windows: $f is missing (make windows, make test)" >&2; exit 1; }
 done
 for tool in wine Xvfb convert; do
@@ -42,10 +46,12 @@ export WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 
 echo "== Wine prefix on display $DISPLAY"
 make_wine_prefix x11
+in_wine wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+in_wine wineserver -w
 mkdir -p "$work/shots"
 shots=$(in_wine winepath -w "$work/shots")
 
-echo "== a demo installation through the dialogs"
+echo "== a demo installation through the dialogs at $dpi dpi"
 run_tests "$work/shots.log" 'Win32Install.WholeInstallationThroughTheWindows' \
   in_locale en_US env CDSETUP_SCREENSHOTS_DIR="$shots" || exit 1
 

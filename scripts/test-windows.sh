@@ -15,7 +15,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 declare -A bin_of=([x86_64]=$root/build/windows/bin [i686]=$root/build/windows-i686/bin)
 linux=${CDSETUP_LINUX_BIN:-$root/build/ci/bin}
 for f in "${bin_of[x86_64]}"/{cdsetup,cdsetup_tests,link_fields}.exe \
-  "${bin_of[i686]}"/{cdsetup,cdsetup_tests,link_fields}.exe "$linux/cdsetup" "$linux/make_demo_medium"; do
+  "${bin_of[i686]}"/{cdsetup,cdsetup_tests,link_fields}.exe \
+  "$linux"/{cdsetup,make_demo_medium,make_cd_image}; do
   [ -e "$f" ] || { echo "test-windows: $f is missing (make windows, make test)" >&2; exit 1; }
 done
 command -v wine >/dev/null || { echo "test-windows: wine is not installed" >&2; exit 1; }
@@ -226,6 +227,18 @@ for language in pl_PL en_US; do
   echo "== cdsetup_tests.exe ($last): installations through the dialogs, under $language"
   run_tests "$work/dialogs-$language.log" 'Win32Install.*' in_locale $language || exit 1
 done
+
+# The same on denser screens, as Windows' display scaling makes them: the
+# fonts, the picture and the rows' icons scale, and the picture still shows
+# whole (the test samples it at its corners).
+for dpi in 144 192; do
+  echo "== cdsetup_tests.exe ($last): installations through the dialogs at $dpi dpi"
+  in_wine wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null
+  in_wine wineserver -w
+  run_tests "$work/dialogs-$dpi.log" 'Win32Install.*' in_locale pl_PL || exit 1
+done
+in_wine wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null
+in_wine wineserver -w
 
 # Wine runs as root here, where nothing is refused for its rights: a re-install
 # over files the last one left read-only is tried as an ordinary user too, in

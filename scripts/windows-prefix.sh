@@ -1,7 +1,8 @@
 # Sourced by the scripts that run the Windows build under Wine: a prefix of
-# their own in $work/wine, with the demo medium on a CD drive D: and the
-# installer lying on it, as setup programs do. Needs $root, $work, $win and
-# $linux set; defines in_wine, make_wine_prefix, in_locale and run_tests.
+# their own in $wine_prefix, with the demo CD (scripts/make-cd.sh, the
+# installer of $win on it) unpacked onto a CD drive D:, since Wine does not
+# mount images. Needs $root, $work, $win and $linux set; defines in_wine,
+# make_wine_prefix, in_locale and run_tests.
 
 wine_prefix=$work/wine
 medium=$work/medium
@@ -12,8 +13,13 @@ in_wine() { WINEPREFIX=$wine_prefix "$@"; }
 make_wine_prefix() {
   in_wine wineboot -i >/dev/null 2>&1
   in_wine wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d "$1" /f >/dev/null
-  "$linux/make_demo_medium" "$medium" >/dev/null
-  cp "$win/cdsetup.exe" "$medium/cdsetup.exe"
+  local image=$work/$(basename "$wine_prefix").iso
+  bash "$root/scripts/make-cd.sh" "$image" "$win/cdsetup.exe" "$linux" >/dev/null
+  rm -rf "$medium"
+  xorriso -osirrox on -indev "$image" -extract / "$medium" >/dev/null 2>&1 ||
+    { echo "xorriso cannot unpack $image" >&2; return 1; }
+  [ -f "$medium/autorun.inf" ] && [ -f "$medium/cdsetup.exe" ] ||
+    { echo "$image lacks autorun.inf or cdsetup.exe" >&2; return 1; }
   ln -sfn "$medium" "$wine_prefix/dosdevices/d:"
   in_wine wine reg add 'HKLM\Software\Wine\Drives' /v 'd:' /t REG_SZ /d cdrom /f >/dev/null
   # Wine reads its drive types when its services start: let this server end.

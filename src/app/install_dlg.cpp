@@ -65,6 +65,8 @@ void CInstallDlg::DoDataExchange(CDataExchange* dx) {
 bool CInstallDlg::OnInitDialog() {
   pages::CLanguageDlg language_page(*windows(), Texts());
   CDialog::OnInitDialog();
+  // The whole picture shows, whatever the template's font makes of its size.
+  EnsureClientSize({ScaledPixels(kBackgroundWidth), ScaledPixels(kBackgroundHeight)});
   const script::InstallScript script(P(), m_strIniPath);
 
   if (m_settings.language) {
@@ -166,13 +168,14 @@ void CInstallDlg::OnPaint() {
 void CInstallDlg::Paint(CDC& dc) {
   if (IsIconic()) {
     const CRect client = GetClientRect();
-    const int cx = 32, cy = 32;  // the system's icon size
+    const int cx = ScaledPixels(32), cy = cx;  // the system's icon size
     resources::Image icon = resources::LoadIconImage(kAppIcon, true);
     dc.DrawIcon((client.Width() - cx + 1) / 2, (client.Height() - cy + 1) / 2,
                 std::make_shared<const resources::Image>(std::move(icon)), cx, cy,
                 GetSysColor(COLOR_WINDOW));
   } else if (m_hBackground) {
-    dc.BitBlt(0, 0, kBackgroundWidth, kBackgroundHeight, m_hBackground);
+    // The picture is meant at 96 dpi: drawn larger on a denser screen.
+    dc.BitBlt(0, 0, ScaledPixels(kBackgroundWidth), ScaledPixels(kBackgroundHeight), m_hBackground);
   }
 }
 

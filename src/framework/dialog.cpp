@@ -122,6 +122,16 @@ bool CDialog::CreateFromTemplate(const resources::DialogTemplate& t) {
   return true;
 }
 
+void CDialog::EnsureClientSize(CSize size) {
+  if (!state_) return;
+  CRect& r = state_->rect;
+  if (r.Width() >= size.cx && r.Height() >= size.cy) return;
+  r.right = r.left + std::max(r.Width(), size.cx);
+  r.bottom = r.top + std::max(r.Height(), size.cy);
+  ++state_->generation;
+  if (UiBackend* b = windows_->backend()) b->WindowChanged(*state_);
+}
+
 int CDialog::DoModal() {
   if (!windows_) return -1;
   WindowManager& wm = *windows_;

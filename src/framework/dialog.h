@@ -43,6 +43,9 @@ class CDialog : public CWnd {
   int GetDefID() const;
   /// Moves the focus to the next control that takes it (wrapping).
   void NextDlgCtrl();
+  /// Grows the client area to at least `size` pixels, whatever the font's
+  /// units made of the template's size; before the dialog is shown.
+  void EnsureClientSize(CSize size);
 
   bool OnCommand(UINT id, UINT code, CWnd* source) override;
   void OnClose() override { OnCancel(); }

@@ -48,6 +48,10 @@ class UiBackend {
   }
   /// Pixels per four horizontal and eight vertical dialog units.
   virtual CSize DialogBaseUnits() { return {6, 13}; }
+  /// Pixels per inch of the screen the windows are on. The core's sizes in
+  /// pixels (pictures, icons, row indents) are meant at 96 and scale by it;
+  /// a backend whose pixels are already logical ones keeps 96.
+  virtual int Dpi() { return 96; }
   /// A window's state changed in a way that should be shown.
   virtual void WindowChanged(WindowState& window) { (void)window; }
   virtual void WindowDestroyed(WindowState& window) { (void)window; }

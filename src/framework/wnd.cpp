@@ -219,6 +219,13 @@ CDC CWnd::GetDC() const {
   return CDC([b](const CFont& f, const std::string& t) { return b->MeasureText(f, t); });
 }
 
+int CWnd::ScaledPixels(int pixels) const {
+  UiBackend* b = windows_ ? windows_->backend() : nullptr;
+  const int dpi = b ? b->Dpi() : 96;
+  // Rounded to the nearest pixel, as the system scales its own metrics.
+  return static_cast<int>((static_cast<long long>(pixels) * dpi + 48) / 96);
+}
+
 bool CWnd::DestroyWindow() {
   if (!state_) return false;
   windows_->Destroy(state_);

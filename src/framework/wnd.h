@@ -156,6 +156,8 @@ class CWnd {
   bool DestroyWindow();
   /// A device context that measures text as the backend's windows do.
   CDC GetDC() const;
+  /// `pixels`, a size meant at 96 dpi, on the screen the windows are on.
+  int ScaledPixels(int pixels) const;
 
   /// `id` names the question (an IDP_ id) for the unattended answers and logs.
   int MessageBox(std::string_view text, std::string_view caption, UINT type, int id);

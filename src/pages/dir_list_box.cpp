@@ -179,16 +179,18 @@ void CDirListBox::DrawItem(LPDRAWITEMSTRUCT item) {
     return;
   }
   const DirItem& row = *reinterpret_cast<const DirItem*>(item->itemData);
-  int x = 3 + 10 * row.nLevel;
-  ImagePtr icon = SharedImage(row.bPathPart ? kOpenFolderIcon : kClosedFolderIcon);
+  // Indents and icons are meant at 96 dpi.
+  const int icon = ScaledPixels(16);
+  int x = ScaledPixels(3 + 10 * row.nLevel);
+  ImagePtr picture = SharedImage(row.bPathPart ? kOpenFolderIcon : kClosedFolderIcon);
   dc.SelectObject(m_pFont);
   dc.SetBkMode(TRANSPARENT);
   dc.SetTextAlign(TA_LEFT | TA_TOP);
   const auto [text, back] = ColoursFor(item->itemState);
   const CRect& rc = item->rcItem;
   dc.FillSolidRect(rc, back);
-  dc.DrawIcon(rc.left + x, rc.top + (m_nItemHeight - 16) / 2, icon, 16, 16, back);
-  x += 20;
+  dc.DrawIcon(rc.left + x, rc.top + (m_nItemHeight - icon) / 2, picture, icon, icon, back);
+  x += ScaledPixels(20);
   dc.SetTextColor(text);
   dc.TextOut(rc.left + x, rc.top + (m_nItemHeight - m_nTextHeight) / 2, row.strName);
   if (item->itemState & ODS_FOCUS) dc.FrameRect(rc, CBrush{SharedImage(kFocusPattern), 0});

@@ -89,10 +89,12 @@ void CDriveCombo::DrawItem(LPDRAWITEMSTRUCT item) {
   const auto [text, back] = ColoursFor(item->itemState);
   const CRect& rc = item->rcItem;
   dc.FillSolidRect(rc, back);
-  int x = 3;
+  // Margins and icons are meant at 96 dpi.
+  int x = ScaledPixels(3);
   if (m_nOptions & kShowIcons) {
-    dc.DrawIcon(rc.left + 3, rc.top + (m_nItemHeight - 16) / 2, icon, 16, 16, back);
-    x = 23;
+    const int side = ScaledPixels(16);
+    dc.DrawIcon(rc.left + x, rc.top + (m_nItemHeight - side) / 2, icon, side, side, back);
+    x = ScaledPixels(23);
   }
   dc.SetTextColor(text);
   dc.TextOut(rc.left + x, rc.top + (m_nItemHeight - m_nTextHeight) / 2, GetLBText(index));

@@ -19,7 +19,7 @@ RowMetrics MeasureRows(const CWnd& control, const CFont* font) {
   // The first four characters of the stored sample "1Mgj0".
   CSize size = dc.GetTextExtent(std::string("1Mgj0", 4));
   dc.LPtoDP(&size);
-  return {size.cy, std::max(size.cy, 16)};
+  return {size.cy, std::max(size.cy, control.ScaledPixels(16))};
 }
 
 RowColours ColoursFor(UINT item_state) {

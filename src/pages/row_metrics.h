@@ -12,7 +12,7 @@ namespace cdsetup::pages {
 
 struct RowMetrics {
   int text_height = 0;  // of "1Mgj" in the font
-  int item_height = 0;  // text_height, but at least 16 (the icons)
+  int item_height = 0;  // text_height, but at least the icons' 16 (at 96 dpi)
 };
 
 /// The parent window's font (the control's own without a parent).

@@ -187,6 +187,11 @@ base::Status BuildDemoMedium(const std::string& dir_text, const DemoOptions& opt
                      "LICENCE AGREEMENT\r\n\r\nThis is a demo game. You may install and use it "
                      "freely.\r\n");
   files.emplace_back("tlo.bmp", Background());
+  // What Windows does with the disc when it is put in: start the setup
+  // program that lies beside the script, with its icon and the disc's name.
+  files.emplace_back("autorun.inf",
+                     "[autorun]\r\nopen=cdsetup.exe\r\nicon=cdsetup.exe,0\r\n"
+                     "label=Demo of the Lights\r\naction=Install Demo of the Lights\r\n");
   files.emplace_back("Kestrune.exe", RecordingScript("Kestrune.exe"));
   files.emplace_back("DirectX/dxsetup.exe", RecordingScript("dxsetup.exe"));
   files.emplace_back("extras/edytor.sh", RecordingScript("edytor.sh"));

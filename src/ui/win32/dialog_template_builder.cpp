@@ -157,7 +157,10 @@ fw::CRect DialogTemplateBuilder::ToUnits(const fw::CRect& px) const {
 
 std::vector<std::uint32_t> DialogTemplateBuilder::Build(const fw::WindowState& dialog) const {
   Writer w;
-  const fw::CRect d = ToUnits(dialog.rect);
+  // The dialog's size rounds up: its client area holds what the core laid out.
+  const int bx = std::max(1, base_.cx), by = std::max(1, base_.cy);
+  const fw::CRect d{0, 0, (dialog.rect.Width() * 4 + bx - 1) / bx,
+                    (dialog.rect.Height() * 8 + by - 1) / by};
   w.Word(1);       // dlgVer
   w.Word(0xFFFF);  // signature: the extended template
   w.Dword(0);      // helpID

@@ -43,9 +43,7 @@ void Win32Backend::Log(const std::string& line) const {
 HFONT Win32Backend::FontFor(const fw::CFont& font) {
   const auto key = std::make_pair(font.name, font.points);
   if (auto it = fonts_.find(key); it != fonts_.end()) return it->second;
-  HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(font.points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
+  const int height = -MulDiv(font.points, Dpi(), 72);
   HFONT f = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                         DEFAULT_PITCH | FF_DONTCARE, font.name.c_str());
@@ -68,6 +66,16 @@ fw::CSize Win32Backend::MeasureText(const fw::CFont& font, const std::string& te
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   return {size.cx, std::max<int>(size.cy, tm.tmHeight)};
+}
+
+int Win32Backend::Dpi() {
+  if (dpi_ > 0) return dpi_;
+  // The density the fonts are made for, so that pictures and text agree.
+  HDC screen = GetDC(nullptr);
+  dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  if (dpi_ <= 0) dpi_ = 96;
+  return dpi_;
 }
 
 fw::CSize Win32Backend::DialogBaseUnits() {
@@ -195,6 +203,15 @@ INT_PTR CALLBACK Win32Backend::DialogProc(HWND hwnd, UINT message, WPARAM wparam
     case kFocusMoved:
       d->OnFocus(GetFocus());
       return TRUE;
+    case WM_DPICHANGED: {
+      // Moved to a screen of another density: the window takes the size
+      // the system proposes, and its pictures and rows are drawn anew.
+      const RECT* proposed = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(hwnd, nullptr, proposed->left, proposed->top, proposed->right - proposed->left,
+                   proposed->bottom - proposed->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return TRUE;
+    }
     case WM_TIMER:
       if (wparam != kPumpTimer) return FALSE;
       KillTimer(hwnd, kPumpTimer);

@@ -44,6 +44,9 @@ class Win32Backend : public fw::UiBackend, public DialogHost {
   /// The base units of the templates' font, as the dialog manager computes
   /// them: its average letter width and its height.
   fw::CSize DialogBaseUnits() override;
+  /// The screen's pixels per inch when the first window opened: the fonts
+  /// are made for it, and the pictures and rows scale by it.
+  int Dpi() override;
   void WindowChanged(fw::WindowState& window) override;
   void WindowDestroyed(fw::WindowState& window) override;
   /// The message boxes' buttons are in this language from now on, where the
@@ -68,6 +71,7 @@ class Win32Backend : public fw::UiBackend, public DialogHost {
 
   Win32Options o_;
   fw::CSize base_{};
+  int dpi_ = 0;
   std::map<std::pair<std::string, int>, HFONT> fonts_;
   std::vector<Win32Dialog*> frames_;  // running dialogs, innermost last
   unsigned language_ = 0;             // the system's

@@ -36,6 +36,16 @@
 namespace cdsetup::app {
 namespace {
 
+// Points of the background picture, at 96 dpi, that the main dialog must show.
+constexpr std::pair<int, int> kPictureSamples[] = {{120, 90}, {300, 200}, {10, 220}, {340, 20}};
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
 namespace r = resources;
 using testing::Win32Driver;
 using testing::WindowPicture;
@@ -263,7 +273,8 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
   CInstallDlg main(windows_, *platform_, settings);
   struct Seen {
     std::string caption, exit, yes, no;
-    std::uint32_t picture_pixel = 0, shown_pixel = 0;
+    std::uint32_t picture_pixel = 0;
+    std::vector<std::uint32_t> shown_pixels;
     bool max_checked = false, std_checked = true;
     int focus_alternations = 0;
     std::string field_after_enter, rows_before_enter;
@@ -272,9 +283,13 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
   driver_.Dialog(r::IDD_MAIN, [&](HWND w) {
     seen.caption = Win32Driver::Text(w);
     seen.exit = Win32Driver::Text(w, IDCANCEL);
-    // The background picture, as the dialog paints it.
+    // The background picture, as the dialog paints it: larger on a denser
+    // screen, where the picture's pixel (x, y) lands at (x, y) * dpi / 96.
     const WindowPicture p = Win32Driver::PrintClient(w);
-    if (p.width > 120 && p.height > 90) seen.shown_pixel = p.At(120, 90);
+    for (const auto& [x, y] : kPictureSamples) {
+      const int sx = MulDiv(x, ScreenDpi(), 96), sy = MulDiv(y, ScreenDpi(), 96);
+      seen.shown_pixels.push_back(p.width > sx && p.height > sy ? p.At(sx, sy) : 0xFF000000);
+    }
     Shot(w, "02-main");
     Win32Driver::Press(w, VK_RETURN);
   });
@@ -416,7 +431,11 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
   ASSERT_TRUE(picture.ok());
   const r::Image shown =
       r::Scale(*picture, CInstallDlg::kBackgroundWidth, CInstallDlg::kBackgroundHeight);
-  EXPECT_EQ(seen.shown_pixel, shown.at(120, 90) & 0xFFFFFF);
+  ASSERT_EQ(seen.shown_pixels.size(), std::size(kPictureSamples));
+  for (std::size_t i = 0; i < std::size(kPictureSamples); ++i) {
+    const auto [x, y] = kPictureSamples[i];
+    EXPECT_EQ(seen.shown_pixels[i], shown.at(x, y) & 0xFFFFFF) << "at " << x << ", " << y;
+  }
   EXPECT_TRUE(seen.max_checked);
   EXPECT_FALSE(seen.std_checked);
   EXPECT_EQ(seen.yes, "&Tak");
