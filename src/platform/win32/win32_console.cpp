@@ -2,8 +2,11 @@
 // its parent redirected them; the C runtime's streams are then closed.
 #include "platform/win32/win32_console.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 
 namespace cdsetup::platform {
@@ -17,25 +20,35 @@ bool HasHandle(DWORD which) {
          GetFileType(handle) != FILE_TYPE_UNKNOWN;
 }
 
-struct Stream {
-  DWORD which;
-  std::FILE* file;
-  const char* device;
-  const char* mode;
-};
+// Connects descriptor `fd` (0, 1, 2) and its C stream to `device`. The
+// stream is taken over in place: a program of the GUI subsystem starts with
+// streams that have no descriptor (-2), which freopen cannot reopen.
+void Connect(int fd, std::FILE* stream, const char* device) {
+  HANDLE handle =
+      CreateFileA(device, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return;
+  const int opened = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_TEXT);
+  if (opened < 0) {
+    CloseHandle(handle);
+    return;
+  }
+  if (_dup2(opened, fd) == 0) {
+#ifndef _UCRT
+    // msvcrt's stream keeps the -2 it started with; it is this descriptor now.
+    if (_fileno(stream) < 0) stream->_file = fd;
+#endif
+    // Unbuffered output, as on a console from the start.
+    if (fd > 0) std::setvbuf(stream, nullptr, _IONBF, 0);
+  }
+  _close(opened);
+}
 
 // The streams that had no handle when the console came, connected to it.
 void ConnectStreams(const bool (&missing)[3]) {
-  const Stream streams[3] = {{STD_INPUT_HANDLE, stdin, "CONIN$", "r"},
-                             {STD_OUTPUT_HANDLE, stdout, "CONOUT$", "w"},
-                             {STD_ERROR_HANDLE, stderr, "CONOUT$", "w"}};
-  for (int i = 0; i < 3; ++i) {
-    if (!missing[i]) continue;
-    // Unbuffered output, as on a console from the start.
-    if (std::freopen(streams[i].device, streams[i].mode, streams[i].file) && i > 0) {
-      std::setvbuf(streams[i].file, nullptr, _IONBF, 0);
-    }
-  }
+  if (missing[0]) Connect(0, stdin, "CONIN$");
+  if (missing[1]) Connect(1, stdout, "CONOUT$");
+  if (missing[2]) Connect(2, stderr, "CONOUT$");
 }
 
 bool Missing(bool (&missing)[3]) {
