@@ -83,9 +83,12 @@ class CInstallDlg : public framework::CDialog {
   // Registry records. A value longer than 199 characters is not read.
   base::Result<std::string> ReadRegString(platform::RegRoot root, const std::string& key,
                                           const std::string& name);
+  /// A value the game reads (a path, a language) or a text people read.
+  enum class ValueKind { kName, kText };
   /// Logs the value; a failure is also kept for RecordsWritten.
   base::Status WriteRegString(platform::RegRoot root, const std::string& key,
-                              const std::string& name, const std::string& value);
+                              const std::string& name, const std::string& value,
+                              ValueKind kind = ValueKind::kName);
   base::Status DeleteRegValue(platform::RegRoot root, const std::string& key,
                               const std::string& name);
   base::Status SaveProgramPathAndLanguage(const std::string& language);
@@ -98,9 +101,12 @@ class CInstallDlg : public framework::CDialog {
   /// could not write.
   base::Status RecordsWritten() const;
   // Shortcuts.
+  /// `link_file`'s name from `text_from` on is a text people read (its
+  /// folder's company and program names and its own), not a system name.
   base::Status CreateShortcut(const std::string& target, const std::string& link_file,
                               const std::string* arguments, const std::string* work_dir,
-                              const std::string& description);
+                              const std::string& description,
+                              std::size_t text_from = std::string::npos);
   // Closing extras.
   base::Status OpenProgramsFolder();
   base::Status InstallSharedUninstaller();
@@ -161,8 +167,9 @@ class CInstallDlg : public framework::CDialog {
   void FindCdDrive();
   /// Writes each value under the product key, deleting an old one first.
   base::Status ReplaceProductValues(const std::pair<const char*, std::string> (&values)[2]);
-  /// Composes the product's Start-menu folder, ending in "\".
-  std::string StartMenuFolder();
+  /// Composes the product's Start-menu folder, ending in "\"; `text_from`
+  /// is where the company and program names, texts, begin in it.
+  std::string StartMenuFolder(std::size_t& text_from);
 
   platform::Platform& m_platform;
   InstallSettings m_settings;

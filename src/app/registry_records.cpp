@@ -35,10 +35,12 @@ base::Result<std::string> CInstallDlg::ReadRegString(RegRoot root, const std::st
 }
 
 Status CInstallDlg::WriteRegString(RegRoot root, const std::string& key, const std::string& name,
-                                   const std::string& value) {
+                                   const std::string& value, ValueKind kind) {
   const std::string where = std::string(RootName(root)) + "\\" + key + " " + name;
   auto created = P().RegCreateKeyA(root, key);
-  Status set = created.ok() ? P().RegSetValueA(*created, name, value) : created.status();
+  Status set = !created.ok()              ? created.status()
+               : kind == ValueKind::kText ? P().RegSetTextValueA(*created, name, value)
+                                          : P().RegSetValueA(*created, name, value);
   if (created.ok()) P().RegCloseKey(*created);
   Log("registry: " + where + " = " + value + (set.ok() ? "" : " (failed: " + set.ToString() + ")"));
   // No message shows this failure, but the run must not end as installed.
@@ -76,27 +78,29 @@ Status CInstallDlg::SaveProgramAndLanguage(const std::string& target_dir,
   return ReplaceProductValues({{"Program", target_dir}, {"Lang", language}});
 }
 
-std::string CInstallDlg::StartMenuFolder() {
+std::string CInstallDlg::StartMenuFolder(std::size_t& text_from) {
   // Without the Shell Folders value the folder is made from the root.
   std::string folder =
       ReadRegString(RegRoot::kCurrentUser, kShellFolders, "Programs").value_or(std::string());
   if (folder.empty() || folder.back() != '\\') folder += '\\';
+  text_from = folder.size();
   return folder + m_szCompanyName + "\\" + m_szProgramName + "\\";
 }
 
 Status CInstallDlg::CreateShortcutsAndUninstallEntry(const std::string& target_dir,
                                                      const std::string& language) {
-  const std::string folder = StartMenuFolder();
+  std::size_t text_from = 0;
+  const std::string folder = StartMenuFolder(text_from);
   const std::string uninstaller = Texts().Option("DEINSTALLEXE_NAME");
   // A value not written shows no message and does not stop the shortcuts:
   // it is logged, and counted in the run's outcome (RecordsWritten).
-  base::IgnoreResult(
-      WriteRegString(RegRoot::kLocalMachine, m_strUninstallKey, "DisplayName", m_szProgramName),
-      "counted by RecordsWritten");
+  base::IgnoreResult(WriteRegString(RegRoot::kLocalMachine, m_strUninstallKey, "DisplayName",
+                                    m_szProgramName, ValueKind::kText),
+                     "counted by RecordsWritten");
   base::IgnoreResult(WriteRegString(RegRoot::kLocalMachine, m_strUninstallKey, "UninstallString",
                                     target_dir + "\\" + uninstaller),
                      "counted by RecordsWritten");
-  if (Status made = platform::CreateDirectoryPath(P(), folder); !made.ok()) {
+  if (Status made = platform::CreateDirectoryPath(P(), folder, text_from); !made.ok()) {
     Log("cannot create the Start-menu folder " + folder + ": " + made.ToString());
     return made.WithContext("the Start-menu folder");
   }
@@ -105,7 +109,8 @@ Status CInstallDlg::CreateShortcutsAndUninstallEntry(const std::string& target_d
   const std::string empty;
   for (int n = 0; n < m_nShortcuts; ++n) {
     const ShortcutEntry& e = m_shortcuts[static_cast<std::size_t>(n)];
-    Status made = CreateShortcut(base + e.szFile, folder + e.szDescription, nullptr, &base, empty);
+    Status made =
+        CreateShortcut(base + e.szFile, folder + e.szDescription, nullptr, &base, empty, text_from);
     if (!made.ok()) return made;
   }
   base::IgnoreResult(SaveProgramPathAndLanguage(language), "counted by RecordsWritten");

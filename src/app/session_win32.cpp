@@ -30,6 +30,7 @@ class Win32Session : public Session {
   std::string FromTerminal(std::string_view typed) const override { return std::string(typed); }
   void UseTextCodePage(int code_page) override {
     text_code_page_ = static_cast<unsigned>(code_page);
+    platform_->UseTextCodePage(code_page);
     platform::UseCodePageOnConsole(text_code_page_);
     Session::UseTextCodePage(code_page);
   }
@@ -59,6 +60,7 @@ base::Status Win32Session::Open() {
   log().Write("medium " + invocation_.medium + ", code page " +
               std::to_string(platform_->AnsiCodePage()));
 
+  platform_->UseTextCodePage(static_cast<int>(text_code_page_));
   if (text_code_page_) platform::UseCodePageOnConsole(text_code_page_);
   log().SetConverter(
       [this](std::string_view text) { return platform::CodePageToUtf8(text, text_code_page_); });

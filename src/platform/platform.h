@@ -242,6 +242,32 @@ class Platform {
   /// Writes the link file `link_path`, replacing one that exists. Fails when
   /// its directory is missing or the name is not allowed.
   virtual base::Status WriteShellLink(std::string_view link_path, const ShellLinkSpec& link) = 0;
+
+  // --- Names people read -------------------------------------------------------
+
+  // The Start-menu folder, its links and the uninstall entry's DisplayName
+  // are texts of the pages' language that people read and the game never
+  // opens. Their calls take such a name as `text` in the code page of
+  // UseTextCodePage, below `base`, a path in the ANSI code page. A platform
+  // whose names are Unicode writes them from that code page, so that they
+  // read right whatever the system's own code page is; by default they are
+  // ANSI names like any other.
+
+  /// The code page of the texts from now on (0: the ANSI code page).
+  virtual void UseTextCodePage(int code_page) { (void)code_page; }
+  /// CreateDirectoryA for `base` + `text`.
+  virtual base::Status CreateTextNamedDirectory(std::string_view base, std::string_view text) {
+    return CreateDirectoryA(std::string(base) + std::string(text));
+  }
+  /// WriteShellLink for `base` + `text`.
+  virtual base::Status WriteTextNamedShellLink(std::string_view base, std::string_view text,
+                                               const ShellLinkSpec& link) {
+    return WriteShellLink(std::string(base) + std::string(text), link);
+  }
+  /// RegSetValueA for a value that is a text.
+  virtual base::Status RegSetTextValueA(RegKey key, std::string_view name, std::string_view text) {
+    return RegSetValueA(key, name, text);
+  }
 };
 
 }  // namespace cdsetup::platform

@@ -11,6 +11,7 @@
 #include "platform/profile_file.h"
 #include "platform/read_whole_file.h"
 #include "platform/win32/win32_error.h"
+#include "platform/win32/win32_text.h"
 
 namespace cdsetup::platform {
 namespace {
@@ -228,6 +229,21 @@ base::Status Win32Platform::CreateDirectoryA(std::string_view path) {
   }
   if (!::CreateDirectoryA(dir.c_str(), nullptr)) {
     return LastWin32Status("create the directory " + dir);
+  }
+  return base::Status::Ok();
+}
+
+std::wstring Win32Platform::TextNamed(std::string_view base, std::string_view text) const {
+  return Widen(base, 0) + Widen(text, text_code_page_);
+}
+
+base::Status Win32Platform::CreateTextNamedDirectory(std::string_view base, std::string_view text) {
+  const std::string shown = std::string(base) + std::string(text);
+  if (text.find_first_of("*?") != std::string_view::npos) {
+    return base::Status::Refused("not a directory name: " + shown);
+  }
+  if (!::CreateDirectoryW(TextNamed(base, text).c_str(), nullptr)) {
+    return LastWin32Status("create the directory " + shown);
   }
   return base::Status::Ok();
 }

@@ -86,13 +86,29 @@ class Win32Platform : public Platform {
 
   // Shell links
   base::Status WriteShellLink(std::string_view link_path, const ShellLinkSpec& link) override;
+
+  // Names people read: written with the wide functions, `text` converted
+  // from the texts' code page and `base` from the ANSI one.
+  void UseTextCodePage(int code_page) override {
+    text_code_page_ = static_cast<unsigned>(code_page);
+  }
+  base::Status CreateTextNamedDirectory(std::string_view base, std::string_view text) override;
+  base::Status WriteTextNamedShellLink(std::string_view base, std::string_view text,
+                                       const ShellLinkSpec& link) override;
+  base::Status RegSetTextValueA(RegKey key, std::string_view name, std::string_view text) override;
   /// The fields of an existing link file, as the shell reads them back.
   base::Result<ShellLinkSpec> ReadShellLink(std::string_view link_path);
 
  private:
   explicit Win32Platform(Win32Options options) : options_(std::move(options)) {}
 
+  /// `base` (ANSI) followed by `text` (in the texts' code page) in UTF-16.
+  std::wstring TextNamed(std::string_view base, std::string_view text) const;
+  base::Status SaveShellLink(const std::wstring& path, const std::string& shown,
+                             const ShellLinkSpec& link);
+
   Win32Options options_;
+  unsigned text_code_page_ = 0;  // 0: the ANSI code page
   // Open keys by our handle number: HKEYs are pointers, RegKey is 32 bits.
   std::map<RegKey, void*> keys_;
   RegKey next_key_ = 1;

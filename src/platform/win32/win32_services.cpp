@@ -10,6 +10,7 @@
 #include "base/ascii.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_text.h"
 
 namespace cdsetup::platform {
 namespace {
@@ -124,6 +125,23 @@ base::Status Win32Platform::RegSetValueA(RegKey key, std::string_view name,
   if (error == ERROR_SUCCESS) error = RegFlushKey(hkey);
   if (error != ERROR_SUCCESS) {
     return Win32Status(static_cast<std::uint32_t>(error), "set the registry value " + value_name);
+  }
+  return base::Status::Ok();
+}
+
+base::Status Win32Platform::RegSetTextValueA(RegKey key, std::string_view name,
+                                             std::string_view text) {
+  auto it = keys_.find(key);
+  if (it == keys_.end()) return base::Status::Refused("not an open registry key");
+  const std::wstring value_name = Widen(name, 0), data = Widen(text, text_code_page_);
+  HKEY hkey = static_cast<HKEY>(it->second);
+  LONG error = RegSetValueExW(hkey, value_name.c_str(), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(data.c_str()),
+                              static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+  if (error == ERROR_SUCCESS) error = RegFlushKey(hkey);
+  if (error != ERROR_SUCCESS) {
+    return Win32Status(static_cast<std::uint32_t>(error),
+                       "set the registry value " + std::string(name));
   }
   return base::Status::Ok();
 }

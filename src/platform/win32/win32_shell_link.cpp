@@ -86,16 +86,31 @@ base::Status Win32Platform::WriteShellLink(std::string_view link_path,
   if (path.size() > base::kMaxPath) {
     return base::Status::Refused("a link path longer than 259 characters: " + path);
   }
-  const std::size_t slash = path.find_last_of("\\/");
-  if (slash == std::string::npos || slash + 1 == path.size() ||
-      path.find_first_of("*?", slash) != std::string::npos) {
+  return SaveShellLink(Wide(path), path, wanted);
+}
+
+base::Status Win32Platform::WriteTextNamedShellLink(std::string_view base, std::string_view text,
+                                                    const ShellLinkSpec& wanted) {
+  const std::string shown = std::string(base) + std::string(text);
+  if (shown.size() > base::kMaxPath) {
+    return base::Status::Refused("a link path longer than 259 characters: " + shown);
+  }
+  return SaveShellLink(TextNamed(base, text), shown, wanted);
+}
+
+// `wide` is the link's path; `path` names it in statuses.
+base::Status Win32Platform::SaveShellLink(const std::wstring& wide, const std::string& path,
+                                          const ShellLinkSpec& wanted) {
+  const std::size_t slash = wide.find_last_of(L"\\/");
+  if (slash == std::wstring::npos || slash + 1 == wide.size() ||
+      wide.find_first_of(L"*?", slash) != std::wstring::npos) {
     return base::Status::Refused("not a file name: " + path);
   }
-  const DWORD folder = Attributes(path.substr(0, slash == 2 ? 3 : slash));
+  const DWORD folder = GetFileAttributesW(wide.substr(0, slash == 2 ? 3 : slash).c_str());
   if (folder == INVALID_FILE_ATTRIBUTES || (folder & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     return base::Status::NotFound("no folder for the link " + path);
   }
-  const DWORD existing = Attributes(path);
+  const DWORD existing = GetFileAttributesW(wide.c_str());
   if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return base::Status::Refused("a folder has the link's name: " + path);
   }
@@ -111,7 +126,6 @@ base::Status Win32Platform::WriteShellLink(std::string_view link_path,
       FAILED(hr = object.link->SetArguments(wanted.arguments.c_str()))) {
     return ComStatus(hr, "fill in the link " + path);
   }
-  const std::wstring wide = Wide(path);
   if (FAILED(hr = object.file->Save(wide.c_str(), TRUE))) {
     return ComStatus(hr, "save the link " + path);
   }

@@ -8,6 +8,7 @@
 // <commctrl.h> needs <windows.h> first.
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -38,6 +39,36 @@ namespace {
 
 // Points of the background picture, at 96 dpi, that the main dialog must show.
 constexpr std::pair<int, int> kPictureSamples[] = {{120, 90}, {300, 200}, {10, 220}, {340, 20}};
+
+// The names people read (the Start-menu folder, its links, the uninstall
+// entry's DisplayName) hold the script's letters in Unicode, whatever the
+// system's code page: on an English system too, "Demo Żółw Światła".
+void ExpectNamesInUnicode(const app::CInstallDlg& main) {
+  const unsigned texts = 1250;  // the Polish script's
+  const std::wstring program = platform::Widen(main.m_szProgramName, texts);
+  ASSERT_NE(program.find(L"\u017B\u00F3\u0142w"), std::wstring::npos);  // Żółw
+  wchar_t name[256] = {};
+  DWORD size = sizeof name;
+  // The key's own name is the system's, as the game's uninstaller opens it.
+  const std::wstring key = platform::Widen(main.m_strUninstallKey, 0);
+  ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"DisplayName", RRF_RT_REG_SZ, nullptr,
+                         name, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::wstring(name), program);
+
+  wchar_t programs[MAX_PATH] = {};
+  ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAMS, FALSE));
+  const std::wstring folder = std::wstring(programs) + L"\\" +
+                              platform::Widen(main.m_szCompanyName, texts) + L"\\" + program;
+  for (int n = 0; n < main.m_nShortcuts; ++n) {
+    const std::wstring link =
+        folder + L"\\" +
+        platform::Widen(main.m_shortcuts[static_cast<std::size_t>(n)].szDescription, texts);
+    EXPECT_NE(GetFileAttributesW(link.c_str()), INVALID_FILE_ATTRIBUTES)
+        << platform::Narrow(link, CP_UTF8);
+  }
+  EXPECT_GT(main.m_nShortcuts, 0);
+}
 
 int ScreenDpi() {
   HDC screen = GetDC(nullptr);
@@ -174,7 +205,10 @@ class Win32Install : public ::testing::Test {
     s.log = &log_;
     // The texts are read in the language's own code page, as the installer
     // does, whatever the system's.
-    s.use_code_page = [this](int code_page) { text_code_page_ = static_cast<unsigned>(code_page); };
+    s.use_code_page = [this](int code_page) {
+      text_code_page_ = static_cast<unsigned>(code_page);
+      platform_->UseTextCodePage(code_page);
+    };
     return s;
   }
   bool Exists(const std::string& relative) const {
@@ -454,6 +488,7 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
   platform_->RegCloseKey(*key);
   ASSERT_TRUE(path.ok());
   EXPECT_TRUE(base::EqualsIgnoreCaseAscii(*path, target_)) << *path;
+  ExpectNamesInUnicode(main);
   EXPECT_EQ(saved_.size(), 12u);
   EXPECT_TRUE(diagnostics_.empty()) << diagnostics_[0];
 }
