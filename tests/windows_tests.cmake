@@ -18,6 +18,7 @@ file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/generated/windows_headers.inc
 
 add_executable(cdsetup_tests
   base/windows_headers_test.cpp
+  app/program_console_test.cpp
   app/program_resources_test.cpp
   audio/audio_tone_test.cpp
   audio/sample_conversion_test.cpp
