@@ -9,17 +9,11 @@
 #include <string>
 #include <thread>
 
+#include "support/installer_beside_tests.h"
 #include "support/scoped_temp_dir.h"
 
 namespace cdsetup {
 namespace {
-
-std::wstring ProgramBesideTests() {
-  wchar_t self[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self, n);
-  return path.substr(0, path.find_last_of(L"\\/") + 1) + L"cdsetup.exe";
-}
 
 // Waits up to 30 s for `done`.
 template <typename Done>
@@ -51,7 +45,7 @@ TEST(ProgramConsole, TheConsoleInterfaceOpensAConsoleOfItsOwnAndReadsIt) {
   ASSERT_TRUE(drive && *drive) << "CDSETUP_TEST_CD_DRIVE names the demo medium's drive";
   testing::ScopedTempDir dir;
   const std::string log = dir.path() + "\\console.log";
-  std::wstring command = L"\"" + ProgramBesideTests() + L"\" --ui console --medium " +
+  std::wstring command = L"\"" + testing::InstallerBesideTests() + L"\" --ui console --medium " +
                          std::wstring(drive, drive + 2) + L"\\ --log \"" +
                          std::wstring(log.begin(), log.end()) + L"\"";
   STARTUPINFOW startup{};

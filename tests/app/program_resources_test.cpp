@@ -10,21 +10,15 @@
 
 #include "resources/image.h"
 #include "resources/resource_ids.h"
+#include "support/installer_beside_tests.h"
 
 namespace cdsetup {
 namespace {
 
-std::wstring ProgramBesideTests() {
-  wchar_t self[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self, n);
-  return path.substr(0, path.find_last_of(L"\\/") + 1) + L"cdsetup.exe";
-}
-
 class ProgramResources : public ::testing::Test {
  protected:
   void SetUp() override {
-    module_ = LoadLibraryExW(ProgramBesideTests().c_str(), nullptr,
+    module_ = LoadLibraryExW(testing::InstallerBesideTests().c_str(), nullptr,
                              LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module_, nullptr) << "cdsetup.exe beside the tests: error " << GetLastError();
   }
@@ -48,7 +42,7 @@ TEST_F(ProgramResources, TheManifestAsksForWhatAnInstallerNeeds) {
 }
 
 TEST_F(ProgramResources, TheVersionNamesTheProgram) {
-  const std::wstring path = ProgramBesideTests();
+  const std::wstring path = testing::InstallerBesideTests();
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
   ASSERT_GT(size, 0u);

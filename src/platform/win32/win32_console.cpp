@@ -60,22 +60,18 @@ bool Missing(bool (&missing)[3]) {
 
 }  // namespace
 
-bool BorrowParentConsole() {
+void BorrowParentConsole() {
   bool missing[3];
-  if (!Missing(missing) || GetConsoleWindow() != nullptr) return false;
-  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+  if (!Missing(missing) || GetConsoleWindow() != nullptr) return;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
   borrowed = true;
   ConnectStreams(missing);
-  return true;
 }
 
-bool OpenOwnConsole() {
+void OpenOwnConsole() {
   bool missing[3];
-  const bool any_missing = Missing(missing);
-  if (GetConsoleWindow() != nullptr || !any_missing) return true;
-  if (!AllocConsole()) return false;
-  ConnectStreams(missing);
-  return true;
+  if (!Missing(missing) || GetConsoleWindow() != nullptr) return;
+  if (AllocConsole()) ConnectStreams(missing);
 }
 
 void ReleaseBorrowedConsole() {

@@ -159,8 +159,8 @@ std::vector<std::uint32_t> DialogTemplateBuilder::Build(const fw::WindowState& d
   Writer w;
   // The dialog's size rounds up: its client area holds what the core laid out.
   const int bx = std::max(1, base_.cx), by = std::max(1, base_.cy);
-  const fw::CRect d{0, 0, (dialog.rect.Width() * 4 + bx - 1) / bx,
-                    (dialog.rect.Height() * 8 + by - 1) / by};
+  const int cx = (dialog.rect.Width() * 4 + bx - 1) / bx;
+  const int cy = (dialog.rect.Height() * 8 + by - 1) / by;
   w.Word(1);       // dlgVer
   w.Word(0xFFFF);  // signature: the extended template
   w.Dword(0);      // helpID
@@ -169,8 +169,8 @@ std::vector<std::uint32_t> DialogTemplateBuilder::Build(const fw::WindowState& d
   w.Word(static_cast<std::uint16_t>(std::min<std::size_t>(dialog.children.size(), 0xFFFF)));
   w.Short(0);
   w.Short(0);
-  w.Short(d.Width());
-  w.Short(d.Height());
+  w.Short(cx);
+  w.Short(cy);
   w.Word(0);  // no menu
   w.Word(0);  // the dialog class
   w.Word(0);  // caption: set from the state
