@@ -17,10 +17,16 @@ base::Status CInstallDlg::OpenProgramsFolder() {
     return base::Status::Ok();
   }
   const std::string windir = P().GetEnvironmentVariableA("WINDIR");
-  const std::string programs =
-      ReadRegString(platform::RegRoot::kCurrentUser, kShellFolders, "Programs")
-          .value_or(std::string());
-  const std::string folder = programs + "\\" + m_szCompanyName + "\\" + m_szProgramName;
+  // explorer.exe takes the folder as a name: one the system's code page
+  // cannot spell cannot be opened this way.
+  base::Result<std::string> company = P().TextToName(m_szCompanyName);
+  base::Result<std::string> program = P().TextToName(m_szProgramName);
+  if (!company.ok() || !program.ok()) {
+    Log("the Start-menu folder is not opened: " +
+        (company.ok() ? program : company).status().message());
+    return base::Status::Ok();
+  }
+  const std::string folder = ProgramsFolder() + "\\" + *company + "\\" + *program;
   if (folder.size() > base::kMaxPath) {
     return base::Status::Refused("the Start-menu folder's path is too long: " + folder);
   }

@@ -55,6 +55,12 @@ RunResult RunInstaller(Session& session) {
   if (invocation.code_page == 0) {
     settings.use_code_page = [&session](int code_page) { session.UseTextCodePage(code_page); };
   }
+  if (!invocation.directory.empty() && !session.NameFromTerminal(invocation.directory)) {
+    return {Outcome::kBadCommandLine, "--dir " + invocation.directory +
+                                          ": this system's code page " +
+                                          std::to_string(session.platform().NameCodePage()) +
+                                          " cannot spell it in a file name"};
+  }
   // A silent run cannot ask: a language the script neither lists nor has a
   // section for would install with empty texts into an empty path.
   if (invocation.silent && settings.language && !KnowsLanguage(session, *settings.language)) {

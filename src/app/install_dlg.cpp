@@ -124,7 +124,15 @@ bool CInstallDlg::OnInitDialog() {
   }
   m_szCompanyName = Texts().Get("IDS_COMPANY_NAME");
   m_szProgramName = Texts().Get("IDS_PROGRAM_NAME");
-  m_szTargetDir = Texts().Get("IDS_DOMYSLNY_KATALOG");
+  const std::string default_dir = Texts().Get("IDS_DOMYSLNY_KATALOG");
+  if (base::Result<std::string> name = P().TextToName(default_dir); name.ok()) {
+    m_szTargetDir = *name;
+  } else {
+    // Shown as the script has it, and refused if kept.
+    m_defaultDirUnfit = name.status();
+    m_szTargetDir = m_szUnfitDefault = default_dir;
+    Log("the default directory cannot be used here: " + m_defaultDirUnfit.message());
+  }
 
   SetWindowText(Texts().Get("IDS_NAZWA_GRY2"));
   m_btnInstall.SetWindowText(Texts().Get("IDS_DALEJ"));

@@ -101,12 +101,10 @@ class CInstallDlg : public framework::CDialog {
   /// could not write.
   base::Status RecordsWritten() const;
   // Shortcuts.
-  /// `link_file`'s name from `text_from` on is a text people read (its
-  /// folder's company and program names and its own), not a system name.
+  /// `link_file` and `target` may be TextNamedPaths.
   base::Status CreateShortcut(const std::string& target, const std::string& link_file,
                               const std::string* arguments, const std::string* work_dir,
-                              const std::string& description,
-                              std::size_t text_from = std::string::npos);
+                              const std::string& description);
   // Closing extras.
   base::Status OpenProgramsFolder();
   base::Status InstallSharedUninstaller();
@@ -122,6 +120,10 @@ class CInstallDlg : public framework::CDialog {
   std::string m_strLanguage;
   std::string m_szCdDrive = "X";
   std::string m_szTargetDir;
+  /// Why the script's default directory cannot be a name here (Ok when it
+  /// can), and what it became, so that it is refused if kept.
+  base::Status m_defaultDirUnfit;
+  std::string m_szUnfitDefault;
   std::string m_szCompanyName;
   std::string m_szProgramName;
   int m_hIcon = 0;
@@ -167,9 +169,12 @@ class CInstallDlg : public framework::CDialog {
   void FindCdDrive();
   /// Writes each value under the product key, deleting an old one first.
   base::Status ReplaceProductValues(const std::pair<const char*, std::string> (&values)[2]);
-  /// Composes the product's Start-menu folder, ending in "\"; `text_from`
-  /// is where the company and program names, texts, begin in it.
-  std::string StartMenuFolder(std::size_t& text_from);
+  /// The user's Start-menu programs folder; empty when there is none or it
+  /// is too long to be read.
+  std::string ProgramsFolder();
+  /// Composes the product's Start-menu folder, ending in "\": a
+  /// TextNamedPath, whose company and program names are texts.
+  std::string StartMenuFolder();
 
   platform::Platform& m_platform;
   InstallSettings m_settings;

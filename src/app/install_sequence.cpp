@@ -83,6 +83,11 @@ Status CInstallDlg::ChooseTargetDirectory(Run& run) {
 }
 
 Status CInstallDlg::MakeTargetDirectory(Run& run) {
+  if (!m_defaultDirUnfit.ok() && m_szTargetDir == m_szUnfitDefault) {
+    Ask(run.texts.Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
+        resources::IDP_CANNOT_CREATE_DIRECTORY);
+    return m_defaultDirUnfit.WithContext("the default directory");
+  }
   const std::string saved = P().GetCurrentDirectoryA();
   // Paths the original buffers cannot hold are refused, not cut.
   if (saved.size() > base::kMaxDirectory || m_szTargetDir.size() > base::kMaxText) {
@@ -209,7 +214,7 @@ Status CInstallDlg::CopyBackground(Run& run) {
   // The name comes from the medium: held to the rule of the file lists, so
   // that the copy lands below the target and nowhere else.
   if (Status safe = copy::CheckListEntry(bitmap); !safe.ok()) return safe.WithContext("Bitmap");
-  const std::string bitmap_copy = m_szTargetDir + "\\" + bitmap;
+  const std::string bitmap_copy = platform::TextNamedPath(m_szTargetDir, bitmap);
   if (!P().GetFileInfo(bitmap).ok()) {
     // A medium without its picture: the main dialog showed none, and its
     // copy fails without a word, as every picture copy does.

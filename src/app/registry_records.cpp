@@ -78,19 +78,26 @@ Status CInstallDlg::SaveProgramAndLanguage(const std::string& target_dir,
   return ReplaceProductValues({{"Program", target_dir}, {"Lang", language}});
 }
 
-std::string CInstallDlg::StartMenuFolder(std::size_t& text_from) {
+std::string CInstallDlg::ProgramsFolder() {
+  std::string folder = P().ProgramsFolder();
+  // The folder is read into a 200-byte buffer: a longer one is not taken.
+  if (folder.size() > kRegBuffer - 1) {
+    Log("the Start-menu folder is longer than " + std::to_string(kRegBuffer - 1) + ": " + folder);
+    folder.clear();
+  }
+  return folder;
+}
+
+std::string CInstallDlg::StartMenuFolder() {
   // Without the Shell Folders value the folder is made from the root.
-  std::string folder =
-      ReadRegString(RegRoot::kCurrentUser, kShellFolders, "Programs").value_or(std::string());
+  std::string folder = ProgramsFolder();
   if (folder.empty() || folder.back() != '\\') folder += '\\';
-  text_from = folder.size();
-  return folder + m_szCompanyName + "\\" + m_szProgramName + "\\";
+  return platform::TextNamedPath(folder, m_szCompanyName + "\\" + m_szProgramName + "\\");
 }
 
 Status CInstallDlg::CreateShortcutsAndUninstallEntry(const std::string& target_dir,
                                                      const std::string& language) {
-  std::size_t text_from = 0;
-  const std::string folder = StartMenuFolder(text_from);
+  const std::string folder = StartMenuFolder();
   const std::string uninstaller = Texts().Option("DEINSTALLEXE_NAME");
   // A value not written shows no message and does not stop the shortcuts:
   // it is logged, and counted in the run's outcome (RecordsWritten).
@@ -100,8 +107,9 @@ Status CInstallDlg::CreateShortcutsAndUninstallEntry(const std::string& target_d
   base::IgnoreResult(WriteRegString(RegRoot::kLocalMachine, m_strUninstallKey, "UninstallString",
                                     target_dir + "\\" + uninstaller),
                      "counted by RecordsWritten");
-  if (Status made = platform::CreateDirectoryPath(P(), folder, text_from); !made.ok()) {
-    Log("cannot create the Start-menu folder " + folder + ": " + made.ToString());
+  if (Status made = platform::CreateDirectoryPath(P(), folder); !made.ok()) {
+    Log("cannot create the Start-menu folder " + platform::WithoutTextMark(folder) + ": " +
+        made.ToString());
     return made.WithContext("the Start-menu folder");
   }
   std::string base = target_dir.empty() ? "\\" : target_dir;
@@ -109,8 +117,9 @@ Status CInstallDlg::CreateShortcutsAndUninstallEntry(const std::string& target_d
   const std::string empty;
   for (int n = 0; n < m_nShortcuts; ++n) {
     const ShortcutEntry& e = m_shortcuts[static_cast<std::size_t>(n)];
-    Status made =
-        CreateShortcut(base + e.szFile, folder + e.szDescription, nullptr, &base, empty, text_from);
+    // The program was copied under its name from the list: a text too.
+    Status made = CreateShortcut(platform::TextNamedPath(base, e.szFile), folder + e.szDescription,
+                                 nullptr, &base, empty);
     if (!made.ok()) return made;
   }
   base::IgnoreResult(SaveProgramPathAndLanguage(language), "counted by RecordsWritten");

@@ -88,12 +88,7 @@ base::Status Session::OpenLog() {
       .WithContext("cannot write the log " + invocation_.log_path);
 }
 
-void Session::UseTextCodePage(int) {
-  // The directory to type is ANSI text: made again in the new code page.
-  if (policy_ && !invocation_.directory.empty()) {
-    policy_->SetDirectory(FromTerminal(invocation_.directory));
-  }
-}
+void Session::UseTextCodePage(int) {}
 
 void ShowFailureBox(framework::UiBackend& windows, const std::string& message) {
   // The terminal's line is a clause after "cdsetup: "; the box, a sentence.
@@ -114,7 +109,10 @@ void Session::Start(framework::UiBackend* windows) {
   framework::SilentAnswers answers;
   answers.accept_licence = invocation_.accept_licence;
   if (!invocation_.install_type.empty()) answers.install_type = invocation_.install_type;
-  if (!invocation_.directory.empty()) answers.directory = FromTerminal(invocation_.directory);
+  // One the system cannot spell is refused before the first page.
+  if (!invocation_.directory.empty()) {
+    answers.directory = NameFromTerminal(invocation_.directory).value_or(std::string());
+  }
   if (invocation_.silent) policy_ = std::make_unique<framework::SilentPolicy>(answers);
 
   // The converters' own lines would garble the pages: they go to the log.

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,6 +94,9 @@ class Session {
   /// is switched to the text's own code page.
   virtual std::string ToTerminal(std::string_view text) const = 0;
   virtual std::string FromTerminal(std::string_view typed) const = 0;
+  /// A path as the command line gave it, as a name of the platform (in the
+  /// name code page); nullopt when that code page cannot spell it.
+  virtual std::optional<std::string> NameFromTerminal(std::string_view typed) const = 0;
   /// The chosen language's texts are in `code_page` (not called with a
   /// --codepage): the conversions and the interface follow it from now on.
   virtual void UseTextCodePage(int code_page);

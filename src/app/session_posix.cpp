@@ -70,13 +70,19 @@ class PosixSession : public Session {
 
   platform::Platform& platform() override { return *platform_; }
   std::string ToTerminal(std::string_view text) const override {
-    return platform_->code_page().ToUtf8(text);
+    return platform_->text_code_page().ToUtf8(text);
   }
   std::string FromTerminal(std::string_view typed) const override {
-    return platform_->code_page().FromUtf8(typed);
+    return platform_->text_code_page().FromUtf8(typed);
+  }
+  std::optional<std::string> NameFromTerminal(std::string_view typed) const override {
+    const platform::CodePage& names = platform_->name_code_page();
+    std::string name = names.FromUtf8(typed);
+    if (names.ToUtf8(name) != typed) return std::nullopt;
+    return name;
   }
   void UseTextCodePage(int code_page) override {
-    platform_->UseAnsiCodePage(code_page);
+    platform_->UseTextCodePage(code_page);
     Session::UseTextCodePage(code_page);
   }
   bool CanShowFolders() const override { return Session::CanShowFolders() && DisplayAvailable(); }
@@ -164,7 +170,6 @@ base::Status PosixSession::Open() {
   options.prefix_dir = prefix;
   options.medium_dir = invocation_.medium;
   options.program_name = fs::path(invocation_.executable).filename().string();
-  options.code_page = invocation_.code_page;
   options.made_by_wine = true;
   if (std::FILE* file = log().file()) options.aside_fd = ::fileno(file);
   // Wine takes seconds to make a prefix: the person sees why nothing moves.
@@ -181,8 +186,11 @@ base::Status PosixSession::Open() {
   // A wineserver that owns the registry stops the run before any page: the
   // registration could not be made, though the prefix itself is fine.
   if (base::Status writable = platform_->RegistryWritable(); !writable.ok()) return writable;
-  log().Write("prefix " + prefix + ", medium " + invocation_.medium + ", code page " +
-              std::to_string(platform_->AnsiCodePage()));
+  // --codepage sets the texts' code page; names keep the system's.
+  if (invocation_.code_page > 0) platform_->UseTextCodePage(invocation_.code_page);
+  log().Write("prefix " + prefix + ", medium " + invocation_.medium + ", name code page " +
+              std::to_string(platform_->NameCodePage()) + ", text code page " +
+              std::to_string(platform_->TextCodePage()));
   if (!platform_->prefix_note().empty()) log().Write(platform_->prefix_note());
 
   framework::UiBackend* shown = nullptr;
@@ -260,12 +268,11 @@ base::Result<CheckOutcome> CheckMedium(const Invocation& invocation) {
   options.prefix_dir = scratch->File("prefix");
   options.medium_dir = invocation.medium;
   options.program_name = fs::path(invocation.executable).filename().string();
-  options.code_page = invocation.code_page;
   auto opened = platform::PrefixPlatform::Open(options);
   if (!opened.ok()) {
     return base::Status::Refused("cannot show the medium: " + opened.status().ToString());
   }
-  const platform::CodePage cp(opened.value()->AnsiCodePage());
+  const platform::CodePage cp(opened.value()->NameCodePage());
   return CheckMediumOn(*opened.value(), invocation.code_page,
                        [&cp](std::string_view line) { return cp.ToUtf8(line); });
 }

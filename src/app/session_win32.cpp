@@ -28,6 +28,10 @@ class Win32Session : public Session {
   // page: only the program's own UTF-8 texts and the log are converted.
   std::string ToTerminal(std::string_view text) const override { return std::string(text); }
   std::string FromTerminal(std::string_view typed) const override { return std::string(typed); }
+  // The command line is in the system's ANSI code page already.
+  std::optional<std::string> NameFromTerminal(std::string_view typed) const override {
+    return std::string(typed);
+  }
   void UseTextCodePage(int code_page) override {
     text_code_page_ = static_cast<unsigned>(code_page);
     platform_->UseTextCodePage(code_page);
@@ -57,10 +61,11 @@ base::Status Win32Session::Open() {
   }
   platform_ = std::move(opened).value();
   if (base::Status writable = platform_->RegistryWritable(); !writable.ok()) return writable;
-  log().Write("medium " + invocation_.medium + ", code page " +
-              std::to_string(platform_->AnsiCodePage()));
-
   platform_->UseTextCodePage(static_cast<int>(text_code_page_));
+  log().Write("medium " + invocation_.medium + ", name code page " +
+              std::to_string(platform_->NameCodePage()) + ", text code page " +
+              std::to_string(platform_->TextCodePage()));
+
   if (text_code_page_) platform::UseCodePageOnConsole(text_code_page_);
   log().SetConverter(
       [this](std::string_view text) { return platform::CodePageToUtf8(text, text_code_page_); });

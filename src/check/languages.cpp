@@ -60,7 +60,7 @@ std::vector<LanguageSection> FindLanguages(const ScriptMap& script, Report& repo
     // The installer's own rule (SectionCodePage), so that the check reads
     // each text as the installer will.
     l.code_page = forced != 0 ? forced : script::SectionCodePage(script.script(), l.name);
-    if (l.code_page == 0) l.code_page = script.platform().AnsiCodePage();
+    if (l.code_page == 0) l.code_page = script.platform().NameCodePage();
     usable.push_back(std::move(l));
   }
   if (found.empty()) {

@@ -66,7 +66,7 @@ base::Result<Report> CheckMedium(platform::Platform& platform, const CheckOption
     auto& dirs = medium.target_dirs;
     if (dir && std::find(dirs.begin(), dirs.end(), *dir) == dirs.end()) dirs.push_back(*dir);
   }
-  const int option_code_page = options.code_page ? options.code_page : platform.AnsiCodePage();
+  const int option_code_page = options.code_page ? options.code_page : platform.NameCodePage();
   for (const platform::ProfileEntry& key : script.Keys("Option")) {
     if (key.repeated) continue;
     CheckValue(medium, key.line, KeyName("Option", key.name), script.WholeText("Option", key.name),

@@ -224,14 +224,15 @@ StepResult CopyEngine::StepList() {
     // A level that cannot be made shows up as the failed copy into it. Most
     // files go into a folder an earlier step made: one look at it replaces a
     // call per level, each of which would find its level there already.
-    const std::string dir = target_dir + "\\" + source.substr(0, slash);
+    const std::string dir = platform::TextNamedPath(target_dir, source.substr(0, slash));
     auto info = platform_.GetFileInfo(dir);
     if (!info.ok() || !info->is_directory) {
       base::IgnoreResult(platform::CreateDirectoryPath(platform_, dir),
                          "the copy into it names the failure");
     }
   }
-  const std::string target_path = target_dir + "\\" + source;
+  // The list's names are texts: written as they read, whatever the system.
+  const std::string target_path = platform::TextNamedPath(target_dir, source);
 
   // Only A to Z: the name is found on the medium without regard to case anyway.
   const std::string lower = base::ToLowerAscii(source);
@@ -279,7 +280,7 @@ StepResult CopyEngine::UnpackArchiveEntry() {
     return Fail(safe.WithContext(archive_path_));
   }
   if (base::Status there = CheckTargetFolder(); !there.ok()) return Fail(there);
-  const std::string entry_dir = target_dir_ + "\\" + archive_dir;
+  const std::string entry_dir = platform::TextNamedPath(target_dir_, archive_dir);
   // The entry is written under a name of the installer's own, so that it
   // truncates nothing the install wrote or another entry is being read from.
   const std::string temp_path = TempName(entry_dir, ".snd-entry");

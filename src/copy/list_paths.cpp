@@ -26,7 +26,7 @@ class Measurer {
   void Add(const std::string& path, std::uint64_t written) {
     added_ += written;
     if (!target_exists_) return;
-    auto there = platform_.GetFileInfo(target_dir_ + "\\" + path);
+    auto there = platform_.GetFileInfo(platform::TextNamedPath(target_dir_, path));
     const std::uint64_t replaced = there.ok() && !there->is_directory ? there->size : 0;
     freed_ += std::min(replaced, written);
   }

@@ -4,7 +4,7 @@
 
 namespace cdsetup::platform {
 
-base::Status CreateDirectoryPath(Platform& platform, std::string_view path, std::size_t text_from) {
+base::Status CreateDirectoryPath(Platform& platform, std::string_view path) {
   if (path.empty()) return base::Status::Refused("no directory to create");
   if (path.size() >= kMaxDirectoryPath) {
     return base::Status::Refused("the path is too long: " + std::string(path));
@@ -20,11 +20,8 @@ base::Status CreateDirectoryPath(Platform& platform, std::string_view path, std:
   for (;;) {
     std::size_t sep = path.find('\\', pos);
     std::string_view prefix = sep == std::string_view::npos ? path : path.substr(0, sep);
-    base::Status s =
-        prefix.size() > text_from
-            ? platform.CreateTextNamedDirectory(path.substr(0, text_from), prefix.substr(text_from))
-            : platform.CreateDirectoryA(prefix);
-    if (!s.ok() && !s.IsAlreadyExists()) return s.WithContext("create " + std::string(prefix));
+    base::Status s = platform.CreateDirectoryA(prefix);
+    if (!s.ok() && !s.IsAlreadyExists()) return s.WithContext("create " + WithoutTextMark(prefix));
     if (sep == std::string_view::npos) return base::Status::Ok();
     pos = sep + 1;
   }

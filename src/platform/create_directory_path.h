@@ -21,10 +21,7 @@ inline constexpr std::size_t kMaxDirectoryPath = base::kDirectoryBuffer;
 /// Refused for an empty path or one of kMaxDirectoryPath characters or more
 /// (nothing is created); else the failure of the first level that could not
 /// be created for another reason than being there, naming that level.
-/// The levels that end after `text_from` are names people read (the
-/// Start-menu folder's): they are made by CreateTextNamedDirectory, below
-/// path[0, text_from).
-base::Status CreateDirectoryPath(Platform& platform, std::string_view path,
-                                 std::size_t text_from = std::string_view::npos);
+/// A TextNamedPath keeps its mark in every level past it.
+base::Status CreateDirectoryPath(Platform& platform, std::string_view path);
 
 }  // namespace cdsetup::platform

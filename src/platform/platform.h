@@ -100,9 +100,12 @@ struct ShellLinkSpec {
   std::string arguments;          // ANSI; optional
 };
 
-/// The platform. Every path argument is a Windows path in the ANSI code page,
-/// with "\" (or "/") separators; relative paths resolve against the current
-/// directory, and names match existing files without regard to case.
+/// The platform. Every path argument is a Windows path in the name code page
+/// (the system's ANSI one), with "\" (or "/") separators; relative paths
+/// resolve against the current directory, and names match existing files
+/// without regard to case. Below the medium's root the names are the
+/// script's own, in the text code page (UseTextCodePage): the medium is
+/// read, never written, and the game never opens its names.
 /// Every call is made from the one user-interface thread.
 class Platform {
  public:
@@ -213,8 +216,9 @@ class Platform {
 
   /// The system language id as 4 upper-case hexadecimal digits ("0415").
   virtual std::string GetSystemLanguageId() = 0;
-  /// The ANSI code page in which paths and texts are given (1250, 1252, ...).
-  virtual int AnsiCodePage() = 0;
+  /// The code page of names (1250, 1252, ...): the system's ANSI one, in
+  /// which paths and file names are given and returned.
+  virtual int NameCodePage() = 0;
   /// `text` with every upper-case letter of the ANSI code page in lower case
   /// (accented letters included), as CharLower gives it.
   virtual std::string CharLowerA(std::string_view text) = 0;
@@ -243,31 +247,47 @@ class Platform {
   /// its directory is missing or the name is not allowed.
   virtual base::Status WriteShellLink(std::string_view link_path, const ShellLinkSpec& link) = 0;
 
-  // --- Names people read -------------------------------------------------------
+  // --- Texts and names ----------------------------------------------------------
 
-  // The Start-menu folder, its links and the uninstall entry's DisplayName
-  // are texts of the pages' language that people read and the game never
-  // opens. Their calls take such a name as `text` in the code page of
-  // UseTextCodePage, below `base`, a path in the ANSI code page. A platform
-  // whose names are Unicode writes them from that code page, so that they
-  // read right whatever the system's own code page is; by default they are
-  // ANSI names like any other.
+  // The pages' texts are in the text code page, the chosen language's, which
+  // may differ from the system's. A text becomes a name only where the script
+  // says so (the target folder, file lists, links), converted once.
 
-  /// The code page of the texts from now on (0: the ANSI code page).
+  /// The code page of the texts and of the medium's names from now on (0:
+  /// the name code page).
   virtual void UseTextCodePage(int code_page) { (void)code_page; }
-  /// CreateDirectoryA for `base` + `text`.
-  virtual base::Status CreateTextNamedDirectory(std::string_view base, std::string_view text) {
-    return CreateDirectoryA(std::string(base) + std::string(text));
-  }
-  /// WriteShellLink for `base` + `text`.
-  virtual base::Status WriteTextNamedShellLink(std::string_view base, std::string_view text,
-                                               const ShellLinkSpec& link) {
-    return WriteShellLink(std::string(base) + std::string(text), link);
-  }
-  /// RegSetValueA for a value that is a text.
+  virtual int TextCodePage() { return NameCodePage(); }
+  /// `text` as a name: in the name code page. Refused, naming the letter, when
+  /// the name code page lacks one of its letters.
+  virtual base::Result<std::string> TextToName(std::string_view text) { return std::string(text); }
+  /// `name` as a text to show; a letter the text code page lacks becomes "?".
+  virtual std::string NameToText(std::string_view name) { return std::string(name); }
+
+  /// RegSetValueA for a value that is a text, such as DisplayName, which
+  /// people read and the game never does. A platform whose registry is
+  /// Unicode stores it from the text code page.
   virtual base::Status RegSetTextValueA(RegKey key, std::string_view name, std::string_view text) {
     return RegSetValueA(key, name, text);
   }
+  /// The current user's Start-menu programs folder, a name; empty when the
+  /// system has none. By default the Shell Folders value of the registry.
+  virtual std::string ProgramsFolder();
 };
+
+/// In a path, marks where the names made from texts begin: the parts after
+/// it are in the text code page. The Start-menu folder, its links and the
+/// files of the install lists are named so: a platform whose names are
+/// Unicode writes them as the texts read, whatever the system's own code
+/// page. No name holds it (Windows refuses control characters in names).
+inline constexpr char kTextNamesFollow = '\x01';
+
+/// `base`, a name, then `text`, a relative path in the text code page.
+std::string TextNamedPath(std::string_view base, std::string_view text);
+/// `path` as it reads, without the mark of its text names.
+std::string WithoutTextMark(std::string_view path);
+
+/// The refusal of TextToName: `text` holds `letter` (both in the text code
+/// page), which the name code page `code_page` lacks.
+base::Status NameLacksLetter(std::string_view text, std::string_view letter, int code_page);
 
 }  // namespace cdsetup::platform

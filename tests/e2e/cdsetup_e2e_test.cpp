@@ -410,7 +410,7 @@ TEST_F(CdsetupTest, NothingIsWrittenOnTheCd) {
     testing::WriteFile(temp_ / "prefix/user.reg",
                        user_reg.substr(0, programs) + value + user_reg.substr(end));
     ProgramRun run = Cdsetup(Common() + " --silent --accept-licence --lang Polski --codepage 1250");
-    EXPECT_EQ(run.status, value.empty() ? 0 : 3) << run.err;
+    EXPECT_EQ(run.status, value.empty() ? 0 : 3) << run.err << ReadFile(temp_ / "log.txt");
     auto p = Prefix();
     ASSERT_TRUE(p);
     if (value.empty()) {
@@ -447,49 +447,80 @@ TEST_F(CdsetupTest, ASilentInstallOntoADriveTooSmallWritesNothing) {
   EXPECT_FALSE(Exists(small + "/Demo"));
 }
 
-// Polish chosen on a machine that speaks English or German: the script's
-// Polish section is in code page 1250 whatever the system's, so every text
-// reaches the disk as the Polish it is: the folders on the host, the
-// registry values, the log. The profile folder is the one Wine takes from
-// $USER.
-TEST_F(CdsetupTest, APolishInstallOnAnEnglishOrGermanSystemKeepsItsLetters) {
+// The texts are in their language's code page, the names in the system's.
+// Polish chosen on a machine that speaks English or German reaches the disk
+// as the Polish it is: the Start-menu folder, a listed file's name, the
+// registry's DisplayName, the log. English chosen on a Polish machine goes
+// into a Polish folder typed on the command line, which the registry holds
+// as the game will read it. A folder the system cannot spell is refused.
+TEST_F(CdsetupTest, TextsKeepTheirLanguagesLettersAndNamesTheSystems) {
   const std::string zolw = "\xC5\xBB\xC3\xB3\xC5\x82w";  // Żółw in UTF-8
-  for (const char* locale : {"en_US.UTF-8", "de_DE.UTF-8"}) {
-    SCOPED_TRACE(locale);
-    const std::string prefix = temp_ / (std::string("prefix-") + locale);
-    const std::string log = temp_ / (std::string("log-") + locale);
+  const std::string lodz =
+      "\xC5\xBB\xC3\xB3\xC5\x82ta \xC5\x81\xC3\xB3"
+      "d\xC5\xBA";  // Żółta Łódź
+  // A listed file of a Polish name, from the Polish section's code page.
+  ASSERT_TRUE(demo::BuildDemoMedium(temp_ / "medium", demo::DemoOptions{0, 0.2},
+                                    {{"Dokumenty/" + zolw + ".txt", "notatka"}})
+                  .ok());
+  struct Case {
+    const char* locale;
+    const char* language;
+    std::string dir;  // --dir, in UTF-8; "" for the script's default
+    int status;
+    std::string installed;    // the target below drive_c, in UTF-8
+    std::string menu;         // the Start-menu folder's program name
+    std::string program_reg;  // ProgramPath as Wine escapes it
+  };
+  const Case cases[] = {
+      {"en_US.UTF-8", "Polski", "", 0, "Gry/Demo", "Demo " + zolw, "C:\\\\Gry\\\\Demo"},
+      {"de_DE.UTF-8", "Polski", "", 0, "Gry/Demo", "Demo " + zolw, "C:\\\\Gry\\\\Demo"},
+      {"pl_PL.UTF-8", "English", "C:\\Gry\\" + lodz, 0, "Gry/" + lodz, "Demo of the Lights",
+       "C:\\\\Gry\\\\\\x17b\\xf3\\x142ta \\x141\\x00f3d\\x17a"},
+      {"en_US.UTF-8", "Polski", "C:\\Gry\\" + zolw, 4, "", "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.locale) + " " + c.language + " " + c.dir);
+    const std::string name = std::string(c.locale) + "-" + c.language + std::to_string(c.status);
+    const std::string prefix = temp_ / ("prefix-" + name);
+    const std::string log = temp_ / ("log-" + name);
     ProgramRun run =
         Cdsetup("--medium '" + temp_ / "medium" + "' --prefix '" + prefix + "' --log '" + log +
-                    "' --silent --accept-licence --lang Polski --dir 'C:\\Gry\\" + zolw + "'",
-                "", std::string("LC_ALL=") + locale + " USER=alice");
-    ASSERT_EQ(run.status, 0) << run.err << ReadFile(log);
-    EXPECT_TRUE(Exists(prefix + "/drive_c/Gry/" + zolw + "/demo.exe"));
+                    "' --silent --accept-licence --type max --lang " + c.language +
+                    (c.dir.empty() ? "" : " --dir '" + c.dir + "'"),
+                "", std::string("LC_ALL=") + c.locale + " USER=alice");
+    ASSERT_EQ(run.status, c.status) << run.err << ReadFile(log);
+    if (c.status != 0) {
+      EXPECT_NE(run.err.find("code page 1252 cannot spell it"), std::string::npos) << run.err;
+      EXPECT_FALSE(Exists(prefix + "/drive_c/Gry"));
+      continue;
+    }
+    const std::string target = prefix + "/drive_c/" + c.installed + "/";
+    EXPECT_TRUE(Exists(target + "demo.exe"));
+    EXPECT_EQ(ReadFile(target + "Dokumenty/" + zolw + ".txt"), "notatka");
     const std::string programs =
         prefix + "/drive_c/users/alice/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/";
-    for (const char* link : {"Demo.lnk", "Czytaj mnie.lnk", "Odinstaluj.lnk"}) {
-      EXPECT_TRUE(Exists(programs + "Torvanel/Demo " + zolw + "/" + link)) << link;
-    }
+    EXPECT_TRUE(Exists(programs + "Torvanel/" + c.menu + "/Demo.lnk"));
     // The registry files hold the letters as Wine escapes them.
+    EXPECT_NE(ReadFile(prefix + "/user.reg").find("\"ProgramPath\"=\"" + c.program_reg + "\"\n"),
+              std::string::npos)
+        << ReadFile(prefix + "/user.reg");
     const std::string system_reg = ReadFile(prefix + "/system.reg");
-    EXPECT_NE(system_reg.find("\"DisplayName\"=\"Demo \\x17b\\xf3\\x142w\"\n"), std::string::npos)
-        << system_reg;
-    EXPECT_NE(system_reg.find("\"UninstallString\"=\"C:\\\\Gry\\\\\\x17b\\xf3\\x142w\\\\"
-                              "odinstaluj.exe\"\n"),
+    EXPECT_NE(system_reg.find("\"UninstallString\"=\"" + c.program_reg + "\\\\odinstaluj.exe\"\n"),
               std::string::npos)
         << system_reg;
-    EXPECT_NE(ReadFile(prefix + "/user.reg")
-                  .find("\"ProgramPath\"=\"C:\\\\Gry\\\\\\x17b\\xf3\\x142w\"\n"),
-              std::string::npos);
-    // The log, read in a UTF-8 terminal.
     const std::string text = ReadFile(log);
     EXPECT_TRUE(platform::IsValidUtf8(text));
-    EXPECT_NE(text.find("the texts of Polski are read in code page 1250"), std::string::npos);
-    EXPECT_NE(text.find("Demo " + zolw +
-                        " \xC5\x9A"
-                        "wiat\xC5\x82"
-                        "a"),
-              std::string::npos)
-        << text;  // the main dialog's caption, Demo Żółw Światła
+    if (std::string(c.language) == "Polski") {
+      EXPECT_NE(system_reg.find("\"DisplayName\"=\"Demo \\x17b\\xf3\\x142w\"\n"), std::string::npos)
+          << system_reg;
+      EXPECT_NE(text.find("the texts of Polski are read in code page 1250"), std::string::npos);
+      EXPECT_NE(text.find("Demo " + zolw +
+                          " \xC5\x9A"
+                          "wiat\xC5\x82"
+                          "a"),
+                std::string::npos)
+          << text;  // the main dialog's caption, Demo Żółw Światła
+    }
   }
 }
 
@@ -498,23 +529,25 @@ TEST_F(CdsetupTest, APolishInstallOnAnEnglishOrGermanSystemKeepsItsLetters) {
 // links start it under an English and under a Polish locale alike, the
 // desktop's menu gets an entry per shortcut that starts it in its folder,
 // and Wine reads the registry values back with their letters.
-TEST_F(CdsetupTest, WineStartsAPolishInstallFromItsLinksInAnyLocaleAndListsItInTheMenu) {
+TEST_F(CdsetupTest, WineStartsAnEnglishInstallInAPolishFolderFromItsLinksInAnyLocale) {
   ASSERT_TRUE(testing::WineInstalled()) << testing::kWineMissing;
   const std::string english = testing::MakeLocale(temp_ / "locale", "en_US");
   const std::string polish = testing::MakeLocale(temp_ / "locale", "pl_PL");
   ASSERT_FALSE(english.empty() || polish.empty()) << testing::kLocaleMissing;
   testing::WriteFile(temp_ / "medium/demo.exe", testing::WorkingDirectoryRecorder());
   real_wine_ = true;
-  const std::string zolw = "\xC5\xBB\xC3\xB3\xC5\x82w";  // Żółw
+  const std::string lodz =
+      "\xC5\xBB\xC3\xB3\xC5\x82ta \xC5\x81\xC3\xB3"
+      "d\xC5\xBA";  // Żółta Łódź
   const std::string home = temp_ / "home";
   const std::string desktop_env = " USER=alice HOME='" + home + "' XDG_DATA_HOME='" + home +
                                   "/.local/share' XDG_CONFIG_HOME='" + home + "/.config'";
   ProgramRun run =
-      Cdsetup(Common() + " --silent --accept-licence --lang Polski --dir 'C:\\Gry\\" + zolw + "'",
-              "", english + desktop_env + " WINEDEBUG=-all");
+      Cdsetup(Common() + " --silent --accept-licence --lang English --dir 'C:\\Gry\\" + lodz + "'",
+              "", polish + desktop_env + " WINEDEBUG=-all");
   // Wine runs as the user who installed, as it does on a desktop.
   testing::WineSession cleanup(temp_ / "prefix",
-                               english + desktop_env);  // ends the menu builder's server
+                               polish + desktop_env);  // ends the menu builder's server
   ASSERT_EQ(run.status, 0) << run.err << ReadFile(temp_ / "log.txt");
   // Wine made the new prefix before the copy, and the server our Wine
   // programs started ended with the run: an install right after it into
@@ -524,8 +557,8 @@ TEST_F(CdsetupTest, WineStartsAPolishInstallFromItsLinksInAnyLocaleAndListsItInT
   EXPECT_TRUE(Exists(C("windows/system32/kernel32.dll")));
   EXPECT_NE(first_log.find("waited for the Wine server of the prefix to end"), std::string::npos);
   ProgramRun again =
-      Cdsetup(Common() + " --silent --accept-licence --lang Polski --dir 'C:\\Gry\\" + zolw + "'",
-              "", english + desktop_env + " WINEDEBUG=-all");
+      Cdsetup(Common() + " --silent --accept-licence --lang English --dir 'C:\\Gry\\" + lodz + "'",
+              "", polish + desktop_env + " WINEDEBUG=-all");
   EXPECT_EQ(again.status, 0) << again.err;
 
   // A menu entry per shortcut, made after the registry writes, each running
@@ -533,10 +566,10 @@ TEST_F(CdsetupTest, WineStartsAPolishInstallFromItsLinksInAnyLocaleAndListsItInT
   const std::string log = ReadFile(temp_ / "log.txt");
   const std::string links =
       "C:\\users\\alice\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Torvanel\\"
-      "Demo " +
-      zolw + "\\";
-  const std::string menu = home + "/.local/share/applications/wine/Programs/Torvanel/Demo " + zolw;
-  for (const char* shortcut : {"Demo", "Czytaj mnie", "Odinstaluj"}) {
+      "Demo of the Lights\\";
+  const std::string menu =
+      home + "/.local/share/applications/wine/Programs/Torvanel/Demo of the Lights";
+  for (const char* shortcut : {"Demo", "Read me", "Uninstall"}) {
     SCOPED_TRACE(shortcut);
     EXPECT_NE(log.find("menu entry for " + links + shortcut + ".lnk\n"), std::string::npos) << log;
     const std::string entry = ReadFile(menu + "/" + shortcut + ".desktop");
@@ -544,8 +577,8 @@ TEST_F(CdsetupTest, WineStartsAPolishInstallFromItsLinksInAnyLocaleAndListsItInT
     EXPECT_NE(entry.find("\nExec=env WINEPREFIX=\"" + temp_ / "prefix" + "\" wine"),
               std::string::npos)
         << entry;
-    EXPECT_NE(entry.find("Demo\\\\ " + zolw + "\\\\\\\\"), std::string::npos) << entry;
-    EXPECT_NE(entry.find("\nPath=" + temp_ / "prefix/dosdevices/c:/Gry/" + zolw + "\n"),
+    EXPECT_NE(entry.find("Lights\\\\\\\\"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nPath=" + temp_ / "prefix/dosdevices/c:/Gry/" + lodz + "\n"),
               std::string::npos)
         << entry;
   }
@@ -553,7 +586,7 @@ TEST_F(CdsetupTest, WineStartsAPolishInstallFromItsLinksInAnyLocaleAndListsItInT
   cleanup.End();
 
   // The game started from its link, in its folder, under either locale.
-  const std::string recorded = C("Gry/" + zolw + "/ran.txt");
+  const std::string recorded = C("Gry/" + lodz + "/ran.txt");
   for (const std::string& locale : {english, polish}) {
     SCOPED_TRACE(locale);
     std::filesystem::remove(recorded);
@@ -561,19 +594,18 @@ TEST_F(CdsetupTest, WineStartsAPolishInstallFromItsLinksInAnyLocaleAndListsItInT
     testing::CommandResult started =
         wine.Run("wine start /unix '" +
                  C("users/alice/AppData/Roaming/Microsoft/Windows/Start Menu/"
-                   "Programs/Torvanel/Demo " +
-                   zolw + "/Demo.lnk") +
+                   "Programs/Torvanel/Demo of the Lights/Demo.lnk") +
                  "'");
     EXPECT_EQ(started.status, 0) << started.out << started.err;
     ASSERT_EQ(wine.Run("wineserver -w").status, 0);  // the game has ended
-    EXPECT_EQ(ReadFile(recorded), testing::RecordedDirectory("C:\\Gry\\" + zolw));
+    EXPECT_EQ(ReadFile(recorded), testing::RecordedDirectory("C:\\Gry\\" + lodz));
   }
 
   // Wine's own export of the uninstall entry, in UTF-16.
   testing::WineSession wine(temp_ / "prefix", english + desktop_env);
   testing::CommandResult exported = wine.Run(
       "wine reg export "
-      "'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\DemoSwiatla_Polski' "
+      "'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\DemoSwiatla_English' "
       "'Z:" +
       temp_ / "uninstall.reg" + "' /y");
   ASSERT_EQ(exported.status, 0) << exported.out << exported.err;
@@ -583,10 +615,10 @@ TEST_F(CdsetupTest, WineStartsAPolishInstallFromItsLinksInAnyLocaleAndListsItInT
     text += static_cast<char16_t>(static_cast<unsigned char>(reg[i]) |
                                   (static_cast<unsigned char>(reg[i + 1]) << 8));
   }
-  EXPECT_NE(text.find(u"\"DisplayName\"=\"Demo \u017B\u00F3\u0142w\"\r\n"), std::u16string::npos);
-  EXPECT_NE(
-      text.find(u"\"UninstallString\"=\"C:\\\\Gry\\\\\u017B\u00F3\u0142w\\\\odinstaluj.exe\""),
-      std::u16string::npos);
+  EXPECT_NE(text.find(u"\"DisplayName\"=\"Demo of the Lights\"\r\n"), std::u16string::npos);
+  EXPECT_NE(text.find(u"\"UninstallString\"=\"C:\\\\Gry\\\\\u017B\u00F3\u0142ta "
+                      u"\u0141\u00F3d\u017A\\\\odinstaluj.exe\""),
+            std::u16string::npos);
 }
 
 // Every regular file below `dir`.
@@ -638,8 +670,9 @@ TEST_F(CdsetupTest, WineReadsEveryRecordOfTheInstallWithItsType) {
   const std::string locale = testing::PolishLocale(temp_ / "locale");
   ASSERT_FALSE(locale.empty()) << testing::kPolishLocaleMissing;
   ProgramRun run = Cdsetup(Common() +
-                           " --silent --accept-licence --lang Polski --codepage 1250 --dir "
-                           "'C:\\Gry\\\xC5\xBB\xC3\xB3\xC5\x82w'");  // Żółw
+                               " --silent --accept-licence --lang Polski --codepage 1250 --dir "
+                               "'C:\\Gry\\\xC5\xBB\xC3\xB3\xC5\x82w'",  // Żółw
+                           "", locale);  // a Polish system, whose names spell it
   ASSERT_EQ(run.status, 0) << run.err;
 
   testing::WineSession wine(temp_ / "prefix", locale);

@@ -22,10 +22,6 @@ class RecordingDirs : public testing::ForwardingPlatform {
     if (path == fail_on) return base::Status::IoError("injected");
     return ForwardingPlatform::CreateDirectoryA(path);
   }
-  base::Status CreateTextNamedDirectory(std::string_view base, std::string_view text) override {
-    asked.push_back(std::string(base) + "|" + std::string(text));
-    return ForwardingPlatform::CreateDirectoryA(std::string(base) + std::string(text));
-  }
   std::vector<std::string> asked;
   std::string fail_on;
 };
@@ -48,10 +44,14 @@ TEST_F(CreateDirectoryPathTest, CreatesEachPrefixShortestFirst) {
 // The Start-menu folder: the system's folder by its name, the company and
 // program below it as texts.
 TEST_F(CreateDirectoryPathTest, LevelsPastTheTextsStartAreMadeAsTextNames) {
-  ASSERT_TRUE(CreateDirectoryPath(*dirs_, "C:\\Menu\\Firma\\Gra\\", 8).ok());
-  EXPECT_EQ(dirs_->asked,
-            (std::vector<std::string>{"C:\\Menu", "C:\\Menu\\|Firma", "C:\\Menu\\|Firma\\Gra",
-                                      "C:\\Menu\\|Firma\\Gra\\"}));
+  ASSERT_TRUE(CreateDirectoryPath(*dirs_, TextNamedPath("C:\\Menu", "Firma\\Gra\\")).ok());
+  EXPECT_EQ(dirs_->asked, (std::vector<std::string>{"C:\\Menu",
+                                                    "C:\\Menu\\\x01"
+                                                    "Firma",
+                                                    "C:\\Menu\\\x01"
+                                                    "Firma\\Gra",
+                                                    "C:\\Menu\\\x01"
+                                                    "Firma\\Gra\\"}));
   EXPECT_TRUE(Exists(c_drive("Menu/Firma/Gra")));
 }
 

@@ -81,7 +81,7 @@ class ForwardingPlatform : public platform::Platform {
   }
 
   std::string GetSystemLanguageId() override { return inner_.GetSystemLanguageId(); }
-  int AnsiCodePage() override { return inner_.AnsiCodePage(); }
+  int NameCodePage() override { return inner_.NameCodePage(); }
   std::string CharLowerA(std::string_view t) override { return inner_.CharLowerA(t); }
   int LanguageCodePage(std::string_view id) override { return inner_.LanguageCodePage(id); }
   std::size_t FindInvalidByte(std::string_view t, int cp) override {

@@ -109,7 +109,7 @@ base::Result<std::string> PrefixPlatform::CopyProgramFolder(const WindowsPath& p
       if (item.is_directory) {
         if (::mkdir(to.c_str(), 0777) != 0) return base::Status::FromErrno(errno, "create " + to);
         WindowsPath sub = dir;
-        sub.parts.push_back(code_page_->FromUtf8(item.name));
+        sub.parts.push_back(ToAnsiIn(dir, item.name));
         todo.emplace_back(std::move(sub), to);
       } else if (!item.is_link) {
         base::Status copied = CopyFromDisc(item, to, false);

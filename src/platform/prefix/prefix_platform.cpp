@@ -231,15 +231,33 @@ base::Result<std::string> PrefixPlatform::ResolveParsed(const WindowsPath& path,
   return host;
 }
 
+const CodePage& PrefixPlatform::CodePageOf(const WindowsPath& path, std::size_t index) const {
+  return index >= path.text_from || drives_.IsMedium(path.drive) ? *text_code_page_
+                                                                 : *name_code_page_;
+}
+
 std::vector<std::string> PrefixPlatform::Utf8Parts(const WindowsPath& path) const {
   std::vector<std::string> names;
   names.reserve(path.parts.size());
-  for (const std::string& part : path.parts) names.push_back(code_page_->ToUtf8(part));
+  for (std::size_t i = 0; i < path.parts.size(); ++i) {
+    names.push_back(CodePageOf(path, i).ToUtf8(path.parts[i]));
+  }
   return names;
 }
 
+std::string PrefixPlatform::Utf8Of(const WindowsPath& path) const {
+  std::string text = path.Root();
+  const std::vector<std::string> names = Utf8Parts(path);
+  for (std::size_t i = 0; i < names.size(); ++i) text += (i ? "\\" : "") + names[i];
+  return text;
+}
+
 std::string PrefixPlatform::ToAnsi(std::string_view host_name) const {
-  return code_page_->FromUtf8(host_name);
+  return name_code_page_->FromUtf8(host_name);
+}
+
+std::string PrefixPlatform::ToAnsiIn(const WindowsPath& folder, std::string_view host_name) const {
+  return CodePageOf(folder, folder.parts.size()).FromUtf8(host_name);
 }
 
 // --- Profile strings -----------------------------------------------------------
@@ -446,7 +464,7 @@ base::Status PrefixPlatform::CreateDirectoryA(std::string_view path) {
   if (!parsed.ok()) return parsed.status();
   if (OnDisc(*parsed)) {
     if (FindOnDisc(*parsed).ok()) return base::Status::AlreadyExists(std::string(path));
-    return ParseForWrite(path).status();
+    return ParseForWrite(parsed->ToString()).status();
   }
   bool exists = false;
   base::Result<std::string> host = ResolveParsed(*parsed, &exists);
@@ -455,7 +473,7 @@ base::Status PrefixPlatform::CreateDirectoryA(std::string_view path) {
   if (HasWildcards(parsed->parts.back())) {
     return base::Status::Refused("not a directory name: " + std::string(path));
   }
-  if (drives_.IsMedium(parsed->drive)) return ParseForWrite(path).status();
+  if (drives_.IsMedium(parsed->drive)) return ParseForWrite(parsed->ToString()).status();
   if (::mkdir(host->c_str(), 0777) != 0) {
     return base::Status::FromErrno(errno, "create the directory " + std::string(path));
   }
@@ -523,7 +541,7 @@ base::Status PrefixPlatform::SetCurrentDirectoryA(std::string_view path) {
 std::string PrefixPlatform::GetModuleFileNameA() {
   WindowsPath module;
   module.drive = drives_.medium().value_or('d');
-  module.parts.push_back(ToAnsi(options_.program_name));
+  module.parts.push_back(ToAnsiIn(module, options_.program_name));
   return module.ToString();
 }
 
@@ -558,13 +576,14 @@ base::Result<std::vector<FindData>> PrefixPlatform::FindFiles(std::string_view p
     ::closedir(d);
   }
 
-  std::u32string want = FoldedCodePoints(code_page_->ToUtf8(last == "*.*" ? "*" : last));
+  const CodePage& names_page = CodePageOf(dir, dir.parts.size());
+  std::u32string want = FoldedCodePoints(names_page.ToUtf8(last == "*.*" ? "*" : last));
   std::vector<FindData> found;
   auto consider = [&](const std::string& host_name, bool is_dir) {
-    std::string ansi = ToAnsi(host_name);
+    std::string ansi = names_page.FromUtf8(host_name);
     // A name the code page cannot hold, or one with a Windows separator,
     // could not be opened again by the name we would give back.
-    if (ansi.find('\\') != std::string::npos || code_page_->ToUtf8(ansi) != host_name) return;
+    if (ansi.find('\\') != std::string::npos || names_page.ToUtf8(ansi) != host_name) return;
     if (!WildcardMatch(want, FoldedCodePoints(host_name))) return;
     found.push_back({ansi, is_dir, IsHiddenName(host_name)});
   };

@@ -1,6 +1,7 @@
 // The platform over a Wine-style prefix on a POSIX host: Windows paths are
 // mapped through the prefix's drive links (the medium appears as a CD-ROM
-// drive), matched without regard to case, and converted from the ANSI code page.
+// drive), matched without regard to case, and converted from the name code
+// page (the medium's names from the text code page).
 #pragma once
 
 #include <sys/stat.h>
@@ -33,7 +34,7 @@ struct PrefixOptions {
   std::string program_name;  // the installer's file name, for its module file name
   std::string user;          // the profile folder name; the login name when empty
   std::string locale;        // POSIX locale; from LC_ALL / LC_MESSAGES / LANG when empty
-  int code_page = 0;         // the ANSI code page; the language's own when 0
+  int code_page = 0;         // the name code page; the locale's language's when 0
   // Host facts, replaceable for tests.
   std::string mountinfo_path = "/proc/self/mountinfo";
   std::string by_label_dir = "/dev/disk/by-label";
@@ -82,12 +83,10 @@ class PrefixPlatform : public Platform {
   /// was left running. Says what it did for the log (empty: nothing).
   std::string WaitForOwnWine();
   const std::string& prefix_dir() const { return options_.prefix_dir; }
-  const CodePage& code_page() const { return *code_page_; }
-  /// Takes paths and texts in `code_page` from now on, as when the script's
-  /// language is written in another code page than the system's. The
-  /// current directory keeps its meaning. References to the old code_page()
-  /// become invalid.
-  void UseAnsiCodePage(int code_page);
+  const CodePage& name_code_page() const { return *name_code_page_; }
+  /// The texts' code page. References to it become invalid at the next
+  /// UseTextCodePage.
+  const CodePage& text_code_page() const { return *text_code_page_; }
 
   // Profile strings
   std::size_t GetPrivateProfileStringA(std::string_view section, std::string_view key,
@@ -131,8 +130,8 @@ class PrefixPlatform : public Platform {
 
   // Locale and environment
   std::string GetSystemLanguageId() override;
-  int AnsiCodePage() override { return code_page_->number(); }
-  std::string CharLowerA(std::string_view text) override { return code_page_->Lower(text); }
+  int NameCodePage() override { return name_code_page_->number(); }
+  std::string CharLowerA(std::string_view text) override { return name_code_page_->Lower(text); }
   int LanguageCodePage(std::string_view language_id) override;
   std::size_t FindInvalidByte(std::string_view text, int code_page) override;
   std::string GetEnvironmentVariableA(std::string_view name) override;
@@ -140,6 +139,14 @@ class PrefixPlatform : public Platform {
   // Processes
   base::Result<int> StartProcess(std::string_view path, const std::vector<std::string>& args,
                                  Wait wait) override;
+
+  // Texts and names. The current directory keeps its meaning when the text
+  // code page changes.
+  void UseTextCodePage(int code_page) override;
+  int TextCodePage() override { return text_code_page_->number(); }
+  base::Result<std::string> TextToName(std::string_view text) override;
+  std::string NameToText(std::string_view name) override;
+  base::Status RegSetTextValueA(RegKey key, std::string_view name, std::string_view text) override;
 
   // Shell links
   base::Status WriteShellLink(std::string_view link_path, const ShellLinkSpec& link) override;
@@ -166,8 +173,14 @@ class PrefixPlatform : public Platform {
   base::Result<WindowsPath> Parse(std::string_view path) const;
   /// Whether `path` is read from the CD image rather than a host folder.
   bool OnDisc(const WindowsPath& path) const { return disc_ && drives_.IsMedium(path.drive); }
+  /// The code page of `path`'s part `index`: the texts' on the medium and
+  /// from the path's text_from on, else the names'.
+  const CodePage& CodePageOf(const WindowsPath& path, std::size_t index) const;
   /// The parts of `path` in UTF-8, as the host and the CD image name them.
   std::vector<std::string> Utf8Parts(const WindowsPath& path) const;
+  /// The whole of `path` in UTF-8, for the log and the links.
+  std::string Utf8Of(const WindowsPath& path) const;
+
   /// The entry of the CD image at `path`, and the entries of its folder.
   base::Result<DiscEntry> FindOnDisc(const WindowsPath& path) const;
   base::Result<std::vector<DiscEntry>> ListOnDisc(const WindowsPath& folder) const;
@@ -205,7 +218,10 @@ class PrefixPlatform : public Platform {
   /// The index of the profile file at the Windows path `path`; null when it
   /// cannot be read.
   const ProfileIndex* ProfileAt(std::string_view path);
+  /// A host name as a name of the Windows side; on the medium, in the text
+  /// code page.
   std::string ToAnsi(std::string_view host_name) const;
+  std::string ToAnsiIn(const WindowsPath& folder, std::string_view host_name) const;
   void InitLocale();
   void InitRegistry();
   /// Sets the Start-menu folder's Shell Folders value where the prefix lacks it.
@@ -226,7 +242,8 @@ class PrefixPlatform : public Platform {
   std::unordered_map<std::string, std::string> medium_real_folders_;
   bool ran_wine_ = false;           // Wine programs ran and were waited for
   bool left_wine_running_ = false;  // one was started and left running
-  std::unique_ptr<CodePage> code_page_;
+  std::unique_ptr<CodePage> name_code_page_;
+  std::unique_ptr<CodePage> text_code_page_;
   DriveMap drives_;
   WindowsPath cwd_;
   std::string language_id_;

@@ -206,10 +206,12 @@ base::Result<std::string> PrefixRegistry::Query(RegKey key, std::string_view nam
   return code_page_->FromUtf8(Utf16ToUtf8(*text));
 }
 
-base::Status PrefixRegistry::Set(RegKey key, std::string_view name, std::string_view value) {
+base::Status PrefixRegistry::Set(RegKey key, std::string_view name, std::string_view value,
+                                 const CodePage* value_code_page) {
   auto it = keys_.find(key);
   if (it == keys_.end()) return base::Status::Refused("not an open registry key");
-  const RegistryValue v = RegistryValue::String(Utf8ToUtf16(code_page_->ToUtf8(value)));
+  const CodePage& from = value_code_page ? *value_code_page : *code_page_;
+  const RegistryValue v = RegistryValue::String(Utf8ToUtf16(from.ToUtf8(value)));
   const std::u16string value_name = Utf8ToUtf16(code_page_->ToUtf8(name));
   return Change(it->second.root, [&](RegistryDocument& doc) -> base::Result<bool> {
     doc.SetValue(it->second.path, value_name, v, std::time(nullptr));

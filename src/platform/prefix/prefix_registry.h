@@ -48,7 +48,10 @@ class PrefixRegistry {
   /// through reading the file (again, when another process replaced it) to
   /// renaming the new one into place; it waits while another process holds
   /// the lock.
-  base::Status Set(RegKey key, std::string_view name, std::string_view value);
+  /// Sets a string value; `value` is in `value_code_page` when given (a
+  /// text), else in the registry's own code page.
+  base::Status Set(RegKey key, std::string_view name, std::string_view value,
+                   const CodePage* value_code_page = nullptr);
   base::Status Delete(RegKey key, std::string_view name);
   void Close(RegKey key);
   base::Status Writable();

@@ -13,6 +13,7 @@
 
 #include "base/ascii.h"
 #include "base/limits.h"
+#include "base/utf8.h"
 #include "platform/prefix/drive_info.h"
 #include "platform/prefix/host_file.h"
 #include "platform/prefix/locale_table.h"
@@ -58,16 +59,44 @@ void PrefixPlatform::InitLocale() {
   std::string locale = options_.locale.empty() ? LocaleFromEnvironment() : options_.locale;
   WindowsLocale windows = LookUpWindowsLocale(locale);
   language_id_ = FormatLanguageId(windows.language_id);
-  code_page_ =
-      std::make_unique<CodePage>(options_.code_page ? options_.code_page : windows.ansi_code_page);
+  const int names = options_.code_page ? options_.code_page : windows.ansi_code_page;
+  name_code_page_ = std::make_unique<CodePage>(names);
+  text_code_page_ = std::make_unique<CodePage>(names);
 }
 
-void PrefixPlatform::UseAnsiCodePage(int code_page) {
-  if (code_page == code_page_->number()) return;
+void PrefixPlatform::UseTextCodePage(int code_page) {
+  if (code_page == 0) code_page = name_code_page_->number();
+  if (code_page == text_code_page_->number()) return;
   auto next = std::make_unique<CodePage>(code_page);
-  for (std::string& part : cwd_.parts) part = next->FromUtf8(code_page_->ToUtf8(part));
-  registry_->UseCodePage(*next);
-  code_page_ = std::move(next);
+  if (drives_.IsMedium(cwd_.drive)) {
+    for (std::string& part : cwd_.parts) part = next->FromUtf8(text_code_page_->ToUtf8(part));
+  }
+  text_code_page_ = std::move(next);
+}
+
+base::Result<std::string> PrefixPlatform::TextToName(std::string_view text) {
+  const std::string utf8 = text_code_page_->ToUtf8(text);
+  std::string name = name_code_page_->FromUtf8(utf8);
+  if (name_code_page_->ToUtf8(name) == utf8) return name;
+  // The first letter that does not come back, named as the text has it.
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t start = i;
+    base::DecodeUtf8At(utf8, i);
+    const std::string letter = utf8.substr(start, i - start);
+    if (name_code_page_->ToUtf8(name_code_page_->FromUtf8(letter)) != letter) {
+      return NameLacksLetter(text, text_code_page_->FromUtf8(letter), name_code_page_->number());
+    }
+  }
+  return NameLacksLetter(text, text, name_code_page_->number());
+}
+
+std::string PrefixPlatform::NameToText(std::string_view name) {
+  return text_code_page_->FromUtf8(name_code_page_->ToUtf8(name));
+}
+
+base::Status PrefixPlatform::RegSetTextValueA(RegKey key, std::string_view name,
+                                              std::string_view text) {
+  return registry_->Set(key, name, text, text_code_page_.get());
 }
 
 int PrefixPlatform::LanguageCodePage(std::string_view language_id) {
@@ -79,7 +108,7 @@ int PrefixPlatform::LanguageCodePage(std::string_view language_id) {
 }
 
 std::size_t PrefixPlatform::FindInvalidByte(std::string_view text, int code_page) {
-  if (code_page == code_page_->number()) return code_page_->FindInvalidByte(text);
+  if (code_page == name_code_page_->number()) return name_code_page_->FindInvalidByte(text);
   return CodePage(code_page).FindInvalidByte(text);
 }
 
@@ -109,7 +138,7 @@ void PrefixPlatform::InitRegistry() {
   std::string prefix = options_.prefix_dir;
   // The places are worked out at each question: a server started after us
   // may record a folder in the prefix that was not there before.
-  registry_ = std::make_unique<PrefixRegistry>(prefix, *code_page_, [prefix, root] {
+  registry_ = std::make_unique<PrefixRegistry>(prefix, *name_code_page_, [prefix, root] {
     return FindWineServer(
         prefix, root.empty() ? DefaultWineServerSearch(prefix) : WineServerSearch{{root}, ""});
   });
@@ -265,7 +294,7 @@ base::Result<int> PrefixPlatform::StartProcess(std::string_view path,
       return base::Status::Refused("not a program: " + std::string(path));
     }
     // Host programs, wine among them, take their arguments in UTF-8.
-    for (const std::string& arg : args) argv.push_back(code_page_->ToUtf8(arg));
+    for (const std::string& arg : args) argv.push_back(name_code_page_->ToUtf8(arg));
   }
   if (argv[0] == "wine") (wait == Wait::kYes ? ran_wine_ : left_wine_running_) = true;
   base::Result<int> ran = runner_->Run(argv, env, wait, Output::kAside);
@@ -303,14 +332,14 @@ base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
   base::Result<WindowsPath> target = Parse(wanted.target);
   if (!target.ok()) return target.status().WithContext("link target");
   ShellLink link;
-  link.target = code_page_->ToUtf8(target->ToString());
+  link.target = Utf8Of(*target);
   if (!wanted.working_directory.empty()) {
     base::Result<WindowsPath> work = Parse(wanted.working_directory);
     if (!work.ok()) return work.status().WithContext("link working directory");
-    link.working_directory = code_page_->ToUtf8(work->ToString());
+    link.working_directory = Utf8Of(*work);
   }
-  link.arguments = code_page_->ToUtf8(wanted.arguments);
-  link.description = code_page_->ToUtf8(wanted.description);
+  link.arguments = name_code_page_->ToUtf8(wanted.arguments);
+  link.description = text_code_page_->ToUtf8(wanted.description);
   bool target_exists = false;
   base::Result<std::string> host_target = ResolveParsed(*target, &target_exists);
   if (host_target.ok() && target_exists && ::stat(host_target->c_str(), &st) == 0) {
@@ -327,7 +356,7 @@ base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
       if (image.ok() && HasProgramIcon(*image)) link.icon_location = link.target;
     }
   }
-  base::Result<std::string> bytes = EncodeShellLink(link, *code_page_);
+  base::Result<std::string> bytes = EncodeShellLink(link, *name_code_page_);
   RemoveStaleTemporariesOf(*host);  // of an earlier run killed while it wrote
   if (!bytes.ok()) return bytes.status();
   base::Status saved =
@@ -335,7 +364,7 @@ base::Status PrefixPlatform::WriteShellLink(std::string_view link_path,
   // Each file once, however its name was spelt.
   if (saved.ok() && std::none_of(links_.begin(), links_.end(),
                                  [&](const auto& known) { return known.first == *host; })) {
-    links_.emplace_back(*host, code_page_->ToUtf8(parsed->ToString()));
+    links_.emplace_back(*host, Utf8Of(*parsed));
   }
   return saved;
 }
@@ -391,12 +420,12 @@ base::Result<ShellLinkSpec> PrefixPlatform::ReadShellLink(std::string_view link_
   if (!exists) return base::Status::NotFound("no link " + std::string(link_path));
   base::Result<std::string> bytes = ReadHostFile(*host, kMaxLinkFile);
   if (!bytes.ok()) return bytes.status();
-  base::Result<ShellLink> link = DecodeShellLink(*bytes, *code_page_);
+  base::Result<ShellLink> link = DecodeShellLink(*bytes, *name_code_page_);
   if (!link.ok()) return link.status().WithContext(std::string(link_path));
   ShellLinkSpec fields;
   fields.target = ToAnsi(link->target);
   fields.working_directory = ToAnsi(link->working_directory);
-  fields.description = ToAnsi(link->description);
+  fields.description = text_code_page_->FromUtf8(link->description);
   fields.arguments = ToAnsi(link->arguments);
   return fields;
 }

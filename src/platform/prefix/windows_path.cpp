@@ -1,6 +1,7 @@
 #include "platform/prefix/windows_path.h"
 
 #include "base/ascii.h"
+#include "platform/platform.h"
 
 namespace cdsetup::platform {
 namespace {
@@ -60,9 +61,16 @@ base::Result<WindowsPath> WindowsPath::Parse(std::string_view path, const Window
     while (end < rest.size() && !IsSeparator(rest[end])) ++end;
     std::string_view part = rest.substr(pos, end - pos);
     pos = end + 1;
+    if (!part.empty() && part[0] == kTextNamesFollow) {
+      if (out.text_from > out.parts.size()) out.text_from = out.parts.size();
+      part.remove_prefix(1);
+    }
     if (part.empty() || part == ".") continue;
     if (part == "..") {
       if (!out.parts.empty()) out.parts.pop_back();
+      if (out.text_from > out.parts.size() && out.text_from != SIZE_MAX) {
+        out.text_from = out.parts.size();
+      }
       continue;
     }
     for (char c : part) {

@@ -3,6 +3,7 @@
 // relative, "\" or "/" separators) against a current directory.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,8 @@ namespace cdsetup::platform {
 struct WindowsPath {
   char drive = 'c';                // lower-case 'a' .. 'z'
   std::vector<std::string> parts;  // ANSI components; never "", "." or ".."
+  /// Parts from this one on are names made from texts: in the text code page.
+  std::size_t text_from = SIZE_MAX;
 
   /// "C:\" for a drive root, else "C:\a\b" (upper-case letter, no final "\").
   std::string ToString() const;
@@ -27,6 +30,7 @@ struct WindowsPath {
   /// dropped and ".." removes one component but never climbs above the root.
   /// Refused for an empty path, a UNC path ("\\server\share"), a component
   /// with a control character or one of `"<>|:`. "*" and "?" are accepted.
+  /// kTextNamesFollow before a component sets text_from there.
   static base::Result<WindowsPath> Parse(std::string_view path, const WindowsPath& cwd);
 };
 

@@ -74,7 +74,7 @@ class Win32Platform : public Platform {
 
   // Locale and environment
   std::string GetSystemLanguageId() override;
-  int AnsiCodePage() override;
+  int NameCodePage() override;
   std::string CharLowerA(std::string_view text) override;
   int LanguageCodePage(std::string_view language_id) override;
   std::size_t FindInvalidByte(std::string_view text, int code_page) override;
@@ -87,28 +87,42 @@ class Win32Platform : public Platform {
   // Shell links
   base::Status WriteShellLink(std::string_view link_path, const ShellLinkSpec& link) override;
 
-  // Names people read: written with the wide functions, `text` converted
-  // from the texts' code page and `base` from the ANSI one.
+  // Texts and names. Every file call goes through the wide functions: the
+  // medium's names and a path's text names from the texts' code page, the
+  // rest from the ANSI one.
   void UseTextCodePage(int code_page) override {
     text_code_page_ = static_cast<unsigned>(code_page);
   }
-  base::Status CreateTextNamedDirectory(std::string_view base, std::string_view text) override;
-  base::Status WriteTextNamedShellLink(std::string_view base, std::string_view text,
-                                       const ShellLinkSpec& link) override;
+  int TextCodePage() override;
+  base::Result<std::string> TextToName(std::string_view text) override;
+  std::string NameToText(std::string_view name) override;
   base::Status RegSetTextValueA(RegKey key, std::string_view name, std::string_view text) override;
+  /// FOLDERID_Programs, as the shell knows it; a name the ANSI code page
+  /// cannot spell is given in its short form.
+  std::string ProgramsFolder() override;
   /// The fields of an existing link file, as the shell reads them back.
   base::Result<ShellLinkSpec> ReadShellLink(std::string_view link_path);
 
  private:
   explicit Win32Platform(Win32Options options) : options_(std::move(options)) {}
 
-  /// `base` (ANSI) followed by `text` (in the texts' code page) in UTF-16.
-  std::wstring TextNamed(std::string_view base, std::string_view text) const;
+  /// `path` in UTF-16, each part from the code page it is in.
+  std::wstring WidePath(std::string_view path) const;
+  /// `path` as the ANSI functions take it: its short form where the ANSI
+  /// code page cannot spell it.
+  std::string AnsiPath(std::string_view path) const;
+  /// Whether `path` (UTF-16, full or relative) lies on the medium.
+  bool OnMedium(std::wstring_view path) const;
+  /// MoveFileExA of UTF-16 paths; `shown` names the move in a failure.
+  base::Status MoveWide(const std::wstring& source, const std::wstring& target,
+                        const std::string& shown);
   base::Status SaveShellLink(const std::wstring& path, const std::string& shown,
                              const ShellLinkSpec& link);
 
   Win32Options options_;
   unsigned text_code_page_ = 0;  // 0: the ANSI code page
+  std::wstring medium_;          // the medium's folder, without a final "\\"
+  bool cwd_on_medium_ = false;
   // Open keys by our handle number: HKEYs are pointers, RegKey is 32 bits.
   std::map<RegKey, void*> keys_;
   RegKey next_key_ = 1;

@@ -3,6 +3,7 @@
 #include <windows.h>
 // After <windows.h>, which it needs.
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <charconv>
 #include <cstdio>
@@ -25,24 +26,24 @@ std::string RootName(RegRoot root) {
 
 // One argument as the C runtime's command-line parser reads it back:
 // quotes around blanks, backslashes doubled only before a quote.
-std::string QuoteArgument(const std::string& arg) {
-  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
-  std::string quoted = "\"";
+std::wstring QuoteArgument(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+  std::wstring quoted = L"\"";
   std::size_t backslashes = 0;
-  for (char c : arg) {
-    if (c == '\\') {
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
       ++backslashes;
       continue;
     }
-    if (c == '"')
-      quoted.append(backslashes * 2 + 1, '\\');
+    if (c == L'"')
+      quoted.append(backslashes * 2 + 1, L'\\');
     else
-      quoted.append(backslashes, '\\');
+      quoted.append(backslashes, L'\\');
     backslashes = 0;
     quoted += c;
   }
-  quoted.append(backslashes * 2, '\\');
-  return quoted + "\"";
+  quoted.append(backslashes * 2, L'\\');
+  return quoted + L"\"";
 }
 
 std::string FileNameOf(std::string_view path) {
@@ -225,8 +226,56 @@ std::string Win32Platform::GetSystemLanguageId() {
   return text;
 }
 
-int Win32Platform::AnsiCodePage() {
+int Win32Platform::NameCodePage() {
   return static_cast<int>(GetACP());
+}
+
+int Win32Platform::TextCodePage() {
+  return text_code_page_ != 0 ? static_cast<int>(text_code_page_) : NameCodePage();
+}
+
+base::Result<std::string> Win32Platform::TextToName(std::string_view text) {
+  const std::wstring wide = Widen(text, text_code_page_);
+  // No best fit: "Ł" must not quietly become "L" and name another folder.
+  BOOL lacked = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                    static_cast<int>(wide.size()), nullptr, 0, nullptr, &lacked);
+  std::string name(static_cast<std::size_t>(std::max(n, 0)), '\0');
+  if (n > 0) {
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                        name.data(), n, nullptr, &lacked);
+  }
+  if (!lacked && Widen(name, 0) == wide) return name;
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    const std::size_t length = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() ? 2 : 1;
+    const std::wstring letter = wide.substr(i, length);
+    if (Widen(Narrow(letter, 0), 0) != letter) {
+      return NameLacksLetter(text, Narrow(letter, text_code_page_), NameCodePage());
+    }
+    i += length - 1;
+  }
+  return NameLacksLetter(text, text, NameCodePage());
+}
+
+std::string Win32Platform::NameToText(std::string_view name) {
+  return Narrow(Widen(name, 0), text_code_page_);
+}
+
+std::string Win32Platform::ProgramsFolder() {
+  PWSTR known = nullptr;
+  if (FAILED(SHGetKnownFolderPath(FOLDERID_Programs, 0, nullptr, &known)) || !known) {
+    if (known) CoTaskMemFree(known);
+    return Platform::ProgramsFolder();
+  }
+  const std::wstring folder = known;
+  CoTaskMemFree(known);
+  // The user's own folder, even where the user's name is not ANSI: the
+  // short form of the path, which every Windows file system gives.
+  std::string narrow = Narrow(folder, 0);
+  if (Widen(narrow, 0) == folder) return narrow;
+  wchar_t buffer[MAX_PATH * 4];
+  const DWORD n = GetShortPathNameW(folder.c_str(), buffer, MAX_PATH * 4);
+  return n > 0 && n < MAX_PATH * 4 ? Narrow(std::wstring_view(buffer, n), 0) : narrow;
 }
 
 std::string Win32Platform::CharLowerA(std::string_view text) {
@@ -305,17 +354,19 @@ base::Result<int> Win32Platform::StartProcess(std::string_view path,
     }
     return 0;
   }
-  std::string command = QuoteArgument(program);
+  // A program on the medium may have a name of the script's own code page.
+  const std::wstring wide_program = WidePath(path);
+  std::wstring command = QuoteArgument(wide_program);
   for (const std::string& arg : args) {
-    command += ' ';
-    command += QuoteArgument(arg);
+    command += L' ';
+    command += QuoteArgument(Widen(arg, 0));
   }
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return LastWin32Status("cannot start " + program);
+  if (!CreateProcessW(wide_program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    return LastWin32Status("cannot start " + WithoutTextMark(program));
   }
   CloseHandle(process.hThread);
   DWORD status = 0;

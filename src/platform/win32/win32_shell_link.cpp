@@ -58,21 +58,13 @@ base::Status ComStatus(HRESULT result, const std::string& context) {
   return base::Status::IoError(context + ": COM error " + code);
 }
 
-std::wstring Wide(const std::string& ansi) {
-  return Widen(ansi, 0);
-}
-
-DWORD Attributes(const std::string& path) {
-  return GetFileAttributesA(path.c_str());
-}
-
 // The shell's link object, with the interface that saves and loads its file.
 struct LinkObject {
-  ComPtr<IShellLinkA> link;
+  ComPtr<IShellLinkW> link;
   ComPtr<IPersistFile> file;
 
   HRESULT Create() {
-    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                   link.OutVoid());
     return FAILED(hr) ? hr : link->QueryInterface(IID_IPersistFile, file.OutVoid());
   }
@@ -82,20 +74,11 @@ struct LinkObject {
 
 base::Status Win32Platform::WriteShellLink(std::string_view link_path,
                                            const ShellLinkSpec& wanted) {
-  const std::string path(link_path);
+  const std::string path = WithoutTextMark(link_path);
   if (path.size() > base::kMaxPath) {
     return base::Status::Refused("a link path longer than 259 characters: " + path);
   }
-  return SaveShellLink(Wide(path), path, wanted);
-}
-
-base::Status Win32Platform::WriteTextNamedShellLink(std::string_view base, std::string_view text,
-                                                    const ShellLinkSpec& wanted) {
-  const std::string shown = std::string(base) + std::string(text);
-  if (shown.size() > base::kMaxPath) {
-    return base::Status::Refused("a link path longer than 259 characters: " + shown);
-  }
-  return SaveShellLink(TextNamed(base, text), shown, wanted);
+  return SaveShellLink(WidePath(link_path), path, wanted);
 }
 
 // `wide` is the link's path; `path` names it in statuses.
@@ -120,10 +103,14 @@ base::Status Win32Platform::SaveShellLink(const std::wstring& wide, const std::s
   LinkObject object;
   HRESULT hr = object.Create();
   if (FAILED(hr)) return ComStatus(hr, "create the link " + path);
-  if (FAILED(hr = object.link->SetPath(wanted.target.c_str())) ||
-      FAILED(hr = object.link->SetWorkingDirectory(wanted.working_directory.c_str())) ||
-      FAILED(hr = object.link->SetDescription(wanted.description.c_str())) ||
-      FAILED(hr = object.link->SetArguments(wanted.arguments.c_str()))) {
+  const std::wstring target = WidePath(wanted.target);
+  const std::wstring work =
+      wanted.working_directory.empty() ? std::wstring() : WidePath(wanted.working_directory);
+  if (FAILED(hr = object.link->SetPath(target.c_str())) ||
+      FAILED(hr = object.link->SetWorkingDirectory(work.c_str())) ||
+      FAILED(hr =
+                 object.link->SetDescription(Widen(wanted.description, text_code_page_).c_str())) ||
+      FAILED(hr = object.link->SetArguments(Widen(wanted.arguments, 0).c_str()))) {
     return ComStatus(hr, "fill in the link " + path);
   }
   if (FAILED(hr = object.file->Save(wide.c_str(), TRUE))) {
@@ -134,7 +121,7 @@ base::Status Win32Platform::SaveShellLink(const std::wstring& wide, const std::s
 
 base::Result<ShellLinkSpec> Win32Platform::ReadShellLink(std::string_view link_path) {
   const std::string path(link_path);
-  if (Attributes(path) == INVALID_FILE_ATTRIBUTES) {
+  if (GetFileAttributesW(WidePath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
     return base::Status::NotFound("no link " + path);
   }
   ComScope com;
@@ -142,30 +129,34 @@ base::Result<ShellLinkSpec> Win32Platform::ReadShellLink(std::string_view link_p
   LinkObject object;
   HRESULT hr = object.Create();
   if (FAILED(hr)) return ComStatus(hr, "open the link " + path);
-  IShellLinkA* link = object.link.get();
-  const std::wstring wide = Wide(path);
+  IShellLinkW* link = object.link.get();
+  const std::wstring wide = WidePath(path);
   if (FAILED(hr = object.file->Load(wide.c_str(), STGM_READ))) {
     return base::Status::Corrupt(path + " is no shell link");
   }
-  char text[INFOTIPSIZE + 1] = {};
+  wchar_t text[INFOTIPSIZE + 1] = {};
   ShellLinkSpec fields;
-  if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) fields.target = text;
+  if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH)))
+    fields.target = Narrow(text, 0);
   if (fields.target.empty()) {
     // A link that names its target by item ids alone (as ours do, for any
     // locale) has no path string: the shell works it out from the ids.
     PIDLIST_ABSOLUTE ids = nullptr;
     if (SUCCEEDED(link->GetIDList(&ids)) && ids) {
-      char from_ids[MAX_PATH] = {};
-      if (SHGetPathFromIDListA(ids, from_ids)) fields.target = from_ids;
+      wchar_t from_ids[MAX_PATH] = {};
+      if (SHGetPathFromIDListW(ids, from_ids)) fields.target = Narrow(from_ids, 0);
       CoTaskMemFree(ids);
     }
   }
-  text[0] = '\0';
-  if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH))) fields.working_directory = text;
-  text[0] = '\0';
-  if (SUCCEEDED(link->GetDescription(text, INFOTIPSIZE))) fields.description = text;
-  text[0] = '\0';
-  if (SUCCEEDED(link->GetArguments(text, INFOTIPSIZE))) fields.arguments = text;
+  text[0] = L'\0';
+  if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH)))
+    fields.working_directory = Narrow(text, 0);
+  text[0] = L'\0';
+  if (SUCCEEDED(link->GetDescription(text, INFOTIPSIZE))) {
+    fields.description = Narrow(text, text_code_page_);
+  }
+  text[0] = L'\0';
+  if (SUCCEEDED(link->GetArguments(text, INFOTIPSIZE))) fields.arguments = Narrow(text, 0);
   return fields;
 }
 

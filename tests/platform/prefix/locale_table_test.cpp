@@ -155,17 +155,17 @@ class PrefixLocale : public testing::PrefixFixture {
 TEST_F(PrefixLocale, LanguageAndCodePageFollowTheLocaleUnlessOverridden) {
   OpenWith("pl_PL.UTF-8", 0);
   EXPECT_EQ(platform_->GetSystemLanguageId(), "0415");
-  EXPECT_EQ(platform_->AnsiCodePage(), 1250);
+  EXPECT_EQ(platform_->NameCodePage(), 1250);
   OpenWith("pl_PL.UTF-8", 1252);  // --codepage
   EXPECT_EQ(platform_->GetSystemLanguageId(), "0415");
-  EXPECT_EQ(platform_->AnsiCodePage(), 1252);
+  EXPECT_EQ(platform_->NameCodePage(), 1252);
   OpenWith("ru_RU", 0);
-  EXPECT_EQ(platform_->AnsiCodePage(), 1251);
+  EXPECT_EQ(platform_->NameCodePage(), 1251);
   {
     ScopedEnv env{{"LC_ALL", std::nullopt}, {"LC_MESSAGES", "fr_CA.UTF-8"}, {"LANG", "C"}};
     OpenWith("", 0);
     EXPECT_EQ(platform_->GetSystemLanguageId(), "0C0C");
-    EXPECT_EQ(platform_->AnsiCodePage(), 1252);
+    EXPECT_EQ(platform_->NameCodePage(), 1252);
   }
   {
     ScopedEnv env{{"LC_ALL", "C"}, {"LC_MESSAGES", "pl_PL"}, {"LANG", "pl_PL"}};
