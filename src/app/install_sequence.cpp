@@ -88,6 +88,14 @@ Status CInstallDlg::MakeTargetDirectory(Run& run) {
         resources::IDP_CANNOT_CREATE_DIRECTORY);
     return m_defaultDirUnfit.WithContext("the default directory");
   }
+  // A letter the system cannot spell arrives as "?": no name holds one.
+  if (m_szTargetDir.find_first_of("?*") != std::string::npos) {
+    Ask(run.texts.Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
+        resources::IDP_CANNOT_CREATE_DIRECTORY);
+    return Status::Refused("the folder " + m_szTargetDir +
+                           " holds a wildcard or a letter this system's code page " +
+                           std::to_string(P().NameCodePage()) + " cannot spell in a file name");
+  }
   const std::string saved = P().GetCurrentDirectoryA();
   // Paths the original buffers cannot hold are refused, not cut.
   if (saved.size() > base::kMaxDirectory || m_szTargetDir.size() > base::kMaxText) {

@@ -133,6 +133,10 @@ void Session::Start(framework::UiBackend* windows) {
   options.log = &log_;
   options.to_terminal = [this](std::string_view text) { return ToTerminal(text); };
   options.from_terminal = [this](std::string_view typed) { return FromTerminal(typed); };
+  options.name_to_terminal = [this](std::string_view name) { return NameToTerminal(name); };
+  // A letter the system cannot spell becomes "?", which no name holds: the
+  // path is refused rather than another one made.
+  options.name_from_terminal = [this](std::string_view typed) { return NameFromConsole(typed); };
   options.policy = policy_.get();
   console_ = std::make_unique<ui::console::ConsoleBackend>(options);
   windows_.SetBackend(console_.get());

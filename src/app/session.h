@@ -97,6 +97,10 @@ class Session {
   /// A path as the command line gave it, as a name of the platform (in the
   /// name code page); nullopt when that code page cannot spell it.
   virtual std::optional<std::string> NameFromTerminal(std::string_view typed) const = 0;
+  virtual std::string NameToTerminal(std::string_view name) const = 0;
+  /// A path typed into the console interface as a name, a letter the
+  /// system cannot spell as "?".
+  virtual std::string NameFromConsole(std::string_view typed) const = 0;
   /// The chosen language's texts are in `code_page` (not called with a
   /// --codepage): the conversions and the interface follow it from now on.
   virtual void UseTextCodePage(int code_page);

@@ -75,6 +75,12 @@ class PosixSession : public Session {
   std::string FromTerminal(std::string_view typed) const override {
     return platform_->text_code_page().FromUtf8(typed);
   }
+  std::string NameToTerminal(std::string_view name) const override {
+    return platform_->name_code_page().ToUtf8(name);
+  }
+  std::string NameFromConsole(std::string_view typed) const override {
+    return platform_->name_code_page().FromUtf8(typed);
+  }
   std::optional<std::string> NameFromTerminal(std::string_view typed) const override {
     const platform::CodePage& names = platform_->name_code_page();
     std::string name = names.FromUtf8(typed);
@@ -199,6 +205,8 @@ base::Status PosixSession::Open() {
     qt_options.log = &log();
     qt_options.to_utf8 = [this](std::string_view text) { return ToTerminal(text); };
     qt_options.from_utf8 = [this](std::string_view typed) { return FromTerminal(typed); };
+    qt_options.name_to_utf8 = [this](std::string_view name) { return NameToTerminal(name); };
+    qt_options.name_from_utf8 = [this](std::string_view typed) { return NameFromConsole(typed); };
     shown = &qt_->MakeBackend(qt_options);
   }
   log().SetConverter([this](std::string_view text) { return ToTerminal(text); });

@@ -32,6 +32,13 @@ class Win32Session : public Session {
   std::optional<std::string> NameFromTerminal(std::string_view typed) const override {
     return std::string(typed);
   }
+  // The console reads and writes the texts' code page.
+  std::string NameToTerminal(std::string_view name) const override {
+    return platform::Narrow(platform::Widen(name, 0), text_code_page_);
+  }
+  std::string NameFromConsole(std::string_view typed) const override {
+    return platform::Narrow(platform::Widen(typed, text_code_page_), 0);
+  }
   void UseTextCodePage(int code_page) override {
     text_code_page_ = static_cast<unsigned>(code_page);
     platform_->UseTextCodePage(code_page);

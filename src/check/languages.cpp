@@ -47,7 +47,14 @@ std::vector<LanguageSection> FindLanguages(const ScriptMap& script, Report& repo
                                " is empty: players of that language are asked to choose");
       continue;
     }
-    if (!Find(found, name)) found.push_back({name, key.line, 0});
+    LanguageSection* language = Find(found, name);
+    if (!language) {
+      found.push_back({name, key.line, 0});
+      language = &found.back();
+    }
+    if (language->system_code_page == 0) {
+      language->system_code_page = script.platform().LanguageCodePage(key.name);
+    }
   }
 
   std::vector<LanguageSection> usable;
@@ -61,6 +68,7 @@ std::vector<LanguageSection> FindLanguages(const ScriptMap& script, Report& repo
     // each text as the installer will.
     l.code_page = forced != 0 ? forced : script::SectionCodePage(script.script(), l.name);
     if (l.code_page == 0) l.code_page = script.platform().NameCodePage();
+    if (l.system_code_page == 0) l.system_code_page = l.code_page;
     usable.push_back(std::move(l));
   }
   if (found.empty()) {

@@ -15,6 +15,9 @@ struct LanguageSection {
   std::string name;      // the section's name, as [Language] gives it
   std::size_t line = 0;  // where [Language] names it
   int code_page = 0;     // the code page its texts must be in
+  /// The code page of names on a system that speaks it: the one its
+  /// language id gives, else the texts' own.
+  int system_code_page = 0;
 };
 
 struct Medium {

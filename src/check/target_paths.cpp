@@ -18,6 +18,15 @@ std::optional<std::string> CheckTargetDirectory(const Medium& medium,
     medium.report.Add(line, what + ": not a full path: the folder would be made on the CD");
     return std::nullopt;
   }
+  // The folder is a name of the player's system: one of this language
+  // must be able to spell it.
+  if (base::Result<std::string> name =
+          medium.platform().Recode(dir, language.code_page, language.system_code_page);
+      !name.ok()) {
+    medium.report.Add(line, what + ": " + name.status().message() +
+                                ": a system of this language refuses the folder");
+    return std::nullopt;
+  }
   if (dir.size() > base::kMaxDirectory) {
     medium.report.Add(line, what + ": " + std::to_string(dir.size()) +
                                 " characters: a folder path holds " +

@@ -77,6 +77,12 @@ bool CDC::TextOut(int x, int y, const std::string& text) {
   return true;
 }
 
+bool CDC::NameOut(int x, int y, const std::string& name) {
+  TextOut(x, y, name);
+  ops_.back().name = true;
+  return true;
+}
+
 CSize CDC::GetTextExtent(const std::string& text) const {
   return measure_(state_.font ? *state_.font : default_font_, text);
 }

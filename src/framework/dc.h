@@ -43,7 +43,8 @@ struct DrawOp {
   COLORREF bk_color = 0;  // kText: background when opaque; kIcon: flicker-free background
   int bk_mode = OPAQUE;
   CFont font;
-  ImagePtr image;  // kIcon, kBitmap; kFrame: the pattern
+  ImagePtr image;     // kIcon, kBitmap; kFrame: the pattern
+  bool name = false;  // kText: a name of the system, not a text
 };
 
 /// Measures a text in a font: width and height in pixels.
@@ -67,6 +68,8 @@ class CDC {
 
   void FillSolidRect(const CRect& rect, COLORREF color);
   bool TextOut(int x, int y, const std::string& text);
+  /// TextOut of a name of the system (a folder's, a drive's label).
+  bool NameOut(int x, int y, const std::string& name);
   CSize GetTextExtent(const std::string& text) const;
   /// Pixels are device units here: the mapping mode is always MM_TEXT.
   void LPtoDP(CSize* size) const { (void)size; }

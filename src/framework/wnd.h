@@ -81,6 +81,9 @@ struct WindowState {
   std::uint64_t style = 0;
   CRect rect;  // in the parent's client coordinates (a dialog: on the screen)
   std::string text;
+  /// Its text and rows are names of the system (paths, folders, drives'
+  /// labels) in the name code page, not texts of the pages' language.
+  bool holds_names = false;
   bool enabled = true;
   bool visible = true;
   bool redraw = true;
@@ -134,6 +137,10 @@ class CWnd {
   // Text, show state, enabling, focus, drawing.
   void SetWindowText(std::string_view text);
   std::string GetWindowText() const;
+  /// Marks the control as one that shows and takes names, not texts.
+  void HoldNames() {
+    if (state_) state_->holds_names = true;
+  }
   int GetWindowTextLength() const;
   bool ShowWindow(int command);
   bool IsIconic() const;

@@ -192,7 +192,7 @@ void CDirListBox::DrawItem(LPDRAWITEMSTRUCT item) {
   dc.DrawIcon(rc.left + x, rc.top + (m_nItemHeight - icon) / 2, picture, icon, icon, back);
   x += ScaledPixels(20);
   dc.SetTextColor(text);
-  dc.TextOut(rc.left + x, rc.top + (m_nItemHeight - m_nTextHeight) / 2, row.strName);
+  dc.NameOut(rc.left + x, rc.top + (m_nItemHeight - m_nTextHeight) / 2, row.strName);
   if (item->itemState & ODS_FOCUS) dc.FrameRect(rc, CBrush{SharedImage(kFocusPattern), 0});
   dc.RestoreDC(saved);
 }

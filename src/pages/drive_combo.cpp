@@ -97,7 +97,7 @@ void CDriveCombo::DrawItem(LPDRAWITEMSTRUCT item) {
     x = ScaledPixels(23);
   }
   dc.SetTextColor(text);
-  dc.TextOut(rc.left + x, rc.top + (m_nItemHeight - m_nTextHeight) / 2, GetLBText(index));
+  dc.NameOut(rc.left + x, rc.top + (m_nItemHeight - m_nTextHeight) / 2, GetLBText(index));
   if (item->itemState & ODS_FOCUS) dc.FrameRect(rc, CBrush{SharedImage(kFocusPattern), 0});
   dc.RestoreDC(saved);
 }

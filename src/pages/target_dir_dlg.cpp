@@ -56,6 +56,11 @@ bool CTargetDirDlg::OnInitDialog() {
                        IDC_DRIVES);
     m_driveList.SelectDrive(m_dirList.GetPath());
   }
+  // The path and the lists are the system's names: a Polish folder reads
+  // right on an English page.
+  if (CWnd* path = GetDlgItem(IDC_PATH)) path->HoldNames();
+  m_dirList.HoldNames();
+  m_driveList.HoldNames();
   UpdateData(false);
   return true;
 }

@@ -3,8 +3,9 @@
 namespace cdsetup::platform {
 
 std::string Platform::ProgramsFolder() {
-  base::Result<RegKey> key = RegOpenKeyA(
-      RegRoot::kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+  base::Result<RegKey> key =
+      RegOpenKeyA(RegRoot::kCurrentUser,
+                  "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
   if (!key.ok()) return std::string();
   base::Result<std::string> folder = RegQueryValueA(*key, "Programs");
   RegCloseKey(*key);
@@ -29,7 +30,7 @@ std::string WithoutTextMark(std::string_view path) {
 
 base::Status NameLacksLetter(std::string_view text, std::string_view letter, int code_page) {
   return base::Status::Refused("the name \"" + std::string(text) + "\" holds the letter \"" +
-                               std::string(letter) + "\", which this system's code page " +
+                               std::string(letter) + "\", which code page " +
                                std::to_string(code_page) + " cannot hold in a file name");
 }
 

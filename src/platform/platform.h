@@ -257,11 +257,18 @@ class Platform {
   /// the name code page).
   virtual void UseTextCodePage(int code_page) { (void)code_page; }
   virtual int TextCodePage() { return NameCodePage(); }
-  /// `text` as a name: in the name code page. Refused, naming the letter, when
-  /// the name code page lacks one of its letters.
-  virtual base::Result<std::string> TextToName(std::string_view text) { return std::string(text); }
-  /// `name` as a text to show; a letter the text code page lacks becomes "?".
-  virtual std::string NameToText(std::string_view name) { return std::string(name); }
+  /// `text`, in code page `from`, in code page `to`. Refused, naming the
+  /// letter, when `to` lacks one of its letters: never a near one ("L" for
+  /// "Ł"), which would name another file.
+  virtual base::Result<std::string> Recode(std::string_view text, int from, int to) {
+    (void)from;
+    (void)to;
+    return std::string(text);
+  }
+  /// `text` as a name: in the name code page.
+  base::Result<std::string> TextToName(std::string_view text) {
+    return Recode(text, TextCodePage(), NameCodePage());
+  }
 
   /// RegSetValueA for a value that is a text, such as DisplayName, which
   /// people read and the game never does. A platform whose registry is
@@ -286,8 +293,8 @@ std::string TextNamedPath(std::string_view base, std::string_view text);
 /// `path` as it reads, without the mark of its text names.
 std::string WithoutTextMark(std::string_view path);
 
-/// The refusal of TextToName: `text` holds `letter` (both in the text code
-/// page), which the name code page `code_page` lacks.
+/// The refusal of Recode: `text` holds `letter` (both in the code page it
+/// is in), which `code_page` lacks.
 base::Status NameLacksLetter(std::string_view text, std::string_view letter, int code_page);
 
 }  // namespace cdsetup::platform

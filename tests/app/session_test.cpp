@@ -42,6 +42,12 @@ class TestSession : public Session {
   std::string FromTerminal(std::string_view typed) const override {
     return platform_.text_code_page().FromUtf8(typed);
   }
+  std::string NameToTerminal(std::string_view name) const override {
+    return platform_.name_code_page().ToUtf8(name);
+  }
+  std::string NameFromConsole(std::string_view typed) const override {
+    return platform_.name_code_page().FromUtf8(typed);
+  }
   std::optional<std::string> NameFromTerminal(std::string_view typed) const override {
     const platform::CodePage& names = platform_.name_code_page();
     std::string name = names.FromUtf8(typed);

@@ -100,6 +100,12 @@ TEST_F(ScriptFaults, TargetPathsLongerThanTheirBuffers) {
        {{"IDS_DOMYSLNY_KATALOG=C:\\ggg", "[English] IDS_DOMYSLNY_KATALOG=C:\\" +
                                              std::string(253, 'g') +
                                              ": 256 characters: a folder path holds 255"}}},
+      {"a target folder an English system cannot spell",
+       {{"IDS_DOMYSLNY_KATALOG=C:\\Games\\Demo", "IDS_DOMYSLNY_KATALOG=C:\\Gry\\Żółw"}},
+       {{"IDS_DOMYSLNY_KATALOG=C:\\Gry\\Ż",
+         "[English] IDS_DOMYSLNY_KATALOG=C:\\Gry\\Żółw: the name \"C:\\Gry\\Żółw\" holds the "
+         "letter \"Ż\", which code page 1252 cannot hold in a file name: a system of this "
+         "language refuses the folder"}}},
   });
 }
 

@@ -524,6 +524,62 @@ TEST_F(CdsetupTest, TextsKeepTheirLanguagesLettersAndNamesTheSystems) {
   }
 }
 
+// Every regular file below `dir`.
+std::set<std::string> FilesBelow(const std::string& dir) {
+  std::set<std::string> files;
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(dir, ec);
+       it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    if (it->is_regular_file(ec)) files.insert(it->path().string());
+  }
+  return files;
+}
+
+// English chosen on a Polish system, at the console: the target page shows
+// and takes the system's names, so a Polish folder picked in the list or
+// typed is the one the game gets; a letter the system cannot spell is
+// refused, not made into another folder.
+TEST_F(CdsetupTest, TheConsoleTargetPageShowsAndTakesTheSystemsNames) {
+  const std::string lodz =
+      "\xC5\xBB\xC3\xB3\xC5\x82ta \xC5\x81\xC3\xB3"
+      "d\xC5\xBA";  // Żółta Łódź
+  // Main page, licence, install type; then the target page's keys; then
+  // the closing message and three questions answered No.
+  const std::string to_target = "1\n2\n1\n", closing = "\n2\n2\n2\n";
+  struct Case {
+    const char* what;
+    std::string keys;
+    std::string shown;  // on the target page, in UTF-8
+  };
+  const Case cases[] = {
+      {"picked in the list", to_target + "4.1!\n4.2!\n1\n" + closing, "> 4.2      " + lodz + "\\"},
+      {"typed", to_target + "3 C:\\Gry\\" + lodz + "\n1\n" + closing, "[C:\\Gry\\" + lodz + "]"},
+  };
+  testing::MakeDirs(C("Gry/" + lodz));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(C("Gry/" + lodz + "/Dane"));
+    ProgramRun run =
+        Cdsetup(Common() + " --ui console --lang English", c.keys, "LC_ALL=pl_PL.UTF-8");
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find(c.shown), std::string::npos) << run.out;
+    EXPECT_TRUE(Exists(C("Gry/" + lodz + "/Dane/Poziomy/poziom1.dat")));
+    EXPECT_NE(ReadFile(temp_ / "prefix/user.reg").find("\\x17b\\xf3\\x142ta \\x141\\x00f3d\\x17a"),
+              std::string::npos);
+  }
+  // The letter shows as "?" in the field; the folder is refused with a box
+  // and a reason, and nothing is made.
+  ProgramRun greek = Cdsetup(Common() + " --ui console --lang English",
+                             to_target + "3 C:\\Gry\\\xCE\xA9mega\n1\n1\n",
+                             "LC_ALL=pl_PL.UTF-8");  // Ωmega
+  EXPECT_EQ(greek.status, 2) << greek.err;
+  EXPECT_NE(greek.out.find("[C:\\Gry\\?mega]"), std::string::npos) << greek.out;
+  EXPECT_NE(greek.out.find("The folder cannot be created."), std::string::npos) << greek.out;
+  EXPECT_NE(greek.err.find("code page 1250 cannot spell in a file name"), std::string::npos)
+      << greek.err;
+  EXPECT_EQ(FilesBelow(C("Gry")), FilesBelow(C("Gry/" + lodz)));  // nothing beside it
+}
+
 // What Wine makes of a Polish installation on an English system. The game
 // is a real Windows program that writes down its working directory. Its
 // links start it under an English and under a Polish locale alike, the
@@ -619,17 +675,6 @@ TEST_F(CdsetupTest, WineStartsAnEnglishInstallInAPolishFolderFromItsLinksInAnyLo
   EXPECT_NE(text.find(u"\"UninstallString\"=\"C:\\\\Gry\\\\\u017B\u00F3\u0142ta "
                       u"\u0141\u00F3d\u017A\\\\odinstaluj.exe\""),
             std::u16string::npos);
-}
-
-// Every regular file below `dir`.
-std::set<std::string> FilesBelow(const std::string& dir) {
-  std::set<std::string> files;
-  std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(dir, ec);
-       it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    if (it->is_regular_file(ec)) files.insert(it->path().string());
-  }
-  return files;
 }
 
 TEST_F(CdsetupTest, AWineserverOfThePrefixStopsTheInstallBeforeAnythingIsCopied) {

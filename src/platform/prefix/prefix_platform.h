@@ -144,8 +144,7 @@ class PrefixPlatform : public Platform {
   // code page changes.
   void UseTextCodePage(int code_page) override;
   int TextCodePage() override { return text_code_page_->number(); }
-  base::Result<std::string> TextToName(std::string_view text) override;
-  std::string NameToText(std::string_view name) override;
+  base::Result<std::string> Recode(std::string_view text, int from, int to) override;
   base::Status RegSetTextValueA(RegKey key, std::string_view name, std::string_view text) override;
 
   // Shell links

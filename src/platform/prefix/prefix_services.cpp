@@ -74,24 +74,31 @@ void PrefixPlatform::UseTextCodePage(int code_page) {
   text_code_page_ = std::move(next);
 }
 
-base::Result<std::string> PrefixPlatform::TextToName(std::string_view text) {
-  const std::string utf8 = text_code_page_->ToUtf8(text);
-  std::string name = name_code_page_->FromUtf8(utf8);
-  if (name_code_page_->ToUtf8(name) == utf8) return name;
+base::Result<std::string> PrefixPlatform::Recode(std::string_view text, int from, int to) {
+  // The run's two code pages are kept open; others are opened for the call.
+  auto open = [this](int number, std::optional<CodePage>& made) -> const CodePage& {
+    if (number == text_code_page_->number()) return *text_code_page_;
+    if (number == name_code_page_->number()) return *name_code_page_;
+    return made.emplace(number);
+  };
+  std::optional<CodePage> made_from, made_to;
+  const CodePage& source = open(from, made_from);
+  const CodePage& target = open(to, made_to);
+  const std::string utf8 = source.ToUtf8(text);
+  std::string recoded = target.FromUtf8(utf8);
+  if (target.ToUtf8(recoded) == utf8) return recoded;
   // The first letter that does not come back, named as the text has it.
   for (std::size_t i = 0; i < utf8.size();) {
     const std::size_t start = i;
     base::DecodeUtf8At(utf8, i);
     const std::string letter = utf8.substr(start, i - start);
-    if (name_code_page_->ToUtf8(name_code_page_->FromUtf8(letter)) != letter) {
-      return NameLacksLetter(text, text_code_page_->FromUtf8(letter), name_code_page_->number());
+    if (target.ToUtf8(target.FromUtf8(letter)) != letter) {
+      // A text in UTF-8 is read as such: its letter is too.
+      const bool utf8_text = !IsAscii(text) && IsValidUtf8(text);
+      return NameLacksLetter(text, utf8_text ? letter : source.FromUtf8(letter), target.number());
     }
   }
-  return NameLacksLetter(text, text, name_code_page_->number());
-}
-
-std::string PrefixPlatform::NameToText(std::string_view name) {
-  return text_code_page_->FromUtf8(name_code_page_->ToUtf8(name));
+  return NameLacksLetter(text, text, target.number());
 }
 
 base::Status PrefixPlatform::RegSetTextValueA(RegKey key, std::string_view name,

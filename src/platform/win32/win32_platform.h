@@ -94,8 +94,7 @@ class Win32Platform : public Platform {
     text_code_page_ = static_cast<unsigned>(code_page);
   }
   int TextCodePage() override;
-  base::Result<std::string> TextToName(std::string_view text) override;
-  std::string NameToText(std::string_view name) override;
+  base::Result<std::string> Recode(std::string_view text, int from, int to) override;
   base::Status RegSetTextValueA(RegKey key, std::string_view name, std::string_view text) override;
   /// FOLDERID_Programs, as the shell knows it; a name the ANSI code page
   /// cannot spell is given in its short form.

@@ -234,31 +234,22 @@ int Win32Platform::TextCodePage() {
   return text_code_page_ != 0 ? static_cast<int>(text_code_page_) : NameCodePage();
 }
 
-base::Result<std::string> Win32Platform::TextToName(std::string_view text) {
-  const std::wstring wide = Widen(text, text_code_page_);
-  // No best fit: "Ł" must not quietly become "L" and name another folder.
-  BOOL lacked = FALSE;
-  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                    static_cast<int>(wide.size()), nullptr, 0, nullptr, &lacked);
-  std::string name(static_cast<std::size_t>(std::max(n, 0)), '\0');
-  if (n > 0) {
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                        name.data(), n, nullptr, &lacked);
-  }
-  if (!lacked && Widen(name, 0) == wide) return name;
+base::Result<std::string> Win32Platform::Recode(std::string_view text, int from, int to) {
+  const unsigned source = static_cast<unsigned>(from), target = static_cast<unsigned>(to);
+  const std::wstring wide = Widen(text, source);
+  // A letter comes back as itself or not at all: Narrow's best fit would
+  // make "L" of "Ł", and name another folder.
+  const std::string recoded = Narrow(wide, target);
+  if (Widen(recoded, target) == wide) return recoded;
   for (std::size_t i = 0; i < wide.size(); ++i) {
     const std::size_t length = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() ? 2 : 1;
     const std::wstring letter = wide.substr(i, length);
-    if (Widen(Narrow(letter, 0), 0) != letter) {
-      return NameLacksLetter(text, Narrow(letter, text_code_page_), NameCodePage());
+    if (Widen(Narrow(letter, target), target) != letter) {
+      return NameLacksLetter(text, Narrow(letter, source), to);
     }
     i += length - 1;
   }
-  return NameLacksLetter(text, text, NameCodePage());
-}
-
-std::string Win32Platform::NameToText(std::string_view name) {
-  return Narrow(Widen(name, 0), text_code_page_);
+  return NameLacksLetter(text, text, to);
 }
 
 std::string Win32Platform::ProgramsFolder() {

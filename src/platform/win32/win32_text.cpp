@@ -27,11 +27,13 @@ std::wstring Widen(std::string_view text, unsigned code_page) {
 std::string Narrow(std::wstring_view text, unsigned code_page) {
   if (text.empty()) return {};
   const int length = static_cast<int>(text.size());
-  const int n =
-      WideCharToMultiByte(Page(code_page), 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  // No best fit: "L" for "Ł" would name another file.
+  const UINT page = Page(code_page);
+  const DWORD flags = page == CP_UTF8 || page == CP_UTF7 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int n = WideCharToMultiByte(page, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
   if (n <= 0) return {};
   std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(Page(code_page), 0, text.data(), length, out.data(), n, nullptr, nullptr);
+  WideCharToMultiByte(page, flags, text.data(), length, out.data(), n, nullptr, nullptr);
   return out;
 }
 

@@ -129,6 +129,16 @@ std::string ConsoleBackend::Term(std::string_view ansi) const {
   return o_.to_terminal ? o_.to_terminal(ansi) : std::string(ansi);
 }
 
+std::string ConsoleBackend::TermOf(const WindowState& control, std::string_view text) const {
+  if (!control.holds_names) return Term(text);
+  return o_.name_to_terminal ? o_.name_to_terminal(text) : std::string(text);
+}
+
+std::string ConsoleBackend::FromTermFor(const WindowState& control, std::string_view typed) const {
+  const auto& convert = control.holds_names ? o_.name_from_terminal : o_.from_terminal;
+  return convert ? convert(typed) : std::string(typed);
+}
+
 ConsoleBackend::Input ConsoleBackend::ReadLine(std::string* line) {
   std::fflush(o_.out);
   line->clear();
@@ -146,7 +156,6 @@ ConsoleBackend::Input ConsoleBackend::ReadLine(std::string* line) {
     return Input::kInterrupted;
   }
   if (!line->empty() && line->back() == '\r') line->pop_back();
-  if (o_.from_terminal) *line = o_.from_terminal(*line);
   return any ? Input::kLine : Input::kEnded;
 }
 
@@ -161,11 +170,11 @@ std::string ConsoleBackend::RowText(WindowState& list, int row, int* indent) {
     for (const fw::DrawOp& op : dc.ops()) {
       if (op.kind != fw::DrawOp::kText) continue;
       if (text.empty()) *indent = std::max(0, (op.rect.left - 23) / 5);
-      text += op.text;
+      text += op.name && o_.name_to_terminal ? o_.name_to_terminal(op.text) : Term(op.text);
     }
     return text;
   }
-  return list.items[static_cast<std::size_t>(row)].text;
+  return TermOf(list, list.items[static_cast<std::size_t>(row)].text);
 }
 
 std::string ConsoleBackend::RenderPage(fw::CDialog& dialog) {
@@ -218,20 +227,20 @@ std::string ConsoleBackend::RenderPage(fw::CDialog& dialog) {
             page += "  +----\n";
           }
         } else {
-          page += "  " + tag + "[" + Term(c->text) + "]" + focus + "\n";
+          page += "  " + tag + "[" + TermOf(*c, c->text) + "]" + focus + "\n";
         }
         break;
       case WindowClass::kComboBox:
       case WindowClass::kListBox: {
         const bool combo = c->cls == WindowClass::kComboBox;
-        page +=
-            "  " + tag + (combo ? "[" + Term(c->text) + "] v" : std::string("list")) + focus + "\n";
+        page += "  " + tag + (combo ? "[" + TermOf(*c, c->text) + "] v" : std::string("list")) +
+                focus + "\n";
         for (int r = 0; r < static_cast<int>(c->items.size()); ++r) {
           int indent = 0;
           std::string text = RowText(*c, r, &indent);
           page += std::string(r == c->cur_sel ? "    > " : "      ") + std::to_string(number(c)) +
                   "." + std::to_string(r) + "  " +
-                  std::string(static_cast<std::size_t>(indent), ' ') + Term(text) + "\n";
+                  std::string(static_cast<std::size_t>(indent), ' ') + text + "\n";
         }
         break;
       }
@@ -294,7 +303,8 @@ bool ConsoleBackend::Command(fw::CDialog& dialog, const std::string& raw) {
     return false;
   }
   // A text longer than the field holds is refused, not cut without a word.
-  auto type = [&](const std::string& text) {
+  auto type = [&](const std::string& typed) {
+    const std::string text = FromTermFor(c, typed);
     if (c.limit > 0 && text.size() > c.limit) {
       fw::AfxMessageBox(*c.manager, fw::TooLongText(c.limit), MB_ICONEXCLAMATION,
                         resources::IDP_VALIDATION);

@@ -26,6 +26,9 @@ struct ConsoleOptions {
   /// ANSI text to the terminal's encoding, and typed text back.
   std::function<std::string(std::string_view)> to_terminal;
   std::function<std::string(std::string_view)> from_terminal;
+  /// The same for names of the system (paths, folders), in its own code page.
+  std::function<std::string(std::string_view)> name_to_terminal;
+  std::function<std::string(std::string_view)> name_from_terminal;
   fw::UnattendedPolicy* policy = nullptr;  // null: ask the person
   /// Rows of a long text shown at once before "more".
   int page_lines = 20;
@@ -57,6 +60,11 @@ class ConsoleBackend : public fw::UiBackend {
   bool Command(fw::CDialog& dialog, const std::string& line);
   void Log(const std::string& line) const;
   std::string Term(std::string_view ansi) const;
+  /// What `control` shows of `text` on the terminal, and takes of `typed`:
+  /// names or texts, as the control holds.
+  std::string TermOf(const fw::WindowState& control, std::string_view text) const;
+  std::string FromTermFor(const fw::WindowState& control, std::string_view typed) const;
+  /// A list's row as the terminal shows it.
   std::string RowText(fw::WindowState& list, int row, int* indent);
   enum class Input { kLine, kEnded, kInterrupted };
   Input ReadLine(std::string* line);

@@ -51,7 +51,8 @@ void ReplayOps(QPainter& p, const std::vector<fw::DrawOp>& ops, const ReplayCont
         if (op.bk_mode == fw::OPAQUE) p.fillRect(rect, ToQColor(op.bk_color));
         p.setFont(font);
         p.setPen(ToQColor(op.color));
-        p.drawText(QPoint(op.rect.left, op.rect.top + metrics.ascent()), context.text(op.text));
+        p.drawText(QPoint(op.rect.left, op.rect.top + metrics.ascent()),
+                   context.text(op.text, op.name));
         break;
       }
       case fw::DrawOp::kIcon:

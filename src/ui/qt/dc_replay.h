@@ -23,7 +23,7 @@ QImage ToQImage(const resources::Image& image);
 
 struct ReplayContext {
   std::function<QFont(const fw::CFont&)> font;
-  std::function<QString(std::string_view)> text;  // ANSI to Qt
+  std::function<QString(std::string_view, bool)> text;  // a text or a name to Qt
 };
 
 /// Replays `ops` in the painter's current coordinates.

@@ -155,7 +155,7 @@ QWidget* DialogWindow::MakeWidget(fw::WindowState& c) {
         if (!(c.style & fw::kStyleReadOnly)) {
           connect(box, &QPlainTextEdit::textChanged, this, [this, state, box] {
             if (syncing_) return;
-            fw::UserType(*state, backend_.Ansi(box->toPlainText()));
+            fw::UserType(*state, backend_.Typed(*state, box->toPlainText()));
             backend_.AfterInput();
           });
         }
@@ -165,7 +165,7 @@ QWidget* DialogWindow::MakeWidget(fw::WindowState& c) {
       field->setReadOnly((c.style & fw::kStyleReadOnly) != 0);
       field->setFrame((c.style & fw::kStyleBorder) != 0);
       connect(field, &QLineEdit::textEdited, this, [this, state](const QString& text) {
-        fw::UserType(*state, backend_.Ansi(text));
+        fw::UserType(*state, backend_.Typed(*state, text));
         backend_.AfterInput();
       });
       return field;
@@ -233,7 +233,7 @@ void DialogWindow::SyncControl(fw::WindowState& c) {
   syncing_ = true;
   w->setEnabled(c.enabled);
   w->setGeometry(c.rect.left, c.rect.top, c.rect.Width(), c.rect.Height());
-  const QString text = backend_.Text(c.text);
+  const QString text = backend_.Shown(c, c.text);
   switch (c.cls) {
     case WindowClass::kButton:
       if (auto* group = qobject_cast<QGroupBox*>(w)) {
@@ -403,7 +403,9 @@ void DialogWindow::paintEvent(QPaintEvent* event) {
   painter.scale(scale, scale);
   ReplayOps(painter, dc.ops(),
             {[this](const fw::CFont& f) { return backend_.FontFor(f); },
-             [this](std::string_view t) { return backend_.Text(t); }});
+             [this](std::string_view t, bool name) {
+               return name ? backend_.Name(t) : backend_.Text(t);
+             }});
 }
 
 void DialogWindow::closeEvent(QCloseEvent* event) {

@@ -130,15 +130,37 @@ void QtBackend::Log(const std::string& line) const {
   base::WriteTo(o_.log, line);
 }
 
-QString QtBackend::Text(std::string_view ansi) const {
-  const std::string utf8 = o_.to_utf8 ? o_.to_utf8(ansi) : std::string(ansi);
+namespace {
+
+using Converter = std::function<std::string(std::string_view)>;
+
+QString ToQt(const Converter& to_utf8, std::string_view text) {
+  const std::string utf8 = to_utf8 ? to_utf8(text) : std::string(text);
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-std::string QtBackend::Ansi(const QString& text) const {
+std::string FromQt(const Converter& from_utf8, const QString& text) {
   const QByteArray utf8 = text.toUtf8();
   const std::string_view view(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-  return o_.from_utf8 ? o_.from_utf8(view) : std::string(view);
+  return from_utf8 ? from_utf8(view) : std::string(view);
+}
+
+}  // namespace
+
+QString QtBackend::Text(std::string_view ansi) const {
+  return ToQt(o_.to_utf8, ansi);
+}
+
+std::string QtBackend::Ansi(const QString& text) const {
+  return FromQt(o_.from_utf8, text);
+}
+
+QString QtBackend::Name(std::string_view name) const {
+  return ToQt(o_.name_to_utf8, name);
+}
+
+std::string QtBackend::NameOf(const QString& typed) const {
+  return FromQt(o_.name_from_utf8, typed);
 }
 
 namespace {

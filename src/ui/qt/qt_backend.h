@@ -74,6 +74,8 @@ class QtBackend : public fw::UiBackend, public WindowHost {
   // The windows' host.
   QString Text(std::string_view ansi) const override;
   std::string Ansi(const QString& text) const override;
+  QString Name(std::string_view name) const override;
+  std::string NameOf(const QString& typed) const override;
   QFont FontFor(const fw::CFont& font) const override;
   double Scale() const override;
   void AfterInput() override;

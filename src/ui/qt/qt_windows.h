@@ -19,6 +19,10 @@ struct QtOptions {
   /// ANSI text to UTF-8 for the windows, and typed text back.
   std::function<std::string(std::string_view)> to_utf8;
   std::function<std::string(std::string_view)> from_utf8;
+  /// The same for names of the system (paths, folders); a letter the
+  /// system cannot spell comes back as "?".
+  std::function<std::string(std::string_view)> name_to_utf8;
+  std::function<std::string(std::string_view)> name_from_utf8;
   /// One line per page shown and message box answered; null for none.
   base::ActionLog* log = nullptr;
   /// Pixels per 96-dpi pixel; 0 takes the screen's.

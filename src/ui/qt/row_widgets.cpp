@@ -53,7 +53,9 @@ void PaintListRow(WindowHost& backend, fw::WindowState& list, QPainter& painter,
     control->PaintRow(dc, row, row_state, fw::CRect{0, 0, rect.width(), rect.height()});
     ReplayOps(painter, dc.ops(),
               {[&backend](const fw::CFont& f) { return backend.FontFor(f); },
-               [&backend](std::string_view t) { return backend.Text(t); }});
+               [&backend](std::string_view t, bool name) {
+                 return name ? backend.Name(t) : backend.Text(t);
+               }});
   } else if (row >= 0 && row < static_cast<int>(list.items.size())) {
     // Rows with texts only: the system's own look.
     const bool selected = (row_state & fw::ODS_SELECTED) != 0;
@@ -64,7 +66,7 @@ void PaintListRow(WindowHost& backend, fw::WindowState& list, QPainter& painter,
         ToQColor(fw::GetSysColor(selected ? fw::COLOR_HIGHLIGHTTEXT : fw::COLOR_WINDOWTEXT)));
     painter.setFont(backend.FontFor(list.font));
     painter.drawText(local.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                     backend.Text(list.items[static_cast<std::size_t>(row)].text));
+                     backend.Shown(list, list.items[static_cast<std::size_t>(row)].text));
   }
   painter.restore();
 }
@@ -192,7 +194,7 @@ RowCombo::RowCombo(WindowHost& backend, fw::WindowState& state, QWidget* parent)
   if (editable) {
     lineEdit()->setFrame(false);
     connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
-      fw::UserType(state_, backend_.Ansi(text));
+      fw::UserType(state_, backend_.Typed(state_, text));
       backend_.AfterInput();
     });
   }
@@ -207,15 +209,15 @@ void RowCombo::Sync() {
   const int n = static_cast<int>(state_.items.size());
   bool same = count() == n;
   for (int i = 0; same && i < n; ++i) {
-    same = itemText(i) == backend_.Text(state_.items[static_cast<std::size_t>(i)].text);
+    same = itemText(i) == backend_.Shown(state_, state_.items[static_cast<std::size_t>(i)].text);
   }
   if (!same) {
     clear();
-    for (const fw::ListItem& item : state_.items) addItem(backend_.Text(item.text));
+    for (const fw::ListItem& item : state_.items) addItem(backend_.Shown(state_, item.text));
   }
   if (currentIndex() != state_.cur_sel) setCurrentIndex(state_.cur_sel);
   if (isEditable()) {
-    ShowFieldText(*lineEdit(), backend_.Text(state_.text), state_.limit);
+    ShowFieldText(*lineEdit(), backend_.Shown(state_, state_.text), state_.limit);
   }
   // The open list is as tall as the template's box allows.
   const int rows = (state_.dropped_rect.Height() - state_.rect.Height()) / RowHeight(state_);

@@ -21,6 +21,18 @@ class WindowHost {
   /// ANSI text of the core as Qt shows it, and typed text back.
   virtual QString Text(std::string_view ansi) const = 0;
   virtual std::string Ansi(const QString& text) const = 0;
+  /// The same for names of the system, which are in its own code page.
+  virtual QString Name(std::string_view name) const = 0;
+  virtual std::string NameOf(const QString& typed) const = 0;
+
+  /// What `control` shows of `text`, and takes of `typed`: names or texts,
+  /// as the control holds.
+  QString Shown(const fw::WindowState& control, std::string_view text) const {
+    return control.holds_names ? Name(text) : Text(text);
+  }
+  std::string Typed(const fw::WindowState& control, const QString& typed) const {
+    return control.holds_names ? NameOf(typed) : Ansi(typed);
+  }
   virtual QFont FontFor(const fw::CFont& font) const = 0;
   virtual fw::CSize MeasureText(const fw::CFont& font, const std::string& text) = 0;
   /// Logical dots per inch over 96.

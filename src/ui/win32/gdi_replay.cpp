@@ -67,7 +67,7 @@ void ReplayOps(HDC dc, const std::vector<fw::DrawOp>& ops, const FontSource& fon
         SelectObject(dc, font(op.font));
         SetTextColor(dc, op.color);
         SetBkMode(dc, TRANSPARENT);
-        if (const std::wstring wide = text(op.text); !wide.empty()) {
+        if (const std::wstring wide = text(op.text, op.name); !wide.empty()) {
           TextOutW(dc, op.rect.left, op.rect.top, wide.c_str(), static_cast<int>(wide.size()));
         }
         break;

@@ -16,7 +16,8 @@ namespace fw = framework;
 
 using FontSource = std::function<HFONT(const fw::CFont&)>;
 /// A recorded text as the system draws it (UTF-16).
-using TextSource = std::function<std::wstring(std::string_view)>;
+/// A drawn text in UTF-16; the flag tells a name of the system from a text.
+using TextSource = std::function<std::wstring(std::string_view, bool)>;
 
 void ReplayOps(HDC dc, const std::vector<fw::DrawOp>& ops, const FontSource& font,
                const TextSource& text);

@@ -23,12 +23,18 @@ using fw::WindowClass;
 
 }  // namespace
 
-std::string Win32Dialog::TextOf(HWND w) const {
-  return WindowTextOf(w, host_.CodePage());
+std::string Win32Dialog::TextOf(HWND w, const fw::WindowState& control) const {
+  // A letter the system cannot spell comes back as its default character,
+  // which no name holds.
+  return WindowTextOf(w, control.holds_names ? 0 : host_.CodePage());
 }
 
-void Win32Dialog::SetTextIfChanged(HWND w, const std::string& text) const {
-  const std::wstring wanted = host_.Wide(text);
+std::wstring Win32Dialog::WideOf(const fw::WindowState& control, std::string_view text) const {
+  return control.holds_names ? Widen(text, 0) : host_.Wide(text);
+}
+
+void Win32Dialog::SetTextIfChanged(HWND w, const fw::WindowState& control) const {
+  const std::wstring wanted = WideOf(control, control.text);
   if (WideWindowText(w) != wanted) SetWindowTextW(w, wanted.c_str());
 }
 
@@ -37,7 +43,7 @@ FontSource Win32Dialog::Fonts() const {
 }
 
 TextSource Win32Dialog::Texts() const {
-  return [this](std::string_view t) { return host_.Wide(t); };
+  return [this](std::string_view t, bool name) { return name ? Widen(t, 0) : host_.Wide(t); };
 }
 
 Win32Dialog::~Win32Dialog() {
@@ -158,19 +164,19 @@ void Win32Dialog::RemoveControl(const fw::WindowState& c) {
   DestroyWindow(w);
 }
 
-std::string Win32Dialog::RowText(fw::WindowState& c, int row) const {
+std::wstring Win32Dialog::RowText(fw::WindowState& c, int row) const {
   const fw::ListItem& item = c.items[static_cast<std::size_t>(row)];
-  if (!item.text.empty()) return item.text;
+  if (!item.text.empty()) return WideOf(c, item.text);
   // A row without a text of its own: what its owner draws, as plain text.
   auto* list = dynamic_cast<fw::CListControl*>(c.wnd);
   if (!list) return {};
   fw::CDC dc([this](const fw::CFont& f, const std::string& t) { return host_.MeasureText(f, t); });
   list->PaintRow(dc, row, 0, {0, 0, c.rect.Width(), c.item_height});
-  std::string text;
+  std::wstring text;
   for (const fw::DrawOp& op : dc.ops()) {
     if (op.kind != fw::DrawOp::kText || op.text.empty()) continue;
-    if (!text.empty()) text += "  ";
-    text += op.text;
+    if (!text.empty()) text += L"  ";
+    text += op.name ? Widen(op.text, 0) : host_.Wide(op.text);
   }
   return text;
 }
@@ -185,7 +191,7 @@ void Win32Dialog::SyncRows(fw::WindowState& c, HWND w) {
   std::vector<std::wstring> rows;
   rows.reserve(c.items.size());
   for (int i = 0; i < static_cast<int>(c.items.size()); ++i) {
-    rows.push_back(host_.Wide(RowText(c, i)));
+    rows.push_back(RowText(c, i));
   }
   // Refilled only when the rows differ, so the list keeps its scroll.
   bool same = SendMessageW(w, count_msg, 0, 0) == static_cast<LRESULT>(rows.size());
@@ -237,7 +243,7 @@ void Win32Dialog::SyncControl(fw::WindowState& c) {
   EnableWindow(w, c.enabled);
   switch (c.cls) {
     case WindowClass::kButton:
-      SetTextIfChanged(w, c.text);
+      SetTextIfChanged(w, c);
       if (c.style & fw::kStyleAutoRadioButton) {
         SendMessageA(w, BM_SETCHECK, c.check ? BST_CHECKED : BST_UNCHECKED, 0);
       }
@@ -249,13 +255,13 @@ void Win32Dialog::SyncControl(fw::WindowState& c) {
           SendMessageA(w, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
         }
       } else if (!(c.style & fw::kStyleBlackRect)) {
-        SetTextIfChanged(w, c.text);
+        SetTextIfChanged(w, c);
       }
       break;
     case WindowClass::kEdit:
       // The core's 0 is no limit; the system's largest one stands for it.
       SendMessageA(w, EM_LIMITTEXT, c.limit > 0 ? c.limit : 0x7FFFFFFE, 0);
-      SetTextIfChanged(w, c.text);
+      SetTextIfChanged(w, c);
       break;
     case WindowClass::kListBox:
     case WindowClass::kComboBox:
@@ -277,7 +283,7 @@ void Win32Dialog::SyncAll() {
   if (!hwnd_ || !s) return;
   const bool was_syncing = syncing_;
   syncing_ = true;
-  SetTextIfChanged(hwnd_, s->text);
+  SetTextIfChanged(hwnd_, *s);
   EnableWindow(hwnd_, s->enabled);
   SyncIcon();
   for (fw::WindowState* c : s->children) SyncControl(*c);
@@ -318,7 +324,7 @@ bool Win32Dialog::OnCommand(WPARAM wparam, LPARAM lparam) {
       break;
     case WindowClass::kEdit:
       input = code == EN_CHANGE;
-      if (input) fw::UserType(*c, TextOf(control_window));
+      if (input) fw::UserType(*c, TextOf(control_window, *c));
       break;
     case WindowClass::kListBox: {
       const int row = static_cast<int>(SendMessageA(control_window, LB_GETCURSEL, 0, 0));

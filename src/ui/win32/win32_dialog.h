@@ -58,11 +58,14 @@ class Win32Dialog {
 
  private:
   fw::WindowState* StateOf(HWND control) const;
-  std::string TextOf(HWND w) const;
+  /// The text typed into `w`, the window of `control`: a name or a text.
+  std::string TextOf(HWND w, const fw::WindowState& control) const;
+  /// `text` of `control` in UTF-16: names from the system's code page.
+  std::wstring WideOf(const fw::WindowState& control, std::string_view text) const;
   // What the GDI replay needs of the backend: its fonts, its text conversion.
   FontSource Fonts() const;
   TextSource Texts() const;
-  void SetTextIfChanged(HWND w, const std::string& text) const;
+  void SetTextIfChanged(HWND w, const fw::WindowState& control) const;
   /// A list box takes Enter for the core to decide, which opens a folder row
   /// as a double-click does where the dialog manager would press OK.
   void WatchEnter(fw::WindowState& control, HWND w);
@@ -70,7 +73,7 @@ class Win32Dialog {
                                    DWORD_PTR self);
   HWND MakeControl(fw::WindowState& control);
   void SyncRows(fw::WindowState& control, HWND w);
-  std::string RowText(fw::WindowState& control, int row) const;
+  std::wstring RowText(fw::WindowState& control, int row) const;
   /// The icon of resource `id`, made once and kept while the dialog runs.
   HICON IconOf(int id, bool large);
   void SyncIcon();
