@@ -63,7 +63,9 @@ Status CInstallDlg::ReplaceProductValues(const std::pair<const char*, std::strin
       base::IgnoreResult(DeleteRegValue(RegRoot::kCurrentUser, m_strRegKey, name),
                          "the write that follows replaces the value either way");
     }
-    Status written = WriteRegString(RegRoot::kCurrentUser, m_strRegKey, name, value);
+    // The path is the game's name for its folder; the language, a text.
+    const ValueKind kind = std::string_view(name) == "Lang" ? ValueKind::kText : ValueKind::kName;
+    Status written = WriteRegString(RegRoot::kCurrentUser, m_strRegKey, name, value, kind);
     if (first.ok()) first = written;
   }
   return first;

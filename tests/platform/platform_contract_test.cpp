@@ -338,5 +338,33 @@ TYPED_TEST(PlatformContract, LinksReadBackWithTheirFieldsAndReplaceAnOldOne) {
   EXPECT_TRUE(this->P().WriteShellLink(this->At("Menu"), spec).IsRefused());
 }
 
+// Texts of another code page than the system's become names only where they
+// can be spelt; a path's text-named parts are written as the texts read and
+// are found again by the same path. Cyrillic is in neither code page the
+// suite runs under (1250, 1252).
+TYPED_TEST(PlatformContract, TextsBecomeNamesOnlyWhereTheSystemSpellsThem) {
+  Platform& p = this->P();
+  p.UseTextCodePage(1251);
+  EXPECT_EQ(p.TextCodePage(), 1251);
+  EXPECT_EQ(p.TextToName("Gry\\Demo").value_or("<refused>"), "Gry\\Demo");
+  const std::string beetle = "\xC6\xF3\xEA";  // Жук in code page 1251
+  const base::Result<std::string> refused = p.TextToName("Gry\\" + beetle);
+  ASSERT_TRUE(refused.status().IsRefused()) << refused.status().ToString();
+  EXPECT_NE(refused.status().message().find("holds the letter \"\xC6\""), std::string::npos)
+      << refused.status().message();
+
+  const std::string folder = TextNamedPath(this->At(""), beetle);
+  ASSERT_TRUE(CreateDirectoryPath(p, folder + "\\" + beetle).ok());
+  this->Write(folder + "\\" + beetle + ".txt", "zhuk");
+  EXPECT_EQ(this->Read(folder + "\\" + beetle + ".txt"), "zhuk");
+  EXPECT_TRUE(p.GetFileInfo(folder)->is_directory);
+  // Listed by the system's names, which cannot spell it: not offered.
+  auto listed = p.FindFiles(this->At("*"));
+  ASSERT_TRUE(listed.ok());
+  for (const FindData& f : *listed) EXPECT_EQ(f.name.find('?'), std::string::npos) << f.name;
+  EXPECT_TRUE(p.DeleteFileA(folder + "\\" + beetle + ".txt").ok());
+  EXPECT_TRUE(this->Read(folder + "\\" + beetle + ".txt").starts_with("<"));
+}
+
 }  // namespace
 }  // namespace cdsetup::platform
