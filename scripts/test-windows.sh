@@ -242,6 +242,62 @@ done
 in_wine wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null
 in_wine wineserver -k
 
+# The Polish script on systems of other code pages: its texts and the
+# medium's names are read in 1250 whatever the system's, so the install is
+# the one a Polish system gets. The medium gains a file of a Polish name,
+# listed in 1250 as the script is: a wrong code page would not find it.
+echo "== cdsetup.exe ($last): the Polish install under other locales"
+polish_medium=$work/medium-polish
+rm -rf "$polish_medium"
+cp -r "$medium" "$polish_medium"
+chmod -R u+w "$polish_medium"
+mkdir -p "$polish_medium/Dokumenty"
+printf 'notatka' >"$polish_medium/Dokumenty/Żółw.txt"
+python3 - "$polish_medium/install.ini" <<'PY'
+import re, sys
+path = sys.argv[1]
+script = open(path, "rb").read()
+at = script.index(b"[max]\r\nfiles=")
+count = re.match(rb"\[max\]\r\nfiles=(\d+)", script[at:])
+n = int(count.group(1))
+end = script.find(b"\r\n[", at)
+end = len(script) if end < 0 else end + 2
+entry = b"%d=Dokumenty\\\xAF\xF3\xB3w.txt\r\n" % n
+script = script[:end] + entry + script[end:]
+script = script[:at] + b"[max]\r\nfiles=%d" % (n + 1) + script[at + count.end():]
+open(path, "wb").write(script)
+PY
+ln -sfn "$polish_medium" "$wine_prefix/dosdevices/d:"
+in_wine wineserver -k 2>/dev/null || true
+for language in pl_PL en_US de_DE fr_BE; do
+  extra=()
+  # A forced code page must be the one the texts are read in.
+  [ "$language" = en_US ] && extra=(--codepage 1250)
+  log=$work/polish-$language.log
+  rm -f "$log"
+  in_locale $language in_wine wine 'D:\cdsetup.exe' --silent --accept-licence --type max \
+    --lang Polski --dir "C:\\Polski-$language" "${extra[@]}" \
+    --log "$(in_wine winepath -w "$log")" >"$work/polish-$language.out" 2>&1 || {
+    cat "$work/polish-$language.out" "$log"
+    echo "test-windows: the Polish install under $language failed" >&2
+    exit 1
+  }
+  in_wine wineserver -k 2>/dev/null || true
+  read_in="the texts of Polski are read in code page 1250"
+  [ "$language" = en_US ] && read_in="text code page 1250"
+  grep -q "$read_in" "$log" ||
+    { echo "test-windows: under $language the texts were not read in 1250" >&2; exit 1; }
+  [ "$(cat "$wine_prefix/drive_c/Polski-$language/Dokumenty/Żółw.txt")" = notatka ] ||
+    { echo "test-windows: under $language Dokumenty/Żółw.txt was not installed" >&2; exit 1; }
+  if [ "$language" != pl_PL ]; then
+    diff -r "$wine_prefix/drive_c/Polski-pl_PL" "$wine_prefix/drive_c/Polski-$language" \
+      >"$work/polish.diff" ||
+      { sed 's/^/    /' "$work/polish.diff" | head -20; echo "test-windows: the install under $language differs from pl_PL's" >&2; exit 1; }
+  fi
+  echo "  $language: $(grep -c '^link ' "$log") links, the same files as under pl_PL"
+done
+ln -sfn "$medium" "$wine_prefix/dosdevices/d:"
+
 # Wine runs as root here, where nothing is refused for its rights: a re-install
 # over files the last one left read-only is tried as an ordinary user too, in
 # a prefix of that user's own, as a player would run it.
