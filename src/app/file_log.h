@@ -23,6 +23,11 @@ class FileLog : public base::ActionLog {
   void SetConverter(std::function<std::string(std::string_view)> to_utf8) {
     to_utf8_ = std::move(to_utf8);
   }
+  /// The same for the names marked with base::NameInLog, which are in the
+  /// system's code page (up to a path's text mark, after which they are texts).
+  void SetNameConverter(std::function<std::string(std::string_view)> name_to_utf8) {
+    name_to_utf8_ = std::move(name_to_utf8);
+  }
   void Write(std::string_view line) override;
   /// The open file, for libraries that print to a stream; null when none.
   std::FILE* file() const { return file_.get(); }
@@ -33,6 +38,7 @@ class FileLog : public base::ActionLog {
   };
   std::unique_ptr<std::FILE, Closer> file_;
   std::function<std::string(std::string_view)> to_utf8_;
+  std::function<std::string(std::string_view)> name_to_utf8_;
 };
 
 }  // namespace cdsetup::app

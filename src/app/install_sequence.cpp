@@ -131,7 +131,7 @@ Status CInstallDlg::MakeTargetDirectory(Run& run) {
           resources::IDP_CANNOT_CREATE_DIRECTORY);
       return Status::IoError("cannot create " + m_szTargetDir + ": " + made.message());
     }
-    Log("created " + m_szTargetDir);
+    Log("created " + base::NameInLog(m_szTargetDir));
   }
   // Going back to where the run started is not part of the result.
   (void)P().SetCurrentDirectoryA(saved);

@@ -42,7 +42,8 @@ Status CInstallDlg::WriteRegString(RegRoot root, const std::string& key, const s
                : kind == ValueKind::kText ? P().RegSetTextValueA(*created, name, value)
                                           : P().RegSetValueA(*created, name, value);
   if (created.ok()) P().RegCloseKey(*created);
-  Log("registry: " + where + " = " + value + (set.ok() ? "" : " (failed: " + set.ToString() + ")"));
+  Log("registry: " + where + " = " + (kind == ValueKind::kName ? base::NameInLog(value) : value) +
+      (set.ok() ? "" : " (failed: " + set.ToString() + ")"));
   // No message shows this failure, but the run must not end as installed.
   if (!set.ok()) m_unrecorded.push_back(where);
   return set.WithContext("write " + where);
@@ -84,7 +85,8 @@ std::string CInstallDlg::ProgramsFolder() {
   std::string folder = P().ProgramsFolder();
   // The folder is read into a 200-byte buffer: a longer one is not taken.
   if (folder.size() > kRegBuffer - 1) {
-    Log("the Start-menu folder is longer than " + std::to_string(kRegBuffer - 1) + ": " + folder);
+    Log("the Start-menu folder is longer than " + std::to_string(kRegBuffer - 1) + ": " +
+        base::NameInLog(folder));
     folder.clear();
   }
   return folder;
@@ -110,8 +112,7 @@ Status CInstallDlg::CreateShortcutsAndUninstallEntry(const std::string& target_d
                                     target_dir + "\\" + uninstaller),
                      "counted by RecordsWritten");
   if (Status made = platform::CreateDirectoryPath(P(), folder); !made.ok()) {
-    Log("cannot create the Start-menu folder " + platform::WithoutTextMark(folder) + ": " +
-        made.ToString());
+    Log("cannot create the Start-menu folder " + base::NameInLog(folder) + ": " + made.ToString());
     return made.WithContext("the Start-menu folder");
   }
   std::string base = target_dir.empty() ? "\\" : target_dir;

@@ -210,6 +210,7 @@ base::Status PosixSession::Open() {
     shown = &qt_->MakeBackend(qt_options);
   }
   log().SetConverter([this](std::string_view text) { return ToTerminal(text); });
+  log().SetNameConverter([this](std::string_view name) { return NameToTerminal(name); });
   // The texts of templates are UTF-8; windows hold the script's code page.
   windows().SetResourceTextDecoder([this](std::string_view utf8) { return FromTerminal(utf8); });
   Start(shown);

@@ -76,6 +76,7 @@ base::Status Win32Session::Open() {
   if (text_code_page_) platform::UseCodePageOnConsole(text_code_page_);
   log().SetConverter(
       [this](std::string_view text) { return platform::CodePageToUtf8(text, text_code_page_); });
+  log().SetNameConverter([](std::string_view name) { return platform::CodePageToUtf8(name, 0); });
   windows().SetResourceTextDecoder(
       [this](std::string_view utf8) { return platform::Utf8ToCodePage(utf8, text_code_page_); });
   if (dialogs) {

@@ -9,7 +9,7 @@ base::Status CInstallDlg::CreateShortcut(const std::string& target, const std::s
                                          const std::string& description) {
   // The link's file name goes through a MAX_PATH wide buffer.
   if (platform::WithoutTextMark(link_file).size() > base::kMaxPath) {
-    Log("link not made, its path is too long: " + link_file);
+    Log("link not made, its path is too long: " + base::NameInLog(link_file));
     return base::Status::Refused("the link's path is too long: " + link_file);
   }
   platform::ShellLinkSpec link;
@@ -18,8 +18,9 @@ base::Status CInstallDlg::CreateShortcut(const std::string& target, const std::s
   if (arguments) link.arguments = *arguments;
   if (work_dir) link.working_directory = *work_dir;
   base::Status saved = P().WriteShellLink(link_file, link);
-  Log("link " + platform::WithoutTextMark(link_file) + " -> " + platform::WithoutTextMark(target) +
-      " in " + link.working_directory + (saved.ok() ? "" : " (failed: " + saved.ToString() + ")"));
+  Log("link " + base::NameInLog(link_file) + " -> " + base::NameInLog(target) + " in " +
+      base::NameInLog(link.working_directory) +
+      (saved.ok() ? "" : " (failed: " + saved.ToString() + ")"));
   return saved.WithContext("link " + platform::WithoutTextMark(link_file));
 }
 
