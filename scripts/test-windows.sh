@@ -298,6 +298,23 @@ for language in pl_PL en_US de_DE fr_BE; do
 done
 ln -sfn "$medium" "$wine_prefix/dosdevices/d:"
 
+# A user whose name the system's code page cannot spell: the links go into
+# that user's own Start menu, which the shell names, not into a folder made
+# from an ANSI spelling of the name.
+echo "== cdsetup.exe ($last): the links of a user named Łukasz on an English system"
+luk_prefix=$work/wine-lukasz
+as_lukasz() { in_locale en_US env USER=Łukasz WINEPREFIX="$luk_prefix" WINEDEBUG=-all "$@"; }
+as_lukasz wineboot -i >/dev/null 2>&1
+as_lukasz wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >/dev/null
+ln -sfn "$medium" "$luk_prefix/dosdevices/d:"
+as_lukasz wine 'D:\cdsetup.exe' --silent --accept-licence --lang English \
+  >"$work/lukasz.out" 2>&1 || { cat "$work/lukasz.out"; echo "test-windows: the install for Łukasz failed" >&2; exit 1; }
+as_lukasz wineserver -k 2>/dev/null || true
+menu="$luk_prefix/drive_c/users/Łukasz/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+[ -f "$menu/Torvanel/Demo of the Lights/Demo.lnk" ] ||
+  { find "$luk_prefix/drive_c" -name '*.lnk' | sed 's/^/    /'; echo "test-windows: Łukasz's links are not in his Start menu" >&2; exit 1; }
+echo "  3 links in C:\users\Łukasz's Start menu"
+
 # Wine runs as root here, where nothing is refused for its rights: a re-install
 # over files the last one left read-only is tried as an ordinary user too, in
 # a prefix of that user's own, as a player would run it.

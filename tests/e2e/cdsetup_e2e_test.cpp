@@ -527,6 +527,23 @@ TEST_F(CdsetupTest, TextsKeepTheirLanguagesLettersAndNamesTheSystems) {
           << text;  // the main dialog's caption, Demo Żółw Światła
     }
   }
+  // A default folder an English system cannot spell (a UTF-8 value in the
+  // English section): the copy is refused before it starts, with the reason.
+  const std::string script = ReadFile(temp_ / "medium/install.ini");
+  const std::string english = "IDS_DOMYSLNY_KATALOG=C:\\Games\\Demo";
+  ASSERT_NE(script.find(english), std::string::npos);
+  std::string unfit = script;
+  unfit.replace(unfit.find(english), english.size(), "IDS_DOMYSLNY_KATALOG=C:\\Gry\\" + zolw);
+  testing::WriteFile(temp_ / "medium/install.ini", unfit);
+  const std::string prefix = temp_ / "prefix-unfit";
+  ProgramRun run = Cdsetup("--medium '" + temp_ / "medium" + "' --prefix '" + prefix +
+                               "' --silent --accept-licence --lang English",
+                           "", "LC_ALL=en_US.UTF-8");
+  EXPECT_EQ(run.status, 2) << run.err;
+  EXPECT_NE(run.err.find("the default directory: the name"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("which code page 1252 cannot hold in a file name"), std::string::npos)
+      << run.err;
+  EXPECT_FALSE(Exists(prefix + "/drive_c/Gry"));
 }
 
 // Every regular file below `dir`.
