@@ -298,6 +298,25 @@ for language in pl_PL en_US de_DE fr_BE; do
 done
 ln -sfn "$medium" "$wine_prefix/dosdevices/d:"
 
+# English chosen on a Polish system, into a Polish folder given on the
+# command line (which Windows hands over in its code page, 1250): the files,
+# ProgramPath and the links are that folder's.
+echo "== cdsetup.exe ($last): the English install into a Polish folder on a Polish system"
+log=$work/english-on-polish.log
+in_locale pl_PL in_wine wine 'D:\cdsetup.exe' --silent --accept-licence --lang English \
+  --dir 'C:\Gry\Żółta Łódź' --log "$(in_wine winepath -w "$log")" >"$work/english-on-polish.out" 2>&1 ||
+  { cat "$work/english-on-polish.out" "$log"; echo "test-windows: the English install on pl_PL failed" >&2; exit 1; }
+[ -f "$wine_prefix/drive_c/Gry/Żółta Łódź/demo.exe" ] ||
+  { echo "test-windows: nothing installed in C:\Gry\Żółta Łódź" >&2; exit 1; }
+program_path=$(in_locale pl_PL in_wine wine reg query 'HKCU\Software\Torvanel\DemoSwiatla_English' /v ProgramPath |
+  tr -d '\r' | sed -n 's/.*REG_SZ *//p' | iconv -f CP852 -t UTF-8)
+[ "$program_path" = 'C:\Gry\Żółta Łódź' ] ||
+  { echo "test-windows: ProgramPath is '$program_path'" >&2; exit 1; }
+grep -q '^link .* -> C:\\Gry\\Żółta Łódź\\demo.exe' "$log" ||
+  { grep '^link ' "$log"; echo "test-windows: the links do not lead into C:\Gry\Żółta Łódź" >&2; exit 1; }
+in_wine wineserver -k 2>/dev/null || true
+echo "  installed into C:\Gry\Żółta Łódź; ProgramPath and the links lead there"
+
 # A user whose name the system's code page cannot spell: the links go into
 # that user's own Start menu, which the shell names, not into a folder made
 # from an ANSI spelling of the name.
