@@ -8,7 +8,7 @@ base::Status CInstallDlg::CreateShortcut(const std::string& target, const std::s
                                          const std::string* arguments, const std::string* work_dir,
                                          const std::string& description) {
   // The link's file name goes through a MAX_PATH wide buffer.
-  if (platform::WithoutTextMark(link_file).size() > base::kMaxPath) {
+  if (platform::PathLength(link_file) > base::kMaxPath) {
     Log("link not made, its path is too long: " + base::NameInLog(link_file));
     return base::Status::Refused("the link's path is too long: " + link_file);
   }

@@ -66,7 +66,10 @@ constexpr int kConversionWaitMs = 10;
 
 // A path that does not fit its buffer is refused: cut, it would name another file.
 base::Status CheckPathLength(const std::string& path) {
-  if (path.size() > base::kMaxText) return base::Status::Refused("path too long: " + path);
+  // The mark of a path's text names is no character of it.
+  if (platform::PathLength(path) > base::kMaxText) {
+    return base::Status::Refused("path too long: " + platform::WithoutTextMark(path));
+  }
   return base::Status::Ok();
 }
 
@@ -319,7 +322,7 @@ StepResult CopyEngine::UnpackArchiveEntry() {
   // tells the Speex converter to write the header), or in ".wav" alone where
   // the whole would not fit a path.
   std::string temp_output = TempName(entry_dir, "." + output_name);
-  if (temp_output.size() > base::kMaxText) temp_output = TempName(entry_dir, ".wav");
+  if (platform::PathLength(temp_output) > base::kMaxText) temp_output = TempName(entry_dir, ".wav");
   if (base::Status fits = CheckPathLength(temp_output); !fits.ok()) return Fail(fits);
 
   auto opened = platform_.OpenFile(temp_path, "wb");

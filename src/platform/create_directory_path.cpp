@@ -6,8 +6,8 @@ namespace cdsetup::platform {
 
 base::Status CreateDirectoryPath(Platform& platform, std::string_view path) {
   if (path.empty()) return base::Status::Refused("no directory to create");
-  if (path.size() >= kMaxDirectoryPath) {
-    return base::Status::Refused("the path is too long: " + std::string(path));
+  if (PathLength(path) >= kMaxDirectoryPath) {
+    return base::Status::Refused("the path is too long: " + WithoutTextMark(path));
   }
   std::size_t start = 0;
   if (path.size() >= 2 && path[1] == ':') start = 2;

@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include <algorithm>
+
 namespace cdsetup::platform {
 
 std::string Platform::ProgramsFolder() {
@@ -26,6 +28,11 @@ std::string WithoutTextMark(std::string_view path) {
   std::string shown(path);
   std::erase(shown, kTextNamesFollow);
   return shown;
+}
+
+std::size_t PathLength(std::string_view path) {
+  return path.size() -
+         static_cast<std::size_t>(std::count(path.begin(), path.end(), kTextNamesFollow));
 }
 
 base::Status NameLacksLetter(std::string_view text, std::string_view letter, int code_page) {

@@ -292,6 +292,8 @@ inline constexpr char kTextNamesFollow = '\x01';
 std::string TextNamedPath(std::string_view base, std::string_view text);
 /// `path` as it reads, without the mark of its text names.
 std::string WithoutTextMark(std::string_view path);
+/// The length of `path` as the system counts it: without the mark.
+std::size_t PathLength(std::string_view path);
 
 /// The refusal of Recode: `text` holds `letter` (both in the code page it
 /// is in), which `code_page` lacks.

@@ -208,6 +208,13 @@ TEST_F(CopyEngineTest, FailedCopyEndsWithTheErrorTextAfterFinishingItsStep) {
 }
 
 TEST_F(CopyEngineTest, OverlongTextsAreCutAndOverlongPathsRefused) {
+  // C:\Games\Foo\ and 246 characters are the longest path that fits.
+  const std::string fits(246, 'f');
+  WriteFile(medium(fits), "x");
+  WriteScript("files=1\n0=" + fits + "\n");
+  EXPECT_EQ(Run(Engine()), StepResult::kFinished);
+  EXPECT_TRUE(Exists(c_drive("Games/Foo/" + fits)));
+
   std::string name(250, 'n');
   WriteFile(medium(name), "x");
   WriteScript("files=1\n0=" + name + "\n");

@@ -98,6 +98,10 @@ TEST_F(CreateDirectoryPathTest, EmptyAndOverLongPathsAreRefusedUntouched) {
   EXPECT_TRUE(
       CreateDirectoryPath(*dirs_, "C:\\" + std::string(120, 'a') + "\\" + std::string(131, 'b'))
           .ok());
+  // The mark of text names is no character of the path.
+  EXPECT_TRUE(CreateDirectoryPath(
+                  *dirs_, TextNamedPath("C:\\" + std::string(120, 'c'), std::string(131, 'd')))
+                  .ok());
 }
 
 }  // namespace
