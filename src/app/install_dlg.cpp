@@ -125,14 +125,11 @@ bool CInstallDlg::OnInitDialog() {
   m_szCompanyName = Texts().Get("IDS_COMPANY_NAME");
   m_szProgramName = Texts().Get("IDS_PROGRAM_NAME");
   const std::string default_dir = Texts().Get("IDS_DOMYSLNY_KATALOG");
-  if (base::Result<std::string> name = P().TextToName(default_dir); name.ok()) {
-    m_szTargetDir = *name;
-  } else {
-    // Shown as the script has it, and refused if kept.
-    m_defaultDirUnfit = name.status();
-    m_szTargetDir = m_szUnfitDefault = default_dir;
-    Log("the default directory cannot be used here: " + m_defaultDirUnfit.message());
-  }
+  // One the system cannot spell is shown as the script has it, and refused
+  // if kept (MakeTargetDirectory).
+  const base::Result<std::string> name = P().TextToName(default_dir);
+  if (!name.ok()) Log("the default directory cannot be used here: " + name.status().message());
+  m_szTargetDir = name.value_or(default_dir);
 
   SetWindowText(Texts().Get("IDS_NAZWA_GRY2"));
   m_btnInstall.SetWindowText(Texts().Get("IDS_DALEJ"));

@@ -120,10 +120,6 @@ class CInstallDlg : public framework::CDialog {
   std::string m_strLanguage;
   std::string m_szCdDrive = "X";
   std::string m_szTargetDir;
-  /// Why the script's default directory cannot be a name here (Ok when it
-  /// can), and what it became, so that it is refused if kept.
-  base::Status m_defaultDirUnfit;
-  std::string m_szUnfitDefault;
   std::string m_szCompanyName;
   std::string m_szProgramName;
   int m_hIcon = 0;

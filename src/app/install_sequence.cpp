@@ -83,18 +83,21 @@ Status CInstallDlg::ChooseTargetDirectory(Run& run) {
 }
 
 Status CInstallDlg::MakeTargetDirectory(Run& run) {
-  if (!m_defaultDirUnfit.ok() && m_szTargetDir == m_szUnfitDefault) {
-    Ask(run.texts.Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
-        resources::IDP_CANNOT_CREATE_DIRECTORY);
-    return m_defaultDirUnfit.WithContext("the default directory");
+  // The script's default kept, though the system cannot spell it; or a
+  // typed letter it cannot spell, which arrives as "?" (no name holds one).
+  const std::string default_dir = run.texts.Get("IDS_DOMYSLNY_KATALOG");
+  Status unfit = m_szTargetDir == default_dir
+                     ? P().TextToName(default_dir).status().WithContext("the default directory")
+                     : Status::Ok();
+  if (unfit.ok() && m_szTargetDir.find_first_of("?*") != std::string::npos) {
+    unfit = Status::Refused("the folder " + m_szTargetDir +
+                            " holds a wildcard or a letter this system's code page " +
+                            std::to_string(P().NameCodePage()) + " cannot spell in a file name");
   }
-  // A letter the system cannot spell arrives as "?": no name holds one.
-  if (m_szTargetDir.find_first_of("?*") != std::string::npos) {
+  if (!unfit.ok()) {
     Ask(run.texts.Get("IDS_E_CREATING_DIR"), run.caption, MB_OK | MB_ICONERROR,
         resources::IDP_CANNOT_CREATE_DIRECTORY);
-    return Status::Refused("the folder " + m_szTargetDir +
-                           " holds a wildcard or a letter this system's code page " +
-                           std::to_string(P().NameCodePage()) + " cannot spell in a file name");
+    return unfit;
   }
   const std::string saved = P().GetCurrentDirectoryA();
   // Paths the original buffers cannot hold are refused, not cut.

@@ -88,8 +88,6 @@ base::Status Session::OpenLog() {
       .WithContext("cannot write the log " + invocation_.log_path);
 }
 
-void Session::UseTextCodePage(int) {}
-
 void ShowFailureBox(framework::UiBackend& windows, const std::string& message) {
   // The terminal's line is a clause after "cdsetup: "; the box, a sentence.
   std::string sentence = message;

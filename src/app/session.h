@@ -103,7 +103,7 @@ class Session {
   virtual std::string NameFromConsole(std::string_view typed) const = 0;
   /// The chosen language's texts are in `code_page` (not called with a
   /// --codepage): the conversions and the interface follow it from now on.
-  virtual void UseTextCodePage(int code_page);
+  virtual void UseTextCodePage(int code_page) = 0;
   /// After the run, once the registry is written: what the platform still
   /// does (Wine's menu entries), logged.
   virtual void Finish(bool /*installed*/) {}

@@ -87,10 +87,7 @@ class PosixSession : public Session {
     if (names.ToUtf8(name) != typed) return std::nullopt;
     return name;
   }
-  void UseTextCodePage(int code_page) override {
-    platform_->UseTextCodePage(code_page);
-    Session::UseTextCodePage(code_page);
-  }
+  void UseTextCodePage(int code_page) override { platform_->UseTextCodePage(code_page); }
   bool CanShowFolders() const override { return Session::CanShowFolders() && DisplayAvailable(); }
   void Finish(bool installed) override {
     if (installed && invocation_.keep_cd_drive) KeepCdDrive();

@@ -43,7 +43,6 @@ class Win32Session : public Session {
     text_code_page_ = static_cast<unsigned>(code_page);
     platform_->UseTextCodePage(code_page);
     platform::UseCodePageOnConsole(text_code_page_);
-    Session::UseTextCodePage(code_page);
   }
 
  private:

@@ -57,7 +57,6 @@ class TestSession : public Session {
   void UseTextCodePage(int code_page) override {
     code_pages.push_back(code_page);
     platform_.UseTextCodePage(code_page);
-    Session::UseTextCodePage(code_page);
   }
   std::string printed() {
     std::fflush(out_);

@@ -357,7 +357,8 @@ TYPED_TEST(PlatformContract, TextsBecomeNamesOnlyWhereTheSystemSpellsThem) {
   ASSERT_TRUE(CreateDirectoryPath(p, folder + "\\" + beetle).ok());
   this->Write(folder + "\\" + beetle + ".txt", "zhuk");
   EXPECT_EQ(this->Read(folder + "\\" + beetle + ".txt"), "zhuk");
-  EXPECT_TRUE(p.GetFileInfo(folder)->is_directory);
+  const base::Result<FileInfo> info = p.GetFileInfo(folder);
+  EXPECT_TRUE(info.ok() && info->is_directory) << info.status().ToString();
   // Listed by the system's names, which cannot spell it: not offered.
   auto listed = p.FindFiles(this->At("*"));
   ASSERT_TRUE(listed.ok());

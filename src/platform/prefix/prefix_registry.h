@@ -33,9 +33,6 @@ class PrefixRegistry {
   /// uses "\" between levels (one final "\" is allowed); Refused for an empty
   /// level or one longer than 255 characters.
   base::Result<RegKey> Open(RegRoot root, std::string_view subkey);
-  /// Takes names and values in `code_page` from now on; it must outlive
-  /// this registry (or the next call).
-  void UseCodePage(const CodePage& code_page) { code_page_ = &code_page; }
   /// Opens the key, creating it and its missing levels. Busy while a
   /// wineserver runs; Corrupt when the file could not be read whole.
   base::Result<RegKey> Create(RegRoot root, std::string_view subkey);

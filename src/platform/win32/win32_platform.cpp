@@ -105,10 +105,10 @@ base::Result<std::unique_ptr<Win32Platform>> Win32Platform::Open(const Win32Opti
     base::Status entered = platform->SetCurrentDirectoryA(options.medium_dir);
     if (!entered.ok()) return entered.WithContext("the medium");
     platform->options_.medium_dir = platform->GetCurrentDirectoryA();
-    platform->medium_ = Widen(platform->options_.medium_dir, 0);
-    while (!platform->medium_.empty() && platform->medium_.back() == L'\\') {
-      platform->medium_.pop_back();
-    }
+    std::string_view medium = platform->options_.medium_dir;
+    while (!medium.empty() && medium.back() == '\\') medium.remove_suffix(1);
+    platform->medium_ = Widen(medium, 0);
+    platform->medium_name_size_ = medium.size();
     platform->cwd_on_medium_ = true;
   }
   return platform;
@@ -131,7 +131,7 @@ std::wstring Win32Platform::WidePath(std::string_view path) const {
   std::wstring wide = Widen(names, 0);
   if (text_code_page_ != 0 && OnMedium(wide)) {
     // The medium's folder is the system's name; below it, the script's.
-    const std::size_t below = IsRelative(names) ? 0 : Narrow(medium_, 0).size();
+    const std::size_t below = IsRelative(names) ? 0 : medium_name_size_;
     wide = Widen(names.substr(0, std::min(below, names.size())), 0) +
            Widen(names.substr(std::min(below, names.size())), text_code_page_);
   }

@@ -119,8 +119,9 @@ class Win32Platform : public Platform {
                              const ShellLinkSpec& link);
 
   Win32Options options_;
-  unsigned text_code_page_ = 0;  // 0: the ANSI code page
-  std::wstring medium_;          // the medium's folder, without a final "\\"
+  unsigned text_code_page_ = 0;       // 0: the ANSI code page
+  std::wstring medium_;               // the medium's folder, without a final "\\"
+  std::size_t medium_name_size_ = 0;  // its length as the ANSI path gives it
   bool cwd_on_medium_ = false;
   // Open keys by our handle number: HKEYs are pointers, RegKey is 32 bits.
   std::map<RegKey, void*> keys_;

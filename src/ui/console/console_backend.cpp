@@ -125,17 +125,15 @@ void ConsoleBackend::Log(const std::string& line) const {
   base::WriteTo(o_.log, line);
 }
 
-std::string ConsoleBackend::Term(std::string_view ansi) const {
-  return o_.to_terminal ? o_.to_terminal(ansi) : std::string(ansi);
-}
-
-std::string ConsoleBackend::TermOf(const WindowState& control, std::string_view text) const {
-  if (!control.holds_names) return Term(text);
-  return o_.name_to_terminal ? o_.name_to_terminal(text) : std::string(text);
+std::string ConsoleBackend::Term(std::string_view text, bool name) const {
+  // Without converters of their own, names are converted as texts are.
+  const auto& convert = name && o_.name_to_terminal ? o_.name_to_terminal : o_.to_terminal;
+  return convert ? convert(text) : std::string(text);
 }
 
 std::string ConsoleBackend::FromTermFor(const WindowState& control, std::string_view typed) const {
-  const auto& convert = control.holds_names ? o_.name_from_terminal : o_.from_terminal;
+  const auto& convert =
+      control.holds_names && o_.name_from_terminal ? o_.name_from_terminal : o_.from_terminal;
   return convert ? convert(typed) : std::string(typed);
 }
 
@@ -170,11 +168,11 @@ std::string ConsoleBackend::RowText(WindowState& list, int row, int* indent) {
     for (const fw::DrawOp& op : dc.ops()) {
       if (op.kind != fw::DrawOp::kText) continue;
       if (text.empty()) *indent = std::max(0, (op.rect.left - 23) / 5);
-      text += op.name && o_.name_to_terminal ? o_.name_to_terminal(op.text) : Term(op.text);
+      text += Term(op.text, op.name);
     }
     return text;
   }
-  return TermOf(list, list.items[static_cast<std::size_t>(row)].text);
+  return Term(list.items[static_cast<std::size_t>(row)].text, list.holds_names);
 }
 
 std::string ConsoleBackend::RenderPage(fw::CDialog& dialog) {
@@ -227,13 +225,14 @@ std::string ConsoleBackend::RenderPage(fw::CDialog& dialog) {
             page += "  +----\n";
           }
         } else {
-          page += "  " + tag + "[" + TermOf(*c, c->text) + "]" + focus + "\n";
+          page += "  " + tag + "[" + Term(c->text, c->holds_names) + "]" + focus + "\n";
         }
         break;
       case WindowClass::kComboBox:
       case WindowClass::kListBox: {
         const bool combo = c->cls == WindowClass::kComboBox;
-        page += "  " + tag + (combo ? "[" + TermOf(*c, c->text) + "] v" : std::string("list")) +
+        page += "  " + tag +
+                (combo ? "[" + Term(c->text, c->holds_names) + "] v" : std::string("list")) +
                 focus + "\n";
         for (int r = 0; r < static_cast<int>(c->items.size()); ++r) {
           int indent = 0;

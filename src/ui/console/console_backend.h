@@ -59,10 +59,9 @@ class ConsoleBackend : public fw::UiBackend {
   /// Carries out one line of input; false when it was not understood.
   bool Command(fw::CDialog& dialog, const std::string& line);
   void Log(const std::string& line) const;
-  std::string Term(std::string_view ansi) const;
-  /// What `control` shows of `text` on the terminal, and takes of `typed`:
-  /// names or texts, as the control holds.
-  std::string TermOf(const fw::WindowState& control, std::string_view text) const;
+  /// `text` on the terminal: a text of the pages, or a name of the system.
+  std::string Term(std::string_view text, bool name = false) const;
+  /// What `control` takes of `typed`: names or texts, as it holds.
   std::string FromTermFor(const fw::WindowState& control, std::string_view typed) const;
   /// A list's row as the terminal shows it.
   std::string RowText(fw::WindowState& list, int row, int* indent);

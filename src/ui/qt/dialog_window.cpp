@@ -403,9 +403,7 @@ void DialogWindow::paintEvent(QPaintEvent* event) {
   painter.scale(scale, scale);
   ReplayOps(painter, dc.ops(),
             {[this](const fw::CFont& f) { return backend_.FontFor(f); },
-             [this](std::string_view t, bool name) {
-               return name ? backend_.Name(t) : backend_.Text(t);
-             }});
+             [this](std::string_view t, bool name) { return backend_.Shown(t, name); }});
 }
 
 void DialogWindow::closeEvent(QCloseEvent* event) {

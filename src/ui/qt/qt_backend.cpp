@@ -155,12 +155,13 @@ std::string QtBackend::Ansi(const QString& text) const {
   return FromQt(o_.from_utf8, text);
 }
 
+// Without converters of their own, names are converted as texts are.
 QString QtBackend::Name(std::string_view name) const {
-  return ToQt(o_.name_to_utf8, name);
+  return ToQt(o_.name_to_utf8 ? o_.name_to_utf8 : o_.to_utf8, name);
 }
 
 std::string QtBackend::NameOf(const QString& typed) const {
-  return FromQt(o_.name_from_utf8, typed);
+  return FromQt(o_.name_from_utf8 ? o_.name_from_utf8 : o_.from_utf8, typed);
 }
 
 namespace {

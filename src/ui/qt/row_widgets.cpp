@@ -53,9 +53,7 @@ void PaintListRow(WindowHost& backend, fw::WindowState& list, QPainter& painter,
     control->PaintRow(dc, row, row_state, fw::CRect{0, 0, rect.width(), rect.height()});
     ReplayOps(painter, dc.ops(),
               {[&backend](const fw::CFont& f) { return backend.FontFor(f); },
-               [&backend](std::string_view t, bool name) {
-                 return name ? backend.Name(t) : backend.Text(t);
-               }});
+               [&backend](std::string_view t, bool name) { return backend.Shown(t, name); }});
   } else if (row >= 0 && row < static_cast<int>(list.items.size())) {
     // Rows with texts only: the system's own look.
     const bool selected = (row_state & fw::ODS_SELECTED) != 0;

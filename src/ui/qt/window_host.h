@@ -25,10 +25,12 @@ class WindowHost {
   virtual QString Name(std::string_view name) const = 0;
   virtual std::string NameOf(const QString& typed) const = 0;
 
+  /// `text` as Qt shows it: a name of the system or a text of the pages.
+  QString Shown(std::string_view text, bool name) const { return name ? Name(text) : Text(text); }
   /// What `control` shows of `text`, and takes of `typed`: names or texts,
   /// as the control holds.
   QString Shown(const fw::WindowState& control, std::string_view text) const {
-    return control.holds_names ? Name(text) : Text(text);
+    return Shown(text, control.holds_names);
   }
   std::string Typed(const fw::WindowState& control, const QString& typed) const {
     return control.holds_names ? NameOf(typed) : Ansi(typed);

@@ -29,12 +29,12 @@ std::string Win32Dialog::TextOf(HWND w, const fw::WindowState& control) const {
   return WindowTextOf(w, control.holds_names ? 0 : host_.CodePage());
 }
 
-std::wstring Win32Dialog::WideOf(const fw::WindowState& control, std::string_view text) const {
-  return control.holds_names ? Widen(text, 0) : host_.Wide(text);
+std::wstring Win32Dialog::WideOf(std::string_view text, bool name) const {
+  return name ? Widen(text, 0) : host_.Wide(text);
 }
 
 void Win32Dialog::SetTextIfChanged(HWND w, const fw::WindowState& control) const {
-  const std::wstring wanted = WideOf(control, control.text);
+  const std::wstring wanted = WideOf(control.text, control.holds_names);
   if (WideWindowText(w) != wanted) SetWindowTextW(w, wanted.c_str());
 }
 
@@ -43,7 +43,7 @@ FontSource Win32Dialog::Fonts() const {
 }
 
 TextSource Win32Dialog::Texts() const {
-  return [this](std::string_view t, bool name) { return name ? Widen(t, 0) : host_.Wide(t); };
+  return [this](std::string_view t, bool name) { return WideOf(t, name); };
 }
 
 Win32Dialog::~Win32Dialog() {
@@ -166,7 +166,7 @@ void Win32Dialog::RemoveControl(const fw::WindowState& c) {
 
 std::wstring Win32Dialog::RowText(fw::WindowState& c, int row) const {
   const fw::ListItem& item = c.items[static_cast<std::size_t>(row)];
-  if (!item.text.empty()) return WideOf(c, item.text);
+  if (!item.text.empty()) return WideOf(item.text, c.holds_names);
   // A row without a text of its own: what its owner draws, as plain text.
   auto* list = dynamic_cast<fw::CListControl*>(c.wnd);
   if (!list) return {};
@@ -176,7 +176,7 @@ std::wstring Win32Dialog::RowText(fw::WindowState& c, int row) const {
   for (const fw::DrawOp& op : dc.ops()) {
     if (op.kind != fw::DrawOp::kText || op.text.empty()) continue;
     if (!text.empty()) text += L"  ";
-    text += op.name ? Widen(op.text, 0) : host_.Wide(op.text);
+    text += WideOf(op.text, op.name);
   }
   return text;
 }

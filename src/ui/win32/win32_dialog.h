@@ -60,8 +60,8 @@ class Win32Dialog {
   fw::WindowState* StateOf(HWND control) const;
   /// The text typed into `w`, the window of `control`: a name or a text.
   std::string TextOf(HWND w, const fw::WindowState& control) const;
-  /// `text` of `control` in UTF-16: names from the system's code page.
-  std::wstring WideOf(const fw::WindowState& control, std::string_view text) const;
+  /// `text` in UTF-16: a name from the system's code page, else a text.
+  std::wstring WideOf(std::string_view text, bool name) const;
   // What the GDI replay needs of the backend: its fonts, its text conversion.
   FontSource Fonts() const;
   TextSource Texts() const;
