@@ -93,9 +93,7 @@ bool CInstallDlg::OnInitDialog() {
       language_id =
           static_cast<unsigned>(std::strtoul(P().GetSystemLanguageId().c_str(), nullptr, 16));
     }
-    if (framework::UiBackend* ui = windows()->backend()) {
-      ui->SetLanguage(language_id);
-    }
+    windows()->SetLanguage(language_id);
   }
   if (m_settings.use_code_page && !m_strLanguage.empty()) {
     if (const int code_page = script::SectionCodePage(script, m_strLanguage); code_page != 0) {

@@ -4,12 +4,13 @@
 #include <iterator>
 
 #include "app/install_dlg.h"
-#include "app/own_texts.h"
 #include "base/ascii.h"
 #include "base/limits.h"
+#include "base/number_text.h"
 #include "copy/copy_progress_dlg.h"
 #include "copy/list_paths.h"
 #include "framework/app.h"
+#include "framework/window_manager.h"
 #include "pages/install_type_dlg.h"
 #include "pages/licence_dlg.h"
 #include "pages/target_dir_dlg.h"
@@ -43,6 +44,10 @@ struct CInstallDlg::Run {
 };
 
 namespace {
+
+std::string Megabytes(std::uint64_t bytes) {
+  return base::FormatTenths(static_cast<double>(bytes) / (1024.0 * 1024.0)) + " MB";
+}
 
 struct Step {
   const char* name;
@@ -157,8 +162,9 @@ Status CInstallDlg::CheckFreeSpace(Run& run, std::uint64_t needed) {
   Log("the copy needs " + std::to_string(needed) + " bytes; " + root + " has " +
       std::to_string(free) + " free");
   if (needed <= free) return Status::Ok();
-  const std::string question = NotEnoughSpaceText(
-      script::SectionLanguageId(run.texts.script(), run.texts.language()), root, needed, free);
+  const std::string question =
+      resources::WithArguments(windows()->OwnText(resources::OwnText::kNotEnoughSpace),
+                               {root, Megabytes(needed), Megabytes(free)});
   if (Ask(question, run.caption, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2,
           resources::IDP_NOT_ENOUGH_SPACE) == IDYES) {
     Log("going on although the drive looks too full");

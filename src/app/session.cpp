@@ -135,6 +135,8 @@ void Session::Start(framework::UiBackend* windows) {
   // A letter the system cannot spell becomes "?", which no name holds: the
   // path is refused rather than another one made.
   options.name_from_terminal = [this](std::string_view typed) { return NameFromConsole(typed); };
+  options.from_utf8 = [this](std::string_view utf8) { return windows_.ResourceText(utf8); };
+  options.terminal_utf8 = TerminalIsUtf8();
   options.policy = policy_.get();
   console_ = std::make_unique<ui::console::ConsoleBackend>(options);
   windows_.SetBackend(console_.get());

@@ -94,6 +94,8 @@ class Session {
   /// is switched to the text's own code page.
   virtual std::string ToTerminal(std::string_view text) const = 0;
   virtual std::string FromTerminal(std::string_view typed) const = 0;
+  /// True when the terminal shows UTF-8; false: the texts' code page.
+  virtual bool TerminalIsUtf8() const { return true; }
   /// A path as the command line gave it, as a name of the platform (in the
   /// name code page); nullopt when that code page cannot spell it.
   virtual std::optional<std::string> NameFromTerminal(std::string_view typed) const = 0;

@@ -28,6 +28,7 @@ class Win32Session : public Session {
   // page: only the program's own UTF-8 texts and the log are converted.
   std::string ToTerminal(std::string_view text) const override { return std::string(text); }
   std::string FromTerminal(std::string_view typed) const override { return std::string(typed); }
+  bool TerminalIsUtf8() const override { return false; }
   // The command line is in the system's ANSI code page already.
   std::optional<std::string> NameFromTerminal(std::string_view typed) const override {
     return std::string(typed);

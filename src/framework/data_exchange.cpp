@@ -54,10 +54,9 @@ void DDX_CBString(CDataExchange* dx, int id, std::string& value) {
   }
 }
 
-std::string TooLongText(std::size_t max) {
-  std::string text = "Please enter no more than %1 characters.";
-  text.replace(text.find("%1"), 2, std::to_string(max));
-  return text;
+std::string TooLongText(const WindowManager& windows, std::size_t max) {
+  return resources::WithArguments(windows.OwnText(resources::OwnText::kTooLong),
+                                  {std::to_string(max)});
 }
 
 void DDV_MaxChars(CDataExchange* dx, const std::string& value, int max) {
@@ -72,8 +71,9 @@ void DDV_MaxChars(CDataExchange* dx, const std::string& value, int max) {
     return;
   }
   if (value.size() <= static_cast<std::size_t>(max)) return;
-  AfxMessageBox(*dx->m_pDlgWnd->windows(), TooLongText(static_cast<std::size_t>(max)),
-                MB_ICONEXCLAMATION, resources::IDP_VALIDATION);
+  WindowManager& windows = *dx->m_pDlgWnd->windows();
+  AfxMessageBox(windows, TooLongText(windows, static_cast<std::size_t>(max)), MB_ICONEXCLAMATION,
+                resources::IDP_VALIDATION);
   dx->Fail();
 }
 

@@ -38,7 +38,8 @@ void DDX_CBString(CDataExchange* dx, int id, std::string& value);
 /// Towards the controls limits the last field to `max` characters; towards
 /// the members refuses a longer `value` with the framework's message.
 void DDV_MaxChars(CDataExchange* dx, const std::string& value, int max);
-/// The message a field's text over `max` characters is refused with.
-std::string TooLongText(std::size_t max);
+/// The message a field's text over `max` characters is refused with, in the
+/// language of the pages `windows` shows.
+std::string TooLongText(const WindowManager& windows, std::size_t max);
 
 }  // namespace cdsetup::framework

@@ -216,14 +216,15 @@ int CDialog::GetDefID() const {
   return IDOK;
 }
 
-void CDialog::NextDlgCtrl() {
+void CDialog::MoveFocus(bool forward) {
   if (!state_ || state_->children.empty()) return;
   auto& order = state_->children;
+  const std::size_t n = order.size();
   auto at = std::find(order.begin(), order.end(), state_->focus);
   std::size_t start =
-      at == order.end() ? order.size() - 1 : static_cast<std::size_t>(at - order.begin());
-  for (std::size_t k = 1; k <= order.size(); ++k) {
-    WindowState* c = order[(start + k) % order.size()];
+      at == order.end() ? (forward ? n - 1 : 0) : static_cast<std::size_t>(at - order.begin());
+  for (std::size_t k = 1; k <= n; ++k) {
+    WindowState* c = order[(start + (forward ? k : n - k)) % n];
     if (TakesFocus(c)) {
       // Into a radio group, the focus goes to the button that is checked.
       if (c->style & kStyleAutoRadioButton) {
@@ -255,7 +256,7 @@ bool CDialog::OnCommand(UINT id, UINT code, CWnd*) {
   return false;
 }
 
-void CDialog::PressKey(UINT key) {
+void CDialog::PressKey(UINT key, bool shift) {
   if (!state_) return;
   WindowState* focus = state_->focus;
   if (focus && focus->wnd) {
@@ -269,7 +270,7 @@ void CDialog::PressKey(UINT key) {
   }
   switch (key) {
     case VK_TAB:
-      NextDlgCtrl();
+      MoveFocus(!shift);
       return;
     case VK_RETURN: {
       const int id = GetDefID();

@@ -41,8 +41,9 @@ class CDialog : public CWnd {
   /// The default push button's id: the focused push button, else the first
   /// one marked as default, else IDOK.
   int GetDefID() const;
-  /// Moves the focus to the next control that takes it (wrapping).
-  void NextDlgCtrl();
+  /// Moves the focus to the next (previous) control that takes it, wrapping.
+  void NextDlgCtrl() { MoveFocus(true); }
+  void PrevDlgCtrl() { MoveFocus(false); }
   /// Grows the client area to at least `size` pixels, whatever the font's
   /// units made of the template's size; before the dialog is shown.
   void EnsureClientSize(CSize size);
@@ -50,10 +51,12 @@ class CDialog : public CWnd {
   bool OnCommand(UINT id, UINT code, CWnd* source) override;
   void OnClose() override { OnCancel(); }
 
-  // Input, as the keyboard interface turns a key into commands.
-  void PressKey(UINT key);
+  // Input, as the keyboard interface turns a key into commands; `shift`
+  // held turns Tab backward.
+  void PressKey(UINT key, bool shift = false);
 
  protected:
+  void MoveFocus(bool forward);
   /// The template is instantiated; a control the template lacks is reported.
   bool CreateFromTemplate(const resources::DialogTemplate& t);
 

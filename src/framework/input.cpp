@@ -128,8 +128,8 @@ bool UserPickComboRow(WindowState& combo, int row) {
   return true;
 }
 
-void UserKey(CDialog& dialog, UINT key) {
-  dialog.PressKey(key);
+void UserKey(CDialog& dialog, UINT key, bool shift) {
+  dialog.PressKey(key, shift);
 }
 
 void UserClose(CDialog& dialog) {

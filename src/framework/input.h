@@ -23,7 +23,7 @@ bool UserDoubleClickRow(WindowState& list, int row);
 /// Opens a combo box's list, picks row `row` and closes the list with OK.
 bool UserPickComboRow(WindowState& combo, int row);
 /// A key pressed while `dialog` is active.
-void UserKey(CDialog& dialog, UINT key);
+void UserKey(CDialog& dialog, UINT key, bool shift = false);
 /// The caption's close box.
 void UserClose(CDialog& dialog);
 /// Minimises or restores a top-level window from the task bar.

@@ -15,6 +15,7 @@
 #include "framework/ui_backend.h"
 #include "framework/wnd.h"
 #include "resources/dialog_template.h"
+#include "resources/own_texts.h"
 
 namespace cdsetup::framework {
 
@@ -79,6 +80,18 @@ class WindowManager {
     return decode_ ? decode_(utf8) : std::string(utf8);
   }
 
+  /// The language the pages speak from now on (a Windows language id), for
+  /// the program's own words; the backend hears of it too.
+  void SetLanguage(unsigned language_id) {
+    language_ = language_id;
+    if (backend_) backend_->SetLanguage(language_id);
+  }
+  unsigned language() const { return language_; }
+  /// One of the program's own texts in that language, as windows hold it.
+  std::string OwnText(resources::OwnText text) const {
+    return ResourceText(resources::OwnTextOf(text, language_));
+  }
+
   /// Where dialogs find their templates: the program's own, unless a test
   /// supplies others.
   void SetTemplateSource(std::function<const resources::DialogTemplate*(int)> source) {
@@ -100,6 +113,7 @@ class WindowManager {
   /// True when the dialog `window` belongs to has been ended.
   static bool Ending(const WindowState& window);
   UiBackend* backend_ = nullptr;
+  unsigned language_ = 0;  // none chosen yet: English
   CWinApp* app_ = nullptr;
   std::function<std::uint64_t()> clock_;
   std::function<void(const std::string&)> diag_;

@@ -9,6 +9,7 @@
 #include "copy/audio_sound_converter.h"
 #include "demo_medium/demo_medium.h"
 #include "framework/input.h"
+#include "platform/prefix/code_page.h"
 #include "resources/resource_ids.h"
 #include "support/forwarding_platform.h"
 #include "support/memory_log.h"
@@ -276,6 +277,9 @@ class SmallDrive : public testing::ForwardingPlatform {
 
 TEST_F(InstallSequenceTest, ADriveTooSmallIsAskedAboutBeforeAnythingIsWritten) {
   SmallDrive drive(*platform_);
+  // The question is ours, in the chosen language's code page as its texts are.
+  platform::CodePage cp1250(1250);
+  windows().SetResourceTextDecoder([&](std::string_view utf8) { return cp1250.FromUtf8(utf8); });
   CInstallDlg main(windows(), drive, Polish());
   ui_.ForNextDialog(
       {ScriptedUi::Click(IDOK), BackAtMain(Outcome::kCopyFailed),

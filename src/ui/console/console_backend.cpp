@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <optional>
 #include <vector>
 
 #include "base/ascii.h"
@@ -25,19 +26,23 @@ using fw::WindowState;
 
 struct Button {
   int answer;
-  const char* label;
+  resources::OwnText word;
+  char english_key;  // still understood where the words are another language's
 };
 
 std::vector<Button> ButtonsOf(const fw::MessageBoxRequest& r) {
+  using resources::OwnText;
+  constexpr Button kOk{IDOK, OwnText::kOk, 'o'};
+  constexpr Button kCancel{IDCANCEL, OwnText::kCancel, 'c'};
   switch (r.buttons()) {
     case MB_OKCANCEL:
-      return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
+      return {kOk, kCancel};
     case MB_YESNO:
-      return {{IDYES, "Yes"}, {IDNO, "No"}};
+      return {{IDYES, OwnText::kYes, 'y'}, {IDNO, OwnText::kNo, 'n'}};
     case MB_RETRYCANCEL:
-      return {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
+      return {{IDRETRY, OwnText::kRetry, 'r'}, kCancel};
     default:
-      return {{IDOK, "OK"}};
+      return {kOk};
   }
 }
 
@@ -53,6 +58,21 @@ const char* IconName(fw::UINT icon) {
       return "information";
     default:
       return nullptr;
+  }
+}
+
+std::optional<resources::OwnText> IconWord(fw::UINT icon) {
+  switch (icon) {
+    case MB_ICONSTOP:
+      return resources::OwnText::kIconError;
+    case MB_ICONQUESTION:
+      return resources::OwnText::kIconQuestion;
+    case MB_ICONEXCLAMATION:
+      return resources::OwnText::kIconWarning;
+    case MB_ICONINFORMATION:
+      return resources::OwnText::kIconInformation;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -77,34 +97,63 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-// UTF-8 text cut to `columns` characters (one column each: the code pages'
-// letters are all narrow) and padded with blanks to exactly that many, so a
-// shorter line overwrites a longer one.
-std::string FitColumns(const std::string& text, std::size_t columns) {
-  std::string out;
+bool StartsCharacter(char byte, bool utf8) {
+  return !utf8 || (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+}
+
+// The byte offset after the first `columns` characters of `text`.
+std::size_t CutAt(std::string_view text, std::size_t columns, bool utf8) {
   std::size_t used = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool starts_character = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-    if (starts_character && used == columns) break;
-    if (starts_character) ++used;
-    out.push_back(text[i]);
+    if (!StartsCharacter(text[i], utf8)) continue;
+    if (used == columns) return i;
+    ++used;
   }
-  out.append(columns - used, ' ');
+  return text.size();
+}
+
+std::size_t CountColumns(std::string_view text, bool utf8) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [utf8](char c) { return StartsCharacter(c, utf8); }));
+}
+
+// Text cut to `columns` characters (one column each: the code pages' letters
+// are all narrow) and padded with blanks to exactly that many, so a shorter
+// line overwrites a longer one.
+std::string FitColumns(const std::string& text, std::size_t columns, bool utf8) {
+  std::string out = text.substr(0, CutAt(text, columns, utf8));
+  out.append(columns - std::min(columns, CountColumns(out, utf8)), ' ');
   return out;
 }
 
-constexpr const char* kPrompt = "Type a number and press Enter (? for help): ";
+// `text` in lines of at most `columns` characters, broken after a blank
+// where one is, else inside the word.
+std::vector<std::string> Wrap(std::string_view text, std::size_t columns, bool utf8) {
+  std::vector<std::string> rows;
+  columns = std::max<std::size_t>(columns, 1);
+  while (CountColumns(text, utf8) > columns) {
+    std::size_t cut = CutAt(text, columns, utf8);
+    const std::size_t blank = text.rfind(' ', cut);
+    const bool at_blank = blank != std::string_view::npos && blank > 0;
+    if (at_blank) cut = blank;
+    rows.emplace_back(text.substr(0, cut));
+    text.remove_prefix(at_blank ? cut + 1 : cut);
+  }
+  rows.emplace_back(text);
+  return rows;
+}
 
-constexpr const char* kHelp =
-    "  3          press button 3, choose option 3, or type into field 3\n"
-    "             (the text is asked for on the next line)\n"
-    "  3 text     type \"text\" into field 3 at once\n"
-    "  4.2        pick row 2 of list 4\n"
-    "  4.2!       open row 2 of list 4, as a double-click does\n"
-    "  Enter      press the button marked (Enter)\n"
-    "  tab        move to the next control (the one marked <)\n"
-    "  more       show the next lines of a long text\n"
-    "  q          leave the page, as Escape does\n";
+// `text` shortened to `columns` characters by leaving out a middle part,
+// so that both the start (what is done) and the end (a file's name) show.
+std::string ElideMiddle(const std::string& text, std::size_t columns, bool utf8) {
+  const std::size_t length = CountColumns(text, utf8);
+  if (length <= columns) return text;
+  if (columns < 8) return text.substr(0, CutAt(text, columns, utf8));
+  const std::size_t head = std::min<std::size_t>((columns - 3) / 3, 13);
+  const std::size_t tail = columns - 3 - head;
+  return text.substr(0, CutAt(text, head, utf8)) + "..." +
+         text.substr(CutAt(text, length - tail, utf8));
+}
 
 // The controls a person can act on, numbered from 1 in window order.
 std::vector<WindowState*> Actionable(const WindowState& dialog) {
@@ -118,6 +167,41 @@ std::vector<WindowState*> Actionable(const WindowState& dialog) {
   }
   return out;
 }
+
+bool IsScrolled(const WindowState& c) {
+  return c.cls == WindowClass::kListBox ||
+         (c.cls == WindowClass::kEdit && (c.style & fw::kStyleMultiLine));
+}
+
+// The static text that names `control` on the page: the one just left of it
+// on its row, or just above it where their columns overlap.
+const WindowState* LabelOf(const WindowState& dialog, const WindowState& control) {
+  if (control.cls != WindowClass::kEdit && control.cls != WindowClass::kComboBox &&
+      control.cls != WindowClass::kListBox) {
+    return nullptr;
+  }
+  const fw::CRect& r = control.rect;
+  const int near = std::max(4, r.Height() / 2);
+  for (const WindowState* s : dialog.children) {
+    if (s->cls != WindowClass::kStatic || !s->visible || s->text.empty()) continue;
+    const fw::CRect& l = s->rect;
+    const bool left = l.right <= r.left + 2 && r.left - l.right <= 8 * near && l.top < r.bottom &&
+                      l.bottom > r.top;
+    const bool above =
+        l.bottom <= r.top + 2 && r.top - l.bottom <= near && l.left < r.right && l.right > r.left;
+    if (left || above) return s;
+  }
+  return nullptr;
+}
+
+// The page's text boxes and lists share the rows a terminal has left.
+struct Block {
+  std::vector<std::string> head;  // always shown
+  std::vector<std::string> rows;  // shown a window at a time when scrolled
+  WindowState* scrolled = nullptr;
+  std::string frame;  // a text box's: closes it, and names the rows below
+  int selected = -1;  // a list's selected row, kept in view
+};
 
 }  // namespace
 
@@ -140,8 +224,8 @@ std::string ConsoleBackend::FromTermFor(const WindowState& control, std::string_
 ConsoleBackend::Input ConsoleBackend::ReadLine(std::string* line) {
   std::fflush(o_.out);
   line->clear();
-  // Once interrupted, no question waits for an answer any more.
-  if (Interrupts::Raised()) return Input::kInterrupted;
+  // A Ctrl-C that came while nothing was asked answers this question.
+  if (Interrupts::Take()) return Input::kInterrupted;
   int c;
   bool any = false;
   while ((c = std::fgetc(o_.in)) != EOF) {
@@ -149,7 +233,7 @@ ConsoleBackend::Input ConsoleBackend::ReadLine(std::string* line) {
     if (c == '\n') break;
     line->push_back(static_cast<char>(c));
   }
-  if (c == EOF && Interrupts::Raised()) {
+  if (c == EOF && Interrupts::Take()) {
     std::clearerr(o_.in);
     return Input::kInterrupted;
   }
@@ -175,109 +259,206 @@ std::string ConsoleBackend::RowText(WindowState& list, int row, int* indent) {
   return Term(list.items[static_cast<std::size_t>(row)].text, list.holds_names);
 }
 
+std::string ConsoleBackend::Own(resources::OwnText text) const {
+  const std::string_view utf8 = resources::OwnTextOf(text, language_);
+  return Term(o_.from_utf8 ? o_.from_utf8(utf8) : std::string(utf8));
+}
+
+std::size_t ConsoleBackend::Width(std::string_view text) const {
+  return CountColumns(text, o_.terminal_utf8);
+}
+
+int ConsoleBackend::Columns() const {
+  return terminal_.OutputIsTerminal() ? terminal_.Columns() : 80;
+}
+
 std::string ConsoleBackend::RenderPage(fw::CDialog& dialog) {
   WindowState& d = *dialog.state();
-  std::string page = "\n== " + Term(d.text) + " ==\n";
   const std::vector<WindowState*> act = Actionable(d);
   auto number = [&](const WindowState* w) {
     auto it = std::find(act.begin(), act.end(), w);
     return it == act.end() ? 0 : static_cast<int>(it - act.begin()) + 1;
   };
-  const int def = dialog.GetDefID();
+  // Enter goes to a focused list that takes every key (it opens the row).
+  WindowState* focus = d.focus;
+  const bool enter_to_list = focus && focus->cls == WindowClass::kListBox && focus->wnd &&
+                             (focus->wnd->OnGetDlgCode() & fw::DLGC_WANTALLKEYS);
+  const int def = enter_to_list ? 0 : dialog.GetDefID();
+  const std::size_t columns = static_cast<std::size_t>(std::max(20, Columns()));
+
+  std::vector<const WindowState*> labels;
+  for (WindowState* c : d.children) {
+    if (!c->visible) continue;
+    if (const WindowState* label = LabelOf(d, *c)) labels.push_back(label);
+  }
+  std::vector<Block> blocks(1);
+  blocks[0].head = {"", "== " + Term(d.text) + " =="};
   std::string buttons;
   for (WindowState* c : d.children) {
     if (!c->visible) continue;
-    const std::string tag = "[" + std::to_string(number(c)) + "] ";
-    const std::string focus = d.focus == c ? " <" : "";
+    if (std::find(labels.begin(), labels.end(), c) != labels.end()) continue;
+    std::vector<std::string>& head = blocks.back().head;
+    const WindowState* label = LabelOf(d, *c);
+    const std::string tag = "[" + std::to_string(number(c)) + "] " +
+                            (label ? Term(label->text) + (IsScrolled(*c) ? "" : " ") : "");
+    const std::string focus_mark = d.focus == c ? " <" : "";
     switch (c->cls) {
       case WindowClass::kStatic:
-        if (!c->text.empty()) page += "  " + Term(c->text) + "\n";
+        if (!c->text.empty()) head.push_back("  " + Term(c->text));
         break;
       case WindowClass::kProgress: {
         const int span = std::max(1, c->range_hi - c->range_lo);
         const int filled = std::clamp((c->pos - c->range_lo) * 30 / span, 0, 30);
-        page += "  [" + std::string(static_cast<std::size_t>(filled), '#') +
-                std::string(static_cast<std::size_t>(30 - filled), '.') + "]\n";
+        head.push_back("  [" + std::string(static_cast<std::size_t>(filled), '#') +
+                       std::string(static_cast<std::size_t>(30 - filled), '.') + "]");
         break;
       }
       case WindowClass::kButton:
         if (c->style & fw::kStyleGroupBox) {
-          page += "  -- " + Term(c->text) + " --\n";
+          head.push_back("  -- " + Term(c->text) + " --");
         } else if (c->style & fw::kStyleAutoRadioButton) {
-          page += "  " + tag + (c->check ? "(*) " : "( ) ") + Term(c->text) + focus + "\n";
+          head.push_back("  " + tag + (c->check ? "(*) " : "( ) ") + Term(c->text) + focus_mark);
         } else {
-          buttons += "  " + tag + Term(c->text) + (c->id == def ? " (Enter)" : "") + focus;
+          buttons += "  " + tag + Term(c->text) + (c->id == def ? " (Enter)" : "") + focus_mark;
         }
         break;
       case WindowClass::kEdit:
         if (c->style & fw::kStyleMultiLine) {
-          std::vector<std::string> lines = SplitLines(c->text);
-          const std::size_t shown = std::min(lines.size(), static_cast<std::size_t>(o_.page_lines));
-          const std::size_t from = std::min(c->sel_start, lines.size());  // the scroll position
-          page += "  +----\n";
-          for (std::size_t i = from; i < std::min(lines.size(), from + shown); ++i) {
-            page += "  | " + Term(lines[i]) + "\n";
+          // Wrapped inside its frame at the terminal's width.
+          Block box;
+          box.head = {"  +----"};
+          box.scrolled = c;
+          box.frame = "  +----";
+          for (const std::string& line : SplitLines(c->text)) {
+            for (std::string& row : Wrap(Term(line), columns - 5, o_.terminal_utf8)) {
+              box.rows.push_back("  | " + row);
+            }
           }
-          if (from + shown < lines.size()) {
-            page += "  +---- " + std::to_string(lines.size() - from - shown) +
-                    " more lines: type \"more\"\n";
-          } else {
-            page += "  +----\n";
-          }
+          blocks.push_back(std::move(box));
+          blocks.emplace_back();
         } else {
-          page += "  " + tag + "[" + Term(c->text, c->holds_names) + "]" + focus + "\n";
+          head.push_back("  " + tag + "[" + Term(c->text, c->holds_names) + "]" + focus_mark);
         }
         break;
       case WindowClass::kComboBox:
       case WindowClass::kListBox: {
         const bool combo = c->cls == WindowClass::kComboBox;
-        page += "  " + tag +
-                (combo ? "[" + Term(c->text, c->holds_names) + "] v" : std::string("list")) +
-                focus + "\n";
-        for (int r = 0; r < static_cast<int>(c->items.size()); ++r) {
+        Block list;
+        list.head = {"  " + tag + (combo ? "[" + Term(c->text, c->holds_names) + "] v" : "") +
+                     focus_mark};
+        // Row numbers padded to the widest, so the texts line up.
+        const std::size_t count = c->items.size();
+        const std::size_t width =
+            (std::to_string(number(c)) + "." + std::to_string(count ? count - 1 : 0)).size();
+        for (int r = 0; r < static_cast<int>(count); ++r) {
           int indent = 0;
           std::string text = RowText(*c, r, &indent);
-          page += std::string(r == c->cur_sel ? "    > " : "      ") + std::to_string(number(c)) +
-                  "." + std::to_string(r) + "  " +
-                  std::string(static_cast<std::size_t>(indent), ' ') + text + "\n";
+          std::string at = std::to_string(number(c)) + "." + std::to_string(r);
+          at.append(width - at.size(), ' ');
+          const bool picked = r == c->cur_sel;
+          list.rows.push_back(std::string(picked ? "    > " : "      ") + at + "  " +
+                              std::string(static_cast<std::size_t>(indent), ' ') + text +
+                              (picked && enter_to_list && c == focus ? " (Enter)" : ""));
         }
+        if (combo) {
+          head.insert(head.end(), list.head.begin(), list.head.end());
+          head.insert(head.end(), list.rows.begin(), list.rows.end());
+          break;
+        }
+        list.scrolled = c;
+        list.selected = c->cur_sel;
+        blocks.push_back(std::move(list));
+        blocks.emplace_back();
         break;
       }
       case WindowClass::kDialog:
         break;
     }
   }
-  page += buttons + "\n";
+  blocks.back().head.push_back(buttons);
+
+  // A terminal's rows go to the scrolled blocks, after the lines every block
+  // keeps, a footer each and the prompt; elsewhere a fixed number each.
+  std::size_t fixed = 1;  // the prompt
+  std::size_t scrolled = 0;
+  for (const Block& b : blocks) {
+    fixed += b.head.size();
+    if (b.scrolled) {
+      ++fixed;
+      ++scrolled;
+    }
+  }
+  std::size_t share = static_cast<std::size_t>(o_.page_lines);
+  if (scrolled > 0 && terminal_.OutputIsTerminal()) {
+    const auto rows = static_cast<std::size_t>(terminal_.Rows(24));
+    share = std::max<std::size_t>(3, (rows > fixed ? rows - fixed : 0) / scrolled);
+  }
+  std::string page;
+  for (const Block& b : blocks) {
+    for (const std::string& line : b.head) page += line + "\n";
+    if (!b.scrolled) continue;
+    Scroll& at = scroll_[b.scrolled];
+    const std::size_t size = b.rows.size();
+    if (b.selected != at.selection && b.selected >= 0) {
+      // A row just picked is brought into view.
+      const auto selected = static_cast<std::size_t>(b.selected);
+      if (selected < at.top || selected >= at.top + share) at.top = selected - selected % share;
+    }
+    at.selection = b.selected;
+    at.top = std::min(at.top, size > share ? size - share : 0);
+    at.rows = share;
+    at.size = size;
+    for (std::size_t i = at.top; i < std::min(size, at.top + share); ++i) page += b.rows[i] + "\n";
+    const std::size_t below = size - std::min(size, at.top + share);
+    const std::string more =
+        below > 0
+            ? resources::WithArguments(Own(resources::OwnText::kMoreLines), {std::to_string(below)})
+            : std::string();
+    if (!b.frame.empty()) {
+      page += b.frame + (more.empty() ? "" : " " + more) + "\n";
+    } else if (!more.empty()) {
+      page += "      ... " + more + "\n";
+    }
+  }
   return page;
 }
 
+void ConsoleBackend::ShowMore(WindowState& dialog) {
+  for (WindowState* c : dialog.children) {
+    auto it = scroll_.find(c);
+    if (it == scroll_.end()) continue;
+    Scroll& at = it->second;
+    at.top = at.top + at.rows < at.size ? at.top + at.rows : 0;
+  }
+}
+
 bool ConsoleBackend::Command(fw::CDialog& dialog, const std::string& raw) {
+  // The Tab and Escape keys arrive as themselves in the line, before blanks
+  // are trimmed from it.
+  const bool tab_key = !raw.empty() && raw.find_first_not_of(" \t") == std::string::npos &&
+                       raw.find('\t') != std::string::npos;
+  const bool escape_key =
+      raw.find_first_not_of(" \x1b") == std::string::npos && raw.find('\x1b') != std::string::npos;
   const std::string line(base::TrimBlanks(raw));
   WindowState& d = *dialog.state();
   if (line == "?" || line == "help") {
-    std::fputs(kHelp, o_.out);
+    std::fputs(Own(resources::OwnText::kPageHelp).c_str(), o_.out);
+    return true;
+  }
+  if (tab_key || line == "tab") {
+    fw::UserKey(dialog, VK_TAB);
+    return true;
+  }
+  if (escape_key || line == "q" || line == "esc") {
+    fw::UserKey(dialog, VK_ESCAPE);
     return true;
   }
   if (line.empty()) {
     fw::UserKey(dialog, VK_RETURN);
     return true;
   }
-  if (line == "q" || line == "esc") {
-    fw::UserKey(dialog, VK_ESCAPE);
-    return true;
-  }
-  if (line == "tab") {
-    fw::UserKey(dialog, VK_TAB);
-    return true;
-  }
   if (line == "more") {
-    for (WindowState* c : d.children) {
-      if (c->cls == WindowClass::kEdit && (c->style & fw::kStyleMultiLine)) {
-        const std::size_t lines = SplitLines(c->text).size();
-        c->sel_start = std::min(lines, c->sel_start + static_cast<std::size_t>(o_.page_lines));
-        c->sel_end = c->sel_start;
-      }
-    }
+    ShowMore(d);
     return true;
   }
   int n = 0;
@@ -301,23 +482,28 @@ bool ConsoleBackend::Command(fw::CDialog& dialog, const std::string& raw) {
     }
     return false;
   }
-  // A text longer than the field holds is refused, not cut without a word.
-  auto type = [&](const std::string& typed) {
-    const std::string text = FromTermFor(c, typed);
-    if (c.limit > 0 && text.size() > c.limit) {
-      fw::AfxMessageBox(*c.manager, fw::TooLongText(c.limit), MB_ICONEXCLAMATION,
+  // A text longer than the field holds is refused, not cut without a word,
+  // and given back to be shortened at a terminal.
+  auto type = [&](std::string typed) {
+    for (;;) {
+      const std::string text = FromTermFor(c, typed);
+      if (c.limit == 0 || text.size() <= c.limit) return fw::UserType(c, text);
+      fw::AfxMessageBox(*c.manager, fw::TooLongText(*c.manager, c.limit), MB_ICONEXCLAMATION,
                         resources::IDP_VALIDATION);
-      return true;
+      const Terminal::Edited edited =
+          terminal_.EditLine(Own(resources::OwnText::kTextPrompt), &typed, o_.terminal_utf8);
+      if (edited != Terminal::Edited::kDone) return true;
+      Log("typed: " + typed);
     }
-    return fw::UserType(c, text);
   };
   if (!rest.empty() && (rest[0] == ' ' || rest[0] == '\t'))
     return type(std::string(base::TrimBlanks(rest)));
   if (c.cls == WindowClass::kButton) return fw::UserClick(c);
   if (c.cls == WindowClass::kEdit || c.cls == WindowClass::kComboBox) {
-    std::fputs("text: ", o_.out);
+    std::fputs(Own(resources::OwnText::kTextPrompt).c_str(), o_.out);
     std::string text;
-    if (ReadLine(&text) != Input::kLine) return false;
+    // Ctrl-C or the end of input types nothing: the page is shown again.
+    if (ReadLine(&text) != Input::kLine) return true;
     return type(text);
   }
   if (c.wnd) c.wnd->SetFocus();  // a list: the keys go to it next
@@ -327,7 +513,8 @@ bool ConsoleBackend::Command(fw::CDialog& dialog, const std::string& raw) {
 std::string ConsoleBackend::ProgressLine(fw::CDialog& dialog, int columns, int* percent) {
   // The bar gives up width to the texts in a narrow terminal.
   const int bar = columns > 0 ? std::clamp((columns - 1) / 3, 10, 25) : 25;
-  std::string line;
+  std::string gauge;
+  std::string texts;
   *percent = -1;
   for (WindowState* c : dialog.state()->children) {
     if (c->cls == WindowClass::kProgress) {
@@ -335,19 +522,23 @@ std::string ConsoleBackend::ProgressLine(fw::CDialog& dialog, int columns, int* 
       const int pct = std::clamp((c->pos - c->range_lo) * 100 / span, 0, 100);
       *percent = pct;
       const int filled = pct * bar / 100;
-      line += "[" + std::string(static_cast<std::size_t>(filled), '#') +
-              std::string(static_cast<std::size_t>(bar - filled), '.') + "] " +
-              std::to_string(pct) + "% ";
+      gauge += "[" + std::string(static_cast<std::size_t>(filled), '#') +
+               std::string(static_cast<std::size_t>(bar - filled), '.') + "] " +
+               std::to_string(pct) + "% ";
     } else if (c->cls == WindowClass::kStatic && !c->text.empty()) {
-      line += Term(c->text) + " ";
+      texts += (texts.empty() ? "" : " ") + Term(c->text);
     }
   }
   // The last column stays free: a line that fills it wraps in some terminals.
-  return FitColumns(line, columns > 0 ? static_cast<std::size_t>(columns - 1) : 100);
+  // What does not fit leaves out the middle of the texts, so the end of a
+  // file's name shows.
+  const std::size_t width = columns > 0 ? static_cast<std::size_t>(columns - 1) : 100;
+  const std::size_t room = width - std::min(width, Width(gauge));
+  return FitColumns(gauge + ElideMiddle(texts, room, o_.terminal_utf8), width, o_.terminal_utf8);
 }
 
 bool ConsoleBackend::AbortAsked(Terminal::KeyMode& keys, std::string* why) {
-  if (Interrupts::Raised()) {
+  if (Interrupts::Take()) {
     *why = "interrupted";
     return true;
   }
@@ -377,7 +568,7 @@ void ConsoleBackend::RunTimers(fw::CDialog& dialog) {
   WindowState* abort = FindChild(*dialog.state(), IDCANCEL);
   std::string head = "\n== " + Term(dialog.state()->text) + " ==\n";
   if (abort && abort->visible) {
-    head += "  [a] " + Term(abort->text) + " (a or Esc)\n";
+    head += "  [a] " + Term(abort->text) + " " + Own(resources::OwnText::kAbortKeys) + "\n";
   }
   std::fputs(head.c_str(), o_.out);
   std::fflush(o_.out);
@@ -436,7 +627,11 @@ void ConsoleBackend::RunInteractive(fw::CDialog& dialog) {
       first = false;
     }
     if (show) std::fputs(RenderPage(dialog).c_str(), o_.out);
-    std::fputs(kPrompt, o_.out);
+    // The prompt fits a narrow terminal on its line.
+    std::fputs(
+        Own(Columns() < 50 ? resources::OwnText::kPagePromptShort : resources::OwnText::kPagePrompt)
+            .c_str(),
+        o_.out);
     std::string line;
     if (const Input got = ReadLine(&line); got != Input::kLine) {
       // No more input, or Ctrl-C: give up the page, so a piped run never
@@ -449,7 +644,7 @@ void ConsoleBackend::RunInteractive(fw::CDialog& dialog) {
     }
     Log("typed: " + line);
     show = Command(dialog, line);
-    if (!show) std::fputs("not understood; try again\n", o_.out);
+    if (!show) std::fputs((Own(resources::OwnText::kNotUnderstood) + "\n").c_str(), o_.out);
   }
 }
 
@@ -493,17 +688,21 @@ int ConsoleBackend::MessageBox(const fw::MessageBoxRequest& request) {
     Log(head + " -> " + fw::MessageBoxRequest::AnswerName(answer));
     return answer;
   }
-  std::string box = "\n-- " + Term(request.caption) + (icon ? std::string(" [") + icon + "]" : "") +
-                    " --\n" + Term(request.text) + "\n";
+  const std::optional<resources::OwnText> icon_word = IconWord(request.icon());
+  std::string box = "\n-- " + Term(request.caption) +
+                    (icon_word ? " [" + Own(*icon_word) + "]" : std::string()) + " --\n" +
+                    Term(request.text) + "\n";
   const std::vector<Button> buttons = ButtonsOf(request);
+  std::vector<std::string> words;
   for (std::size_t i = 0; i < buttons.size(); ++i) {
-    box += "  [" + std::to_string(i + 1) + "] " + buttons[i].label +
+    words.push_back(Own(buttons[i].word));
+    box += "  [" + std::to_string(i + 1) + "] " + words.back() +
            (buttons[i].answer == request.DefaultAnswer() ? " (Enter)" : "");
   }
   std::fputs((box + "\n").c_str(), o_.out);
   terminal_.DropPendingInput();
   for (;;) {
-    std::fputs("answer (number, first letter or Enter): ", o_.out);
+    std::fputs(Own(resources::OwnText::kBoxPrompt).c_str(), o_.out);
     std::string typed;
     if (const Input got = ReadLine(&typed); got != Input::kLine) {
       std::fputs("\n", o_.out);
@@ -514,10 +713,14 @@ int ConsoleBackend::MessageBox(const fw::MessageBoxRequest& request) {
     const std::string line(base::TrimBlanks(typed));
     int answer = 0;
     if (line.empty()) answer = request.DefaultAnswer();
+    // A button's number, or the first letter of its word (or of its English
+    // word, which scripts typed for any language may use).
+    const auto key = [](std::string_view word) {
+      return word.empty() ? 0 : std::tolower(static_cast<unsigned char>(word[0]));
+    };
     for (std::size_t i = 0; i < buttons.size() && !answer; ++i) {
-      const std::string label = buttons[i].label;
-      if (line == std::to_string(i + 1) || std::tolower(static_cast<unsigned char>(line[0])) ==
-                                               std::tolower(static_cast<unsigned char>(label[0]))) {
+      if (line == std::to_string(i + 1) ||
+          (!line.empty() && (key(line) == key(words[i]) || key(line) == buttons[i].english_key))) {
         answer = buttons[i].answer;
       }
     }
@@ -525,7 +728,7 @@ int ConsoleBackend::MessageBox(const fw::MessageBoxRequest& request) {
       Log(head + " -> " + fw::MessageBoxRequest::AnswerName(answer));
       return answer;
     }
-    std::fputs("not one of the buttons\n", o_.out);
+    std::fputs((Own(resources::OwnText::kNotAButton) + "\n").c_str(), o_.out);
   }
 }
 

@@ -6,12 +6,15 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "base/action_log.h"
 #include "framework/dialog.h"
 #include "framework/ui_backend.h"
 #include "framework/unattended_policy.h"
+#include "resources/own_texts.h"
 #include "ui/console/terminal.h"
 
 namespace cdsetup::ui::console {
@@ -29,8 +32,15 @@ struct ConsoleOptions {
   /// The same for names of the system (paths, folders), in its own code page.
   std::function<std::string(std::string_view)> name_to_terminal;
   std::function<std::string(std::string_view)> name_from_terminal;
+  /// The program's own texts (UTF-8) to the texts' code page; null: as
+  /// they are.
+  std::function<std::string(std::string_view)> from_utf8;
+  /// The terminal shows UTF-8, where a character may take several bytes;
+  /// false: a single-byte code page.
+  bool terminal_utf8 = true;
   fw::UnattendedPolicy* policy = nullptr;  // null: ask the person
-  /// Rows of a long text shown at once before "more".
+  /// Rows of a long text or list shown at once before "more", when the
+  /// output is no terminal whose height we can ask.
   int page_lines = 20;
 };
 
@@ -41,6 +51,8 @@ class ConsoleBackend : public fw::UiBackend {
 
   void RunModalLoop(fw::CDialog& dialog) override;
   int MessageBox(const fw::MessageBoxRequest& request) override;
+  void SetLanguage(unsigned language_id) override { language_ = language_id; }
+  void WindowDestroyed(fw::WindowState& window) override { scroll_.erase(&window); }
 
   /// The page as printed: exposed for the tests and for the log.
   std::string RenderPage(fw::CDialog& dialog);
@@ -65,11 +77,30 @@ class ConsoleBackend : public fw::UiBackend {
   std::string FromTermFor(const fw::WindowState& control, std::string_view typed) const;
   /// A list's row as the terminal shows it.
   std::string RowText(fw::WindowState& list, int row, int* indent);
+  /// One of our own texts in the pages' language, as the terminal shows it.
+  std::string Own(resources::OwnText text) const;
+  /// Characters `text` (as the terminal shows it) takes on the terminal.
+  std::size_t Width(std::string_view text) const;
+  /// Columns the output has; 80 when it is no terminal.
+  int Columns() const;
+  /// Shows the next rows of each long text and list of the page, or their
+  /// first ones again once the last are shown.
+  void ShowMore(fw::WindowState& dialog);
   enum class Input { kLine, kEnded, kInterrupted };
   Input ReadLine(std::string* line);
 
+  /// Where a long text or list of the page is scrolled to.
+  struct Scroll {
+    std::size_t top = 0;   // the first row shown
+    std::size_t rows = 0;  // how many were shown at the last printing
+    std::size_t size = 0;  // of how many
+    int selection = -2;    // a list's selected row when printed last
+  };
+
   ConsoleOptions o_;
   Terminal terminal_;
+  unsigned language_ = 0;
+  std::map<const fw::WindowState*, Scroll> scroll_;
   std::string last_progress_;
   int last_percent_ = -1;
 };

@@ -1,4 +1,5 @@
 // The terminal on a POSIX system: termios, the window size and signals.
+#include <poll.h>
 #include <stdio_ext.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -12,8 +13,8 @@ namespace cdsetup::ui::console {
 namespace system {
 
 namespace {
-void OnSignal(int) {
-  Interrupted();
+void OnSignal(int signal) {
+  Interrupted(signal != SIGINT);
 }
 }  // namespace
 
@@ -24,6 +25,11 @@ bool IsTerminal(std::FILE* stream) {
 int Columns(std::FILE* out) {
   winsize size{};
   return ::ioctl(::fileno(out), TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
+
+int Rows(std::FILE* out) {
+  winsize size{};
+  return ::ioctl(::fileno(out), TIOCGWINSZ, &size) == 0 ? size.ws_row : 0;
 }
 
 void DropPendingInput(std::FILE* in) {
@@ -70,6 +76,19 @@ int Terminal::KeyMode::ReadKey() {
   if (!saved_) return -1;
   unsigned char key = 0;
   return ::read(::fileno(terminal_.in()), &key, 1) == 1 ? key : -1;
+}
+
+}  // namespace cdsetup::ui::console
+
+namespace cdsetup::ui::console {
+
+int Terminal::KeyMode::WaitKey(int timeout_ms) {
+  if (!saved_) return -1;
+  pollfd p{::fileno(terminal_.in()), POLLIN, 0};
+  // An interrupt ends the wait (the handlers do not restart calls).
+  if (Interrupts::Waiting() || ::poll(&p, 1, timeout_ms) <= 0) return -1;
+  unsigned char key = 0;
+  return ::read(p.fd, &key, 1) == 1 ? key : -1;
 }
 
 }  // namespace cdsetup::ui::console

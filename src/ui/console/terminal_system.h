@@ -8,14 +8,17 @@
 namespace cdsetup::ui::console::system {
 
 bool IsTerminal(std::FILE* stream);
-/// Columns of the terminal `out` shows; 0 when the system cannot tell.
+/// Columns and rows of the terminal `out` shows; 0 when the system cannot tell.
 int Columns(std::FILE* out);
+int Rows(std::FILE* out);
 /// Discards the keys typed at the terminal `in` but not yet read.
 void DropPendingInput(std::FILE* in);
 /// Has Ctrl-C and termination requests call Interrupted instead of ending
 /// the process.
 void CatchInterrupts();
-/// Sets the flag Interrupts::Raised reads; safe in a signal handler.
-void Interrupted();
+/// Notes an interrupt (Ctrl-C) or, with `ends_run`, a request to end the
+/// program (a kill, the console closed) for Interrupts::Take; safe in a
+/// signal handler.
+void Interrupted(bool ends_run);
 
 }  // namespace cdsetup::ui::console::system

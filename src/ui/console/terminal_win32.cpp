@@ -14,7 +14,7 @@ namespace system {
 namespace {
 BOOL WINAPI OnConsoleControl(DWORD event) {
   if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
-    Interrupted();
+    Interrupted(event == CTRL_CLOSE_EVENT);
     return TRUE;
   }
   return FALSE;
@@ -35,6 +35,12 @@ int Columns(std::FILE* out) {
   return info.srWindow.Right - info.srWindow.Left + 1;
 }
 
+int Rows(std::FILE* out) {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(HandleOf(out), &info)) return 0;
+  return info.srWindow.Bottom - info.srWindow.Top + 1;
+}
+
 void DropPendingInput(std::FILE* in) {
   FlushConsoleInputBuffer(HandleOf(in));
 }
@@ -53,6 +59,16 @@ Terminal::KeyMode::KeyMode(const Terminal& terminal) : terminal_(terminal) {
 
 Terminal::KeyMode::~KeyMode() {
   if (saved_) terminal_.DropPendingInput();
+}
+
+int Terminal::KeyMode::WaitKey(int timeout_ms) {
+  if (!saved_) return -1;
+  // The console has no wait for a key that an interrupt ends: it is asked.
+  for (int waited = 0; !_kbhit(); waited += 10) {
+    if (Interrupts::Waiting() || (timeout_ms >= 0 && waited >= timeout_ms)) return -1;
+    Sleep(10);
+  }
+  return _getch();
 }
 
 int Terminal::KeyMode::ReadKey() {

@@ -330,11 +330,13 @@ bool DialogWindow::HandleKey(QKeyEvent& event, fw::WindowState* control) {
   auto* dialog = dynamic_cast<fw::CDialog*>(state_.wnd);
   if (!dialog) return false;
   fw::UINT key = 0;
+  bool shift = false;
   switch (event.key()) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-      // The core moves forward only, as the directory list does with Shift.
+      // Qt reports Shift+Tab as Backtab; the core hears Tab with Shift.
       key = fw::VK_TAB;
+      shift = event.key() == Qt::Key_Backtab || (event.modifiers() & Qt::ShiftModifier);
       break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -380,7 +382,7 @@ bool DialogWindow::HandleKey(QKeyEvent& event, fw::WindowState* control) {
     default:
       return false;
   }
-  fw::UserKey(*dialog, key);
+  fw::UserKey(*dialog, key, shift);
   backend_.AfterInput();
   return true;
 }

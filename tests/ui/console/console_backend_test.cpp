@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "framework/data_exchange.h"
 #include "framework/input.h"
 #include "framework/window_manager.h"
+#include "platform/prefix/code_page.h"
 #include "support/memory_log.h"
 #include "support/pseudo_terminal.h"
 
@@ -97,19 +99,52 @@ class WorkPage : public CDialog {
   std::function<void(int)> on_tick;
 };
 
+// A licence of long lines and a list of many rows, longer than a terminal.
+constexpr r::ControlTemplate kLongControls[] = {
+    {1, r::ControlKind::kPushButton, "OK", 10, 200, 50, 14, r::kDefault | r::kTabStop},
+    {30, r::ControlKind::kEdit, "", 10, 10, 300, 180,
+     r::kBorder | r::kMultiLine | r::kReadOnly | r::kVScroll},
+    {40, r::ControlKind::kListBox, "", 10, 10, 300, 180, r::kBorder | r::kVScroll | r::kTabStop},
+};
+constexpr r::DialogTemplate kLong{903, "Licencja",      0, 0,           320,
+                                  220, "MS Sans Serif", 8, r::kCaption, kLongControls};
+
+class LongPage : public CDialog {
+ public:
+  LongPage(fw::WindowManager& windows, bool list) : CDialog(903, windows), list_(list) {}
+  bool OnInitDialog() override {
+    CDialog::OnInitDialog();
+    GetDlgItem(list_ ? 30 : 40)->ShowWindow(fw::SW_HIDE);
+    if (list_) {
+      auto* rows = static_cast<fw::CListBox*>(GetDlgItem(40));
+      for (int i = 0; i < 131; ++i) rows->AddString("Folder " + std::to_string(i));
+    } else {
+      std::string text;
+      for (int line = 0; line < 300; ++line) {
+        // Longer than any terminal here is wide.
+        for (int word = 0; word < 30; ++word) {
+          text += (word ? " w" : "w") + std::to_string(line * 30 + word);
+        }
+        text += "\r\n";
+      }
+      GetDlgItem(30)->SetWindowText(text);
+    }
+    return true;
+  }
+
+ private:
+  bool list_;
+};
+
 class ConsoleTest : public ::testing::Test {
  protected:
   ConsoleTest() {
     windows_.SetTemplateSource([](int id) -> const r::DialogTemplate* {
-      return id == 901 ? &kPage : id == 902 ? &kWork : nullptr;
+      return id == 901 ? &kPage : id == 902 ? &kWork : id == 903 ? &kLong : nullptr;
     });
     // Templates are UTF-8, the windows hold code page 1250.
-    windows_.SetResourceTextDecoder([](std::string_view s) {
-      std::string out(s);
-      for (std::size_t at; (at = out.find("\xC3\xB3")) != std::string::npos;)
-        out.replace(at, 2, "\xF3");
-      return out;
-    });
+    windows_.SetResourceTextDecoder(
+        [this](std::string_view utf8) { return cp1250_.FromUtf8(utf8); });
   }
 
   // The backend on the program's side of `terminal`, as main sets it up.
@@ -118,7 +153,8 @@ class ConsoleTest : public ::testing::Test {
     o.in = terminal.in();
     o.out = terminal.out();
     o.log = &log_;
-    o.to_terminal = Cp1250ToUtf8;
+    o.to_terminal = [this](std::string_view ansi) { return cp1250_.ToUtf8(ansi); };
+    o.from_utf8 = [this](std::string_view utf8) { return cp1250_.FromUtf8(utf8); };
     return o;
   }
 
@@ -127,22 +163,6 @@ class ConsoleTest : public ::testing::Test {
     terminal.Type(keys);
     pollfd p{::fileno(terminal.in()), POLLIN, 0};
     ::poll(&p, 1, 2000);
-  }
-
-  static std::string Cp1250ToUtf8(std::string_view ansi) {
-    std::string t;
-    for (char c : ansi) {
-      if (c == '\xF3') {
-        t += "\xC3\xB3";
-      } else if (c == '\xE6') {
-        t += "\xC4\x87";
-      } else if (c == '\xB3') {
-        t += "\xC5\x82";
-      } else {
-        t += c;
-      }
-    }
-    return t;
   }
 
   bool Logged(std::string_view line) const {
@@ -168,11 +188,13 @@ class ConsoleTest : public ::testing::Test {
     o.in = in;
     o.out = out;
     o.log = &log_;
-    // The terminal speaks UTF-8: "ó", "ć" and "ł" of code page 1250.
-    o.to_terminal = Cp1250ToUtf8;
+    // The terminal speaks UTF-8; the pages' texts are in code page 1250.
+    o.to_terminal = [this](std::string_view ansi) { return cp1250_.ToUtf8(ansi); };
+    o.from_utf8 = [this](std::string_view utf8) { return cp1250_.FromUtf8(utf8); };
     o.policy = policy;
     ConsoleBackend backend(o);
     windows_.SetBackend(&backend);
+    windows_.SetLanguage(language_);
     result = page.DoModal();
     std::fclose(in);
     std::fclose(out);
@@ -187,6 +209,8 @@ class ConsoleTest : public ::testing::Test {
   const std::vector<std::string>& log() const { return log_.lines(); }
   testing::MemoryLog log_;
   int result = 0;
+  unsigned language_ = 0;  // of the pages' texts, for our own
+  platform::CodePage cp1250_{1250};
 };
 
 TEST_F(ConsoleTest, APersonWalksThePageAndAMessageBox) {
@@ -229,7 +253,7 @@ TEST_F(ConsoleTest, BlanksAreIgnoredHelpIsOfferedAndAnOverlongTextIsRefusedWithI
   EXPECT_EQ(result, fw::IDOK) << out;
   EXPECT_EQ(page.path, "C:\\Gry");
   EXPECT_NE(out.find("? for help"), std::string::npos) << out;
-  EXPECT_NE(out.find("press the button marked (Enter)"), std::string::npos) << out;
+  EXPECT_NE(out.find("press the (Enter) button"), std::string::npos) << out;
   EXPECT_NE(out.find("Please enter no more than 12 characters."), std::string::npos) << out;
   EXPECT_EQ(out.find("not understood"), std::string::npos) << out;
   EXPECT_EQ(out.find("[C:\\Gry\\Demo12]"), std::string::npos) << out;
@@ -302,11 +326,12 @@ TEST_F(ConsoleTest, TheAbortKeyEscapeAndAnInterruptPressTheAbortButton) {
     EXPECT_TRUE(terminal.WaitFor("== Kopiowanie plik\xC3\xB3w ==\r\n  [a] Przerwij (a or Esc)"))
         << terminal.Output();
     if (!c.keys) {
-      // Once interrupted, a question is answered as its close box would.
+      // The interrupt pressed the abort button and nothing else: the next
+      // question waits for its answer.
+      terminal.Answer("answer (", "1\n");
       EXPECT_EQ(
           fw::AfxMessageBox(windows_, "Dalej?", fw::MB_YESNO, resources::IDP_RUN_EXTRA_PROGRAM),
-          fw::IDNO);
-      Interrupts::Reset();
+          fw::IDYES);
     }
   }
 }
@@ -342,9 +367,154 @@ TEST_F(ConsoleTest, ProgressRewritesOneLineThatFitsTheTerminalAndFollowsItsWidth
       widest = std::max(widest, chars);
     }
     EXPECT_GT(redraws, 10u);
+    // However narrow, each line ends with the end of the file's name.
+    std::size_t names = 0;
+    for (std::size_t at = progress.find(".dat"); at != std::string::npos;
+         at = progress.find(".dat", at + 1)) {
+      ++names;
+    }
+    EXPECT_EQ(names, redraws) << progress;
     // After the window grew, the line did too.
     EXPECT_EQ(widest, static_cast<std::size_t>(wider - 1));
   }
+}
+
+TEST_F(ConsoleTest, OurOwnWordsAreInThePagesLanguageAndItsLettersAnswerTheBoxes) {
+  struct Case {
+    unsigned language;
+    const char* input;  // "x" is not understood; "3" asks; then the box's answer
+    std::vector<const char*> shown;
+    std::vector<const char*> absent;
+  };
+  const Case cases[] = {
+      {0x0415,
+       "x\n?\n3\nt\n4 C:\\Gry\\Demo12\n\n1\n",
+       {"Wpisz numer i naci\xC5\x9Bnij Enter (? to pomoc): ",
+        "nie rozumiem; spr\xC3\xB3"
+        "buj jeszcze raz",
+        "wpisz \"tekst\" w pole 3", "-- Pytanie [pytanie] --", "[1] Tak (Enter)  [2] Nie",
+        "odpowied\xC5\xBA (",
+        "Liczba znak\xC3\xB3w nie mo\xC5\xBC"
+        "e przekroczy\xC4\x87 12.",
+        "[ostrze\xC5\xBC"
+        "enie]"},
+       {"Type", "not understood", "Yes", "answer", "question", "help", "Please", "warning"}},
+      // A language we have no words of gets the English ones; "y" answers.
+      {0x0407,
+       "x\n?\n3\ny\n4 C:\\Gry\\Demo12\n\n1\n",
+       {"Type a number and press Enter (? for help): ", "not understood; try again",
+        "type \"text\" into field 3", "-- Pytanie [question] --", "[1] Yes (Enter)  [2] No",
+        "answer (", "Please enter no more than 12 characters.", "[warning]"},
+       {"Wpisz", "Tak"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language);
+    language_ = c.language;
+    Page page(windows_);
+    const std::string out = RunPiped(page, c.input);
+    EXPECT_EQ(result, fw::IDOK) << out;
+    EXPECT_EQ(page.answer, fw::IDYES) << out;
+    for (const char* text : c.shown) EXPECT_NE(out.find(text), std::string::npos) << text << out;
+    for (const char* text : c.absent) EXPECT_EQ(out.find(text), std::string::npos) << text << out;
+  }
+}
+
+TEST_F(ConsoleTest, TheTabAndEscapeKeysMoveTheFocusAndLeaveThePage) {
+  Page page(windows_);
+  // Typed as keys, not words: each used to press the (Enter) button.
+  const std::string out = RunPiped(page, "\t\n \t \n\x1b\n");
+  EXPECT_EQ(result, fw::IDCANCEL) << out;
+  EXPECT_EQ(page.answer, 0) << out;  // "Ask" got the focus, and was not pressed
+  EXPECT_NE(out.find("[2] Powr\xC3\xB3t (Enter) <"), std::string::npos) << out;
+  EXPECT_NE(out.find("[3] Ask (Enter) <"), std::string::npos) << out;
+  EXPECT_EQ(out.find("not understood"), std::string::npos) << out;
+}
+
+// The lines of the first page printed after `from` in `out`, up to its prompt.
+std::vector<std::string> PageLines(const std::string& out, std::size_t from) {
+  std::vector<std::string> lines;
+  const std::size_t end = out.find("for help): ", from);
+  for (std::size_t at = from; at < end;) {
+    const std::size_t next = std::min(out.find("\r\n", at), end);
+    lines.push_back(out.substr(at, next - at));
+    at = next + 2;
+  }
+  return lines;
+}
+
+TEST_F(ConsoleTest, LongTextsAndListsFitTheTerminalAndPageByItsRows) {
+  for (const bool list : {false, true}) {
+    for (const int columns : {80, 40}) {
+      SCOPED_TRACE(std::string(list ? "list at " : "licence at ") + std::to_string(columns));
+      testing::PseudoTerminal terminal(columns, 24);
+      ConsoleBackend backend(AtTerminal(terminal));
+      windows_.SetBackend(&backend);
+      terminal.Answer("for help): ", "more\n");
+      terminal.Answer("for help): ", list ? "2.120\n" : "more\n");
+      terminal.Answer("for help): ", "1\n");
+      LongPage page(windows_, list);
+      ASSERT_EQ(page.DoModal(), fw::IDOK);
+      const std::string out = terminal.Output();
+      std::vector<std::vector<std::string>> pages;
+      for (std::size_t at = out.find("== Licencja =="); at != std::string::npos;
+           at = out.find("== Licencja ==", at + 1)) {
+        pages.push_back(PageLines(out, at));
+      }
+      ASSERT_EQ(pages.size(), 3u) << out;
+      std::vector<std::string> firsts;  // the first row of the text or list each time
+      for (const std::vector<std::string>& lines : pages) {
+        // A blank line, the caption, the rows and the prompt fit the screen:
+        // nothing scrolls away, and no row is left unused.
+        EXPECT_EQ(lines.size() + 1, 24u) << out;
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_NE(lines[lines.size() - 2].find("[1] OK"), std::string::npos) << out;
+        std::size_t text_column = std::string::npos;
+        bool first = true;
+        for (const std::string& line : lines) {
+          EXPECT_LT(line.size(), static_cast<std::size_t>(columns)) << line;
+          const std::size_t folder = line.find("Folder ");
+          const bool row = list ? folder != std::string::npos : line.rfind("  | ", 0) == 0;
+          if (!row) continue;
+          if (first) {
+            first = false;
+            text_column = folder;
+            firsts.push_back(line);
+          }
+          if (list) {
+            // The rows' texts line up whatever their numbers' widths.
+            EXPECT_EQ(folder, text_column) << line;
+          } else {
+            // Broken between words, inside the frame.
+            std::istringstream words(line.substr(4));
+            for (std::string word; words >> word;) EXPECT_EQ(word[0], 'w') << line;
+          }
+        }
+      }
+      ASSERT_EQ(firsts.size(), 3u) << out;
+      EXPECT_NE(firsts[0], firsts[1]);  // "more" went on
+      if (list) {
+        // The row picked came into view.
+        EXPECT_NE(out.find("> 2.120  Folder 120"), std::string::npos) << out;
+      } else {
+        EXPECT_NE(firsts[1], firsts[2]);
+        EXPECT_NE(out.find("more lines: type \"more\""), std::string::npos) << out;
+      }
+    }
+  }
+}
+
+TEST_F(ConsoleTest, ATextTooLongIsGivenBackToBeShortened) {
+  testing::PseudoTerminal terminal(80);
+  ConsoleBackend backend(AtTerminal(terminal));
+  windows_.SetBackend(&backend);
+  terminal.Answer("for help): ", "4 C:\\Gry\\Demo12\n");
+  terminal.Answer("answer (", "\n");  // the warning: 13 characters, 12 taken
+  // Home, Delete twice; End, Backspace: 10 characters left.
+  terminal.Answer("text: C:\\Gry\\Demo12", "\x1b[H\x1b[3~\x1b[3~\x1b[F\x7f\r");
+  terminal.Answer("for help): ", "1\n");
+  Page page(windows_);
+  EXPECT_EQ(page.DoModal(), fw::IDOK) << terminal.Output();
+  EXPECT_EQ(page.path, "\\Gry\\Demo1") << terminal.Output();
 }
 
 class TypingPolicy : public fw::UnattendedPolicy {

@@ -281,6 +281,13 @@ TEST_F(QtInstall, TheKeyboardAloneInstallsTheFullVersionIntoAFolderItBrowsedTo) 
   driver_->Dialog(resources::IDD_INSTALL_TYPE, [&](QWidget& w) {
     // Tab lands on the checked button; Down moves on to "Full" and checks it.
     ASSERT_TRUE(TabTo(w, resources::IDC_TYPE_STD));
+    // Shift+Tab (Backtab, as X sends it) goes back the way Tab came; of the
+    // page's three stops, forward again would be the third.
+    Press(w, Qt::Key_Tab);
+    ASSERT_NE(StateOf(w).focus->id, resources::IDC_TYPE_STD);
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : &w, Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_EQ(StateOf(w).focus->id, resources::IDC_TYPE_STD);
     Press(w, Qt::Key_Down);
     EXPECT_TRUE(Control<QRadioButton>(w, resources::IDC_TYPE_MAX)->isChecked());
     EXPECT_TRUE(Control<QRadioButton>(w, resources::IDC_TYPE_MAX)->hasFocus());
