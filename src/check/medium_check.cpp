@@ -11,6 +11,7 @@
 #include "check/shortcut_check.h"
 #include "check/target_paths.h"
 #include "check/text_check.h"
+#include "check/text_fit.h"
 #include "check/unread_keys.h"
 
 namespace cdsetup::check {
@@ -74,6 +75,7 @@ base::Result<Report> CheckMedium(platform::Platform& platform, const CheckOption
   }
   for (const LanguageSection& language : medium.languages) {
     CheckTexts(medium, language);
+    CheckTextsFit(medium, language);
     CheckPageFiles(medium, language);
     CheckPrograms(medium, language);
   }

@@ -186,6 +186,41 @@ TEST_F(ScriptFaults, LanguagesAndTheirTexts) {
   });
 }
 
+TEST_F(ScriptFaults, TextsWiderThanTheirControls) {
+  // Realistic longer Polish texts, each cut on a page as it stood; the
+  // demo's own fit (the clean demo above), "Dysk" to the last pixel.
+  const std::string clipped = ": it will be clipped";
+  RunCases(
+      {{"clipped",
+        {{"IDS_AKCEPT_UMOWE=Akceptuj\xEA umow\xEA",
+          "IDS_AKCEPT_UMOWE=Akceptuj\xEA warunki umowy licencyjnej"},
+         {"IDS_WERSJA_MAX=Wersja pe\xB3na", "IDS_WERSJA_MAX=Wersja pe\xB3na (z dodatkami)"},
+         {"IDS_DYSK=Dysk",
+          "IDS_DYSK=Nap\xEA"
+          "d"},
+         {"IDS_KOPIOWANIE_PLIKOW=Kopiowanie plik\xF3w",
+          "IDS_KOPIOWANIE_PLIKOW=Kopiowanie plik\xF3w gry Demo \xAF\xF3\xB3w \x8Cwiat\xB3\x61 na "
+          "dysk twardy"}},
+        {{"IDS_AKCEPT_UMOWE=",
+          "[Polski] IDS_AKCEPT_UMOWE=Akceptuj\xEA warunki umowy licencyjnej: 180 pixels "
+          "wide, but the licence page's accept button shows 105" +
+              clipped},
+         {"IDS_WERSJA_MAX=",
+          "[Polski] IDS_WERSJA_MAX=Wersja pe\xB3na (z dodatkami): 133 "
+          "pixels wide, but the full install choice shows 119" +
+              clipped},
+         {"IDS_DYSK=Nap",
+          "[Polski] IDS_DYSK=Nap\xEA"
+          "d: 32 pixels wide, but the target "
+          "page's drive label shows 26" +
+              clipped},
+         {"IDS_KOPIOWANIE_PLIKOW=Kopiowanie plik\xF3w gry",
+          "[Polski] IDS_KOPIOWANIE_PLIKOW=Kopiowanie plik\xF3w gry Demo \xAF\xF3\xB3w "
+          "\x8Cwiat\xB3\x61 na dysk twardy: 308 pixels wide, but the copy page's caption "
+          "shows 268" +
+              clipped}}}});
+}
+
 TEST_F(ScriptFaults, ACodePageGivenForEveryText) {
   EditScript("IDS_WYJSCIE=Exit", "IDS_WYJSCIE=\x8Fxit");
   EXPECT_EQ(Problems().size(), 1u);

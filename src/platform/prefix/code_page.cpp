@@ -118,6 +118,8 @@ const char* IconvName(int cp) {
       return "CP1257";
     case 1258:
       return "CP1258";
+    case 65001:  // UTF-8, which Windows numbers as a code page too
+      return "UTF-8";
     default:
       return "CP1252";
   }

@@ -181,14 +181,14 @@ const WindowState* LabelOf(const WindowState& dialog, const WindowState& control
     return nullptr;
   }
   const fw::CRect& r = control.rect;
-  const int near = std::max(4, r.Height() / 2);
+  const int gap = std::max(4, r.Height() / 2);
   for (const WindowState* s : dialog.children) {
     if (s->cls != WindowClass::kStatic || !s->visible || s->text.empty()) continue;
     const fw::CRect& l = s->rect;
-    const bool left = l.right <= r.left + 2 && r.left - l.right <= 8 * near && l.top < r.bottom &&
+    const bool left = l.right <= r.left + 2 && r.left - l.right <= 8 * gap && l.top < r.bottom &&
                       l.bottom > r.top;
     const bool above =
-        l.bottom <= r.top + 2 && r.top - l.bottom <= near && l.left < r.right && l.right > r.left;
+        l.bottom <= r.top + 2 && r.top - l.bottom <= gap && l.left < r.right && l.right > r.left;
     if (left || above) return s;
   }
   return nullptr;
@@ -282,7 +282,7 @@ std::string ConsoleBackend::RenderPage(fw::CDialog& dialog) {
   // Enter goes to a focused list that takes every key (it opens the row).
   WindowState* focus = d.focus;
   const bool enter_to_list = focus && focus->cls == WindowClass::kListBox && focus->wnd &&
-                             (focus->wnd->OnGetDlgCode() & fw::DLGC_WANTALLKEYS);
+                             (focus->wnd->OnGetDlgCode() & DLGC_WANTALLKEYS);
   const int def = enter_to_list ? 0 : dialog.GetDefID();
   const std::size_t columns = static_cast<std::size_t>(std::max(20, Columns()));
 

@@ -11,6 +11,7 @@
 #include <QStyle>
 
 #include "app/session.h"
+#include "check/text_fit.h"
 #include "framework/input.h"
 #include "pages/language_dlg.h"
 #include "pages/target_dir_dlg.h"
@@ -264,6 +265,22 @@ TEST_F(QtPresentation, EveryLabelFitsItsRectangleInBothLanguagesAtScalesOneAndTw
       main.DoModal();
       EXPECT_EQ(driver_->steps_left(), 0u) << driver_->waiting_for();
       EXPECT_TRUE(misfits.empty()) << ::testing::PrintToString(misfits);
+    }
+  }
+}
+
+TEST_F(QtPresentation, TheCheckMeasuresTextsAsTheseWindowsDrawThem) {
+  // The check's widths are this font's, so what it calls clipped is.
+  for (const char* utf8 : {"Akceptuj\xC4\x99 warunki umowy licencyjnej", "Wersja pe\xC5\x82na",
+                           "Nap\xC4\x99"
+                           "d",
+                           "\xC5\xBB\xC3\xB3\xC5\x82w \xC5\x9Awiat\xC5\x82"
+                           "a",
+                           "Install the level editor? (Yes/No)", "WWW.iiii.MMM"}) {
+    SCOPED_TRACE(utf8);
+    for (const char* font : {"Arial", "MS Sans Serif"}) {
+      const int drawn = backend_->MeasureText({font, 8}, cp_.FromUtf8(utf8)).cx;
+      EXPECT_NEAR(check::TextWidth(utf8), drawn, 1) << font;  // kerning aside
     }
   }
 }

@@ -38,7 +38,9 @@ namespace cdsetup::app {
 namespace {
 
 // Points of the background picture, at 96 dpi, that the main dialog must show.
-constexpr std::pair<int, int> kPictureSamples[] = {{120, 90}, {300, 200}, {10, 220}, {340, 20}};
+// The last is the picture's bottom right pixel: the client area holds it all.
+constexpr std::pair<int, int> kPictureSamples[] = {
+    {120, 90}, {300, 200}, {10, 220}, {340, 20}, {349, 249}};
 
 // The names people read (the Start-menu folder, its links, the uninstall
 // entry's DisplayName) hold the script's letters in Unicode, whatever the
@@ -309,6 +311,7 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
     std::string caption, exit, yes, no;
     std::uint32_t picture_pixel = 0;
     std::vector<std::uint32_t> shown_pixels;
+    std::pair<int, int> client;
     bool max_checked = false, std_checked = true;
     int focus_alternations = 0;
     std::string field_after_enter, rows_before_enter;
@@ -320,6 +323,7 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
     // The background picture, as the dialog paints it: larger on a denser
     // screen, where the picture's pixel (x, y) lands at (x, y) * dpi / 96.
     const WindowPicture p = Win32Driver::PrintClient(w);
+    seen.client = {p.width, p.height};
     for (const auto& [x, y] : kPictureSamples) {
       const int sx = MulDiv(x, ScreenDpi(), 96), sy = MulDiv(y, ScreenDpi(), 96);
       seen.shown_pixels.push_back(p.width > sx && p.height > sy ? p.At(sx, sy) : 0xFF000000);
@@ -465,6 +469,8 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
   ASSERT_TRUE(picture.ok());
   const r::Image shown =
       r::Scale(*picture, CInstallDlg::kBackgroundWidth, CInstallDlg::kBackgroundHeight);
+  EXPECT_GE(seen.client.first, MulDiv(CInstallDlg::kBackgroundWidth, ScreenDpi(), 96));
+  EXPECT_GE(seen.client.second, MulDiv(CInstallDlg::kBackgroundHeight, ScreenDpi(), 96));
   ASSERT_EQ(seen.shown_pixels.size(), std::size(kPictureSamples));
   for (std::size_t i = 0; i < std::size(kPictureSamples); ++i) {
     const auto [x, y] = kPictureSamples[i];
