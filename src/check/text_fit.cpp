@@ -19,7 +19,7 @@ namespace r = resources;
 constexpr int kCaption = -2;  // the window's caption rather than a control
 constexpr int kOk = 1, kCancel = 2;
 constexpr int kUtf8 = 65001;
-constexpr int kLineHeight = 13;  // of the font at 8 points, and of a dialog unit row
+constexpr int kLineHeight = 12;  // a line of the font at 8 points, its ascent and descent rounded
 
 struct Placement {
   std::string_view key;
@@ -71,11 +71,10 @@ struct Units {
   int Height(int cy) const { return (cy * y + 4) / 8; }
 };
 
-// What Windows makes of a dialog unit in the template's font: MS Sans Serif
-// at 8 points has the well-known 6 by 13; others are measured as the dialog
-// manager does, by the average width of the 52 letters.
-Units UnitsOf(const r::DialogTemplate& t) {
-  if (t.font != "Arial") return {6, kLineHeight};
+// What the dialog manager makes of a dialog unit in the template's font,
+// measured in the stand-in as the Qt windows measure it: the average width
+// of the 52 letters, rounded its way, and a line's height.
+Units UnitsOf(const r::DialogTemplate&) {
   return {(TextWidth("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2,
           kLineHeight};
 }

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <algorithm>
+#include <cmath>
 
 #include "framework/controls.h"
 #include "framework/input.h"
@@ -122,6 +123,15 @@ QWidget* DialogWindow::MakeWidget(fw::WindowState& c) {
     case WindowClass::kStatic: {
       if (c.style & fw::kStyleBlackRect) {
         auto* rule = new QFrame(this);
+        // One dialog unit thin (two pixels at 96 dpi): a rule between parts
+        // of the page, drawn as the style's etched separator.
+        const int thin = static_cast<int>(std::lround(2 * backend_.Scale()));
+        const bool flat = c.rect.Height() <= thin;
+        if (flat || c.rect.Width() <= thin) {
+          rule->setFrameShape(flat ? QFrame::HLine : QFrame::VLine);
+          rule->setFrameShadow(QFrame::Sunken);
+          return rule;
+        }
         rule->setAutoFillBackground(true);
         QPalette pal = rule->palette();
         pal.setColor(QPalette::Window, Qt::black);
@@ -147,6 +157,12 @@ QWidget* DialogWindow::MakeWidget(fw::WindowState& c) {
         auto* box = new QPlainTextEdit(this);
         box->setLineWrapMode(QPlainTextEdit::NoWrap);
         box->setReadOnly((c.style & fw::kStyleReadOnly) != 0);
+        if (c.style & fw::kStyleReadOnly) {
+          // As Windows shows a read-only edit: on the window's grey, not white.
+          QPalette pal = box->palette();
+          pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+          box->setPalette(pal);
+        }
         box->setVerticalScrollBarPolicy((c.style & fw::kStyleVScroll) ? Qt::ScrollBarAlwaysOn
                                                                       : Qt::ScrollBarAsNeeded);
         box->setHorizontalScrollBarPolicy((c.style & fw::kStyleHScroll) ? Qt::ScrollBarAlwaysOn

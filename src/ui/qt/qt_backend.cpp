@@ -232,8 +232,17 @@ fw::CSize QtBackend::MeasureText(const fw::CFont& font, const std::string& text)
 }
 
 fw::CSize QtBackend::DialogBaseUnits() {
-  const double s = Scale();
-  return {static_cast<int>(std::lround(6 * s)), static_cast<int>(std::lround(13 * s))};
+  // As Windows' dialog manager measures the template's font: the average
+  // width of the 52 letters, rounded its way, and the height of a line
+  // with the ascent and descent each rounded, as its font engine does.
+  const QFont font = FontFor(fw::CFont{});
+  const QFontMetrics metrics(font);
+  const QFontMetricsF exact(font);
+  const int letters = metrics.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  return {
+      std::max(1, (letters / 26 + 1) / 2),
+      std::max(1, static_cast<int>(std::lround(exact.ascent()) + std::lround(exact.descent())))};
 }
 
 DialogWindow* QtBackend::FindWindow(const fw::WindowState& window) const {

@@ -58,7 +58,8 @@ class QtBackend : public fw::UiBackend, public WindowHost {
   void RunModalLoop(fw::CDialog& dialog) override;
   int MessageBox(const fw::MessageBoxRequest& request) override;
   fw::CSize MeasureText(const fw::CFont& font, const std::string& text) override;
-  /// The template fonts' 6 x 13 pixels at 96 dpi, times the screen's scale.
+  /// The dialog manager's base units of the stand-in for the templates' font,
+  /// measured as Windows measures a font: 6 x 12 pixels at 96 dpi.
   fw::CSize DialogBaseUnits() override;
   void WindowChanged(fw::WindowState& window) override;
   void WindowDestroyed(fw::WindowState& window) override;

@@ -157,10 +157,12 @@ fw::CRect DialogTemplateBuilder::ToUnits(const fw::CRect& px) const {
 
 std::vector<std::uint32_t> DialogTemplateBuilder::Build(const fw::WindowState& dialog) const {
   Writer w;
-  // The dialog's size rounds up: its client area holds what the core laid out.
+  // The fewest dialog units whose pixels, as the dialog manager rounds them
+  // (to the nearest), hold what the core laid out: a size that came from
+  // units goes back to the same units, not one more.
   const int bx = std::max(1, base_.cx), by = std::max(1, base_.cy);
-  const int cx = (dialog.rect.Width() * 4 + bx - 1) / bx;
-  const int cy = (dialog.rect.Height() * 8 + by - 1) / by;
+  const int cx = std::max(0, (dialog.rect.Width() * 4 - 2 + bx - 1) / bx);
+  const int cy = std::max(0, (dialog.rect.Height() * 8 - 4 + by - 1) / by);
   w.Word(1);       // dlgVer
   w.Word(0xFFFF);  // signature: the extended template
   w.Dword(0);      // helpID

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QRadioButton>
 #include <QStyle>
+#include <cstring>
 
 #include "app/session.h"
 #include "check/text_fit.h"
@@ -17,6 +18,7 @@
 #include "pages/target_dir_dlg.h"
 #include "qt_fixture.h"
 #include "resources/resource_ids.h"
+#include "support/page_client_sizes.h"
 #include "ui/qt/row_widgets.h"
 
 namespace cdsetup::app {
@@ -36,6 +38,10 @@ std::vector<std::string> Misfits(QWidget& window) {
   for (QWidget* w : window.findChildren<QWidget*>()) {
     if (w->isHidden() || w->window() != &window) continue;
     const QFontMetrics metrics(w->font());
+    // A line's height with its ascent and descent rounded, as the dialog
+    // units have it: what a one-line label is given.
+    const QFontMetricsF exact(w->font());
+    const int line = static_cast<int>(std::lround(exact.ascent()) + std::lround(exact.descent()));
     QString text;
     QRect room = w->rect();
     bool wrap = false;
@@ -53,12 +59,13 @@ std::vector<std::string> Misfits(QWidget& window) {
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
       text = group->title();
       room.adjust(8, 0, -8, 0);  // the frame's ends beside the title
-      room.setHeight(metrics.height());
+      room.setHeight(line);
     }
     if (text.isEmpty()) continue;
-    const QRect need =
+    QRect need =
         wrap ? metrics.boundingRect(QRect(0, 0, room.width(), 1 << 20), Qt::TextWordWrap, text)
-             : QRect(0, 0, metrics.horizontalAdvance(text), metrics.height());
+             : QRect(0, 0, metrics.horizontalAdvance(text), line);
+    need.setHeight(std::max(1, need.height() / std::max(1, metrics.lineSpacing())) * line);
     if (need.width() > room.width() || need.height() > room.height()) {
       out.push_back(w->objectName().toStdString() + " \"" + text.toStdString() + "\" needs " +
                     std::to_string(need.width()) + "x" + std::to_string(need.height()) + " in " +
@@ -71,8 +78,9 @@ std::vector<std::string> Misfits(QWidget& window) {
 TEST_F(QtPresentation, MainDialogClientAreaAndPicture) {
   CInstallDlg main(windows_, *platform_, Polish());
   driver_->Dialog(resources::IDD_MAIN, [&](QWidget& w) {
-    EXPECT_EQ(backend_->DialogBaseUnits(), (framework::CSize{6, 13}));
-    // 232 x 150 dialog units at 6 x 13 base units are 348 x 244 pixels: the
+    // The stand-in font's, measured as Windows measures a template's font.
+    EXPECT_EQ(backend_->DialogBaseUnits(), (framework::CSize{6, 12}));
+    // 232 x 150 dialog units at 6 x 12 base units are 348 x 225 pixels: the
     // client area grows to hold the whole 350 x 250 picture.
     EXPECT_EQ(w.size(), QSize(350, 250));
     const QImage image = w.grab().toImage();
@@ -206,6 +214,7 @@ TEST_F(QtPresentation, CloseBoxOnEveryPage) {
   EXPECT_EQ(main.outcome(), Outcome::kCancelled);
 }
 
+// Also: each page's client area is the Windows dialog's, within 2 pixels.
 TEST_F(QtPresentation, EveryLabelFitsItsRectangleInBothLanguagesAtScalesOneAndTwo) {
   for (double scale : {1.0, 2.0}) {
     ui::qt::QtOptions o;
@@ -219,7 +228,11 @@ TEST_F(QtPresentation, EveryLabelFitsItsRectangleInBothLanguagesAtScalesOneAndTw
       SCOPED_TRACE(std::string(language) + " at scale " + std::to_string(scale));
       driver_ = std::make_unique<testing::QtDriver>(*backend_);
       std::vector<std::string> misfits;
-      auto check = [&misfits](QWidget& w) {
+      auto check = [&misfits, scale](QWidget& w) {
+        if (scale == 1.0) {
+          const int id = w.objectName().mid(static_cast<int>(std::strlen("dialog-"))).toInt();
+          testing::ExpectPageClientSize(id, w.width(), w.height());
+        }
         for (std::string& m : Misfits(w))
           misfits.push_back(w.objectName().toStdString() + ": " + m);
         // A page of fixed size offers no maximise box.

@@ -30,6 +30,7 @@
 #include "script/localized_texts.h"
 #include "support/held_converter.h"
 #include "support/memory_log.h"
+#include "support/page_client_sizes.h"
 #include "support/win32_contract_env.h"
 #include "support/win32_driver.h"
 #include "ui/win32/win32_backend.h"
@@ -77,6 +78,14 @@ int ScreenDpi() {
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   return dpi;
+}
+
+// The page's client area is the one the Qt windows are held to as well; at
+// 96 dpi, where they are given.
+void Sized(HWND w, int dialog) {
+  RECT r{};
+  ASSERT_TRUE(GetClientRect(w, &r));
+  if (ScreenDpi() == 96) testing::ExpectPageClientSize(dialog, r.right, r.bottom);
 }
 
 namespace r = resources;
@@ -287,6 +296,7 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
   // has no section: the list opened and a row picked.
   pages::CLanguageDlg language(windows_, Texts(""));
   driver_.Dialog(r::IDD_LANGUAGE, [&](HWND w) {
+    Sized(w, r::IDD_LANGUAGE);
     HWND combo = GetDlgItem(w, r::IDC_LANGUAGE);
     SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
     Shot(w, "01-language", r::IDC_LANGUAGE);
@@ -318,6 +328,7 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
   } seen;
   // 1: Enter on the main dialog; a folder on a drive that is not there.
   driver_.Dialog(r::IDD_MAIN, [&](HWND w) {
+    Sized(w, r::IDD_MAIN);
     seen.caption = Win32Driver::Text(w);
     seen.exit = Win32Driver::Text(w, IDCANCEL);
     // The background picture, as the dialog paints it: larger on a denser
@@ -332,10 +343,12 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
     Win32Driver::Press(w, VK_RETURN);
   });
   driver_.Dialog(r::IDD_LICENCE, [&](HWND w) {
+    Sized(w, r::IDD_LICENCE);
     Shot(w, "03-licence");
     Win32Driver::Click(w, IDOK);
   });
   driver_.Dialog(r::IDD_INSTALL_TYPE, [&](HWND w) {
+    Sized(w, r::IDD_INSTALL_TYPE);
     Win32Driver::Click(w, r::IDC_TYPE_MAX);
     Win32Driver::Eventually([&] {
       return SendMessageA(GetDlgItem(w, r::IDC_TYPE_MAX), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -348,6 +361,7 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
     Win32Driver::Press(w, VK_RETURN);
   });
   driver_.Dialog(r::IDD_TARGET_DIR, [&](HWND w) {
+    Sized(w, r::IDD_TARGET_DIR);
     Win32Driver::Type(w, r::IDC_PATH, "Q:\\Gry");
     Win32Driver::Press(w, VK_RETURN);
   });
@@ -370,7 +384,10 @@ TEST_F(Win32Install, WholeInstallationThroughTheWindows) {
     Win32Driver::Type(w, r::IDC_PATH, "C:\\windows");
     Win32Driver::Click(w, IDOK);
   });
-  driver_.Dialog(r::IDD_COPY_PROGRESS, [&](HWND w) { Win32Driver::CloseBox(w); });
+  driver_.Dialog(r::IDD_COPY_PROGRESS, [&](HWND w) {
+    Sized(w, r::IDD_COPY_PROGRESS);
+    Win32Driver::CloseBox(w);
+  });
   driver_.Box([&](HWND box) {
     Shot(box, "08-box-copy-error");
     Win32Driver::Click(box, IDOK);
