@@ -83,11 +83,10 @@ Units UnitsOf(const r::DialogTemplate&) {
 int RoomFor(r::ControlKind kind, int width) {
   switch (kind) {
     case r::ControlKind::kPushButton:
-      return width - 6;  // the button's edges and its focus frame
-    case r::ControlKind::kRadioButton:
-      return width - 16;  // the circle and the gap after it
-    case r::ControlKind::kGroupBox:
-      return width - 16;  // the frame's corners either side of its label
+      return width - 6;                 // the button's edges and its focus frame
+    case r::ControlKind::kRadioButton:  // the circle and the gap after it
+    case r::ControlKind::kGroupBox:     // the frame's corners either side of its label
+      return width - 16;
     default:
       return width;
   }
