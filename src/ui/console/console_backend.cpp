@@ -46,31 +46,23 @@ std::vector<Button> ButtonsOf(const fw::MessageBoxRequest& r) {
   }
 }
 
-const char* IconName(fw::UINT icon) {
-  switch (icon) {
-    case MB_ICONSTOP:
-      return "error";
-    case MB_ICONQUESTION:
-      return "question";
-    case MB_ICONEXCLAMATION:
-      return "warning";
-    case MB_ICONINFORMATION:
-      return "information";
-    default:
-      return nullptr;
-  }
-}
+// A box's icon: its name in the log, and its word on the terminal.
+struct Icon {
+  const char* name;
+  resources::OwnText word;
+};
 
-std::optional<resources::OwnText> IconWord(fw::UINT icon) {
+std::optional<Icon> IconOf(fw::UINT icon) {
+  using resources::OwnText;
   switch (icon) {
     case MB_ICONSTOP:
-      return resources::OwnText::kIconError;
+      return Icon{"error", OwnText::kIconError};
     case MB_ICONQUESTION:
-      return resources::OwnText::kIconQuestion;
+      return Icon{"question", OwnText::kIconQuestion};
     case MB_ICONEXCLAMATION:
-      return resources::OwnText::kIconWarning;
+      return Icon{"warning", OwnText::kIconWarning};
     case MB_ICONINFORMATION:
-      return resources::OwnText::kIconInformation;
+      return Icon{"information", OwnText::kIconInformation};
     default:
       return std::nullopt;
   }
@@ -679,18 +671,17 @@ void ConsoleBackend::RunModalLoop(fw::CDialog& dialog) {
 }
 
 int ConsoleBackend::MessageBox(const fw::MessageBoxRequest& request) {
-  const char* icon = IconName(request.icon());
+  const std::optional<Icon> icon = IconOf(request.icon());
   const std::string head = "message " + std::string(resources::MessageName(request.id)) + " (" +
-                           std::string(icon ? icon : "plain") + ") " + request.caption + ": " +
-                           request.text;
+                           std::string(icon ? icon->name : "plain") + ") " + request.caption +
+                           ": " + request.text;
   if (o_.policy) {
     int answer = o_.policy->AnswerMessageBox(request);
     Log(head + " -> " + fw::MessageBoxRequest::AnswerName(answer));
     return answer;
   }
-  const std::optional<resources::OwnText> icon_word = IconWord(request.icon());
   std::string box = "\n-- " + Term(request.caption) +
-                    (icon_word ? " [" + Own(*icon_word) + "]" : std::string()) + " --\n" +
+                    (icon ? " [" + Own(icon->word) + "]" : std::string()) + " --\n" +
                     Term(request.text) + "\n";
   const std::vector<Button> buttons = ButtonsOf(request);
   std::vector<std::string> words;
