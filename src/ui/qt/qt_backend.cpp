@@ -2,15 +2,20 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpacerItem>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QTranslator>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -88,6 +93,28 @@ class NoEscape : public QObject {
     return false;
   }
 };
+
+// The system's boxes grow to show their whole caption, the product's title;
+// Qt's fit their text alone and leave the window manager to cut the caption.
+// A spacer across the box's grid keeps it that wide, up to half the screen.
+void WidenForCaption(QMessageBox& box) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (!grid || box.windowTitle().isEmpty()) return;
+  // The window manager draws the caption in the title font, often in bold;
+  // besides it go the window's icon, its three buttons and their gaps.
+  int text = 0;
+  for (QFont font : {box.font(), QFontDatabase::systemFont(QFontDatabase::TitleFont)}) {
+    font.setBold(true);
+    text = std::max(text, QFontMetrics(font).horizontalAdvance(box.windowTitle()));
+  }
+  const int bar = box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box);
+  int width = text + 5 * bar;
+  if (const QScreen* screen = box.screen()) {
+    width = std::min(width, screen->availableGeometry().width() / 2);
+  }
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                grid->rowCount(), 0, 1, grid->columnCount());
+}
 
 }  // namespace
 
@@ -362,7 +389,13 @@ int QtBackend::MessageBox(const fw::MessageBoxRequest& request) {
                   QMessageBox::NoButton, parent);
   box.setObjectName(QStringLiteral("message-box"));
   box.setTextFormat(Qt::PlainText);
-  if (!parent) box.setWindowModality(Qt::ApplicationModal);
+  WidenForCaption(box);
+  if (!parent) {
+    // The install waits for the answer, and the program or folder window
+    // started just before must not hide the question.
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  }
   const std::vector<BoxButton> buttons = ButtonsOf(request);
   for (const BoxButton& b : buttons) {
     QPushButton* button = box.addButton(b.button);

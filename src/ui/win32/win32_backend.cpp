@@ -266,7 +266,9 @@ int Win32Backend::MessageBox(const fw::MessageBoxRequest& request) {
     if (w && IsWindowVisible(w) && !IsIconic(w)) owner = w;
   }
   UINT type = request.type;
-  if (!owner) type |= MB_TASKMODAL;
+  // The install waits for the answer, and the program or folder window
+  // started just before must not hide the question.
+  if (!owner) type |= MB_TASKMODAL | MB_TOPMOST | MB_SETFOREGROUND;
   const std::wstring text = Wide(request.text), caption = Wide(request.caption);
   MSGBOXPARAMSW box{};
   box.cbSize = sizeof(box);

@@ -2,6 +2,7 @@
 // every page: it never crashes and never leaves a loop running.
 #include <gtest/gtest.h>
 
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -355,6 +356,25 @@ TEST_F(QtPresentation, MessageBoxButtonsSpeakThePagesLanguage) {
             framework::IDYES);
   EXPECT_EQ(polish, "Nie/Tak");
   EXPECT_EQ(english, "No/Yes");
+
+  // A short text under a long caption: the box grows to show the caption
+  // whole, with room for the window's icon and buttons.
+  const std::string caption =
+      "Demo \xAF\xF3\xB3w \x8Cwiat\xB3"
+      "a - instalacja";
+  int box_width = 0, caption_width = 0;
+  driver_->Box([&](QWidget& box) {
+    QFont bold = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    bold.setBold(true);
+    caption_width = QFontMetrics(bold).horizontalAdvance(box.windowTitle());
+    box_width = box.width();
+    ClickBox(box, QMessageBox::Ok);
+  });
+  driver_->Start();
+  EXPECT_EQ(framework::DesktopMessageBox(windows_, "OK?", caption, framework::MB_OK, 0),
+            framework::IDOK);
+  EXPECT_GT(caption_width, 150);
+  EXPECT_GE(box_width, caption_width + 60);
 }
 
 TEST_F(QtPresentation, AbandonedDisplayEndsEveryLoop) {
