@@ -6,6 +6,7 @@
 
 #include "framework/window_manager.h"
 #include "resources/resource_ids.h"
+#include "ui/win32/box_fit.h"
 #include "ui/win32/dialog_template_builder.h"
 #include "ui/win32/wide_text.h"
 #include "ui/win32/win32_dialog.h"
@@ -277,6 +278,7 @@ int Win32Backend::MessageBox(const fw::MessageBoxRequest& request) {
   box.lpszCaption = caption.c_str();
   box.dwStyle = type;
   box.dwLanguageId = language_;
+  BoxFit fit(owner == nullptr);
   int answer = MessageBoxIndirectW(&box);
   if (answer == 0 && language_ != 0) {
     // The system has no buttons in that language: its own.

@@ -373,24 +373,55 @@ TEST_F(Win32BackendTest, TextsKeepTheirLettersInTheScriptsCodePage) {
   EXPECT_EQ(box_text, L"Zainstalowa\u0107?");
 }
 
+// The box of no window of ours shows its long caption whole, its contents
+// inside it, and stays above other programs' windows.
 TEST_F(Win32BackendTest, AMessageBoxIsAnsweredByItsButton) {
   MessageBoxRequest request;
-  request.text = "The disc cannot be read.";
-  request.caption = "Win32 question";
+  request.text = "Retry?";
+  request.caption = "Win32 question about the disc in the drive that cannot be read";
   // Retry is neither the default nor the cancel answer: only the press gives it.
   request.type = MB_RETRYCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2;
   std::string shown;
+  int caption_width = 0, box_width = 0;
+  bool inside = true, topmost = false;
   std::thread person([&] {
-    HWND box = WaitForWindow("#32770", "Win32 question");
+    HWND box = WaitForWindow("#32770", request.caption.c_str());
     if (!box) return;
+    Sleep(200);  // past its activation, when it is fitted
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    HFONT font = CreateFontIndirectW(&metrics.lfCaptionFont);
+    HDC dc = GetDC(box);
+    HGDIOBJ old = SelectObject(dc, font);
+    const std::wstring caption = WideWindowText(box);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    DeleteObject(font);
+    caption_width = size.cx;
+    RECT frame{}, client{};
+    GetWindowRect(box, &frame);
+    GetClientRect(box, &client);
+    box_width = frame.right - frame.left;
+    topmost = (GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
       if (Win32Driver::Text(c) == request.text) shown = Win32Driver::Text(c);
+      RECT r{};
+      GetWindowRect(c, &r);
+      MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&r), 2);
+      if (IsWindowVisible(c) && (r.left < 0 || r.right > client.right)) inside = false;
     }
     SendMessageA(GetDlgItem(box, IDRETRY), BM_CLICK, 0, 0);
   });
   EXPECT_EQ(backend_.MessageBox(request), IDRETRY);
   person.join();
   EXPECT_EQ(shown, request.text);
+  EXPECT_GT(caption_width, 200);
+  EXPECT_GE(box_width, caption_width + 3 * GetSystemMetrics(SM_CXSIZE));
+  EXPECT_TRUE(inside);
+  EXPECT_TRUE(topmost);
 }
 
 // A run that cannot begin says why in a box of the system's own, the
