@@ -48,7 +48,7 @@ constexpr Words kTable[] = {
     {OwnText::kNotAButton, "not one of the buttons",
      "to nie jest \xC5\xBC"
      "aden z przycisk\xC3\xB3w"},
-    {OwnText::kMoreLines, "%1 more lines: type \"more\"",
+    {OwnText::kMoreLines, "lines left: %1; type \"more\"",
      "pozosta\xC5\x82o wierszy: %1; wpisz \"more\""},
     {OwnText::kAbortKeys, "(a or Esc)", "(a lub Esc)"},
     {OwnText::kOk, "OK", "OK"},

@@ -680,9 +680,26 @@ int ConsoleBackend::MessageBox(const fw::MessageBoxRequest& request) {
     Log(head + " -> " + fw::MessageBoxRequest::AnswerName(answer));
     return answer;
   }
-  std::string box = "\n-- " + Term(request.caption) +
-                    (icon ? " [" + Own(icon->word) + "]" : std::string()) + " --\n" +
-                    Term(request.text) + "\n";
+  // On a terminal, long captions and texts break between words, not
+  // wherever the terminal's edge falls.
+  auto lines = [&](const std::string& text) {
+    if (!terminal_.OutputIsTerminal()) return text + "\n";
+    std::string out;
+    std::string_view rest = text;
+    for (;;) {
+      const std::size_t end = rest.find('\n');
+      for (const std::string& row :
+           Wrap(rest.substr(0, end), static_cast<std::size_t>(Columns()), o_.terminal_utf8)) {
+        out += row + "\n";
+      }
+      if (end == std::string_view::npos) return out;
+      rest.remove_prefix(end + 1);
+    }
+  };
+  std::string box = "\n" +
+                    lines("-- " + Term(request.caption) +
+                          (icon ? " [" + Own(icon->word) + "]" : std::string()) + " --") +
+                    lines(Term(request.text));
   const std::vector<Button> buttons = ButtonsOf(request);
   std::vector<std::string> words;
   for (std::size_t i = 0; i < buttons.size(); ++i) {

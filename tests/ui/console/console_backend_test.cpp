@@ -497,7 +497,30 @@ TEST_F(ConsoleTest, LongTextsAndListsFitTheTerminalAndPageByItsRows) {
         EXPECT_NE(out.find("> 2.120  Folder 120"), std::string::npos) << out;
       } else {
         EXPECT_NE(firsts[1], firsts[2]);
-        EXPECT_NE(out.find("more lines: type \"more\""), std::string::npos) << out;
+        EXPECT_NE(out.find("; type \"more\""), std::string::npos) << out;
+        // A box's long caption and text break between words too.
+        std::string words;
+        for (int i = 0; i < 12; ++i) words += (i ? " " : "") + std::string("wolves");
+        terminal.Answer("or Enter): ", "1\n");
+        fw::MessageBoxRequest box;
+        box.caption = words;
+        box.text = words + " " + words;
+        box.type = fw::MB_OK | fw::MB_ICONINFORMATION;
+        EXPECT_EQ(backend.MessageBox(box), fw::IDOK);
+        const std::string shown = terminal.Output().substr(out.size());
+        std::istringstream rows(shown.substr(0, shown.find("answer (")));
+        int wolves = 0;
+        for (std::string row; std::getline(rows, row);) {
+          if (!row.empty() && row.back() == '\r') row.pop_back();
+          EXPECT_LE(row.size(), static_cast<std::size_t>(columns)) << row;
+          std::istringstream tokens(row);
+          for (std::string token; tokens >> token;) {
+            if (token[0] != 'w') continue;
+            EXPECT_EQ(token, "wolves") << row;
+            ++wolves;
+          }
+        }
+        EXPECT_EQ(wolves, 36) << shown;
       }
     }
   }
