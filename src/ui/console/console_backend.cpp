@@ -685,16 +685,13 @@ int ConsoleBackend::MessageBox(const fw::MessageBoxRequest& request) {
   auto lines = [&](const std::string& text) {
     if (!terminal_.OutputIsTerminal()) return text + "\n";
     std::string out;
-    std::string_view rest = text;
-    for (;;) {
-      const std::size_t end = rest.find('\n');
+    for (const std::string& line : SplitLines(text)) {
       for (const std::string& row :
-           Wrap(rest.substr(0, end), static_cast<std::size_t>(Columns()), o_.terminal_utf8)) {
+           Wrap(line, static_cast<std::size_t>(Columns()), o_.terminal_utf8)) {
         out += row + "\n";
       }
-      if (end == std::string_view::npos) return out;
-      rest.remove_prefix(end + 1);
     }
+    return out;
   };
   std::string box = "\n" +
                     lines("-- " + Term(request.caption) +

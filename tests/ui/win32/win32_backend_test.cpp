@@ -387,7 +387,7 @@ TEST_F(Win32BackendTest, AMessageBoxIsAnsweredByItsButton) {
   std::thread person([&] {
     HWND box = WaitForWindow("#32770", request.caption.c_str());
     if (!box) return;
-    Sleep(200);  // past its activation, when it is fitted
+    Sleep(200);  // past its showing, when it is put above the others
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
